@@ -1,0 +1,73 @@
+#pragma once
+// The narrow layer between the windows and the desktop. Windows reach message
+// boxes, sound, the settings file, help, the screen and the random source only
+// through these interfaces, so every window can be driven with fakes in tests.
+
+#include <QString>
+
+#include "engine/random_source.h"
+
+class QWidget;
+
+namespace lynx {
+
+enum class DialogIcon { Information, Exclamation, Question };
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // Modal message box with an information icon and OK.
+  virtual void Info(QWidget* parent, const QString& title, const QString& text) = 0;
+  // Modal message box with an exclamation icon and OK.
+  virtual void Exclaim(QWidget* parent, const QString& title, const QString& text) = 0;
+  // Modal question with Yes and No; true for Yes.
+  virtual bool Ask(QWidget* parent, const QString& title, const QString& text) = 0;
+};
+
+class SoundPlayer {
+ public:
+  virtual ~SoundPlayer() = default;
+  // Plays a WAV file of the data directory (name matched without regard to
+  // case) and returns when it has played. A missing or unplayable file
+  // returns at once and reports nothing. Input that arrives meanwhile waits.
+  virtual void PlaySync(const QString& fileName) = 0;
+};
+
+// The settings ("profile") file: sections and keys matched without regard to
+// case; everything else in the file is kept as it was.
+class ProfileFile {
+ public:
+  virtual ~ProfileFile() = default;
+  virtual QString ReadString(const QString& section, const QString& key,
+                             const QString& defaultValue) = 0;
+  // Returns false when the file could not be written; what was there before
+  // is then left as it was.
+  virtual bool WriteString(const QString& section, const QString& key, const QString& value) = 0;
+};
+
+class HelpViewer {
+ public:
+  virtual ~HelpViewer() = default;
+  // Opens an HTML help document (full path) at a numbered topic, without
+  // blocking the caller. A missing file is reported by the viewer itself.
+  virtual void Open(const QString& file, int topic) = 0;
+};
+
+class ScreenInfo {
+ public:
+  virtual ~ScreenInfo() = default;
+  virtual int Width() const = 0;   // pixels
+  virtual int Height() const = 0;  // pixels
+};
+
+// Everything a window needs from the platform, by reference.
+struct Services {
+  Dialogs& dialogs;
+  SoundPlayer& sound;
+  ProfileFile& profile;
+  HelpViewer& help;
+  ScreenInfo& screen;
+  UniformSource& random;
+};
+
+}  // namespace lynx
