@@ -29,4 +29,16 @@ class TimeSeededSource final : public UniformSource {
   std::uint64_t reseedCount = 0;
 };
 
+// A fixed-seed source for replays and tests: Reseed() does not touch the
+// sequence, so a run is repeatable.
+class SeededSource final : public UniformSource {
+ public:
+  explicit SeededSource(std::uint32_t seed) : generator(seed) {}
+  float Next() override;
+  void Reseed() override {}
+
+ private:
+  std::mt19937 generator;
+};
+
 }  // namespace lynx
