@@ -62,11 +62,11 @@ bool HasLineBreak(const QString& s) {
 }
 
 // A file the user marked read-only (no write bit for anybody) is left alone
-// even when the process could write it anyway (as the superuser can).
+// even when the process could write it anyway (as the superuser can). The
+// "user" bits are not looked at: they say what this process may do.
 bool WriteProtected(const QFileInfo& info) {
   if (!info.exists()) return false;
-  const QFile::Permissions writeBits =
-      QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+  const QFile::Permissions writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
   return !info.isWritable() || (info.permissions() & writeBits) == 0;
 }
 

@@ -1,0 +1,262 @@
+// The settings file keeps a hand-edited file's look: only the written value
+// changes, every other byte stays.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/ini_profile.h"
+
+namespace lynx {
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+  return file.readAll();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+class IniProfileTest : public testing::Test {
+ protected:
+  QString PathWith(const QByteArray& bytes) {
+    const QString path = dir.filePath(QStringLiteral("ZEB.INI"));
+    WriteAll(path, bytes);
+    return path;
+  }
+  QTemporaryDir dir;
+};
+
+TEST_F(IniProfileTest, ReadsSectionsAndKeysWithoutRegardToCase) {
+  IniProfileFile ini(PathWith(
+      "; saved game\n"
+      "Credits=999\n"  // outside any section
+      "[settings]\n"
+      "  CREDITS =  245  \n"
+      "Borrowed=100\n"
+      "Path = a=b = c\n"
+      "Long=123456789012345\n"
+      "Empty=\n"
+      ";LargeCards=1\n"
+      "#LargeCards=2\n"
+      "[Other]\n"
+      "Credits=7\n"
+      "[SETTINGS]\n"
+      "LargeCards=1\n"
+      "Credits=555\n"));
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "0"), "245");
+  EXPECT_EQ(ini.ReadString("SETTINGS", "borrowed", "0"), "100");
+  EXPECT_EQ(ini.ReadString("Settings", "Path", "0"), "a=b = c");
+  EXPECT_EQ(ini.ReadString("Settings", "Long", "0"), "123456789012345");
+  EXPECT_EQ(ini.ReadString("Settings", "Empty", "0"), "");
+  EXPECT_EQ(ini.ReadString("other", "credits", "0"), "7");
+  // Comments are not keys; a later section of the same name is searched too.
+  EXPECT_EQ(ini.ReadString("Settings", "LargeCards", "0"), "1");
+  EXPECT_EQ(ini.ReadString("Settings", "Missing", "dflt"), "dflt");
+  EXPECT_EQ(ini.ReadString("Nowhere", "Credits", "dflt"), "dflt");
+  EXPECT_EQ(ini.ReadString("", "Credits", "dflt"), "dflt");
+}
+
+TEST_F(IniProfileTest, MissingFileReadsDefaults) {
+  IniProfileFile ini(dir.filePath("nothing/ZEB.INI"));
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "0"), "0");
+  EXPECT_EQ(ini.ReadString("Settings", "Borrowed", "x"), "x");
+  EXPECT_FALSE(QFile::exists(dir.filePath("nothing")));  // reading creates nothing
+}
+
+TEST_F(IniProfileTest, NewFileGetsTheSectionAndKeysInWriteOrder) {
+  const QString path = dir.filePath("sub/folder/ZEB.INI");
+  IniProfileFile ini(path);
+  EXPECT_TRUE(ini.WriteString("Settings", "Credits", "245"));
+  EXPECT_TRUE(ini.WriteString("Settings", "Borrowed", "100"));
+  EXPECT_TRUE(ini.WriteString("Settings", "LargeCards", "1"));
+  EXPECT_EQ(ReadAll(path), "[Settings]\nCredits=245\nBorrowed=100\nLargeCards=1\n");
+  // Writing again changes values only.
+  EXPECT_TRUE(ini.WriteString("settings", "credits", "-5"));
+  EXPECT_EQ(ReadAll(path), "[Settings]\nCredits=-5\nBorrowed=100\nLargeCards=1\n");
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "0"), "-5");
+}
+
+TEST_F(IniProfileTest, ReplacesAValueInPlaceKeepingEverythingElse) {
+  const QByteArray before =
+      "; LYNX settings\n"
+      "\n"
+      "Credits=1\n"
+      "[Other]\n"
+      "credits=2\n"
+      "\t[ Settings ]  \n"
+      "odd line without equals\n"
+      "  cReDiTs = 245 ; old\n"
+      "=no key\n"
+      "Borrowed=100\n"
+      "# caf\xE9 latin-1 comment\n"
+      "\n"
+      "[Last]\n"
+      "x = y   \n";
+  const QString path = PathWith(before);
+  IniProfileFile ini(path);
+  ASSERT_TRUE(ini.WriteString("SETTINGS", "Credits", "300"));
+  QByteArray expected = before;
+  expected.replace("  cReDiTs = 245 ; old\n", "  cReDiTs=300\n");
+  EXPECT_EQ(ReadAll(path), expected);
+
+  ASSERT_TRUE(ini.WriteString("settings", "BORROWED", "0"));
+  expected.replace("Borrowed=100\n", "Borrowed=0\n");
+  EXPECT_EQ(ReadAll(path), expected);
+}
+
+TEST_F(IniProfileTest, NewKeyGoesAfterTheLastKeyOfItsSection) {
+  const QString path = PathWith(
+      "[Settings]\n"
+      "Credits=1\n"
+      "; closing comment\n"
+      "\n"
+      "[Empty]\n"
+      "\n"
+      "[Other]\n"
+      "A=1\n");
+  IniProfileFile ini(path);
+  ASSERT_TRUE(ini.WriteString("settings", "LargeCards", "1"));
+  ASSERT_TRUE(ini.WriteString("EMPTY", "K", "v"));
+  ASSERT_TRUE(ini.WriteString("Other", "B", "2"));
+  EXPECT_EQ(ReadAll(path),
+            "[Settings]\n"
+            "Credits=1\n"
+            "LargeCards=1\n"
+            "; closing comment\n"
+            "\n"
+            "[Empty]\n"
+            "K=v\n"
+            "\n"
+            "[Other]\n"
+            "A=1\n"
+            "B=2\n");
+}
+
+TEST_F(IniProfileTest, NewSectionGoesAtTheEndOfTheFile) {
+  // No line break after the last line: one is added before the new section.
+  const QString path = PathWith("top=1\n[Other]\nA=1");
+  IniProfileFile ini(path);
+  ASSERT_TRUE(ini.WriteString("Settings", "Credits", "5"));
+  EXPECT_EQ(ReadAll(path), "top=1\n[Other]\nA=1\n[Settings]\nCredits=5\n");
+  // A key outside any section does not count for a section.
+  EXPECT_EQ(ini.ReadString("Settings", "top", "0"), "0");
+}
+
+TEST_F(IniProfileTest, CrLfFileKeepsCrLf) {
+  const QString path = PathWith("[Settings]\r\nCredits=1\r\n; note\r\n[Other]\r\nX=1");
+  IniProfileFile ini(path);
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "0"), "1");
+  EXPECT_EQ(ini.ReadString("Other", "X", "0"), "1");
+  ASSERT_TRUE(ini.WriteString("Settings", "Credits", "2"));
+  ASSERT_TRUE(ini.WriteString("Settings", "Borrowed", "3"));
+  ASSERT_TRUE(ini.WriteString("Other", "Y", "4"));
+  ASSERT_TRUE(ini.WriteString("New", "K", "v"));
+  EXPECT_EQ(ReadAll(path),
+            "[Settings]\r\nCredits=2\r\nBorrowed=3\r\n; note\r\n[Other]\r\nX=1\r\nY=4\r\n"
+            "[New]\r\nK=v\r\n");
+}
+
+TEST_F(IniProfileTest, ByteOrderMarkIsKeptAndIgnored) {
+  const QString path = PathWith("\xEF\xBB\xBF[Settings]\nCredits=5\n");
+  IniProfileFile ini(path);
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "0"), "5");
+  ASSERT_TRUE(ini.WriteString("Settings", "Borrowed", "1"));
+  EXPECT_EQ(ReadAll(path), "\xEF\xBB\xBF[Settings]\nCredits=5\nBorrowed=1\n");
+}
+
+TEST_F(IniProfileTest, WriteKeepsTheFilePermissions) {
+  const QString path = PathWith("[Settings]\nCredits=1\n");
+  const QFile::Permissions own = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                 QFile::WriteUser;
+  ASSERT_TRUE(QFile::setPermissions(path, own));
+  IniProfileFile ini(path);
+  ASSERT_TRUE(ini.WriteString("Settings", "Credits", "2"));
+  EXPECT_EQ(QFile::permissions(path), own);
+}
+
+TEST_F(IniProfileTest, FailedWritesLeaveTheOldFile) {
+  const QByteArray before = "[Settings]\nCredits=245\n";
+  const QString path = PathWith(before);
+  IniProfileFile ini(path);
+
+  // Line breaks or '=' would corrupt the file.
+  EXPECT_FALSE(ini.WriteString("Settings", "Credits", "1\nBorrowed=5"));
+  EXPECT_FALSE(ini.WriteString("Settings", "Cre=dits", "1"));
+  EXPECT_FALSE(ini.WriteString("Set\rtings", "Credits", "1"));
+  EXPECT_FALSE(ini.WriteString("Settings", " ", "1"));
+  EXPECT_EQ(ReadAll(path), before);
+
+  // A file marked read-only stays as it is (also for the superuser).
+  ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser));
+  EXPECT_FALSE(ini.WriteString("Settings", "Credits", "1"));
+  EXPECT_EQ(ReadAll(path), before);
+  ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+
+  // The folder cannot be made: a file stands where it should be.
+  WriteAll(dir.filePath("plain"), "x");
+  IniProfileFile blocked(dir.filePath("plain/ZEB.INI"));
+  EXPECT_FALSE(blocked.WriteString("Settings", "Credits", "1"));
+  EXPECT_EQ(ReadAll(dir.filePath("plain")), "x");
+
+  // The path is a folder.
+  ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
+  EXPECT_FALSE(IniProfileFile(dir.filePath("folder.ini")).WriteString("S", "K", "V"));
+}
+
+TEST_F(IniProfileTest, ReadOnlyFolderRefusesTheWrite) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser writes into read-only folders";
+  const QByteArray before = "[Settings]\nCredits=245\n";
+  const QString path = PathWith(before);
+  ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+  IniProfileFile ini(path);
+  const bool written = ini.WriteString("Settings", "Credits", "1");
+  const QStringList entries = QDir(dir.path()).entryList(QDir::Files);
+  QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(ReadAll(path), before);
+  EXPECT_EQ(entries, QStringList{"ZEB.INI"});
+}
+
+TEST(IniDocumentTest, EmptyAndBlankInput) {
+  IniDocument empty;
+  EXPECT_EQ(empty.Text(), "");
+  empty.Set("Settings", "Credits", "1");
+  EXPECT_EQ(empty.Text(), "[Settings]\nCredits=1\n");
+
+  IniDocument blank("\n\n");
+  blank.Set("S", "K", "V");
+  EXPECT_EQ(blank.Text(), "\n\n[S]\nK=V\n");
+  QString value;
+  EXPECT_TRUE(blank.Find("s", "k", &value));
+  EXPECT_EQ(value, "V");
+}
+
+TEST(DefaultProfilePathTest, FollowsXdgConfigHome) {
+  const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+  const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+  const QString fallback = QDir::homePath() + "/.config/ZEB.INI";
+
+  qputenv("XDG_CONFIG_HOME", "/tmp/lynx-config");
+  EXPECT_EQ(DefaultProfilePath(), "/tmp/lynx-config/ZEB.INI");
+  qputenv("XDG_CONFIG_HOME", "/tmp/lynx-config/");
+  EXPECT_EQ(DefaultProfilePath(), "/tmp/lynx-config/ZEB.INI");
+  qputenv("XDG_CONFIG_HOME", "relative/config");  // not absolute: ignored
+  EXPECT_EQ(DefaultProfilePath(), fallback);
+  qputenv("XDG_CONFIG_HOME", "");
+  EXPECT_EQ(DefaultProfilePath(), fallback);
+  qunsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(DefaultProfilePath(), fallback);
+
+  if (wasSet) qputenv("XDG_CONFIG_HOME", old);
+}
+
+}  // namespace
+}  // namespace lynx
