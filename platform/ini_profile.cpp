@@ -199,8 +199,7 @@ QString IniProfileFile::ReadString(const QString& section, const QString& key,
   return document.Find(section, key, &value) ? value : defaultValue;
 }
 
-bool IniProfileFile::WriteString(const QString& section, const QString& key,
-                                 const QString& value) {
+bool IniProfileFile::WriteString(const QString& section, const QString& key, const QString& value) {
   if (section.trimmed().isEmpty() || key.trimmed().isEmpty()) return false;
   if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return false;
   if (key.contains(QLatin1Char('='))) return false;

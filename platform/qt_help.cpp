@@ -36,9 +36,8 @@ void QtHelpViewer::Open(const QString& file, int topic) {
     browser->setSource(url, QTextDocument::HtmlResource);
     browser->scrollToAnchor(anchor);
   } else {
-    browser->setHtml(
-        QStringLiteral("<p>The help file <b>%1</b> could not be found.</p>")
-            .arg(QDir::toNativeSeparators(file).toHtmlEscaped()));
+    browser->setHtml(QStringLiteral("<p>The help file <b>%1</b> could not be found.</p>")
+                         .arg(QDir::toNativeSeparators(file).toHtmlEscaped()));
   }
 
   window->show();

@@ -16,8 +16,12 @@ QRect Geometry(const QWidget* widget) {
 
 }  // namespace
 
-int QtScreenInfo::Width() const { return Geometry(widget).width(); }
+int QtScreenInfo::Width() const {
+  return Geometry(widget).width();
+}
 
-int QtScreenInfo::Height() const { return Geometry(widget).height(); }
+int QtScreenInfo::Height() const {
+  return Geometry(widget).height();
+}
 
 }  // namespace lynx

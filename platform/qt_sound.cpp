@@ -35,8 +35,7 @@ std::optional<int> QtSoundPlayer::WavDurationMs(const QString& path) {
   if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
   const qint64 fileSize = file.size();
   const QByteArray head = file.read(12);
-  if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
-    return std::nullopt;
+  if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE") return std::nullopt;
 
   bool haveFormat = false;
   quint32 byteRate = 0;

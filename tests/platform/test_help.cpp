@@ -19,6 +19,9 @@ QString WriteHelp(const QString& path) {
             QByteArray::number(topic) + "</h2>";
     for (int i = 0; i < 80; ++i) html += "<p>Line " + QByteArray::number(i) + "</p>";
   }
+  // An anchor given as an element id works the same.
+  html += "<h2 id=\"41008\">Topic 41008</h2>";
+  for (int i = 0; i < 80; ++i) html += "<p>More " + QByteArray::number(i) + "</p>";
   html += "</body></html>";
   QFile file(path);
   EXPECT_TRUE(file.open(QIODevice::WriteOnly));
@@ -55,7 +58,12 @@ TEST(QtHelpViewerTest, OpensAtTheTopicWithoutBlocking) {
   EXPECT_EQ(viewer.Window(), window);
   EXPECT_EQ(viewer.Browser(), browser);
   EXPECT_EQ(browser->source().fragment(), "41007");
-  EXPECT_GT(browser->verticalScrollBar()->value(), atTopic3);
+  const int atTopic7 = browser->verticalScrollBar()->value();
+  EXPECT_GT(atTopic7, atTopic3);
+  viewer.Open(file, 41008);
+  QApplication::processEvents();
+  EXPECT_EQ(browser->source().fragment(), "41008");
+  EXPECT_GT(browser->verticalScrollBar()->value(), atTopic7);
 
   // A closed window comes back on the next call.
   window->close();
@@ -72,8 +80,7 @@ TEST(QtHelpViewerTest, MissingFileIsReportedInTheViewer) {
   viewer.Open(file, 41002);
   ASSERT_NE(viewer.Browser(), nullptr);
   EXPECT_TRUE(viewer.Window()->isVisible());
-  EXPECT_EQ(viewer.Browser()->toPlainText(),
-            "The help file " + file + " could not be found.");
+  EXPECT_EQ(viewer.Browser()->toPlainText(), "The help file " + file + " could not be found.");
 
   // Once the file is there, the next call shows it.
   WriteHelp(file);

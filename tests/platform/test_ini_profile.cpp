@@ -35,22 +35,22 @@ class IniProfileTest : public testing::Test {
 };
 
 TEST_F(IniProfileTest, ReadsSectionsAndKeysWithoutRegardToCase) {
-  IniProfileFile ini(PathWith(
-      "; saved game\n"
-      "Credits=999\n"  // outside any section
-      "[settings]\n"
-      "  CREDITS =  245  \n"
-      "Borrowed=100\n"
-      "Path = a=b = c\n"
-      "Long=123456789012345\n"
-      "Empty=\n"
-      ";LargeCards=1\n"
-      "#LargeCards=2\n"
-      "[Other]\n"
-      "Credits=7\n"
-      "[SETTINGS]\n"
-      "LargeCards=1\n"
-      "Credits=555\n"));
+  IniProfileFile ini(
+      PathWith("; saved game\n"
+               "Credits=999\n"  // outside any section
+               "[settings]\n"
+               "  CREDITS =  245  \n"
+               "Borrowed=100\n"
+               "Path = a=b = c\n"
+               "Long=123456789012345\n"
+               "Empty=\n"
+               ";LargeCards=1\n"
+               "#LargeCards=2\n"
+               "[Other]\n"
+               "Credits=7\n"
+               "[SETTINGS]\n"
+               "LargeCards=1\n"
+               "Credits=555\n"));
   EXPECT_EQ(ini.ReadString("Settings", "Credits", "0"), "245");
   EXPECT_EQ(ini.ReadString("SETTINGS", "borrowed", "0"), "100");
   EXPECT_EQ(ini.ReadString("Settings", "Path", "0"), "a=b = c");
@@ -174,8 +174,8 @@ TEST_F(IniProfileTest, ByteOrderMarkIsKeptAndIgnored) {
 
 TEST_F(IniProfileTest, WriteKeepsTheFilePermissions) {
   const QString path = PathWith("[Settings]\nCredits=1\n");
-  const QFile::Permissions own = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                 QFile::WriteUser;
+  const QFile::Permissions own =
+      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
   ASSERT_TRUE(QFile::setPermissions(path, own));
   IniProfileFile ini(path);
   ASSERT_TRUE(ini.WriteString("Settings", "Credits", "2"));

@@ -29,8 +29,7 @@ QByteArray Chunk(const QByteArray& id, const QByteArray& body) {
 }
 QByteArray Format(quint16 format, quint16 channels, quint32 rate, quint16 bits) {
   const quint16 align = static_cast<quint16>(channels * bits / 8);
-  return Le16(format) + Le16(channels) + Le32(rate) + Le32(rate * align) + Le16(align) +
-         Le16(bits);
+  return Le16(format) + Le16(channels) + Le32(rate) + Le32(rate * align) + Le16(align) + Le16(bits);
 }
 QByteArray Riff(const QByteArray& chunks) {
   return "RIFF" + Le32(static_cast<quint32>(4 + chunks.size())) + "WAVE" + chunks;
@@ -57,10 +56,10 @@ class SoundTest : public testing::Test {
 };
 
 TEST_F(SoundTest, DurationFromDataSizeAndByteRate) {
-  EXPECT_EQ(Duration(Wav(22050, 1, 16, 4410)), 100);   // 2205 samples
+  EXPECT_EQ(Duration(Wav(22050, 1, 16, 4410)), 100);  // 2205 samples
   EXPECT_EQ(Duration(Wav(44100, 2, 16, 176400)), 1000);
-  EXPECT_EQ(Duration(Wav(11025, 1, 8, 551)), 50);      // 49.98 ms rounds up
-  EXPECT_EQ(Duration(Wav(8000, 1, 8, 3)), 0);          // 0.375 ms rounds down
+  EXPECT_EQ(Duration(Wav(11025, 1, 8, 551)), 50);  // 49.98 ms rounds up
+  EXPECT_EQ(Duration(Wav(8000, 1, 8, 3)), 0);      // 0.375 ms rounds down
   EXPECT_EQ(Duration(Riff(Chunk("fmt ", Format(3, 1, 48000, 32)) +
                           Chunk("data", QByteArray(9600, '\0')))),
             50);  // float samples
@@ -105,9 +104,9 @@ TEST_F(SoundTest, UnplayableFilesHaveNoDuration) {
   EXPECT_EQ(Duration(Riff(Chunk("fmt ", Format(1, 1, 22050, 16).left(14)) +
                           Chunk("data", QByteArray(4410, '\0')))),
             std::nullopt);
-  EXPECT_EQ(Duration(Riff(Chunk("fmt ", Format(2, 1, 22050, 4)) +
-                          Chunk("data", QByteArray(4410, '\0')))),
-            std::nullopt);
+  EXPECT_EQ(
+      Duration(Riff(Chunk("fmt ", Format(2, 1, 22050, 4)) + Chunk("data", QByteArray(4410, '\0')))),
+      std::nullopt);
   EXPECT_EQ(Duration(Riff(Chunk("fmt ", Format(1, 1, 22050, 16)))), std::nullopt);
   EXPECT_EQ(QtSoundPlayer::WavDurationMs(dir.filePath("absent.wav")), std::nullopt);
 }
