@@ -15,6 +15,7 @@ namespace lynx {
 // on the first Open and reused afterwards. Open shows it (raised, not modal)
 // and returns at once. A missing help file is reported inside the window.
 // The window does not keep the program running once the other windows close.
+// Made and destroyed while the QApplication exists.
 class QtHelpViewer final : public HelpViewer {
  public:
   QtHelpViewer();

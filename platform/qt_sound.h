@@ -13,6 +13,7 @@ class QSoundEffect;
 
 namespace lynx {
 
+// Made and destroyed while the QApplication exists (it owns Qt objects).
 class QtSoundPlayer final : public SoundPlayer {
  public:
   // dataDir: the folder the sound files are looked up in.
