@@ -1,0 +1,81 @@
+#pragma once
+// The two kinds of control the machine table is built from: classic labels
+// and picture buttons, plus the colours and fonts of the table.
+
+#include <QColor>
+#include <QFont>
+#include <QLabel>
+#include <QRect>
+#include <QString>
+
+class QMouseEvent;
+
+namespace lynx {
+
+// Window layouts are drawn up in twips; 15 twips make one pixel.
+constexpr int Twips(int twips) { return twips / 15; }
+// Rectangle from Left, Top, Width, Height in twips.
+constexpr QRect TwipsRect(int left, int top, int width, int height) {
+  return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
+}
+
+// Colours of the machine table.
+inline const QColor kTableBlue{0, 0, 255};
+inline const QColor kCellGrey{128, 128, 128};
+inline const QColor kTextWhite{255, 255, 255};
+inline const QColor kTextYellow{255, 255, 0};
+inline const QColor kTextRed{255, 0, 0};
+
+// The classic dialog sans-serif at pointSize points (e.g. 8.25, 13.5). The
+// family list falls back to a metric-compatible face (Liberation Sans) where
+// the original is not installed.
+QFont ClassicFont(double pointSize, bool bold);
+
+// A label drawn the classic way: text at the top of the label (horizontal
+// alignment as given), opaque background in its back colour, no word wrap.
+// Mouse buttons pressed or released on it stay with it (they do not fall
+// through to the window underneath) and are reported by Pressed / Released.
+class ClassicLabel : public QLabel {
+  Q_OBJECT
+ public:
+  // geometry in pixels of the parent; horizontal is Qt::AlignLeft, AlignRight
+  // or AlignHCenter.
+  ClassicLabel(QWidget* parent, const QString& objectName, const QRect& geometry,
+               Qt::Alignment horizontal, const QColor& back, const QColor& text,
+               const QFont& font, const QString& caption = QString());
+
+  // Text colour of the label.
+  void SetTextColour(const QColor& colour);
+  QColor TextColour() const;
+
+ signals:
+  void Pressed(Qt::MouseButton button);
+  void Released(Qt::MouseButton button);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// An image control that reacts to a click: Clicked() is emitted when the left
+// button is released inside the control after being pressed on it. The
+// control takes the size of its picture when one is given.
+class PictureButton : public QLabel {
+  Q_OBJECT
+ public:
+  // accessibleName doubles as the tool tip ("Quit", "Help", ...).
+  PictureButton(QWidget* parent, const QString& objectName, const QString& accessibleName,
+                const QRect& geometry);
+
+ signals:
+  void Clicked();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  bool leftDown = false;
+};
+
+}  // namespace lynx

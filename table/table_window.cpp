@@ -1,0 +1,749 @@
+#include "table/table_window.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimer>
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "engine/evaluate.h"
+#include "engine/paytable.h"
+#include "table/card_painter.h"
+
+namespace lynx {
+
+namespace {
+
+const QString kCardSound = QStringLiteral("SND2.WAV");
+const QString kWinSound = QStringLiteral("SND0.WAV");
+
+constexpr int kSmallWidth = 550;
+constexpr int kSmallHeight = 390;
+constexpr int kLargeWidth = 780;
+constexpr int kLargeHeight = 570;
+constexpr int kCardTop = 237;
+constexpr int kRows = 11;
+
+// The credit meter is a 32-bit count: it stops at its top instead of wrapping.
+std::int32_t AddCredits32(std::int32_t credits, std::int64_t amount) {
+  const std::int64_t sum = static_cast<std::int64_t>(credits) + amount;
+  return static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(sum, std::numeric_limits<std::int32_t>::min(),
+                               std::numeric_limits<std::int32_t>::max()));
+}
+
+QPixmap Picture(const char* name) {
+  return QPixmap(QStringLiteral(":/pictures/") + QLatin1String(name) + QStringLiteral(".png"));
+}
+
+}  // namespace
+
+TableWindow::TableWindow(ProgramValues& values, Services& services, QWidget* parent)
+    : QDialog(parent), values(values), services(services) {
+  setObjectName(QStringLiteral("LYNX"));
+  setWindowTitle(QStringLiteral("LYNX Video Poker -- Jacks or Better"));
+  // Fixed single border without control menu or minimise button.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setWindowIcon(QIcon(QStringLiteral(":/pictures/icon32.png")));
+  setFont(ClassicFont(8.25, true));
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, kTableBlue);
+  setPalette(palette);
+  // The surface covers the whole client area, so Qt need not erase it first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::StrongFocus);
+  setFixedSize(Twips(8145), Twips(5685));
+  CreateControls();
+  Load();
+}
+
+TableWindow::~TableWindow() = default;
+
+// The controls as the window is drawn up; Load then lays them out.
+void TableWindow::CreateControls() {
+  const QFont cellFont = ClassicFont(8.25, false);
+  const QFont headerFont = ClassicFont(13.5, true);
+  const PayTable& jacks = PayTableFor(kJacksOrBetter);
+
+  // Hand names first, so that the amount cells lie above a widened name.
+  for (int r = 0; r < kRows; ++r) {
+    const int width = r <= 5 ? 2055 : 2175;
+    const QString caption =
+        r < jacks.rowCount ? QString::fromUtf8(jacks.rows[static_cast<std::size_t>(r)].caption.data(),
+                                               static_cast<qsizetype>(jacks.rows[static_cast<std::size_t>(r)].caption.size()))
+                           : QString();
+    Value[static_cast<std::size_t>(r)] =
+        new ClassicLabel(this, QStringLiteral("Value_%1").arg(r), TwipsRect(600, 600 + 210 * r, width, 255),
+                         Qt::AlignLeft, kCellGrey, kTextWhite, cellFont, caption);
+  }
+  const std::array<int, 5> winLefts{2580, 3300, 4020, 4740, 5460};
+  for (int c = 1; c <= 5; ++c) {
+    auto& column = WinColumn(c);
+    for (int r = 0; r < kRows; ++r) {
+      column[static_cast<std::size_t>(r)] = new ClassicLabel(
+          this, QStringLiteral("Win%1_%2").arg(c).arg(r),
+          TwipsRect(winLefts[static_cast<std::size_t>(c - 1)], 600 + 210 * r, 615, 255), Qt::AlignRight,
+          kCellGrey, kTextWhite, cellFont, QString::fromStdString(CellText(kJacksOrBetter, r, c)));
+    }
+  }
+  const std::array<int, 6> headerLefts{1080, 3000, 3720, 4440, 5160, 5880};
+  const std::array<int, 6> header2Lefts{6360, 8280, 9000, 9720, 10440, 11160};
+  for (int j = 0; j < 6; ++j) {
+    const int width = j == 0 ? 1215 : 375;
+    const QString caption = j == 0 ? QStringLiteral("Coins In") : QString::number(j);
+    const auto k = static_cast<std::size_t>(j);
+    Header[k] = new ClassicLabel(this, QStringLiteral("Header_%1").arg(j),
+                                 TwipsRect(headerLefts[k], 180, width, 315), Qt::AlignLeft, kCellGrey,
+                                 kTextRed, headerFont, caption);
+    Header2[k] = new ClassicLabel(this, QStringLiteral("Header2_%1").arg(j),
+                                  TwipsRect(header2Lefts[k], 180, width, 315), Qt::AlignLeft,
+                                  kCellGrey, kTextRed, headerFont, caption);
+  }
+
+  Mess = new ClassicLabel(this, QStringLiteral("Mess"), TwipsRect(1200, 5010, 4410, 645),
+                          Qt::AlignHCenter, kCellGrey, kTextYellow, ClassicFont(13.5, true));
+  Label1[0] = new ClassicLabel(this, QStringLiteral("Label1_0"), TwipsRect(120, 5160, 1215, 375),
+                               Qt::AlignLeft, kCellGrey, kTextWhite, font(),
+                               QStringLiteral("Coins In: 1"));
+  Label1[1] = new ClassicLabel(this, QStringLiteral("Label1_1"), TwipsRect(5520, 5160, 1305, 345),
+                               Qt::AlignRight, kCellGrey, kTextWhite, font(),
+                               QStringLiteral("Credits: 100"));
+
+  // Hidden picture sources.
+  auto hiddenPicture = [this](const QString& name, const QRect& geometry, const char* picture) {
+    auto* label = new QLabel(this);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setPixmap(Picture(picture));
+    label->hide();
+    return label;
+  };
+  Image2[0] = hiddenPicture(QStringLiteral("Image2_0"), TwipsRect(8520, 2400, 660, 420), "marker_draw_small");
+  Image3[0] = hiddenPicture(QStringLiteral("Image3_0"), TwipsRect(8520, 3000, 660, 420), "marker_hold_small");
+  Image2[1] = hiddenPicture(QStringLiteral("Image2_1"), TwipsRect(9240, 2400, 990, 495), "marker_draw_large");
+  Image3[1] = hiddenPicture(QStringLiteral("Image3_1"), TwipsRect(9240, 3000, 990, 495), "marker_hold_large");
+  Image4 = hiddenPicture(QStringLiteral("Image4"), TwipsRect(8520, 3600, 960, 600), "btn_draw");
+  Image9 = hiddenPicture(QStringLiteral("Image9"), TwipsRect(9480, 3600, 960, 600), "btn_deal");
+
+  // Picture buttons, one column at the right of the small layout.
+  auto button = [this](const QString& name, const QString& accessible, int top, const char* picture) {
+    auto* b = new PictureButton(this, name, accessible, TwipsRect(7080, top, 960, 600));
+    if (picture != nullptr) b->setPixmap(Picture(picture));
+    return b;
+  };
+  Image7 = button(QStringLiteral("Image7"), QStringLiteral("Quit"), 120, "btn_quit");
+  Image6 = button(QStringLiteral("Image6"), QStringLiteral("Help"), 750, "btn_help");
+  Image5 = button(QStringLiteral("Image5"), QStringLiteral("Sound"), 1380, "btn_sound");
+  Image12 = button(QStringLiteral("Image12"), QStringLiteral("Credits"), 2010, "btn_credits");
+  Image13 = button(QStringLiteral("Image13"), QStringLiteral("Mode"), 2640, "btn_mode");
+  Image8 = button(QStringLiteral("Image8"), QStringLiteral("Deal/Draw"), 3450, nullptr);
+  Image10 = button(QStringLiteral("Image10"), QStringLiteral("Bet $1"), 4080, "btn_bet_one");
+  Image11 = button(QStringLiteral("Image11"), QStringLiteral("Max Bet"), 4710, "btn_max_bet");
+
+  const std::array<int, 5> markerLefts{675, 1860, 3045, 4245, 5445};
+  for (int k = 0; k < 5; ++k) {
+    Image1[static_cast<std::size_t>(k)] =
+        new PictureButton(this, QStringLiteral("Image1_%1").arg(k), QStringLiteral("Hold card %1").arg(k + 1),
+                          TwipsRect(markerLefts[static_cast<std::size_t>(k)], 3075, 660, 420));
+    connect(Image1[static_cast<std::size_t>(k)], &PictureButton::Clicked, this, [this, k] { ToggleHold(k); });
+  }
+
+  connect(Image7, &PictureButton::Clicked, this, &TableWindow::Quit);
+  connect(Image6, &PictureButton::Clicked, this, [this] {
+    Guarded([this] {
+      // The window's topic follows the game chosen on the title window.
+      helpTopic = values.helpTopic.toInt();
+      services.help.Open(values.helpFile, helpTopic);
+    });
+  });
+  connect(Image5, &PictureButton::Clicked, this, &TableWindow::ToggleSound);
+  connect(Image12, &PictureButton::Clicked, this, &TableWindow::AddCredits);
+  connect(Image13, &PictureButton::Clicked, this, &TableWindow::SwitchMode);
+  connect(Image8, &PictureButton::Clicked, this, &TableWindow::DealOrDraw);
+  connect(Image10, &PictureButton::Clicked, this, &TableWindow::BetOne);
+  connect(Image11, &PictureButton::Clicked, this, &TableWindow::BetMax);
+
+  // Pay-table cells: a right press deals or draws; releases build the demo code.
+  for (int r = 0; r < kRows; ++r) {
+    for (int c = 0; c <= 5; ++c) {
+      ClassicLabel* cell = c == 0 ? Value[static_cast<std::size_t>(r)] : WinColumn(c)[static_cast<std::size_t>(r)];
+      connect(cell, &ClassicLabel::Pressed, this, [this](Qt::MouseButton button) {
+        if (button == Qt::RightButton) DealOrDraw();
+      });
+      connect(cell, &ClassicLabel::Released, this,
+              [this, c, r](Qt::MouseButton) { Guarded([this, c, r] { PayCellReleased(c, r); }); });
+    }
+  }
+
+  Timer2 = new QTimer(this);
+  Timer2->setObjectName(QStringLiteral("Timer2"));
+  Timer2->setInterval(500);
+  connect(Timer2, &QTimer::timeout, this, [this] { Mess->setHidden(!Mess->isHidden()); });
+}
+
+void TableWindow::Load() {
+  ApplyTableLayout();
+  ClearSurface();
+  helpTopic = values.helpTopic.toInt();
+  demoCode = 0;
+  Mess->setText(QStringLiteral("Play 5 Coins"));
+  hand = {49, 50, 51, 52, 40};
+  drawPos = 0;
+  values.maxCoins = kMaxCoins;
+  winRow = -1;
+  lastCoinsIn = 0;
+  coinsIn = 0;
+  WriteCreditsLine();
+  dealt = false;
+  Image8->setPixmap(Image9->pixmap());
+  WritePayTableCaptions();
+  move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
+  Timer2->start();
+}
+
+// Jacks or Better keeps the captions the window is drawn with. The other games
+// write every hand name they use and the amounts below the royal row.
+void TableWindow::WritePayTableCaptions() {
+  if (values.gameVariant == kJacksOrBetter) return;
+  const PayTable& table = PayTableFor(values.gameVariant);
+  for (int r = 0; r < table.rowCount && r < kRows; ++r) {
+    const auto& caption = table.rows[static_cast<std::size_t>(r)].caption;
+    Value[static_cast<std::size_t>(r)]->setText(
+        QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    if (r == 0) continue;
+    for (int c = 1; c <= 5; ++c)
+      WinColumn(c)[static_cast<std::size_t>(r)]->setText(
+          QString::fromStdString(CellText(values.gameVariant, r, c)));
+  }
+}
+
+void TableWindow::ApplyTableLayout() {
+  const bool large = values.largeCards == 1;
+  const bool largeMarkers = values.largeCards != 0;
+
+  for (int r = 0; r < kRows; ++r) {
+    Value[static_cast<std::size_t>(r)]->hide();
+    for (int c = 1; c <= 5; ++c) WinColumn(c)[static_cast<std::size_t>(r)]->hide();
+  }
+  for (int j = 0; j < 6; ++j) {
+    Header[static_cast<std::size_t>(j)]->hide();
+    Header2[static_cast<std::size_t>(j)]->hide();
+  }
+  Label1[0]->hide();
+  Label1[1]->hide();
+  Mess->hide();
+  const std::array<PictureButton*, 8> buttons{Image7, Image6, Image5, Image12, Image13, Image8, Image10, Image11};
+  for (PictureButton* b : buttons) b->hide();
+
+  setFixedSize(large ? QSize(kLargeWidth, kLargeHeight) : QSize(kSmallWidth, kSmallHeight));
+
+  // Buttons: a column at the right (small) or a row along the bottom (large).
+  const std::array<int, 8> smallTops{8, 50, 92, 134, 176, 230, 272, 314};
+  const std::array<int, 8> largeLefts{45, 125, 205, 285, 365, 500, 580, 660};
+  for (std::size_t i = 0; i < buttons.size(); ++i)
+    buttons[i]->move(large ? QPoint(largeLefts[i], 500) : QPoint(472, smallTops[i]));
+
+  auto setFontSize = [](QWidget* w, double points) {
+    QFont f = w->font();
+    f.setPointSizeF(points);
+    w->setFont(f);
+  };
+  if (large) {
+    Label1[0]->setGeometry(Label1[0]->x(), 460, 100, 32);
+    Label1[1]->setGeometry(644, 460, 120, 32);
+    Mess->setGeometry(135, 446, 500, 40);
+  } else {
+    Label1[0]->setGeometry(Label1[0]->x(), 344, 81, 25);
+    Label1[1]->setGeometry(360, 344, 95, 25);
+    Mess->setGeometry(80, 334, 297, 43);
+  }
+  setFontSize(Label1[0], large ? 10 : 8);
+  setFontSize(Label1[1], large ? 10 : 8);
+  setFontSize(Mess, large ? 24 : 14);
+
+  const std::array<int, 5> smallWinLefts{172, 220, 268, 316, 364};
+  const std::array<int, 5> leftWinLefts{130, 178, 226, 274, 322};
+  const std::array<int, 5> rightWinLefts{527, 575, 623, 671, 719};
+  const bool joker = values.gameVariant == kJokerWild;
+  const int firstRight = joker ? 6 : 5;
+  const int pitch = joker ? 24 : 28;
+  for (int r = 0; r < kRows; ++r) {
+    ClassicLabel* name = Value[static_cast<std::size_t>(r)];
+    if (!large) {
+      // The width is left alone: a width the large layout gave stays.
+      name->setGeometry(40, 40 + 14 * r, name->width(), 17);
+      setFontSize(name, 8);
+      for (int c = 1; c <= 5; ++c) {
+        ClassicLabel* cell = WinColumn(c)[static_cast<std::size_t>(r)];
+        cell->setGeometry(smallWinLefts[static_cast<std::size_t>(c - 1)], 40 + 14 * r, cell->width(), 17);
+        setFontSize(cell, 8);
+      }
+      continue;
+    }
+    const bool right = r >= firstRight;
+    const int top = 40 + pitch * (r - (right ? firstRight : 0));
+    const bool jacks = values.gameVariant == kJacksOrBetter;
+    name->setGeometry(right ? 400 : 5, top, jacks ? name->width() : 150, 24);
+    setFontSize(name, jacks ? 12 : 10);
+    for (int c = 1; c <= 5; ++c) {
+      ClassicLabel* cell = WinColumn(c)[static_cast<std::size_t>(r)];
+      const auto k = static_cast<std::size_t>(c - 1);
+      cell->setGeometry(right ? rightWinLefts[k] : leftWinLefts[k], top, cell->width(), 24);
+      setFontSize(cell, 10);
+    }
+  }
+  for (int j = 0; j < 6; ++j) {
+    const auto k = static_cast<std::size_t>(j);
+    if (large) {
+      Header[k]->move(j == 0 ? 32 : 155 + 48 * (j - 1), Header[k]->y());
+      Header2[k]->move(j == 0 ? 430 : 556 + 48 * (j - 1), Header2[k]->y());
+    } else {
+      Header[k]->move(j == 0 ? 72 : 200 + 48 * (j - 1), Header[k]->y());
+    }
+  }
+
+  Label1[0]->show();
+  Label1[1]->show();
+  Mess->show();
+  for (PictureButton* b : buttons) b->show();
+  for (int r = 0; r < kRows; ++r) {
+    Value[static_cast<std::size_t>(r)]->show();
+    for (int c = 1; c <= 5; ++c) WinColumn(c)[static_cast<std::size_t>(r)]->show();
+  }
+  for (int j = 0; j < 6; ++j) {
+    Header[static_cast<std::size_t>(j)]->show();
+    if (large) Header2[static_cast<std::size_t>(j)]->show();
+  }
+
+  move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
+
+  // Markers sit just above their cards. A card held in the hand on the table
+  // keeps its Hold face through a change of layout.
+  for (int k = 0; k < 5; ++k) {
+    PictureButton* marker = Image1[static_cast<std::size_t>(k)];
+    marker->hide();
+    const QPoint at = largeMarkers ? QPoint(48 + 152 * k, 200) : QPoint(45 + 79 * k, 205);
+    const QPixmap face = MarkerFace(dealt && held[static_cast<std::size_t>(k)]);
+    marker->setGeometry(QRect(at, largeMarkers ? QSize(66, 33) : QSize(44, 28)));
+    marker->setPixmap(face);
+    marker->show();
+  }
+}
+
+QPixmap TableWindow::MarkerFace(bool hold) const {
+  const std::size_t size = values.largeCards != 0 ? 1 : 0;
+  return hold ? Image3[size]->pixmap() : Image2[size]->pixmap();
+}
+
+TableState TableWindow::State() const {
+  TableState s;
+  s.hand = hand;
+  s.held = held;
+  s.dealt = dealt;
+  s.coinsIn = coinsIn;
+  s.lastCoinsIn = lastCoinsIn;
+  s.winRow = winRow;
+  s.winAmount = winAmount;
+  s.demoCode = demoCode;
+  s.drawPos = drawPos;
+  return s;
+}
+
+// ---- Input -----------------------------------------------------------------
+
+void TableWindow::Guarded(std::function<void()> action) {
+  if (busy) {
+    // A sound is playing inside a deal or draw; the request waits for its end.
+    deferred.push_back(std::move(action));
+    return;
+  }
+  busy = true;
+  action();
+  busy = false;
+  if (!deferred.empty()) QTimer::singleShot(0, this, &TableWindow::RunDeferred);
+}
+
+void TableWindow::RunDeferred() {
+  while (!busy && !deferred.empty()) {
+    std::function<void()> action = std::move(deferred.front());
+    deferred.pop_front();
+    Guarded(std::move(action));
+  }
+}
+
+void TableWindow::DealOrDraw() { Guarded([this] { RunDealOrDraw(); }); }
+void TableWindow::BetOne() { Guarded([this] { RunBetOne(); }); }
+void TableWindow::BetMax() { Guarded([this] { RunBetMax(); }); }
+
+void TableWindow::ToggleHold(int index) {
+  Guarded([this, index] {
+    if (!dealt || index < 0 || index > 4) return;
+    const auto k = static_cast<std::size_t>(index);
+    held[k] = !held[k];
+    Image1[k]->setPixmap(MarkerFace(held[k]));
+  });
+}
+
+void TableWindow::AddCredits() {
+  Guarded([this] {
+    values.credits = AddCredits32(values.credits, 100);
+    WriteCreditsLine();
+  });
+}
+
+void TableWindow::ToggleSound() {
+  Guarded([this] {
+    if (values.soundOn == 1) {
+      values.soundOn = 0;
+      services.dialogs.Info(this, values.programTitle, QStringLiteral("Sound is now off."));
+    } else {
+      values.soundOn = 1;
+      services.dialogs.Info(this, values.programTitle, QStringLiteral("Sound is now on."));
+    }
+  });
+}
+
+void TableWindow::SwitchMode() {
+  Guarded([this] {
+    if (values.largeCards == 0 && services.screen.Width() < 750) {
+      services.dialogs.Exclaim(
+          this, QStringLiteral("Feature Not Available in this Resolution"),
+          QStringLiteral("You cannot use 'large card' mode when your display resolution is only "
+                         "640 X 480.  The cards would be too big to fit on the screen."));
+      return;
+    }
+    values.largeCards = values.largeCards == 0 ? 1 : 0;
+    ApplyTableLayout();
+    // A fresh surface of the new size: nothing of the old size survives, and
+    // the repaint puts the hand back in the new card size.
+    ClearSurface();
+    repaint();
+  });
+}
+
+void TableWindow::ShowHelp() {
+  Guarded([this] { services.help.Open(values.helpFile, helpTopic); });
+}
+
+void TableWindow::Quit() {
+  Guarded([this] { done(QDialog::Accepted); });
+}
+
+void TableWindow::reject() { Quit(); }
+
+void TableWindow::closeEvent(QCloseEvent* event) {
+  // The window manager's close is the Quit button; during a deal it waits
+  // like any other input.
+  event->ignore();
+  Quit();
+}
+
+void TableWindow::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      DealOrDraw();
+      break;
+    case Qt::Key_B:
+      BetOne();
+      break;
+    case Qt::Key_F1:
+      ShowHelp();
+      break;
+    case Qt::Key_Escape:
+      reject();
+      break;
+    default:
+      event->ignore();
+      return;
+  }
+  event->accept();
+}
+
+void TableWindow::mousePressEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  event->accept();
+  if (event->button() == Qt::LeftButton) {
+    const bool large = LargeLayout();
+    const int bottom = large ? 425 : 331;
+    if (p.y() < kCardTop || p.y() > bottom) return;
+    for (int k = 0; k < 5; ++k) {
+      const int left = large ? 10 + 152 * k : 30 + 80 * k;
+      const int right = large ? left + 144 : left + 71;
+      if (p.x() >= left && p.x() <= right) {
+        ToggleHold(k);
+        return;
+      }
+    }
+  } else if (event->button() == Qt::RightButton) {
+    if (p.x() <= 450 && p.y() <= 200) DealOrDraw();
+  }
+}
+
+void TableWindow::PayCellReleased(int column, int row) {
+  // Columns 1..4 add (row + 1) times 1, 10, 100, 1000. Adding stops once the
+  // code reaches 10000, so however often the cells are clicked it stays below
+  // 21000, and every demonstration code (all below 10000) is still reachable.
+  static constexpr std::array<int, 5> kWeights{0, 1, 10, 100, 1000};
+  if (column < 1 || column > 4 || demoCode >= 10000) return;
+  demoCode += kWeights[static_cast<std::size_t>(column)] * (row + 1);
+}
+
+// ---- Play cycle ------------------------------------------------------------
+
+void TableWindow::RunDealOrDraw() {
+  if (lastCoinsIn + coinsIn == 0) {
+    Refuse(QStringLiteral("You must place a bet first!"));
+    return;
+  }
+  if (dealt)
+    Draw();
+  else
+    Deal();
+}
+
+void TableWindow::Deal() {
+  const bool stakeCovered = (coinsIn > 0 && coinsIn <= values.credits) ||
+                            (coinsIn == 0 && lastCoinsIn <= values.credits);
+  if (!stakeCovered) {
+    Refuse(QStringLiteral("You do not have enough credits to place this bet."));
+    return;
+  }
+  revealing = true;
+  hand.fill(kNoCard);
+  ClearSurface();
+  repaint();
+  Timer2->stop();
+  if (lastCoinsIn > 0 && winRow > -1) {
+    ClearWinHighlight();
+    HighlightCoinColumn();
+  }
+  if (coinsIn == 0) {
+    coinsIn = lastCoinsIn;
+    HighlightCoinColumn();
+  }
+  values.credits -= coinsIn;
+  WriteCreditsLine();
+  Mess->setText(QString());
+  Mess->repaint();
+
+  if (IsDemoCode(demoCode))
+    StackDemoHand(values.deck, values.gameVariant, demoCode);
+  else
+    Shuffle(values.deck, values.gameVariant, services.random);
+  demoCode = 0;
+  dealt = true;
+
+  for (int i = 0; i < 5; ++i) {
+    const CardCode card = values.deck.At(i + 1);
+    ShowCard(i, card);
+    PlayCardSound();
+    held[static_cast<std::size_t>(i)] = false;
+    hand[static_cast<std::size_t>(i)] = card;
+  }
+  Image8->setPixmap(Image4->pixmap());
+
+  // Evaluated only to light the name of a hand that already pays; its
+  // message and amount are not shown or paid.
+  HandTable table = HandTable::FromHand(hand);
+  const Evaluation evaluation = EvaluateHand(table, values.gameVariant, coinsIn);
+  winRow = evaluation.winRow;
+  winAmount = evaluation.winAmount;
+  Mess->setText(QString());
+  if (winRow > -1) SetLit(Value[static_cast<std::size_t>(winRow)], true);
+  revealing = false;
+}
+
+void TableWindow::Draw() {
+  if (winRow > -1) SetLit(Value[static_cast<std::size_t>(winRow)], false);
+  dealt = false;
+  drawPos = 5;
+  revealing = true;
+  for (int i = 0; i < 5; ++i)
+    if (!held[static_cast<std::size_t>(i)]) DrawBack(i);
+  // Every discard is face down before the first replacement shows.
+  repaint();
+
+  for (int i = 0; i < 5; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    if (!held[k]) {
+      ++drawPos;
+      const CardCode card = values.deck.At(drawPos);
+      ShowCard(i, card);
+      PlayCardSound();
+      hand[k] = card;
+    } else {
+      Image1[k]->setPixmap(MarkerFace(false));
+    }
+  }
+
+  HandTable table = HandTable::FromHand(hand);
+  const Evaluation evaluation = EvaluateHand(table, values.gameVariant, coinsIn);
+  winRow = evaluation.winRow;
+  winAmount = evaluation.winAmount;
+  Mess->setText(QString::fromStdString(evaluation.message));
+  for (int r = 0; r < kRows; ++r) {
+    if (r != winRow)
+      SetLit(WinColumn(coinsIn)[static_cast<std::size_t>(r)], false);
+    else
+      SetLit(Value[static_cast<std::size_t>(r)], true);
+  }
+  values.credits = AddCredits32(values.credits, winAmount);
+  WriteCreditsLine();
+  Label1[1]->repaint();
+  Timer2->start();
+  revealing = false;
+  if (winAmount > 0 && values.soundOn == 1) services.sound.PlaySync(kWinSound);
+  Image8->setPixmap(Image9->pixmap());
+  lastCoinsIn = coinsIn;
+  coinsIn = 0;
+}
+
+void TableWindow::RunBetOne() {
+  if (dealt) return;
+  if (coinsIn + 1 > values.credits) {
+    Refuse(QStringLiteral("You do not have enough credits to bet an additional coin."));
+    return;
+  }
+  if (coinsIn >= kMaxCoins) return;  // five coins always deal; kept for safety
+  Mess->setText(QString());
+  Timer2->stop();
+  if (lastCoinsIn > 0 && winRow > -1) ClearWinHighlight();
+  for (int r = 0; r < kRows; ++r) {
+    if (coinsIn > 0) SetLit(WinColumn(coinsIn)[static_cast<std::size_t>(r)], false);
+    SetLit(WinColumn(coinsIn + 1)[static_cast<std::size_t>(r)], true);
+  }
+  ++coinsIn;
+  WriteCoinsLine();
+  if (coinsIn == values.maxCoins) RunDealOrDraw();
+}
+
+void TableWindow::RunBetMax() {
+  if (dealt) return;
+  // The hand is cleared before the credits are looked at: after a refusal
+  // the next repaint shows five empty positions.
+  hand.fill(kNoCard);
+  if (values.credits < values.maxCoins) {
+    Refuse(QStringLiteral("You do not have enough credits to place a maximum bet."));
+    return;
+  }
+  for (int r = 0; r < kRows; ++r) {
+    if (coinsIn > 0) SetLit(WinColumn(coinsIn)[static_cast<std::size_t>(r)], false);
+    SetLit(Win5[static_cast<std::size_t>(r)], true);
+  }
+  coinsIn = values.maxCoins;
+  WriteCoinsLine();
+  RunDealOrDraw();
+}
+
+// ---- Pay table -------------------------------------------------------------
+
+std::array<ClassicLabel*, 11>& TableWindow::WinColumn(int coins) {
+  switch (coins) {
+    case 1:
+      return Win1;
+    case 2:
+      return Win2;
+    case 3:
+      return Win3;
+    case 4:
+      return Win4;
+    default:
+      return Win5;
+  }
+}
+
+void TableWindow::SetLit(ClassicLabel* cell, bool lit) {
+  cell->SetTextColour(lit ? kTextYellow : kTextWhite);
+  QFont f = cell->font();
+  f.setBold(lit);
+  cell->setFont(f);
+}
+
+void TableWindow::HighlightCoinColumn() {
+  if (coinsIn < 1 || coinsIn > 5) return;
+  for (ClassicLabel* cell : WinColumn(coinsIn)) SetLit(cell, true);
+}
+
+void TableWindow::ClearWinHighlight() {
+  if (winRow < 0 || winRow >= kRows) return;
+  SetLit(Value[static_cast<std::size_t>(winRow)], false);
+  if (lastCoinsIn >= 1 && lastCoinsIn <= 5)
+    SetLit(WinColumn(lastCoinsIn)[static_cast<std::size_t>(winRow)], false);
+}
+
+void TableWindow::WriteCreditsLine() {
+  Label1[1]->setText(QStringLiteral("Credits: ") + QString::number(values.credits));
+}
+
+void TableWindow::WriteCoinsLine() {
+  Label1[0]->setText(QStringLiteral("Coins In: ") + QString::number(coinsIn));
+}
+
+void TableWindow::Refuse(const QString& text) { services.dialogs.Info(this, values.programTitle, text); }
+
+void TableWindow::PlayCardSound() {
+  if (values.soundOn == 1) services.sound.PlaySync(kCardSound);
+}
+
+// ---- Surface ---------------------------------------------------------------
+
+QPoint TableWindow::CardOrigin(int index) const {
+  return LargeLayout() ? QPoint(10 + 152 * index, kCardTop) : QPoint(30 + 80 * index, kCardTop);
+}
+
+QRect TableWindow::CardRect(int index) const {
+  return QRect(CardOrigin(index), LargeLayout() ? QSize(146, 196) : QSize(73, 98));
+}
+
+void TableWindow::ClearSurface() {
+  if (surface.size() != size()) surface = QImage(size(), QImage::Format_RGB32);
+  surface.fill(kTableBlue);
+}
+
+void TableWindow::ShowCard(int index, CardCode code) {
+  const QPoint at = CardOrigin(index);
+  if (LargeLayout())
+    DrawCardFaceLarge(surface, at.x(), at.y(), code, values.gameVariant);
+  else
+    DrawCardFace(surface, at.x(), at.y(), code, values.gameVariant);
+  repaint(CardRect(index));
+}
+
+void TableWindow::DrawBack(int index) {
+  const QPoint at = CardOrigin(index);
+  if (LargeLayout())
+    DrawCardBackLarge(surface, at.x(), at.y());
+  else
+    DrawCardBack(surface, at.x(), at.y());
+}
+
+void TableWindow::paintEvent(QPaintEvent* event) {
+  if (surface.size() != size()) ClearSurface();
+  // While a deal or draw is turning cards the surface already shows the
+  // truth; otherwise the hand is put back wherever the window is repainted.
+  if (!revealing) {
+    for (int i = 0; i < 5; ++i) {
+      if (!event->region().intersects(CardRect(i))) continue;
+      const QPoint at = CardOrigin(i);
+      const CardCode code = hand[static_cast<std::size_t>(i)];
+      if (LargeLayout())
+        DrawCardFaceLarge(surface, at.x(), at.y(), code, values.gameVariant);
+      else
+        DrawCardFace(surface, at.x(), at.y(), code, values.gameVariant);
+    }
+  }
+  {
+    QPainter line(&surface);
+    line.fillRect(QRect(0, 491, 801, 3), Qt::white);
+  }
+  QPainter painter(this);
+  painter.drawImage(event->rect(), surface, event->rect());
+}
+
+}  // namespace lynx

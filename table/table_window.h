@@ -1,0 +1,154 @@
+#pragma once
+// The machine table window "LYNX": the pay table, five cards with their hold
+// markers, the message, coins and credits lines and eight picture buttons.
+// It runs the play cycle (bet, deal, hold, draw, settle) of one visit to the
+// table; the opener sets the caption, shows it with exec() and deletes it.
+
+#include <QDialog>
+#include <QImage>
+#include <QPixmap>
+#include <QRect>
+#include <array>
+#include <deque>
+#include <functional>
+
+#include "common/program_values.h"
+#include "engine/deck.h"
+#include "platform/services.h"
+#include "table/table_controls.h"
+
+class QTimer;
+
+namespace lynx {
+
+// What a game on the table looks like from outside, for tests and tools.
+struct TableState {
+  Hand hand{};                 // card codes at positions 1..5 (index 0..4), 0 = no card
+  std::array<bool, 5> held{};  // the hold flags of the current (or last) hand
+  bool dealt = false;          // true while five cards wait for the draw
+  int coinsIn = 0;             // coins bet on the coming game, 0..5
+  int lastCoinsIn = 0;         // stake of the previous game
+  int winRow = -1;             // pay-table row of the last evaluation, -1 for none
+  int winAmount = 0;           // credits won by the last evaluation
+  int demoCode = 0;            // code built from releases on the pay table
+  int drawPos = 0;             // deck position of the last card taken
+};
+
+class TableWindow : public QDialog {
+  Q_OBJECT
+ public:
+  // Loads the table for values.gameVariant and values.largeCards. Both
+  // references must outlive the window.
+  TableWindow(ProgramValues& values, Services& services, QWidget* parent = nullptr);
+  ~TableWindow() override;
+
+  // Operations of the machine. Each one asked for while a deal or draw is
+  // running waits and runs after it, in the order asked.
+  void DealOrDraw();             // Deal/Draw button, Enter, right click in the corner
+  void ToggleHold(int index);    // index 0..4; only while a hand is dealt
+  void BetOne();                 // Bet $1 button and the B key
+  void BetMax();                 // Max Bet button
+  void AddCredits();             // Credits button: 100 more credits
+  void ToggleSound();            // Sound button
+  void SwitchMode();             // Mode button: small <-> large cards
+  void ShowHelp();               // Help button and F1
+  void Quit();                   // Quit button, Esc and the window manager's close
+
+  // Lays the window out for values.largeCards and values.gameVariant.
+  void ApplyTableLayout();
+
+  TableState State() const;
+  // The drawing surface (Format_RGB32, the size of the client area).
+  const QImage& Surface() const { return surface; }
+  // Top-left pixel of card position index 0..4 in the current card size.
+  QPoint CardOrigin(int index) const;
+  bool LargeLayout() const { return values.largeCards == 1; }
+
+  // Controls by their design names; arrays are indexed from 0.
+  std::array<PictureButton*, 5> Image1{};  // hold markers
+  std::array<QLabel*, 2> Image2{};         // hidden: Draw marker faces, small and large
+  std::array<QLabel*, 2> Image3{};         // hidden: Hold marker faces, small and large
+  QLabel* Image4 = nullptr;                // hidden: Draw button face
+  PictureButton* Image5 = nullptr;         // Sound
+  PictureButton* Image6 = nullptr;         // Help
+  PictureButton* Image7 = nullptr;         // Quit
+  PictureButton* Image8 = nullptr;         // Deal / Draw
+  QLabel* Image9 = nullptr;                // hidden: Deal button face
+  PictureButton* Image10 = nullptr;        // Bet $1
+  PictureButton* Image11 = nullptr;        // Max Bet
+  PictureButton* Image12 = nullptr;        // Credits
+  PictureButton* Image13 = nullptr;        // Mode
+  ClassicLabel* Mess = nullptr;            // message line
+  std::array<ClassicLabel*, 2> Label1{};   // 0 coins line, 1 credits line
+  std::array<ClassicLabel*, 11> Value{};   // hand names of rows 0..10
+  std::array<ClassicLabel*, 11> Win1{};    // pay for 1 coin, rows 0..10
+  std::array<ClassicLabel*, 11> Win2{};
+  std::array<ClassicLabel*, 11> Win3{};
+  std::array<ClassicLabel*, 11> Win4{};
+  std::array<ClassicLabel*, 11> Win5{};
+  std::array<ClassicLabel*, 6> Header{};   // "Coins In", "1".."5"
+  std::array<ClassicLabel*, 6> Header2{};  // second heading row of the large layout
+  QTimer* Timer2 = nullptr;                // 500 ms, blinks the message line
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+
+ private:
+  void CreateControls();
+  void Load();
+
+  // Runs action now, or after the operation in progress when one is running.
+  void Guarded(std::function<void()> action);
+  void RunDeferred();
+
+  void RunDealOrDraw();
+  void Deal();
+  void Draw();
+  void RunBetOne();
+  void RunBetMax();
+
+  void HighlightCoinColumn();
+  void ClearWinHighlight();
+  // Pay column for coins 1..5.
+  std::array<ClassicLabel*, 11>& WinColumn(int coins);
+  static void SetLit(ClassicLabel* cell, bool lit);
+
+  void WriteCreditsLine();
+  void WriteCoinsLine();
+  void WritePayTableCaptions();
+  void Refuse(const QString& text);
+  void PlayCardSound();
+
+  // Surface drawing.
+  void ClearSurface();
+  void ShowCard(int index, CardCode code);  // draws and pushes it to the screen
+  void DrawBack(int index);
+  QRect CardRect(int index) const;
+  QPixmap MarkerFace(bool hold) const;
+  void PayCellReleased(int column, int row);
+
+  ProgramValues& values;
+  Services& services;
+
+  QImage surface;
+  Hand hand{};
+  std::array<bool, 5> held{};
+  bool dealt = false;
+  int coinsIn = 0;
+  int lastCoinsIn = 0;
+  int winRow = -1;
+  int winAmount = 0;
+  int drawPos = 0;
+  int demoCode = 0;
+  int helpTopic = 0;
+
+  bool busy = false;       // an operation is running
+  bool revealing = false;  // a deal or draw is putting cards on the surface
+  std::deque<std::function<void()>> deferred;
+};
+
+}  // namespace lynx
