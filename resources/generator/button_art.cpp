@@ -1,0 +1,284 @@
+#include "button_art.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygon>
+#include <cstdio>
+#include <cstdlib>
+
+#include "art.h"
+#include "card_art.h"
+
+namespace lynx::art {
+namespace {
+
+constexpr int kButtonW = 64;
+constexpr int kButtonH = 40;
+
+// Raised grey face: black edge, white light from the top left, grey shadow.
+void Bevel(QImage& image, int x, int y, int w, int h) {
+  FillRect(image, x, y, w, h, kSilver);
+  for (int i = x; i < x + w; ++i) {
+    Plot(image, i, y, kBlack);
+    Plot(image, i, y + h - 1, kBlack);
+  }
+  for (int j = y; j < y + h; ++j) {
+    Plot(image, x, j, kBlack);
+    Plot(image, x + w - 1, j, kBlack);
+  }
+  for (int d = 1; d <= 2; ++d) {
+    for (int i = x + d; i < x + w - d; ++i) {
+      Plot(image, i, y + d, kWhite);
+      Plot(image, i, y + h - 1 - d, kGrey);
+    }
+    for (int j = y + d; j < y + h - d; ++j) {
+      Plot(image, x + d, j, kWhite);
+      Plot(image, x + w - 1 - d, j, kGrey);
+    }
+  }
+}
+
+void CrossIcon(QImage& b, int x, int y) {
+  Sprite(b, x, y,
+         {".##.........##.", "#rr#.......#rr#", "#rrr#.....#rrr#", ".#rrr#...#rrr#.",
+          "..#rrr#.#rrr#..", "...#rrr#rrr#...", "....#rrrrr#....", ".....#rrr#.....",
+          "....#rrrrr#....", "...#rrr#rrr#...", "..#rrr#.#rrr#..", ".#rrr#...#rrr#.",
+          "#rrr#.....#rrr#", "#rr#.......#rr#", ".##.........##."});
+}
+
+void QuestionIcon(QImage& b, int x, int y) {
+  Sprite(b, x, y,
+         {"..#######..", ".#bbbbbbb#.", "#bbb###bbb#", "#bb#...#bb#", ".##....#bb#", "......#bbb#",
+          ".....#bbb#.", "....#bbb#..", "....#bb#...", "....#bb#...", ".....##....", "....####...",
+          "....#bb#...", "....#bb#...", ".....##...."});
+}
+
+void ExclamationIcon(QImage& b, int x, int y) {
+  Sprite(b, x, y,
+         {".####.", "#rrrr#", "#rrrr#", "#rrrr#", "#rrrr#", ".#rr#.", ".#rr#.", ".#rr#.", ".#rr#.",
+          "..##..", "......", ".####.", "#rrrr#", "#rrrr#", ".####."});
+}
+
+void SpeakerIcon(QImage& b, int x, int y) {
+  Sprite(b, x, y,
+         {"........#..........", ".......##.....#....", "......#s#......#...",
+          "#####.#ss#..#...#..", "#sss##sss#...#...#.", "#sss#ssss#...#...#.",
+          "#sss#ssss#...#...#.", "#sss##sss#...#...#.", "#####.#ss#..#...#..",
+          "......#s#......#...", ".......##.....#....", "........#.........."});
+}
+
+void CoinIcon(QImage& b, int x, int y) {
+  Sprite(b, x, y,
+         {".....######.....", "...##yyyyyy##...", "..#yyyyo#yyyy#..", ".#yyyo#####oyy#.",
+          ".#yyy#yo#yo#yy#.", "#yyyy#yo#yyyyyy#", "#yyyyo####oyyyy#", "#yyyyyyo#o#yyyy#",
+          "#yyyyyyo#yo#yyy#", "#yyyy#yo#yo#yyy#", ".#yyyo#####oyy#.", ".#yyyyyo#oyyyy#.",
+          "..#yyyyyyyyyyo#.", "...##yyyyyyoo#..", "....o######o....", "................"});
+}
+
+void MiniCard(QImage& b, int x, int y, int w, int h, int pipColour) {
+  for (int j = 0; j < h; ++j) {
+    for (int i = 0; i < w; ++i) {
+      const bool corner = (i == 0 || i == w - 1) && (j == 0 || j == h - 1);
+      if (corner) continue;
+      const bool edge = i == 0 || j == 0 || i == w - 1 || j == h - 1;
+      Plot(b, x + i, y + j, edge ? kBlack : kWhite);
+    }
+  }
+  if (pipColour >= 0) {
+    Plot(b, x + w / 2, y + h / 2 - 1, pipColour);
+    FillRect(b, x + w / 2 - 1, y + h / 2, 3, 1, pipColour);
+    Plot(b, x + w / 2, y + h / 2 + 1, pipColour);
+  }
+}
+
+void ModeIcon(QImage& b, int x, int y) {
+  MiniCard(b, x, y + 6, 7, 10, kRed);
+  Sprite(b, x + 8, y + 7, {"..#.....#..", ".##.....##.", "###########", ".##.....##.", "..#.....#.."});
+  MiniCard(b, x + 20, y, 12, 17, kBlack);
+  FillRect(b, x + 24, y + 6, 4, 5, kBlack);
+  FillRect(b, x + 23, y + 7, 6, 3, kBlack);
+}
+
+void FannedCards(QImage& b, int x, int y) {
+  Sprite(b, x, y,
+         {".......#######......", "......#wwwwwww#.....", "..####wwwwwwwww####.",
+          ".#wwww#wwwrwwww#www#", "#wwwww#wwrrrwww#www#", "#wwwww#wwwrwwww#ww#.",
+          "#ww#ww#wwwwwwww#ww#.", "#w###w#wwwwwwww#w#..", "#ww#ww#wwwwwwww#w#..",
+          "#wwwww#wwwwwwww##...", ".#wwww#wwwwwwww#....", "..#www#wwwwwwww#....",
+          "...#ww#wwwwwwww#....", "....#w#wwwwwwww#....", ".....##wwwwwwww#....",
+          "......#wwwwwwww#....", ".......########....."});
+}
+
+void SingleCard(QImage& b, int x, int y) {
+  Sprite(b, x, y,
+         {".##########.", "#wwwwwwwwww#", "#wwwwwwwwww#", "#wwwwrwwwww#", "#wwwrrrwwww#",
+          "#wwrrrrrwww#", "#wrrrrrrrww#", "#wwrrrrrwww#", "#wwwrrrwwww#", "#wwwwrwwwww#",
+          "#wwwwwwwwww#", "#wwwwwwwwww#", "#wwwwwwwwww#", ".##########."});
+  // An arrow pointing at the card: a new one comes in.
+  Sprite(b, x + 13, y + 4, {"....#...", "....##..", "#######.", "########", "#######.", "....##..", "....#..."});
+}
+
+void BookIcon(QImage& b, int x, int y) {
+  Sprite(b, x, y,
+         {"..####.......####..", ".#wwww##...##wwww#.", "#wwwwwww#.#wwwwwww#",
+          "#wGGGGww#.#wGGGGww#", "#wwwwwww#.#wwwwwww#", "#wGGGGGw#.#wGGGGGw#",
+          "#wwwwwww#.#wwwwwww#", "#wGGGGww#.#wGGGGGw#", "#wwwwwww#.#wwwwwww#",
+          "#wGGGGGw#.#wGGGww#.", "#wwwwwwww#wwwwwwww#", "#nnnn####w####nnnn#",
+          ".nnnnnnnn#nnnnnnnn.", "..........#........"});
+}
+
+// A button with an icon drawn above a word.
+QImage IconButton(void (*icon)(QImage&, int, int), int iconW, int iconY, const QString& word) {
+  QImage b = Canvas(kButtonW, kButtonH, kSilver);
+  Bevel(b, 0, 0, kButtonW, kButtonH);
+  icon(b, (kButtonW - iconW) / 2, iconY);
+  CentredText(b, 0, kButtonW, 34, word, BoldFont(11), kBlack);
+  return b;
+}
+
+QImage WordButton(const QString& word) {
+  QImage b = Canvas(kButtonW, kButtonH, kSilver);
+  Bevel(b, 0, 0, kButtonW, kButtonH);
+  CentredText(b, 0, kButtonW, 26, word, BoldFont(15), kBlack);
+  return b;
+}
+
+}  // namespace
+
+QImage MakeButton(const QString& name) {
+  if (name == "btn_quit" || name == "title_quit") return IconButton(CrossIcon, 15, 5, "Quit");
+  if (name == "btn_help" || name == "title_help") return IconButton(QuestionIcon, 11, 5, "Help");
+  if (name == "title_about") return IconButton(ExclamationIcon, 6, 5, "About");
+  if (name == "title_catalog") return IconButton(BookIcon, 19, 6, "Catalog");
+  if (name == "btn_sound") return IconButton(SpeakerIcon, 19, 7, "Sound");
+  if (name == "btn_credits") return IconButton(CoinIcon, 16, 5, "Credits");
+  if (name == "btn_mode") return IconButton(ModeIcon, 32, 5, "Mode");
+  if (name == "btn_deal") return IconButton(FannedCards, 20, 4, "Deal");
+  if (name == "btn_draw") return IconButton(SingleCard, 21, 5, "Draw");
+  if (name == "btn_bet_one") return WordButton("Bet $1");
+  if (name == "btn_max_bet") return WordButton("Max Bet");
+  std::fprintf(stderr, "no button named %s\n", qPrintable(name));
+  std::exit(1);
+}
+
+QImage MakeMarker(bool draw, bool large) {
+  const int w = large ? 66 : 44;
+  const int h = large ? 33 : 28;
+  const int background = draw ? kWhite : kYellow;
+  const int ink = draw ? kBlack : kRed;
+  QImage m = Canvas(w, h, background);
+  for (int i = 0; i < w; ++i) {
+    Plot(m, i, 0, kBlack);
+    Plot(m, i, h - 1, kBlack);
+  }
+  for (int j = 0; j < h; ++j) {
+    Plot(m, 0, j, kBlack);
+    Plot(m, w - 1, j, kBlack);
+  }
+  const int size = large ? 20 : 15;
+  const int baseline = large ? 24 : 20;
+  CentredText(m, 0, w, baseline, draw ? QStringLiteral("Draw") : QStringLiteral("Hold"),
+              BoldFont(size), ink);
+  return m;
+}
+
+QImage MakeGamePicture(int variant) {
+  QImage g = Canvas(64, 47, kSilver);
+  if (variant == 1) {
+    Bevel(g, 0, 0, 64, 47);
+    FillRect(g, 5, 4, 54, 39, kBlack);
+    FillRect(g, 6, 5, 52, 37, kWhite);
+    const QImage half = JackOfHeartsHalf();
+    for (int y = 0; y < 37; ++y)
+      for (int x = 0; x < 47; ++x) g.setPixel(8 + x, 5 + y, half.pixel(x, y));
+    DrawSuitSymbol(g, 8 + 32, 5 + 2, 13, 13, 1);
+    DrawRankGlyph(g, 8 + 36, 5 + 17, 11, kRed);
+    return g;
+  }
+  if (variant == 2) {
+    g.fill(VgaColor(kTeal));
+    DrawJester(g, 32, 2);
+    for (int x = 0; x < 64; ++x) {
+      Plot(g, x, 0, kBlack);
+      Plot(g, x, 46, kBlack);
+    }
+    for (int y = 0; y < 47; ++y) {
+      Plot(g, 0, y, kBlack);
+      Plot(g, 63, y, kBlack);
+    }
+    return g;
+  }
+  // Three overlapping twos on green baize.
+  g.fill(VgaColor(kGreen));
+  const int suits[3] = {0, 1, 3};
+  for (int k = 0; k < 3; ++k) {
+    const int x = 3 + 18 * k;
+    const int y = 9 - 3 * k;
+    MiniCard(g, x, y, 24, 35, -1);
+    const int colour = suits[k] == 1 ? kRed : kBlack;
+    DrawRankGlyph(g, x + 1, y + 1, 2, colour);
+    DrawSuitSymbol(g, x + 10, y + 17, 11, 11, suits[k]);
+  }
+  for (int x = 0; x < 64; ++x) {
+    Plot(g, x, 0, kBlack);
+    Plot(g, x, 46, kBlack);
+  }
+  for (int y = 0; y < 47; ++y) {
+    Plot(g, 0, y, kBlack);
+    Plot(g, 63, y, kBlack);
+  }
+  return g;
+}
+
+QImage MakeIcon(int size) {
+  // Drawn on a 256-unit square, scaled to the size asked for.
+  QImage icon(size, size, QImage::Format_ARGB32);
+  icon.fill(Qt::transparent);
+  QPainter p(&icon);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  p.setRenderHint(QPainter::TextAntialiasing, true);
+  p.scale(size / 256.0, size / 256.0);
+  const struct {
+    double angle;
+    int suit;
+  } cards[3] = {{-24, 3}, {0, 1}, {24, 0}};
+  for (const auto& card : cards) {
+    p.save();
+    p.translate(128, 236);
+    p.rotate(card.angle);
+    const QRectF face(-62, -214, 124, 176);
+    p.setPen(QPen(Qt::black, 7));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(face, 14, 14);
+    const QColor ink = card.suit == 1 ? QColor(Colour(kRed)) : QColor(Qt::black);
+    QImage pip(13, 13, QImage::Format_ARGB32);
+    pip.fill(Qt::transparent);
+    DrawSuitSymbol(pip, 0, 0, 13, 13, card.suit);
+    // Vector pip for the icon: scale the pixel pip smoothly.
+    p.drawImage(QRectF(-34, -160, 68, 68), pip.scaled(136, 136, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                                               .scaled(68, 68, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    QFont font = BoldFont(40);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    p.setFont(font);
+    p.setPen(ink);
+    p.drawText(QRectF(-56, -210, 40, 44), Qt::AlignCenter, QStringLiteral("A"));
+    p.restore();
+  }
+  // A lynx's ear tufts peeking over the fan.
+  p.setPen(QPen(Qt::black, 6));
+  p.setBrush(QColor(0xC8, 0x8A, 0x3C));
+  QPainterPath ears;
+  ears.moveTo(84, 70);
+  ears.lineTo(70, 10);
+  ears.lineTo(112, 48);
+  ears.closeSubpath();
+  ears.moveTo(172, 70);
+  ears.lineTo(186, 10);
+  ears.lineTo(144, 48);
+  ears.closeSubpath();
+  p.drawPath(ears);
+  p.end();
+  return icon;
+}
+
+}  // namespace lynx::art
