@@ -43,13 +43,12 @@ struct HoldCounts {
   std::array<std::int32_t, kHoldCount> draws{};  // all draws of the hold
 };
 
-// Tables of one game, built once and then only read (safe to share between
-// threads). About 20 MB for Joker Wild, 17 MB for the other games.
+// Tables of one game, built once (tens of milliseconds) and then only read,
+// so threads may share them. About 18 MB for Joker Wild, 17 MB otherwise.
 class StrategyTables {
  public:
-  // variant 1..3 (any other value is Deuces Wild, as in the evaluator);
-  // threads: how many threads build the tables, 0 for one per core.
-  explicit StrategyTables(GameVariant variant, int threads = 0);
+  // variant 1..3 (any other value is Deuces Wild, as in the evaluator).
+  explicit StrategyTables(GameVariant variant);
 
   GameVariant Variant() const { return variant; }
   int RowCount() const { return rowCount; }

@@ -60,14 +60,6 @@ std::vector<SuitClass> SuitClasses(int cards) {
   return out;
 }
 
-void ForEachMember(const SuitClass& suitClass, const std::function<void(const SuitMasks&)>& visit) {
-  SuitMasks order = suitClass.masks;
-  std::sort(order.begin(), order.end());
-  do {
-    visit(order);
-  } while (std::next_permutation(order.begin(), order.end()));
-}
-
 std::vector<CardCode> CardsOf(const SuitMasks& masks) {
   std::vector<CardCode> cards;
   for (int suit = 0; suit < 4; ++suit) {

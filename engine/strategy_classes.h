@@ -10,7 +10,7 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
+#include <algorithm>
 #include <vector>
 
 #include "engine/card.h"
@@ -30,9 +30,16 @@ struct SuitClass {
 // members in a fixed order. 5 cards give 134,459 classes of 2,598,960 hands.
 std::vector<SuitClass> SuitClasses(int cards);
 
-// Calls visit once for every set of the class: the masks of that member,
-// suit by suit (the distinct orders of the canonical masks).
-void ForEachMember(const SuitClass& suitClass, const std::function<void(const SuitMasks&)>& visit);
+// Calls visit(const SuitMasks&) once for every set of the class: the masks of
+// that member, suit by suit (the distinct orders of the canonical masks).
+template <typename Visit>
+void ForEachMember(const SuitClass& suitClass, Visit&& visit) {
+  SuitMasks order = suitClass.masks;
+  std::sort(order.begin(), order.end());
+  do {
+    visit(static_cast<const SuitMasks&>(order));
+  } while (std::next_permutation(order.begin(), order.end()));
+}
 
 // The ordinary card codes of a member, ascending.
 std::vector<CardCode> CardsOf(const SuitMasks& masks);

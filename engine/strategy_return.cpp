@@ -1,0 +1,171 @@
+#include "engine/strategy_return.h"
+
+#include <algorithm>
+#include <atomic>
+#include <numeric>
+#include <thread>
+#include <vector>
+
+#include "engine/strategy_classes.h"
+
+namespace lynx {
+
+namespace {
+
+__extension__ typedef unsigned __int128 UInt128;
+
+constexpr std::size_t kChunk = 256;  // deal classes taken by a thread at a time
+
+// Exact sums over the deals, each scaled so that every hold's draws become
+// the common denominator `scale` (the least common multiple of the possible
+// numbers of draws).
+struct Sums {
+  std::array<UInt128, kPayTableRows> rows{};
+  UInt128 noWin = 0;
+  UInt128 payout = 0;
+  std::uint64_t weight = 0;  // sum of the deal weights
+};
+
+std::uint64_t Choose(std::uint64_t n, std::uint64_t k) {
+  std::uint64_t c = 1;
+  for (std::uint64_t i = 1; i <= k; ++i) c = c * (n - k + i) / i;
+  return c;
+}
+
+std::string ToString(UInt128 v) {
+  if (v == 0) return "0";
+  std::string s;
+  while (v != 0) {
+    s.push_back(static_cast<char>('0' + static_cast<int>(v % 10)));
+    v /= 10;
+  }
+  std::reverse(s.begin(), s.end());
+  return s;
+}
+
+UInt128 Gcd(UInt128 a, UInt128 b) {
+  while (b != 0) {
+    const UInt128 t = a % b;
+    a = b;
+    b = t;
+  }
+  return a;
+}
+
+double Ratio(UInt128 num, UInt128 den) {
+  return static_cast<double>(static_cast<long double>(num) / static_cast<long double>(den));
+}
+
+// True when row distribution a (counts over draws) beats b: greater
+// probability at the first row where they differ, from row 0 down.
+bool RowsBefore(const RowVector& a, std::int64_t drawsA, const RowVector& b, std::int64_t drawsB) {
+  for (std::size_t r = 0; r < kPayTableRows; ++r) {
+    const std::int64_t left = a[r] * drawsB, right = b[r] * drawsA;  // below 2^31 * 2^27
+    if (left != right) return left > right;
+  }
+  return false;
+}
+
+}  // namespace
+
+GameReturn ComputeReturn(const StrategyTables& tables, int coins, JokerDeck deck, ReturnPolicy policy,
+                         int threads, const ProgressCallback& progress) {
+  const GameVariant variant = tables.Variant();
+  const bool machineJoker = variant == kJokerWild && deck == JokerDeck::kMachine;
+  const std::vector<DealClass> deals = DealClasses(variant);
+
+  std::array<std::int64_t, kPayTableRows> pay{};
+  for (int r = 0; r < tables.RowCount(); ++r) pay[static_cast<std::size_t>(r)] = Payout(variant, r, coins);
+
+  // Every number of draws a hold can have, and their least common multiple.
+  std::uint64_t scale = 1;
+  for (std::uint64_t k = 0; k <= 5; ++k) {
+    const auto unseen = static_cast<std::uint64_t>(tables.CardCount() - 5);
+    scale = std::lcm(scale, Choose(unseen, k));
+    if (machineJoker) scale = std::lcm(scale, 47 * Choose(47, k));
+  }
+
+  auto solve = [&](const DealClass& d, Sums& sums, HoldCounts& counts) {
+    tables.CountHolds(d.hand, deck, counts);
+    unsigned best = kHoldCount - 1;  // hold all five
+    if (policy == ReturnPolicy::kOptimal) {
+      std::int64_t bestPayout = -1, bestDraws = 1;
+      for (unsigned m = 0; m < kHoldCount; ++m) {
+        std::int64_t payout = 0;
+        for (std::size_t r = 0; r < kPayTableRows; ++r) payout += counts.rows[m][r] * pay[r];
+        const std::int64_t draws = counts.draws[m];
+        const UInt128 left = static_cast<UInt128>(payout) * static_cast<UInt128>(bestDraws);
+        const UInt128 right = static_cast<UInt128>(bestPayout < 0 ? 0 : bestPayout) * static_cast<UInt128>(draws);
+        if (bestPayout < 0 || left > right ||
+            (left == right && RowsBefore(counts.rows[m], draws, counts.rows[best], bestDraws))) {
+          best = m;
+          bestPayout = payout;
+          bestDraws = draws;
+        }
+      }
+    }
+    std::uint64_t weight = d.deals;
+    if (machineJoker) weight *= d.joker ? 48 : 47;
+    const auto draws = static_cast<std::uint64_t>(counts.draws[best]);
+    const UInt128 factor = static_cast<UInt128>(weight) * (scale / draws);
+    std::int64_t paying = 0, payout = 0;
+    for (std::size_t r = 0; r < kPayTableRows; ++r) {
+      const std::int64_t c = counts.rows[best][r];
+      sums.rows[r] += factor * static_cast<std::uint64_t>(c);
+      paying += c;
+      payout += c * pay[r];
+    }
+    sums.noWin += factor * static_cast<std::uint64_t>(static_cast<std::int64_t>(draws) - paying);
+    sums.payout += factor * static_cast<std::uint64_t>(payout);
+    sums.weight += weight;
+  };
+
+  const int workers = threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  std::vector<Sums> partial(static_cast<std::size_t>(workers));
+  std::atomic<std::size_t> next{0}, done{0};
+  auto work = [&](std::size_t worker) {
+    HoldCounts counts;
+    for (;;) {
+      const std::size_t begin = next.fetch_add(kChunk);
+      if (begin >= deals.size()) break;
+      const std::size_t end = std::min(begin + kChunk, deals.size());
+      for (std::size_t i = begin; i < end; ++i) solve(deals[i], partial[worker], counts);
+      const std::size_t finished = done.fetch_add(end - begin) + (end - begin);
+      if (worker == 0 && progress) progress(static_cast<double>(finished) / static_cast<double>(deals.size()));
+    }
+  };
+  std::vector<std::thread> pool;
+  for (int w = 1; w < workers; ++w) pool.emplace_back(work, static_cast<std::size_t>(w));
+  work(0);
+  for (auto& t : pool) t.join();
+  if (progress) progress(1.0);
+
+  Sums total;
+  for (const Sums& s : partial) {
+    for (std::size_t r = 0; r < kPayTableRows; ++r) total.rows[r] += s.rows[r];
+    total.noWin += s.noWin;
+    total.payout += s.payout;
+    total.weight += s.weight;
+  }
+
+  GameReturn result;
+  result.variant = variant;
+  result.coins = coins;
+  result.deck = deck;
+  result.policy = policy;
+  result.classes = deals.size();
+  for (const DealClass& d : deals) result.deals += d.deals;
+  const UInt128 chance = static_cast<UInt128>(total.weight) * scale;  // denominator of a probability
+  const UInt128 bet = chance * static_cast<unsigned>(coins);
+  result.returnRatio = Ratio(total.payout, bet);
+  const UInt128 g = Gcd(total.payout, bet);
+  result.exactReturn = ToString(total.payout / g) + "/" + ToString(bet / g);
+  for (std::size_t r = 0; r < kPayTableRows; ++r) {
+    result.rowProbability[r] = Ratio(total.rows[r], chance);
+    result.rowReturn[r] = Ratio(total.rows[r] * static_cast<std::uint64_t>(pay[r]), bet);
+  }
+  result.noWinProbability = Ratio(total.noWin, chance);
+  return result;
+}
+
+}  // namespace lynx
