@@ -10,6 +10,7 @@
 
 #include "engine/evaluate.h"
 #include "engine/paytable.h"
+#include "tools/analyze_strategy.h"
 #include "tools/card_parse.h"
 
 namespace lynx {
@@ -24,6 +25,8 @@ Usage:
   lynx-analyze evaluate --game G [--coins N] CARD CARD CARD CARD CARD
   lynx-analyze evaluate --game G [--coins N]          (hands from standard input)
   lynx-analyze paytable --game G
+  lynx-analyze advise --game G [--coins N] [--deck D] [--top K] [--json] CARD x5
+  lynx-analyze return --game G [--coins N] [--deck D] [--json]
   lynx-analyze --help
 
 Verbs:
@@ -34,10 +37,28 @@ Verbs:
              order; a bad line is reported with its line number on standard error
              and the run goes on (the exit status is then 2).
   paytable   Prints the game's pay table as the machine shows it.
+  advise     Values all 32 ways to hold the dealt hand and lists them best
+             first: the cards held (-- for a card drawn), the expected credits
+             for the bet (EV, six decimals), EV per coin bet, the number of
+             equally likely draws and the probability of each paying row.
+             Holds of exactly equal value are all marked best (*) and keep
+             ascending order of their hold mask (bit i for card i).
+  return     The game's return with the best hold on every possible deal,
+             each deal weighted as this machine deals it: the return in
+             percent of the bet (six decimals, and as an exact fraction), the
+             probability of every pay row and its part of the return, and the
+             time taken. Progress goes to standard error after one second.
 
 Options:
   --game G   jacks (Jacks or Better), joker (Joker Wild) or deuces (Deuces Wild).
   --coins N  coins bet, 1 to 5 (default 5; five coins on a royal flush pay 4000).
+  --deck D   advise, return: the deck the draws come from. machine (default)
+             is this machine's: for Joker Wild 52 positions where the joker
+             replaced one random card the player never sees. standard53 is the
+             classic 52 cards plus the joker, Joker Wild only (Jacks or Better
+             and Deuces Wild always deal the plain 52 cards).
+  --top K    advise: list only the K best holds, 1 to 32 (default 32).
+  --json     advise, return: the same results as one JSON document.
 
 Cards: a rank A 2 3 4 5 6 7 8 9 T J Q K (or 10) followed by a suit C H D S in
 either case, e.g. AS, 10h, td; the joker as JK or X (Joker Wild only); or a plain
@@ -50,8 +71,14 @@ struct Options {
   std::string verb;
   std::optional<GameVariant> game;
   int coins = kMaxCoins;
+  JokerDeck deck = JokerDeck::kMachine;
+  bool standard53 = false;  // --deck standard53 asked for
+  int top = kHoldCount;
+  bool json = false;
   std::vector<std::string> words;  // the operands (cards)
 };
+
+bool IsStrategyVerb(const std::string& verb) { return verb == "advise" || verb == "return"; }
 
 // Parses the options after the verb. On a problem writes one line to err and
 // returns nothing.
@@ -83,6 +110,32 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
         return std::nullopt;
       }
       o.coins = (*v)[0] - '0';
+    } else if (a == "--deck" && IsStrategyVerb(o.verb)) {
+      const auto v = value("--deck");
+      if (!v) return std::nullopt;
+      if (*v == "machine") {
+        o.deck = JokerDeck::kMachine;
+        o.standard53 = false;
+      } else if (*v == "standard53") {
+        o.deck = JokerDeck::kStandard53;
+        o.standard53 = true;
+      } else {
+        err << "lynx-analyze: unknown deck '" << *v << "' (use machine or standard53)\n";
+        return std::nullopt;
+      }
+    } else if (a == "--top" && o.verb == "advise") {
+      const auto v = value("--top");
+      if (!v) return std::nullopt;
+      const bool digits = !v->empty() && v->size() <= 2 &&
+                          std::all_of(v->begin(), v->end(), [](char c) { return c >= '0' && c <= '9'; });
+      const int top = digits ? std::stoi(*v) : 0;
+      if (top < 1 || top > kHoldCount) {
+        err << "lynx-analyze: top '" << *v << "' must be 1 to 32\n";
+        return std::nullopt;
+      }
+      o.top = top;
+    } else if (a == "--json" && IsStrategyVerb(o.verb)) {
+      o.json = true;
     } else if (a.size() > 1 && a[0] == '-' && !ParseCard(a)) {
       err << "lynx-analyze: unknown option '" << a << "'\n";
       return std::nullopt;
@@ -92,6 +145,11 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
   }
   if (!o.game) {
     err << "lynx-analyze: " << o.verb << " needs --game jacks|joker|deuces\n";
+    return std::nullopt;
+  }
+  if (o.standard53 && *o.game != kJokerWild) {
+    err << "lynx-analyze: deck 'standard53' is for Joker Wild only; " << GameTitle(*o.game)
+        << " deals the plain 52 cards\n";
     return std::nullopt;
   }
   return o;
@@ -179,6 +237,36 @@ int PrintPayTable(const Options& o, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
+StrategyRequest RequestOf(const Options& o) {
+  StrategyRequest r;
+  r.game = *o.game;
+  r.coins = o.coins;
+  r.deck = o.deck;
+  r.top = o.top;
+  r.json = o.json;
+  return r;
+}
+
+int Advise(const Options& o, std::ostream& out, std::ostream& err) {
+  std::string problem;
+  const auto hand = ParseHand(o.words, *o.game, problem);
+  if (!hand) {
+    err << "lynx-analyze: " << problem << '\n';
+    return kBadInput;
+  }
+  StrategyRequest r = RequestOf(o);
+  r.hand = *hand;
+  return PrintAdvice(r, out);
+}
+
+int Return(const Options& o, std::ostream& out, std::ostream& err) {
+  if (!o.words.empty()) {
+    err << "lynx-analyze: return takes no operand, got '" << o.words[0] << "'\n";
+    return kBadInput;
+  }
+  return PrintGameReturn(RequestOf(o), out, err);
+}
+
 }  // namespace
 
 int RunAnalyzer(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
@@ -191,13 +279,15 @@ int RunAnalyzer(const std::vector<std::string>& args, std::istream& in, std::ost
     out << kHelp;
     return 0;
   }
-  if (args[0] != "evaluate" && args[0] != "paytable") {
+  if (args[0] != "evaluate" && args[0] != "paytable" && !IsStrategyVerb(args[0])) {
     err << "lynx-analyze: unknown verb '" << args[0] << "'; try lynx-analyze --help\n";
     return kBadInput;
   }
   const auto options = ParseOptions(args, err);
   if (!options) return kBadInput;
   if (options->verb == "evaluate") return Evaluate(*options, in, out, err);
+  if (options->verb == "advise") return Advise(*options, out, err);
+  if (options->verb == "return") return Return(*options, out, err);
   return PrintPayTable(*options, out, err);
 }
 
