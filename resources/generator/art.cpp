@@ -211,7 +211,7 @@ QFont BoldFont(int pixelSize) {
   font.setPixelSize(pixelSize);
   font.setBold(true);
   font.setStyleStrategy(QFont::NoAntialias);
-  font.setHintingPreference(QFont::PreferFullHinting);
+  font.setHintingPreference(QFont::PreferNoHinting);
   return font;
 }
 

@@ -1,7 +1,6 @@
 #include "button_art.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygon>
 #include <cstdio>
 #include <cstdlib>
@@ -61,10 +60,10 @@ void ExclamationIcon(QImage& b, int x, int y) {
 
 void SpeakerIcon(QImage& b, int x, int y) {
   Sprite(b, x, y,
-         {"........#..........", ".......##.....#....", "......#s#......#...",
-          "#####.#ss#..#...#..", "#sss##sss#...#...#.", "#sss#ssss#...#...#.",
-          "#sss#ssss#...#...#.", "#sss##sss#...#...#.", "#####.#ss#..#...#..",
-          "......#s#......#...", ".......##.....#....", "........#.........."});
+         {"........##.........", ".......#s#.....#...", "......#ss#..#...#..",
+          "#####.#sss#...#...#.", "#sss##ssss#...#...#.", "#sss#sssss#.#..#..#.",
+          "#sss#sssss#.#..#..#.", "#sss##ssss#...#...#.", "#####.#sss#...#...#.",
+          "......#ss#..#...#..", ".......#s#.....#...", "........##........."});
 }
 
 void CoinIcon(QImage& b, int x, int y) {
@@ -132,14 +131,14 @@ QImage IconButton(void (*icon)(QImage&, int, int), int iconW, int iconY, const Q
   QImage b = Canvas(kButtonW, kButtonH, kSilver);
   Bevel(b, 0, 0, kButtonW, kButtonH);
   icon(b, (kButtonW - iconW) / 2, iconY);
-  CentredText(b, 0, kButtonW, 34, word, BoldFont(11), kBlack);
+  CentredText(b, 0, kButtonW, 35, word, BoldFont(13), kBlack);
   return b;
 }
 
 QImage WordButton(const QString& word) {
   QImage b = Canvas(kButtonW, kButtonH, kSilver);
   Bevel(b, 0, 0, kButtonW, kButtonH);
-  CentredText(b, 0, kButtonW, 26, word, BoldFont(15), kBlack);
+  CentredText(b, 0, kButtonW, 26, word, BoldFont(14), kBlack);
   return b;
 }
 
@@ -264,19 +263,18 @@ QImage MakeIcon(int size) {
     p.drawText(QRectF(-56, -210, 40, 44), Qt::AlignCenter, QStringLiteral("A"));
     p.restore();
   }
-  // A lynx's ear tufts peeking over the fan.
+  // A gold chip in front of the fan.
   p.setPen(QPen(Qt::black, 6));
-  p.setBrush(QColor(0xC8, 0x8A, 0x3C));
-  QPainterPath ears;
-  ears.moveTo(84, 70);
-  ears.lineTo(70, 10);
-  ears.lineTo(112, 48);
-  ears.closeSubpath();
-  ears.moveTo(172, 70);
-  ears.lineTo(186, 10);
-  ears.lineTo(144, 48);
-  ears.closeSubpath();
-  p.drawPath(ears);
+  p.setBrush(Colour(kYellow));
+  p.drawEllipse(QPointF(196, 206), 44, 44);
+  p.setPen(QPen(Colour(kOlive), 8, Qt::DashLine));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(QPointF(196, 206), 34, 34);
+  QFont chipFont = BoldFont(44);
+  chipFont.setStyleStrategy(QFont::PreferAntialias);
+  p.setFont(chipFont);
+  p.setPen(Colour(kOlive));
+  p.drawText(QRectF(152, 162, 88, 88), Qt::AlignCenter, QStringLiteral("$"));
   p.end();
   return icon;
 }

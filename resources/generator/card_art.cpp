@@ -181,28 +181,21 @@ QImage MakeCardBack() {
         Plot(card, x, y, kRed);
         continue;
       }
-      // Diagonal lattice of period 8; spheres sit in the middle of every diamond.
-      const int px = x - left - 4;
-      const int py = y - top - 4 + 4;
-      const int a = ((px + py) % 8 + 8) % 8;
-      const int b = ((px - py) % 8 + 8) % 8;
-      // Offset from the nearest sphere centre (centres where a == 4 and b == 4).
-      const int da = a - 4;
-      const int db = b - 4;
-      const int dx = (da + db) / 2;
-      const int dy = (da - db) / 2;
-      const bool onLattice = a == 0 || b == 0;
+      // Diagonal lattice of period 10 with bars two pixels wide; a sphere
+      // sits in the middle of every diamond, lit from the top left.
+      const int a = (x - left + y - top) % 10;
+      const int b = ((x - left - (y - top)) % 10 + 10) % 10;
+      const int dx = (a - 5 + b - 5) / 2;
+      const int dy = (a - 5 - (b - 5)) / 2;
       const int d2 = dx * dx + dy * dy;
       int colour = kMaroon;
-      if (onLattice) {
+      if (a <= 1 || b <= 1) {
         colour = kRed;
-      } else if ((da + db) % 2 == 0 && d2 <= 4) {
-        colour = kBlue;
-        if (dx <= 0 && dy <= 0 && d2 <= 1 && !(dx == 0 && dy == 0)) colour = kAqua;
-        if (dx == -1 && dy == -1) colour = kWhite;
-        if (dx + dy >= 2) colour = kNavy;
       } else if (d2 <= 5) {
-        colour = kNavy;
+        colour = kBlue;
+        if (dx + dy >= 2 || d2 == 5) colour = kNavy;
+        if (dx == -1 && dy == -1) colour = kWhite;
+        if ((dx == 0 && dy == -1) || (dx == -1 && dy == 0)) colour = kAqua;
       }
       Plot(card, x, y, colour);
     }
@@ -265,12 +258,14 @@ void DrawJester(QImage& image, int cx, int top) {
 QImage MakeJoker() {
   QImage card = Canvas(kW, kH, kWhite);
   DrawJester(card, 36, 18);
-  // Diamond-chequered tunic below the ruff.
-  for (int y = 80; y <= 92; ++y) {
-    const int half = 6 + (y - 80) / 2;
+  // Harlequin shoulders below the ruff: red and yellow diamonds.
+  for (int y = 80; y <= 93; ++y) {
+    const int half = std::min(19, 12 + (y - 80) * 2);
     for (int x = 36 - half; x <= 36 + half; ++x) {
-      const bool edge = x == 36 - half || x == 36 + half || y == 92;
-      const int colour = edge ? kBlack : ((((x + y) / 3) % 2 == 0) ? kPurple : kGreen);
+      const bool edge = x == 36 - half || x == 36 + half || y == 80;
+      const int u = ((x + y) % 8 + 8) % 8;
+      const int v = ((x - y) % 8 + 8) % 8;
+      const int colour = edge ? kBlack : ((u < 4) == (v < 4) ? kRed : kYellow);
       Plot(card, x, y, colour);
     }
   }

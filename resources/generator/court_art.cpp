@@ -40,6 +40,22 @@ void Shoulders(QImage& half, const Dress& dress, int left, int right, int neckY)
            {right - 10, neckY}, {right - 4, neckY + 1}, {right, neckY + 6}, {right, kHalfH}});
 }
 
+// Sleeves down both sides of the robe, in the robe's shadow colour with a
+// trim-coloured cuff.
+void Sleeves(QImage& half, const Dress& dress) {
+  for (int y = 26; y < kHalfH; ++y) {
+    for (int x = 5; x <= 10; ++x) Plot(half, x, y, y >= 32 && y <= 33 ? dress.secondary : dress.dark);
+    for (int x = 36; x <= 41; ++x) Plot(half, x, y, y >= 32 && y <= 33 ? dress.secondary : dress.dark);
+    Plot(half, 11, y, kBlack);
+    Plot(half, 35, y, kBlack);
+  }
+}
+
+// A closed hand, 7 x 6, top-left at (x, y).
+void Hand(QImage& half, int x, int y) {
+  Sprite(half, x, y, {".####..", "#wwww#.", "#w#ww##", "#w#www#", "#wwwww#", ".#####."});
+}
+
 QImage King(const Dress& dress) {
   QImage half = Canvas(kCellW, kHalfH, kWhite);
   const Key key = DressKey(dress);
@@ -51,34 +67,35 @@ QImage King(const Dress& dress) {
           "#ww#www#www#wwwwwwwwwwwww#www#www#w#", "####################################"});
   // Robe below the collar: a gold band down the middle with the trim colour.
   for (int y = 27; y < kHalfH; ++y) {
-    Sprite(half, 19, y, {"#yyySyyy#"}, key);
+    Sprite(half, 20, y, {"#yyySyyy#"}, key);
     Sprite(half, 8, y, {"S"}, key);
     Sprite(half, 38, y, {"S"}, key);
   }
   for (int y = 28; y < kHalfH; y += 3) {
-    Sprite(half, 21, y, {"#S#"}, key);
+    Sprite(half, 22, y, {"#S#"}, key);
   }
   for (int y = 27; y < kHalfH; ++y) {
     Plot(half, 7, y, dress.dark);
     Plot(half, 37, y, dress.dark);
   }
+  Sleeves(half, dress);
   // Sword behind the head, upright, on the right.
   Sprite(half, 37, 1,
          {"...#...", "..#s#..", "..#ws#.", "..#ws#.", "..#ws#.", "..#ws#.", "..#ws#.", "..#ws#.",
           "..#ws#.", "..#ws#.", "..#ws#.", "..#ws#.", "..#ws#.", "..#ws#.", "..#ws#.", "..#ws#.",
-          "..#ws#.", "..#ws#.", "#######", "#yyyyy#", "#######", "..#o#..", "..#o#.."});
-  // Hand on the grip.
-  Sprite(half, 36, 23, {".#####.", "#wwwww#", "#w#w#w#", "#wwwww#", ".#####."});
+          "..#ws#.", "..#ws#.", "..#ws#.", "..#ws#.", "..#ws#.", "#######", "#yyyyy#", "#######",
+          "..#o#..", "..#o#..", "..#o#.."});
+  Hand(half, 37, 27);
   // Crown and bearded head.
-  Sprite(half, 17, 1,
+  Sprite(half, 18, 1,
          {"#.....#.....#", "##...###...##", "#y#.#yyy#.#y#", "#yy#yyyyy#yy#", "#yyyyyyyyyyy#",
           "#yryyybyyyry#", "#yyyyyyyyyyy#", "#############"},
          key);
-  Sprite(half, 16, 9,
-         {"#ss#wwwwwww#ss#", "#ss#w##w##w#ss#", "#ss#w#www#w#ss#", "#ss#www#www#ss#",
-          "#ss#www##ww#ss#", "#sssGGGGGGGsss#", "#ssGG##r##GGss#", "#sssssssssssss#",
-          "#ssGsssGsssGss#", ".#sssGsssGsss#.", "..#sGsssGsss#..", "...#sssGsss#...",
-          "....#sGsss#....", ".....#sss#.....", "......###......"});
+  Sprite(half, 17, 9,
+         {"#yo#wwwwwww#oy#", "#yo#w##w##w#oy#", "#yo#w#www#w#oy#", "#yo#www#www#oy#",
+          "#yo#www##ww#oy#", "#yyyoooooooyyy#", "#yyoo##r##ooyy#", "#yyyyyyyyyyyyy#",
+          "#yyoyyyoyyyoyy#", ".#yyyoyyyoyyy#.", "..#yoyyyoyyy#..", "...#yyyoyyy#...",
+          "....#yoyyy#....", ".....#yyy#.....", "......###......"});
   return half;
 }
 
@@ -96,12 +113,14 @@ QImage Queen(const Dress& dress) {
     Plot(half, 10, y, dress.dark);
     Plot(half, 34, y, dress.dark);
   }
+  Sleeves(half, dress);
   // A rose held up on the left, its stem down to her hand.
   Sprite(half, 3, 5,
          {"..#####..", ".#rrmrr#.", "#rmrrrmr#", "#rrmmmrr#", "#rmrrrmr#", ".#rrmrr#.",
           "..##g##..", "....g....", "..ggg....", ".ggggg...", "..gggg...", "....g....",
-          "....g....", "....g....", "....g....", "....g....", "....g....", "....g...."});
-  Sprite(half, 4, 22, {".#####.", "#wwwww#", "#w#w#w#", "#wwwww#", ".#####."});
+          "....g....", "....g....", "....g....", "....g....", "....g....", "....g....",
+          "....g....", "....g....", "....g...."});
+  Hand(half, 4, 26);
   // Crown, golden hair and face.
   Sprite(half, 13, 1,
          {"......#.#.#......", ".....#y#y#y#.....", "....#yyyyyyy#....", "....#ybyryby#....",
@@ -131,6 +150,7 @@ QImage Jack(const Dress& dress) {
   Sprite(half, 10, 21,
          {".#######################.", "#wwwwwwwwwwwwwwwwwwwwwww#", ".#w#w#w#w#w#w#w#w#w#w#w#.",
           "..#.#.#.#.#.#.#.#.#.#.#.."});
+  Sleeves(half, dress);
   // A halberd in his right hand, on the left of the picture.
   Sprite(half, 2, 3,
          {"...#...", "..#s#..", "..#s#..", ".#sss#.", "#sssss#", "#ss#ss#", ".#s#s#.", "..#o#..",
@@ -138,7 +158,7 @@ QImage Jack(const Dress& dress) {
           "..#o#..", "..#o#..", "..#o#..", "..#o#..", "..#o#..", "..#o#..", "..#o#..", "..#o#..",
           "..#o#..", "..#o#..", "..#o#..", "..#o#..", "..#o#..", "..#o#..", "..#o#..", "..#o#..",
           "..#o#..", "..#o#.."});
-  Sprite(half, 1, 24, {".#####.", "#wwwww#", "#w#w#w#", "#wwwww#", ".#####."});
+  Hand(half, 2, 27);
   // Cap with a feather, curly hair, a young face with a small moustache.
   Sprite(half, 13, 1,
          {"....#########....", "...#PPPPPPPPP#...", "..#PPPPPPPPPPP#..", ".#PPPPPPPPPPPPP#.",
@@ -163,6 +183,7 @@ void PlaceCourt(QImage& sheet, int x, int y, const QImage& half) {
     }
   }
   for (int i = 0; i < kCellW; ++i) {
+    Plot(full, i, kHalfH - 1, kBlack);  // the line between the two halves
     Plot(full, i, 0, kBlack);
     Plot(full, i, 2 * kHalfH - 1, kBlack);
   }
