@@ -517,7 +517,7 @@ void TableWindow::Deal() {
   revealing = true;
   hand.fill(kNoCard);
   ClearSurface();
-  repaint();
+  repaint(CardRect(0).united(CardRect(4)));
   Timer2->stop();
   if (lastCoinsIn > 0 && winRow > -1) {
     ClearWinHighlight();
@@ -567,7 +567,7 @@ void TableWindow::Draw() {
   for (int i = 0; i < 5; ++i)
     if (!held[static_cast<std::size_t>(i)]) DrawBack(i);
   // Every discard is face down before the first replacement shows.
-  repaint();
+  repaint(CardRect(0).united(CardRect(4)));
 
   for (int i = 0; i < 5; ++i) {
     const auto k = static_cast<std::size_t>(i);

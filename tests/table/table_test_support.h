@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
+#include <map>
 #include <memory>
 
 #include "common/program_values.h"
@@ -63,14 +64,19 @@ class TableTest : public ::testing::Test {
     return Shows(index, Reference(0, true));
   }
 
+  // A card drawn alone on the blue table, in the current size (cached).
   QImage Reference(CardCode code, bool back) const {
     const bool large = window->LargeLayout();
+    const int key = ((values.gameVariant * 2 + (large ? 1 : 0)) * 2 + (back ? 1 : 0)) * 64 + code;
+    const auto found = references.find(key);
+    if (found != references.end()) return found->second;
     QImage image(large ? QSize(146, 196) : QSize(73, 98), QImage::Format_RGB32);
     image.fill(QColor(0, 0, 255));
     if (large)
       back ? DrawCardBackLarge(image, 0, 0) : DrawCardFaceLarge(image, 0, 0, code, values.gameVariant);
     else
       back ? DrawCardBack(image, 0, 0) : DrawCardFace(image, 0, 0, code, values.gameVariant);
+    references.emplace(key, image);
     return image;
   }
 
@@ -114,6 +120,7 @@ class TableTest : public ::testing::Test {
     return cells;
   }
 
+  mutable std::map<int, QImage> references;
   FakeServices fakes;
   ProgramValues values;
   std::unique_ptr<TableWindow> window;
