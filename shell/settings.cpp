@@ -1,0 +1,82 @@
+#include "shell/settings.h"
+
+#include <limits>
+
+namespace lynx {
+
+std::int64_t ParseLeadingNumber(const QString& text) {
+  qsizetype i = 0;
+  const qsizetype n = text.size();
+  while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t'))) ++i;
+  bool negative = false;
+  if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+    negative = text[i] == QLatin1Char('-');
+    ++i;
+  }
+  // Accumulate towards the sign so that the most negative value fits too.
+  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+  constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+  std::int64_t value = 0;
+  for (; i < n && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
+    const int digit = text[i].unicode() - u'0';
+    if (negative) {
+      if (value < (kMin + digit) / 10) return kMin;
+      value = value * 10 - digit;
+    } else {
+      if (value > (kMax - digit) / 10) return kMax;
+      value = value * 10 + digit;
+    }
+  }
+  return value;
+}
+
+std::int32_t ClampToInt32(std::int64_t value) {
+  if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+  if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(value);
+}
+
+std::int16_t ClampLargeCards(std::int64_t value) {
+  if (value <= 0) return 0;
+  return 1;
+}
+
+namespace {
+
+std::int64_t ReadNumber(ProfileFile& profile, const QString& key) {
+  return ParseLeadingNumber(profile.ReadString(kSettingsSection, key, QStringLiteral("0")));
+}
+
+}  // namespace
+
+void LoadSettings(ProgramValues& values, Services& services, QWidget* parent) {
+  values.largeCards = ClampLargeCards(ReadNumber(services.profile, kLargeCardsKey));
+
+  const std::int32_t saved = ClampToInt32(ReadNumber(services.profile, kCreditsKey));
+  if (saved <= 0) return;
+  const QString question =
+      QStringLiteral("The last time you played LYNX Video Poker, you had ") + QString::number(saved) +
+      QStringLiteral(" credits.  Would you like to resume your last game?  (Click NO to start a new game)");
+  if (!services.dialogs.Ask(parent, QStringLiteral("Resume Saved Game?"), question)) return;
+  values.credits = saved;
+  values.borrowed = ClampToInt32(ReadNumber(services.profile, kBorrowedKey));
+}
+
+void SaveSettings(ProgramValues& values, Services& services, QWidget* parent,
+                  bool askQuestions) {
+  if (askQuestions && values.credits > values.borrowed && values.borrowed > 0) {
+    const QString question = QStringLiteral("You have ") + QString::number(values.credits) +
+                             QStringLiteral(" credits of which ") + QString::number(values.borrowed) +
+                             QStringLiteral(" are borrowed.  Would you like to pay-off your loan balance?");
+    if (services.dialogs.Ask(parent, QStringLiteral("Pay-Off Loan"), question)) {
+      values.credits -= values.borrowed;
+      values.borrowed = 0;
+    }
+  }
+  // Failed writes are not reported: the profile file keeps its old contents.
+  services.profile.WriteString(kSettingsSection, kCreditsKey, QString::number(values.credits));
+  services.profile.WriteString(kSettingsSection, kBorrowedKey, QString::number(values.borrowed));
+  services.profile.WriteString(kSettingsSection, kLargeCardsKey, QString::number(values.largeCards));
+}
+
+}  // namespace lynx
