@@ -1,0 +1,54 @@
+// LYNX Video Poker: start-up, the event loop, and the one exit save.
+// The program takes no options of its own; Qt's own (-platform ...) work.
+#include <QApplication>
+#include <QIcon>
+
+#include "common/program_values.h"
+#include "engine/random_source.h"
+#include "platform/data_dir.h"
+#include "platform/ini_profile.h"
+#include "platform/qt_dialogs.h"
+#include "platform/qt_help.h"
+#include "platform/qt_screen.h"
+#include "platform/qt_sound.h"
+#include "shell/signal_watcher.h"
+#include "shell/startup.h"
+#include "shell/title_window.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("lynx-video-poker"));
+  QApplication::setOrganizationName(QStringLiteral("LYNX Video Poker"));
+  QApplication::setApplicationVersion(QStringLiteral("4.7"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.lynx_video_poker"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon32.png")));
+  // The program ends when the title window closes, not when the last visible
+  // window does: the title window is hidden while a table runs.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  // Signals are caught from here on; before the event loop they wait in the
+  // watcher's socket.
+  lynx::SignalWatcher watcher;
+  QObject::connect(&watcher, &lynx::SignalWatcher::EndRequested, [] { lynx::CloseModalWindows(); });
+
+  const QString dataDir = lynx::FindDataDirectory(QCoreApplication::applicationDirPath());
+  lynx::QtDialogs dialogs;
+  lynx::QtSoundPlayer sound(dataDir);
+  lynx::IniProfileFile profile(lynx::DefaultProfilePath());
+  lynx::QtHelpViewer help;
+  lynx::QtScreenInfo screen;
+  lynx::TimeSeededSource random;
+  lynx::Services services{dialogs, sound, profile, help, screen, random};
+  lynx::ProgramValues values;
+
+  auto title = lynx::StartUp(values, services, dataDir);
+  if (watcher.Received()) {
+    // Ended while the resume question was up: nothing was played, so the
+    // settings file keeps the game it holds.
+    return 0;
+  }
+  lynx::ConnectProgramEnd(*title, &watcher);
+  const int result = QApplication::exec();
+  title->SaveOnce(false);  // does nothing when the close has saved already
+  return result;
+}

@@ -1,0 +1,94 @@
+#include "shell/startup.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <QSessionManager>
+
+#include "platform/data_dir.h"
+#include "shell/settings.h"
+#include "shell/signal_watcher.h"
+
+namespace lynx {
+
+QString AboutTextFor(const QString& lineBreak) {
+  return QStringLiteral(
+             "A very LYNXistic video poker machine simulation--like those found in casinos.  "
+             "There are three variations to choose from (Jacks or Better, Joker Wild, and "
+             "Deuces Wild).") +
+         lineBreak + lineBreak +
+         QStringLiteral("Free software for Linux by the LYNX Video Poker developers.");
+}
+
+QString ProgramDirFrom(const QString& dataDir) {
+  QString dir = dataDir.trimmed();
+  if (dir.endsWith(QLatin1Char('/'))) dir.chop(1);
+  return dir;
+}
+
+QString HelpFileIn(const QString& programDir) {
+  const QString lookIn = programDir.isEmpty() ? QStringLiteral("/") : programDir;
+  const QString found = FindFileNoCase(lookIn, QStringLiteral("ZEB.HLP"));
+  const QString name = found.isEmpty() ? QStringLiteral("ZEB.HLP") : QFileInfo(found).fileName();
+  return programDir + QLatin1Char('/') + name;
+}
+
+void SetStartValues(ProgramValues& values, const QString& dataDir) {
+  values.programDir = ProgramDirFrom(dataDir);
+  values.helpFile = HelpFileIn(values.programDir);
+  values.lineBreak = QStringLiteral("\r\n");
+  values.programTitle = QStringLiteral("LYNX Video Poker");
+  values.programVersion = QStringLiteral("v4.7");
+  values.aboutText = AboutTextFor(values.lineBreak);
+  values.deck.FillInCodeOrder();
+  values.gameVariant = kJacksOrBetter;
+  values.soundOn = 1;
+  values.credits = 100;
+  values.borrowed = values.credits;
+  values.largeCards = 0;
+}
+
+std::unique_ptr<TitleWindow> StartUp(ProgramValues& values, Services& services,
+                                     const QString& dataDir) {
+  SetStartValues(values, dataDir);
+  LoadSettings(values, services, nullptr);
+  auto title = std::make_unique<TitleWindow>(values, services);
+  title->show();
+  return title;
+}
+
+namespace {
+
+// The application being asked to quit (a session ending, a quit from the
+// desktop) ends through the title window's save before Qt closes the
+// windows one by one, so that no question is put to somebody who is gone.
+class QuitFilter final : public QObject {
+ public:
+  explicit QuitFilter(TitleWindow& title) : QObject(&title), title(title) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == qApp && event->type() == QEvent::Quit) title.EndQuietly();
+    return false;
+  }
+
+ private:
+  TitleWindow& title;
+};
+
+}  // namespace
+
+void ConnectProgramEnd(TitleWindow& title, SignalWatcher* watcher) {
+  qApp->installEventFilter(new QuitFilter(title));
+  QObject::connect(&title, &TitleWindow::Closed, qApp, &QCoreApplication::quit,
+                   Qt::QueuedConnection);
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, &title,
+                   [&title](QSessionManager&) { title.EndQuietly(); });
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, &title,
+                   [&title] { title.SaveOnce(false); });
+  if (watcher != nullptr) {
+    QObject::connect(watcher, &SignalWatcher::EndRequested, &title,
+                     [&title] { title.EndQuietly(); });
+  }
+}
+
+}  // namespace lynx

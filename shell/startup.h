@@ -1,0 +1,46 @@
+#pragma once
+// Start-up: the program-wide values, the settings load with its question,
+// and the title window. Also how the program's ways of ending meet the one
+// exit save.
+
+#include <QString>
+#include <memory>
+
+#include "common/program_values.h"
+#include "platform/services.h"
+#include "shell/title_window.h"
+
+namespace lynx {
+
+class SignalWatcher;
+
+// The description shown by the About window, then two line breaks and the
+// makers' notice.
+QString AboutTextFor(const QString& lineBreak);
+
+// dataDir with surrounding blanks trimmed and one trailing '/' removed ("/"
+// gives "", so paths built on it still have exactly one separator).
+QString ProgramDirFrom(const QString& dataDir);
+
+// programDir + "/ZEB.HLP", spelled as the file on disk when one exists under
+// another case.
+QString HelpFileIn(const QString& programDir);
+
+// Start-up steps before the settings: program directory, help file, texts,
+// deck in code order, starting values (variant 1, sound on, 100 credits of
+// which 100 borrowed, small cards).
+void SetStartValues(ProgramValues& values, const QString& dataDir);
+
+// The whole start-up: the values, the settings load (whose question comes
+// before any window is visible), then the title window, shown. The caller
+// keeps the window; the program lives as long as it is open.
+std::unique_ptr<TitleWindow> StartUp(ProgramValues& values, Services& services,
+                                     const QString& dataDir);
+
+// Ties the ways of ending to the title window's one save: its close quits
+// the event loop; a session logout, the application being asked to quit and
+// the watched signals (watcher may be null) close any modal window and save
+// without questions.
+void ConnectProgramEnd(TitleWindow& title, SignalWatcher* watcher);
+
+}  // namespace lynx

@@ -1,0 +1,265 @@
+#include "shell/title_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFileInfo>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPalette>
+#include <QPen>
+#include <memory>
+
+#include "platform/data_dir.h"
+#include "shell/about_window.h"
+#include "shell/settings.h"
+#include "table/card_painter.h"
+#include "table/table_window.h"
+
+namespace lynx {
+
+namespace {
+
+const QColor kBlue(0, 0, 255);
+const QColor kYellow(255, 255, 0);
+const QColor kWhite(255, 255, 255);
+
+// The fan: ten to king of the fourth suit block, then its ace.
+constexpr std::array<CardCode, 5> kFanCards{49, 50, 51, 52, 40};
+
+QPixmap Picture(const char* name) {
+  return QPixmap(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name)));
+}
+
+}  // namespace
+
+TitleWindow::TitleWindow(ProgramValues& values, Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      values(values),
+      services(services) {
+  setObjectName(QStringLiteral("opening"));
+  setWindowTitle(QStringLiteral("LYNX Video Poker"));
+  setWindowIcon(QIcon(QStringLiteral(":/pictures/icon32.png")));
+  setFixedSize(Twips(4920), Twips(4425));
+  setFont(ClassicFont(8.25, true));
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, kBlue);
+  setPalette(palette);
+  setAutoFillBackground(true);
+  setFocusPolicy(Qt::StrongFocus);
+
+  surface = QImage(size(), QImage::Format_RGB32);
+  surface.fill(kBlue);
+
+  text2 = new ClassicLabel(this, QStringLiteral("text2"), TwipsRect(120, 2160, 3375, 735),
+                           Qt::AlignHCenter, kBlue, kYellow, ClassicFont(12, true));
+
+  auto makePicture = [this](const char* object, const char* picture, const QString& name,
+                            QRect where) {
+    auto* button = new PictureButton(this, QLatin1String(object), name, where);
+    button->setPixmap(Picture(picture));
+    return button;
+  };
+  Image5 = makePicture("Image5", "title_help", QStringLiteral("Help"), TwipsRect(3840, 160, 960, 600));
+  Image6 = makePicture("Image6", "title_about", QStringLiteral("About"), TwipsRect(3840, 880, 960, 600));
+  Image7 = makePicture("Image7", "title_catalog", QStringLiteral("Catalog"), TwipsRect(3840, 1600, 960, 600));
+  Image8 = makePicture("Image8", "title_quit", QStringLiteral("Quit"), TwipsRect(3840, 2320, 960, 600));
+  Image2 = makePicture("Image2", "game_jacks", QStringLiteral("Jacks or Better"), TwipsRect(480, 3240, 990, 735));
+  Image3 = makePicture("Image3", "game_joker", QStringLiteral("Joker Wild"), TwipsRect(1980, 3240, 990, 735));
+  Image4 = makePicture("Image4", "game_deuces", QStringLiteral("Deuces Wild"), TwipsRect(3480, 3240, 990, 735));
+
+  auto makeLabel = [this](const char* object, const QString& text, QRect where) {
+    return new ClassicLabel(this, QLatin1String(object), where, Qt::AlignHCenter, kBlue, kYellow,
+                            font(), text);
+  };
+  Label1 = makeLabel("Label1", QStringLiteral("Jacks or Better"), TwipsRect(0, 4080, 1695, 375));
+  Label2 = makeLabel("Label2", QStringLiteral("Joker Wild"), TwipsRect(1800, 4080, 1335, 375));
+  Label3 = makeLabel("Label3", QStringLiteral("Deuces Wild"), TwipsRect(3240, 4080, 1455, 375));
+
+  connect(Image2, &PictureButton::Clicked, this, [this] { ChooseGame(kJacksOrBetter); });
+  connect(Image3, &PictureButton::Clicked, this, [this] { ChooseGame(kJokerWild); });
+  connect(Image4, &PictureButton::Clicked, this, [this] { ChooseGame(kDeucesWild); });
+  connect(Image5, &PictureButton::Clicked, this, &TitleWindow::ShowHelp);
+  connect(Image6, &PictureButton::Clicked, this, &TitleWindow::ShowAbout);
+  connect(Image7, &PictureButton::Clicked, this, &TitleWindow::ShowCatalog);
+  connect(Image8, &PictureButton::Clicked, this, &QWidget::close);
+
+  // Load.
+  SetCaptionText(CaptionSteps(values.lineBreak).front());
+  values.gameVariant = kJacksOrBetter;
+  move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
+
+  Timer2.setObjectName(QStringLiteral("Timer2"));
+  Timer2.setInterval(kCaptionIntervalMs);
+  connect(&Timer2, &QTimer::timeout, this, &TitleWindow::AdvanceCaption);
+  Timer2.start();
+}
+
+TitleWindow::~TitleWindow() = default;
+
+QStringList TitleWindow::CaptionSteps(const QString& lineBreak) {
+  return {
+      QStringLiteral("Quillon Software") + lineBreak + QStringLiteral("Presents"),
+      QStringLiteral("LYNX Video Poker") + lineBreak + QStringLiteral("for Windows"),
+      QStringLiteral("Free Software") + lineBreak + QStringLiteral("for Linux"),
+      QStringLiteral("To Play") + lineBreak + QStringLiteral("Choose Game Below"),
+  };
+}
+
+int TitleWindow::CaptionStep() const {
+  return static_cast<int>(CaptionSteps(values.lineBreak).indexOf(caption)) + 1;
+}
+
+void TitleWindow::SetCaptionText(const QString& text) {
+  caption = text;
+  QString shown = text;
+  shown.replace(values.lineBreak, QStringLiteral("\n"));
+  text2->setText(shown);
+}
+
+void TitleWindow::AdvanceCaption() {
+  const QStringList steps = CaptionSteps(values.lineBreak);
+  const qsizetype at = steps.indexOf(caption);
+  if (at < 0) return;
+  SetCaptionText(steps[(at + 1) % steps.size()]);
+}
+
+QString TitleWindow::TableCaption(GameVariant variant) {
+  switch (variant) {
+    case kJokerWild:
+      return QStringLiteral("LYNX Video Poker -- Joker Wild");
+    case kDeucesWild:
+      return QStringLiteral("LYNX Video Poker -- Deuces Wild");
+    default:
+      return QStringLiteral("LYNX Video Poker -- Jacks or Better");
+  }
+}
+
+QString TitleWindow::HelpTopicFor(GameVariant variant) {
+  switch (variant) {
+    case kJokerWild:
+      return QStringLiteral("41008");
+    case kDeucesWild:
+      return QStringLiteral("41003");
+    default:
+      return QStringLiteral("41007");
+  }
+}
+
+void TitleWindow::ChooseGame(GameVariant variant) {
+  if (modalDepth > 0 || endRequested || saveStarted) return;
+  values.helpTopic = HelpTopicFor(variant);
+  values.gameVariant = variant;
+  auto table = std::make_unique<TableWindow>(values, services, this);
+  table->setWindowTitle(TableCaption(variant));
+  hide();
+  ++modalDepth;
+  table->exec();
+  --modalDepth;
+  table.reset();  // every visit starts from a freshly loaded table window
+  if (EndIfRequested()) return;
+  show();
+  activateWindow();
+}
+
+void TitleWindow::ShowHelp() { services.help.Open(values.helpFile, kHelpTopic); }
+
+void TitleWindow::ShowAbout() {
+  if (modalDepth > 0 || endRequested || saveStarted) return;
+  auto about = std::make_unique<AboutWindow>(values, services.screen, windowIcon(), this);
+  ++modalDepth;
+  about->exec();
+  --modalDepth;
+  about.reset();
+  EndIfRequested();
+}
+
+void TitleWindow::ShowCatalog() {
+  const QString dir = values.programDir.isEmpty() ? QStringLiteral("/") : values.programDir;
+  const QString found = FindFileNoCase(dir, QStringLiteral("CATALOG.HLP"));
+  const QString name = found.isEmpty() ? QStringLiteral("CATALOG.HLP") : QFileInfo(found).fileName();
+  services.help.Open(values.programDir + QLatin1Char('/') + name, 0);
+}
+
+void TitleWindow::SaveOnce(bool askQuestions) {
+  if (saveStarted) return;
+  saveStarted = true;
+  SaveSettings(values, services, this, askQuestions);
+}
+
+void TitleWindow::EndQuietly() {
+  askOnSave = false;
+  endRequested = true;
+  CloseModalWindows();
+  // A modal window of ours returns to its opener, which then closes this
+  // window; a save already under way finishes by itself.
+  if (modalDepth == 0 && !saveStarted) close();
+}
+
+bool TitleWindow::EndIfRequested() {
+  if (!endRequested) return false;
+  close();
+  return true;
+}
+
+void TitleWindow::PaintFan() {
+  surface.fill(kBlue);
+  for (int k = 0; k < static_cast<int>(kFanCards.size()); ++k) {
+    DrawCardFace(surface, 10 + 38 * k, 20 + 3 * k, kFanCards[static_cast<std::size_t>(k)],
+                 values.gameVariant);
+  }
+}
+
+void TitleWindow::paintEvent(QPaintEvent*) {
+  PaintFan();
+  QPainter painter(this);
+  painter.drawImage(0, 0, surface);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(QPen(kWhite, 5, Qt::SolidLine, Qt::FlatCap));
+  painter.drawLine(0, Twips(3120), Twips(5040), Twips(3120));
+  painter.setPen(QPen(kWhite, 3, Qt::SolidLine, Qt::FlatCap));
+  painter.drawLine(Twips(3640), 0, Twips(3640), Twips(3120));
+}
+
+void TitleWindow::closeEvent(QCloseEvent* event) {
+  if (modalDepth > 0) {
+    // A table or About window is still running from here: end when it returns.
+    endRequested = true;
+    event->ignore();
+    CloseModalWindows();
+    return;
+  }
+  SaveOnce(askOnSave);
+  Timer2.stop();
+  event->accept();
+  emit Closed();
+}
+
+void TitleWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1) {
+    ShowHelp();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void CloseModalWindows() {
+  // Each close takes the window off the modal stack at once, so the next one
+  // comes up; the bound only guards against a window that refuses to close.
+  for (int guard = 0; guard < 32; ++guard) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) return;
+    modal->close();
+    if (modal->isVisible()) {
+      if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        dialog->reject();
+      } else {
+        modal->hide();
+      }
+    }
+  }
+}
+
+}  // namespace lynx

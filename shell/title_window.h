@@ -1,0 +1,113 @@
+#pragma once
+// The title window "opening": the program's home. Animated caption, a fan of
+// cards, the three game pictures and the Help, About, Catalog and Quit
+// pictures. Closing it ends the program and saves the settings, once.
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+
+#include "common/program_values.h"
+#include "platform/services.h"
+#include "table/table_controls.h"
+
+
+namespace lynx {
+
+class TitleWindow : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kHelpTopic = 41002;
+  static constexpr int kCaptionIntervalMs = 3000;
+
+  // Runs the window's load: caption step 1, GameVariant 1, centred on the
+  // screen of services. The window is not shown yet.
+  TitleWindow(ProgramValues& values, Services& services, QWidget* parent = nullptr);
+  ~TitleWindow() override;
+
+  // The four caption texts, lines joined by lineBreak; step k is at k - 1.
+  static QStringList CaptionSteps(const QString& lineBreak);
+  // 1..4 for the caption step text2 shows, 0 when it shows none of them.
+  int CaptionStep() const;
+  // The caption as the program composes it (lines joined by LineBreak).
+  QString CaptionText() const { return caption; }
+  // Replaces the caption (lines joined by LineBreak).
+  void SetCaptionText(const QString& text);
+  // The timer tick: the next caption step; the fourth is followed by the first.
+  void AdvanceCaption();
+
+  // Game choice: 1 Jacks or Better, 2 Joker Wild, 3 Deuces Wild. Hides this
+  // window, runs a fresh table window modally, unloads it and comes back.
+  void ChooseGame(GameVariant variant);
+  // Help for this window: the help file at topic 41002, without blocking.
+  void ShowHelp();
+  // The About window, modal; returns when it has been closed.
+  void ShowAbout();
+  // The catalogue help document in the help viewer.
+  void ShowCatalog();
+
+  // The exit save: runs at most once per window, whatever asks for it.
+  // askQuestions false saves without the pay-off question.
+  void SaveOnce(bool askQuestions);
+  bool Saved() const { return saveStarted; }
+  // Ends the program with nobody there to answer: closes any modal window
+  // (table, About, a message box) first, then closes this window, which saves
+  // without questions once the modal windows have unwound.
+  void EndQuietly();
+  // True while a table or About window runs modally from this window.
+  bool InModal() const { return modalDepth > 0; }
+
+  // The drawing surface (client-area size) the card fan is painted on.
+  const QImage& Surface() const { return surface; }
+
+  // Game picture captions of the table window, by variant 1..3.
+  static QString TableCaption(GameVariant variant);
+  static QString HelpTopicFor(GameVariant variant);
+
+  // Controls, by their design names.
+  ClassicLabel* text2 = nullptr;
+  PictureButton* Image2 = nullptr;  // Jacks or Better
+  PictureButton* Image3 = nullptr;  // Joker Wild
+  PictureButton* Image4 = nullptr;  // Deuces Wild
+  PictureButton* Image5 = nullptr;  // Help
+  PictureButton* Image6 = nullptr;  // About
+  PictureButton* Image7 = nullptr;  // Catalog
+  PictureButton* Image8 = nullptr;  // Quit
+  ClassicLabel* Label1 = nullptr;
+  ClassicLabel* Label2 = nullptr;
+  ClassicLabel* Label3 = nullptr;
+  QTimer Timer2;
+
+ signals:
+  // The window has been closed (and the settings saved): the program ends.
+  void Closed();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // After a modal window has returned: end now if that was asked meanwhile.
+  bool EndIfRequested();
+  void PaintFan();
+
+  ProgramValues& values;
+  Services& services;
+  QImage surface;
+  QString caption;
+  int modalDepth = 0;
+  bool saveStarted = false;
+  bool endRequested = false;
+  bool askOnSave = true;
+};
+
+// Closes every visible modal window (innermost first), answering a question
+// box with its escape button. Their exec() calls return once control is
+// back in their event loops.
+void CloseModalWindows();
+
+}  // namespace lynx
