@@ -1,7 +1,9 @@
 #include "button_art.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygon>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -59,11 +61,17 @@ void ExclamationIcon(QImage& b, int x, int y) {
 }
 
 void SpeakerIcon(QImage& b, int x, int y) {
-  Sprite(b, x, y,
-         {"........##.........", ".......#s#.....#...", "......#ss#..#...#..",
-          "#####.#sss#...#...#.", "#sss##ssss#...#...#.", "#sss#sssss#.#..#..#.",
-          "#sss#sssss#.#..#..#.", "#sss##ssss#...#...#.", "#####.#sss#...#...#.",
-          "......#ss#..#...#..", ".......#s#.....#...", "........##........."});
+  // Box and cone in black with a grey face, then two sound waves.
+  for (int j = 5; j <= 10; ++j)
+    for (int i = 0; i <= 4; ++i) Plot(b, x + i, y + j, (i == 0 || j == 5 || j == 10) ? kBlack : kGrey);
+  for (int i = 5; i <= 10; ++i)
+    for (int j = 5 - (i - 5); j <= 10 + (i - 5); ++j) Plot(b, x + i, y + j, kBlack);
+  for (int j = 0; j < 16; ++j) {
+    for (int i = 12; i < 22; ++i) {
+      const double d = std::hypot(i - 7.0, j - 7.5);
+      if ((d >= 6.0 && d < 7.6 && i >= 12) || (d >= 9.6 && d < 11.2 && i >= 15)) Plot(b, x + i, y + j, kBlack);
+    }
+  }
 }
 
 void CoinIcon(QImage& b, int x, int y) {
@@ -99,13 +107,10 @@ void ModeIcon(QImage& b, int x, int y) {
 }
 
 void FannedCards(QImage& b, int x, int y) {
-  Sprite(b, x, y,
-         {".......#######......", "......#wwwwwww#.....", "..####wwwwwwwww####.",
-          ".#wwww#wwwrwwww#www#", "#wwwww#wwrrrwww#www#", "#wwwww#wwwrwwww#ww#.",
-          "#ww#ww#wwwwwwww#ww#.", "#w###w#wwwwwwww#w#..", "#ww#ww#wwwwwwww#w#..",
-          "#wwwww#wwwwwwww##...", ".#wwww#wwwwwwww#....", "..#www#wwwwwwww#....",
-          "...#ww#wwwwwwww#....", "....#w#wwwwwwww#....", ".....##wwwwwwww#....",
-          "......#wwwwwwww#....", ".......########....."});
+  // Three cards spread from left to right, each a little higher.
+  MiniCard(b, x, y + 4, 11, 15, kBlack);
+  MiniCard(b, x + 6, y + 2, 11, 15, kRed);
+  MiniCard(b, x + 12, y, 11, 15, kBlack);
 }
 
 void SingleCard(QImage& b, int x, int y) {
@@ -149,10 +154,10 @@ QImage MakeButton(const QString& name) {
   if (name == "btn_help" || name == "title_help") return IconButton(QuestionIcon, 11, 5, "Help");
   if (name == "title_about") return IconButton(ExclamationIcon, 6, 5, "About");
   if (name == "title_catalog") return IconButton(BookIcon, 19, 6, "Catalog");
-  if (name == "btn_sound") return IconButton(SpeakerIcon, 19, 7, "Sound");
+  if (name == "btn_sound") return IconButton(SpeakerIcon, 22, 5, "Sound");
   if (name == "btn_credits") return IconButton(CoinIcon, 16, 5, "Credits");
   if (name == "btn_mode") return IconButton(ModeIcon, 32, 5, "Mode");
-  if (name == "btn_deal") return IconButton(FannedCards, 20, 4, "Deal");
+  if (name == "btn_deal") return IconButton(FannedCards, 23, 5, "Deal");
   if (name == "btn_draw") return IconButton(SingleCard, 21, 5, "Draw");
   if (name == "btn_bet_one") return WordButton("Bet $1");
   if (name == "btn_max_bet") return WordButton("Max Bet");
@@ -191,12 +196,11 @@ QImage MakeGamePicture(int variant) {
     for (int y = 0; y < 37; ++y)
       for (int x = 0; x < 47; ++x) g.setPixel(8 + x, 5 + y, half.pixel(x, y));
     DrawSuitSymbol(g, 8 + 32, 5 + 2, 13, 13, 1);
-    DrawRankGlyph(g, 8 + 36, 5 + 17, 11, kRed);
     return g;
   }
   if (variant == 2) {
     g.fill(VgaColor(kTeal));
-    DrawJester(g, 32, 2);
+    DrawJester(g, 32, -1);
     for (int x = 0; x < 64; ++x) {
       Plot(g, x, 0, kBlack);
       Plot(g, x, 46, kBlack);
@@ -229,6 +233,49 @@ QImage MakeGamePicture(int variant) {
   return g;
 }
 
+// Suit symbol as a smooth outline in the box [-1, 1] x [-1, 1] (y down).
+QPainterPath SuitPath(int suit) {
+  QPainterPath path;
+  path.setFillRule(Qt::WindingFill);
+  const auto stem = [&path] {
+    QPolygonF foot;
+    foot << QPointF(0, 0.1) << QPointF(-0.42, 1.0) << QPointF(0.42, 1.0);
+    path.addPolygon(foot);
+  };
+  switch (suit) {
+    case 0:
+      path.addEllipse(QPointF(0, -0.5), 0.42, 0.42);
+      path.addEllipse(QPointF(-0.5, 0.12), 0.42, 0.42);
+      path.addEllipse(QPointF(0.5, 0.12), 0.42, 0.42);
+      path.addEllipse(QPointF(0, 0), 0.3, 0.3);
+      stem();
+      break;
+    case 1:
+      path.moveTo(0, 1.0);
+      path.cubicTo(-0.6, 0.45, -1.0, 0.05, -1.0, -0.4);
+      path.cubicTo(-1.0, -1.05, -0.15, -1.15, 0, -0.55);
+      path.cubicTo(0.15, -1.15, 1.0, -1.05, 1.0, -0.4);
+      path.cubicTo(1.0, 0.05, 0.6, 0.45, 0, 1.0);
+      break;
+    case 2:
+      path.moveTo(0, -1.0);
+      path.lineTo(0.78, 0);
+      path.lineTo(0, 1.0);
+      path.lineTo(-0.78, 0);
+      path.closeSubpath();
+      break;
+    default:
+      path.moveTo(0, -1.0);
+      path.cubicTo(-0.6, -0.5, -1.0, -0.2, -1.0, 0.2);
+      path.cubicTo(-1.0, 0.75, -0.25, 0.8, 0, 0.35);
+      path.cubicTo(0.25, 0.8, 1.0, 0.75, 1.0, 0.2);
+      path.cubicTo(1.0, -0.2, 0.6, -0.5, 0, -1.0);
+      stem();
+      break;
+  }
+  return path.simplified();
+}
+
 QImage MakeIcon(int size) {
   // Drawn on a 256-unit square, scaled to the size asked for.
   QImage icon(size, size, QImage::Format_ARGB32);
@@ -240,41 +287,51 @@ QImage MakeIcon(int size) {
   const struct {
     double angle;
     int suit;
-  } cards[3] = {{-24, 3}, {0, 1}, {24, 0}};
+  } cards[3] = {{-22, 3}, {0, 1}, {22, 0}};
   for (const auto& card : cards) {
     p.save();
     p.translate(128, 236);
     p.rotate(card.angle);
-    const QRectF face(-62, -214, 124, 176);
+    const QRectF face(-48, -200, 96, 136);
     p.setPen(QPen(Qt::black, 7));
     p.setBrush(Qt::white);
-    p.drawRoundedRect(face, 14, 14);
+    p.drawRoundedRect(face, 12, 12);
     const QColor ink = card.suit == 1 ? QColor(Colour(kRed)) : QColor(Qt::black);
-    QImage pip(13, 13, QImage::Format_ARGB32);
-    pip.fill(Qt::transparent);
-    DrawSuitSymbol(pip, 0, 0, 13, 13, card.suit);
-    // Vector pip for the icon: scale the pixel pip smoothly.
-    p.drawImage(QRectF(-34, -160, 68, 68), pip.scaled(136, 136, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-                                               .scaled(68, 68, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    QFont font = BoldFont(40);
+    // A small pip under the index, where the fan leaves it in sight, and a
+    // large one in the middle of the front card.
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    p.save();
+    p.translate(-27, -136);
+    p.scale(14, 14);
+    p.drawPath(SuitPath(card.suit));
+    p.restore();
+    if (card.angle > 0) {
+      p.save();
+      p.translate(8, -122);
+      p.scale(26, 26);
+      p.drawPath(SuitPath(card.suit));
+      p.restore();
+    }
+    QFont font = BoldFont(36);
     font.setStyleStrategy(QFont::PreferAntialias);
     p.setFont(font);
     p.setPen(ink);
-    p.drawText(QRectF(-56, -210, 40, 44), Qt::AlignCenter, QStringLiteral("A"));
+    p.drawText(QRectF(-44, -198, 34, 40), Qt::AlignCenter, QStringLiteral("A"));
     p.restore();
   }
   // A gold chip in front of the fan.
   p.setPen(QPen(Qt::black, 6));
   p.setBrush(Colour(kYellow));
-  p.drawEllipse(QPointF(196, 206), 44, 44);
+  p.drawEllipse(QPointF(194, 200), 42, 42);
   p.setPen(QPen(Colour(kOlive), 8, Qt::DashLine));
   p.setBrush(Qt::NoBrush);
-  p.drawEllipse(QPointF(196, 206), 34, 34);
+  p.drawEllipse(QPointF(194, 200), 32, 32);
   QFont chipFont = BoldFont(44);
   chipFont.setStyleStrategy(QFont::PreferAntialias);
   p.setFont(chipFont);
   p.setPen(Colour(kOlive));
-  p.drawText(QRectF(152, 162, 88, 88), Qt::AlignCenter, QStringLiteral("$"));
+  p.drawText(QRectF(150, 156, 88, 88), Qt::AlignCenter, QStringLiteral("$"));
   p.end();
   return icon;
 }
