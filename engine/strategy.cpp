@@ -18,27 +18,23 @@ __extension__ typedef __int128 Int128;
 // is numbered by its colex index C(e0, 1) + C(e1, 2) + ... + C(e(k-1), k),
 // which runs over 0 .. C(cards, k) - 1 without gaps.
 constexpr int kJokerIndex = 52;
+constexpr int kRowSlots = static_cast<int>(std::tuple_size_v<RowVector>);
 constexpr int kMaxCards = 53;
 
+// C(n, k) for n 0..53, k 0..6 (0 when k > n). A plain array: the hot loops
+// index it directly, which keeps even unoptimised builds quick.
 struct Binomials {
-  std::array<std::array<std::uint32_t, 7>, kMaxCards + 1> c{};
+  std::uint32_t c[kMaxCards + 1][7]{};
   constexpr Binomials() {
     for (int n = 0; n <= kMaxCards; ++n) {
-      c[static_cast<std::size_t>(n)][0] = 1;
-      for (int k = 1; k <= 6; ++k) {
-        c[static_cast<std::size_t>(n)][static_cast<std::size_t>(k)] =
-            n == 0 ? 0
-                   : c[static_cast<std::size_t>(n - 1)][static_cast<std::size_t>(k - 1)] +
-                         c[static_cast<std::size_t>(n - 1)][static_cast<std::size_t>(k)];
-      }
+      c[n][0] = 1;
+      for (int k = 1; k <= 6; ++k) c[n][k] = n == 0 ? 0 : c[n - 1][k - 1] + c[n - 1][k];
     }
   }
 };
 constexpr Binomials kBinomials;
 
-constexpr std::uint32_t Choose(int n, int k) {
-  return kBinomials.c[static_cast<std::size_t>(n)][static_cast<std::size_t>(k)];
-}
+constexpr std::uint32_t Choose(int n, int k) { return kBinomials.c[n][k]; }
 
 int CardIndex(CardCode code) { return code == kJoker ? kJokerIndex : code - 1; }
 
@@ -49,8 +45,8 @@ std::uint32_t ColexIndex(const int* cards, int count) {
   return index;
 }
 
-// Ascending card indices of a member of a suit class, plus the joker last.
-int MemberIndices(const SuitMasks& masks, bool joker, int* out) {
+// Ascending card indices of the cards of the suit masks, plus the joker last.
+int ClassIndices(const SuitMasks& masks, bool joker, int* out) {
   int n = 0;
   for (int suit = 0; suit < 4; ++suit) {
     unsigned m = masks[static_cast<std::size_t>(suit)];
@@ -75,9 +71,71 @@ constexpr std::array<int, kHoldCount> kTopBit = [] {
   return a;
 }();
 
-void AddRow(RowVector& v, int row, std::int32_t times = 1) {
-  if (row >= 0) v[static_cast<std::size_t>(row)] += times;
-}
+// Colex indices of all members of a suit class, fast: the part of the index
+// that the cards of one suit contribute depends only on the suit, its rank
+// mask and how many cards of the lower suits come before it.
+class MemberIndexer {
+ public:
+  MemberIndexer() : part(4 * kMasks * 6, 0) {
+    for (int suit = 0; suit < 4; ++suit) {
+      for (int mask = 0; mask < kMasks; ++mask) {
+        const int count = std::popcount(static_cast<unsigned>(mask));
+        if (count > 5) continue;
+        for (int before = 0; before + count <= 5; ++before) {
+          std::uint32_t sum = 0;
+          int place = before;
+          for (int bit = 0; bit < 13; ++bit) {
+            if (mask >> bit & 1) sum += Choose(suit * 13 + bit, ++place);
+          }
+          part[Slot(suit, mask, before)] = sum;
+        }
+      }
+    }
+    int n = 0;
+    std::array<int, 4> p{0, 1, 2, 3};
+    do {
+      orders[static_cast<std::size_t>(n++)] = p;
+    } while (std::next_permutation(p.begin(), p.end()));
+  }
+
+  // Calls fn(index) for every member of c, with the joker added when joker is
+  // set. Suit s of a member takes masks[order[s]]; of the orders that give
+  // the same member only the one that keeps equal masks in their canonical
+  // order is taken.
+  template <typename Fn>
+  void ForEachMember(const SuitClass& c, bool joker, Fn&& fn) const {
+    const std::uint16_t* masks = c.masks.data();
+    const int cards = std::popcount(static_cast<unsigned>(masks[0])) + std::popcount(static_cast<unsigned>(masks[1])) +
+                      std::popcount(static_cast<unsigned>(masks[2])) + std::popcount(static_cast<unsigned>(masks[3]));
+    const std::uint32_t jokerPart = joker ? Choose(kJokerIndex, cards + 1) : 0;
+    for (const auto& order : orders) {
+      const int* o = order.data();
+      bool first = true;
+      for (int s = 0; s < 4 && first; ++s) {
+        for (int t = s + 1; t < 4; ++t) {
+          if (masks[o[s]] == masks[o[t]] && o[s] > o[t]) first = false;
+        }
+      }
+      if (!first) continue;
+      std::uint32_t index = jokerPart;
+      int before = 0;
+      for (int s = 0; s < 4; ++s) {
+        const int mask = masks[o[s]];
+        index += part[Slot(s, mask, before)];
+        before += std::popcount(static_cast<unsigned>(mask));
+      }
+      fn(index);
+    }
+  }
+
+ private:
+  static constexpr int kMasks = 1 << 13;
+  static std::size_t Slot(int suit, int mask, int before) {
+    return static_cast<std::size_t>((suit * kMasks + mask) * 6 + before);
+  }
+  std::vector<std::uint32_t> part;
+  std::array<std::array<int, 4>, 24> orders{};
+};
 
 }  // namespace
 
@@ -88,6 +146,7 @@ StrategyTables::StrategyTables(GameVariant variant_)
   const bool jokerGame = cardCount == 53;
 
   // Rows of every hand: one ClassifyHand per suit class, copied to the members.
+  const MemberIndexer indexer;
   rowOfHand.assign(Choose(cardCount, 5), -1);
   for (int withJoker = 0; withJoker <= (jokerGame ? 1 : 0); ++withJoker) {
     for (const SuitClass& c : SuitClasses(5 - withJoker)) {
@@ -96,11 +155,8 @@ StrategyTables::StrategyTables(GameVariant variant_)
       std::copy(codes.begin(), codes.end(), hand.begin());
       if (withJoker) hand[4] = kJoker;
       const auto row = static_cast<std::int8_t>(ClassifyHand(hand, variant));
-      ForEachMember(c, [&](const SuitMasks& masks) {
-        int e[5];
-        MemberIndices(masks, withJoker != 0, e);
-        rowOfHand[ColexIndex(e, 5)] = row;
-      });
+      std::int8_t* rows = rowOfHand.data();
+      indexer.ForEachMember(c, withJoker != 0, [rows, row](std::uint32_t index) { rows[index] = row; });
     }
   }
 
@@ -113,13 +169,16 @@ StrategyTables::StrategyTables(GameVariant variant_)
     for (int withJoker = 0; withJoker <= (jokerGame && k > 0 ? 1 : 0); ++withJoker) {
       for (const SuitClass& c : SuitClasses(k - withJoker)) {
         int e[5];
-        const int n = MemberIndices(c.masks, withJoker != 0, e);
+        const int n = ClassIndices(c.masks, withJoker != 0, e);
         // Index of e plus card x, inserted at position p: the cards below x
         // keep their place, those above move up one.
         std::array<std::uint32_t, 6> below{}, above{};
         for (int j = 0; j < n; ++j) below[static_cast<std::size_t>(j + 1)] = below[static_cast<std::size_t>(j)] + Choose(e[j], j + 1);
         for (int j = n - 1; j >= 0; --j) above[static_cast<std::size_t>(j)] = above[static_cast<std::size_t>(j + 1)] + Choose(e[j], j + 2);
         RowVector sum{};
+        std::int32_t* acc = sum.data();
+        const std::int8_t* rows = rowOfHand.data();
+        const RowVector* larger = k < 4 ? containing[static_cast<std::size_t>(k + 1)].data() : nullptr;
         int p = 0;
         for (int x = 0; x < cardCount; ++x) {
           if (p < n && e[p] == x) {
@@ -127,22 +186,19 @@ StrategyTables::StrategyTables(GameVariant variant_)
             continue;
           }
           const std::uint32_t index = below[static_cast<std::size_t>(p)] + Choose(x, p + 1) + above[static_cast<std::size_t>(p)];
-          if (k == 4) {
-            AddRow(sum, rowOfHand[index]);
+          if (larger == nullptr) {
+            if (rows[index] >= 0) ++acc[rows[index]];
           } else {
-            const RowVector& more = containing[static_cast<std::size_t>(k + 1)][index];
-            for (std::size_t r = 0; r < sum.size(); ++r) sum[r] += more[r];
+            const std::int32_t* more = larger[index].data();
+            for (int r = 0; r < kRowSlots; ++r) acc[r] += more[r];
           }
         }
-        for (auto& v : sum) {
-          assert(v % (5 - k) == 0);
-          v /= 5 - k;
+        for (int r = 0; r < kRowSlots; ++r) {
+          assert(acc[r] % (5 - k) == 0);
+          acc[r] /= 5 - k;
         }
-        ForEachMember(c, [&](const SuitMasks& masks) {
-          int m[5];
-          MemberIndices(masks, withJoker != 0, m);
-          level[ColexIndex(m, n)] = sum;
-        });
+        RowVector* out = level.data();
+        indexer.ForEachMember(c, withJoker != 0, [out, &sum](std::uint32_t index) { out[index] = sum; });
       }
     }
   }
@@ -180,85 +236,84 @@ int StrategyTables::RowOf(const Hand& hand) const {
 // ordinary cards, exactly as with the 53-card deck.
 void StrategyTables::CountHolds(const Hand& hand, JokerDeck deck, HoldCounts& out) const {
   // Sorted card indices and, for each, its position in the hand.
-  std::array<int, 5> e{}, position{};
-  {
-    std::array<std::pair<int, int>, 5> cards{};
-    for (std::size_t i = 0; i < 5; ++i) cards[i] = {CardIndex(hand[i]), static_cast<int>(i)};
-    std::sort(cards.begin(), cards.end());
-    for (std::size_t j = 0; j < 5; ++j) {
-      e[j] = cards[j].first;
-      position[j] = cards[j].second;
+  int e[5], position[5];
+  for (int i = 0; i < 5; ++i) {
+    const int card = CardIndex(hand[static_cast<std::size_t>(i)]);
+    int j = i;
+    for (; j > 0 && e[j - 1] > card; --j) {
+      e[j] = e[j - 1];
+      position[j] = position[j - 1];
     }
+    e[j] = card;
+    position[j] = i;
   }
 
   // Colex index of every subset of the hand, by mask over the sorted cards.
   // The highest card of a subset of size s sits at place s.
-  std::array<std::uint32_t, kHoldCount> index{};
-  std::array<int, kHoldCount> size{};
-  for (unsigned m = 1; m < kHoldCount; ++m) {
-    const int top = kTopBit[m];
-    size[m] = kBitCount[m];
-    index[m] = index[m ^ (1u << top)] + Choose(e[static_cast<std::size_t>(top)], size[m]);
+  std::uint32_t index[kHoldCount];
+  index[0] = 0;
+  for (int m = 1; m < kHoldCount; ++m) {
+    const int top = kTopBit[static_cast<std::size_t>(m)];
+    index[m] = index[m ^ (1 << top)] + Choose(e[top], kBitCount[static_cast<std::size_t>(m)]);
   }
 
-  // f[m]: hands that contain subset m. The superset Moebius transform over the
-  // five cards then leaves f[m] = hands that contain m and none of the other
-  // cards of the hand, which are exactly the draws of hold m.
-  auto moebius = [](std::array<RowVector, kHoldCount>& f) {
-    for (unsigned bit = 1; bit < kHoldCount; bit <<= 1) {
-      for (unsigned m = 0; m < kHoldCount; ++m) {
+  // f[m]: hands that contain subset m (for |m| < 5 from the tables, for the
+  // whole hand its own row). The superset Moebius transform over the five
+  // cards then leaves f[m] = hands that contain m and none of the other cards
+  // of the hand: exactly the draws of hold m.
+  const std::int8_t* rows = rowOfHand.data();
+  std::int32_t f[kHoldCount][kRowSlots];
+  auto load = [&](std::int32_t* to, int size, std::uint32_t at) {
+    if (size < 5) {
+      std::copy_n(containing[static_cast<std::size_t>(size)][at].data(), kRowSlots, to);
+    } else {
+      std::fill_n(to, kRowSlots, 0);
+      if (size == 5 && rows[at] >= 0) to[rows[at]] = 1;
+    }
+  };
+  auto moebius = [](std::int32_t (*v)[kRowSlots]) {
+    for (int bit = 1; bit < kHoldCount; bit <<= 1) {
+      for (int m = 0; m < kHoldCount; ++m) {
         if (m & bit) continue;
-        const RowVector with = f[m | bit];  // a copy, so the loop vectorises
-        for (std::size_t r = 0; r < with.size(); ++r) f[m][r] -= with[r];
+        std::int32_t* to = v[m];
+        const std::int32_t* with = v[m | bit];
+        for (int r = 0; r < kRowSlots; ++r) to[r] -= with[r];
       }
     }
   };
-  std::array<RowVector, kHoldCount> f;
-  for (unsigned m = 0; m < kHoldCount; ++m) {
-    if (size[m] < 5) {
-      f[m] = containing[static_cast<std::size_t>(size[m])][index[m]];
-    } else {
-      f[m] = RowVector{};
-      AddRow(f[m], rowOfHand[index[m]]);
-    }
-  }
+  for (int m = 0; m < kHoldCount; ++m) load(f[m], kBitCount[static_cast<std::size_t>(m)], index[m]);
   moebius(f);
 
   const bool jokerInHand = e[4] == kJokerIndex;
   const bool weighted = cardCount == 53 && deck == JokerDeck::kMachine && !jokerInHand;
-  const int unseen = cardCount - 5;
-  std::array<std::int32_t, kHoldCount> draws{};
+  std::int32_t draws[kHoldCount];
   if (weighted) {
     // g[m]: the same with the joker added to the subset (it is the highest
-    // index, so it takes the last place).
-    std::array<RowVector, kHoldCount> g;
-    for (unsigned m = 0; m < kHoldCount; ++m) {
-      g[m] = RowVector{};
-      const int s = size[m] + 1;
-      const std::uint32_t withJoker = index[m] + Choose(kJokerIndex, s);
-      if (s < 5) {
-        g[m] = containing[static_cast<std::size_t>(s)][withJoker];
-      } else if (s == 5) {
-        AddRow(g[m], rowOfHand[withJoker]);
-      }
+    // index, so it takes the last place); a size of 6 is no hand at all.
+    std::int32_t g[kHoldCount][kRowSlots];
+    for (int m = 0; m < kHoldCount; ++m) {
+      const int size = kBitCount[static_cast<std::size_t>(m)] + 1;
+      load(g[m], size, size <= 5 ? index[m] + Choose(kJokerIndex, size) : 0);
     }
     moebius(g);
-    for (unsigned m = 0; m < kHoldCount; ++m) {
-      const int k = 5 - size[m];
-      for (std::size_t r = 0; r < f[m].size(); ++r) f[m][r] = (47 - k) * f[m][r] + g[m][r];
+    for (int m = 0; m < kHoldCount; ++m) {
+      const int k = 5 - kBitCount[static_cast<std::size_t>(m)];
+      for (int r = 0; r < kRowSlots; ++r) f[m][r] = (47 - k) * f[m][r] + g[m][r];
       draws[m] = static_cast<std::int32_t>(47 * Choose(47, k));
     }
   } else {
-    for (unsigned m = 0; m < kHoldCount; ++m) draws[m] = static_cast<std::int32_t>(Choose(unseen, 5 - size[m]));
+    for (int m = 0; m < kHoldCount; ++m) {
+      draws[m] = static_cast<std::int32_t>(Choose(cardCount - 5, 5 - kBitCount[static_cast<std::size_t>(m)]));
+    }
   }
 
-  for (unsigned m = 0; m < kHoldCount; ++m) {
-    unsigned handMask = 0;
-    for (std::size_t j = 0; j < 5; ++j) {
-      if (m >> j & 1) handMask |= 1u << position[j];
+  for (int m = 0; m < kHoldCount; ++m) {
+    int handMask = 0;
+    for (int j = 0; j < 5; ++j) {
+      if (m >> j & 1) handMask |= 1 << position[j];
     }
-    out.rows[handMask] = f[m];
-    out.draws[handMask] = draws[m];
+    std::copy_n(f[m], kRowSlots, out.rows[static_cast<std::size_t>(handMask)].data());
+    out.draws[static_cast<std::size_t>(handMask)] = draws[m];
   }
 }
 

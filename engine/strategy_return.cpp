@@ -86,9 +86,15 @@ GameReturn ComputeReturn(const StrategyTables& tables, int coins, JokerDeck deck
   }
 
   auto solve = [&](const DealClass& d, Sums& sums, HoldCounts& counts) {
-    tables.CountHolds(d.hand, deck, counts);
     unsigned best = kHoldCount - 1;  // hold all five
-    if (policy == ReturnPolicy::kOptimal) {
+    if (policy == ReturnPolicy::kNeverDraw) {
+      // Only the dealt hand's own row: one draw, no card replaced.
+      counts.rows[best] = RowVector{};
+      counts.draws[best] = 1;
+      const int row = tables.RowOf(d.hand);
+      if (row >= 0) counts.rows[best][static_cast<std::size_t>(row)] = 1;
+    } else {
+      tables.CountHolds(d.hand, deck, counts);
       std::int64_t bestPayout = -1, bestDraws = 1;
       for (unsigned m = 0; m < kHoldCount; ++m) {
         std::int64_t payout = 0;

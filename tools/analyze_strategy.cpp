@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
+#include <mutex>
 #include <ostream>
 #include <string>
 
@@ -126,6 +128,17 @@ void PrintAdviceJson(const StrategyRequest& r, const HandAdvice& a, std::ostream
   out << "]}\n";
 }
 
+// The tables of a game, built on first use and kept for the rest of the run
+// (one analyser process answers one command, but its tests run many).
+const StrategyTables& TablesFor(GameVariant game) {
+  static std::mutex guard;
+  static std::array<std::unique_ptr<const StrategyTables>, 3> built;
+  const std::lock_guard<std::mutex> hold(guard);
+  auto& slot = built[static_cast<std::size_t>(game - 1)];
+  if (!slot) slot = std::make_unique<const StrategyTables>(game);
+  return *slot;
+}
+
 double Seconds(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
   return std::chrono::duration<double>(to - from).count();
 }
@@ -133,7 +146,7 @@ double Seconds(std::chrono::steady_clock::time_point from, std::chrono::steady_c
 }  // namespace
 
 int PrintAdvice(const StrategyRequest& request, std::ostream& out) {
-  const StrategyTables tables(request.game);
+  const StrategyTables& tables = TablesFor(request.game);
   const HandAdvice advice = AdviseHand(tables, request.hand, request.coins, request.deck);
   if (request.json) {
     PrintAdviceJson(request, advice, out);
@@ -146,7 +159,7 @@ int PrintAdvice(const StrategyRequest& request, std::ostream& out) {
 int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostream& err) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
-  const StrategyTables tables(request.game);
+  const StrategyTables& tables = TablesFor(request.game);
   const auto built = Clock::now();
   bool shown = false;
   auto lastShown = start;
