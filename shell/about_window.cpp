@@ -83,7 +83,7 @@ QString AboutWindow::CompanyText(const QString& lineBreak) {
       QStringLiteral("Fax:\t\t(555) 010-0102"),
       QString(),
       QStringLiteral("E-mail:"),
-      QStringLiteral("     Sales:\t\tsales@example.org"),
+      QStringLiteral("     Sales:\tsales@example.org"),
       QStringLiteral("     Support:\tsupport@example.org"),
       QStringLiteral("     Webmaster:\twebmaster@example.org"),
   };
