@@ -53,7 +53,7 @@ void Sleeves(QImage& half, const Dress& dress) {
 
 // A closed hand, 7 x 6, top-left at (x, y).
 void Hand(QImage& half, int x, int y) {
-  Sprite(half, x, y, {".####..", "#wwww#.", "#w#ww##", "#w#www#", "#wwwww#", ".#####."});
+  Sprite(half, x, y, {".####..", "#wwww#.", "#wwwww#", "#wwwww#", "#wwwww#", ".#####."});
 }
 
 QImage King(const Dress& dress) {
