@@ -31,8 +31,10 @@ std::int64_t ParseLeadingNumber(const QString& text) {
 }
 
 std::int32_t ClampToInt32(std::int64_t value) {
-  if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-  if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+  if (value > std::numeric_limits<std::int32_t>::max())
+    return std::numeric_limits<std::int32_t>::max();
+  if (value < std::numeric_limits<std::int32_t>::min())
+    return std::numeric_limits<std::int32_t>::min();
   return static_cast<std::int32_t>(value);
 }
 
@@ -55,19 +57,21 @@ void LoadSettings(ProgramValues& values, Services& services, QWidget* parent) {
   const std::int32_t saved = ClampToInt32(ReadNumber(services.profile, kCreditsKey));
   if (saved <= 0) return;
   const QString question =
-      QStringLiteral("The last time you played LYNX Video Poker, you had ") + QString::number(saved) +
-      QStringLiteral(" credits.  Would you like to resume your last game?  (Click NO to start a new game)");
+      QStringLiteral("The last time you played LYNX Video Poker, you had ") +
+      QString::number(saved) +
+      QStringLiteral(
+          " credits.  Would you like to resume your last game?  (Click NO to start a new game)");
   if (!services.dialogs.Ask(parent, QStringLiteral("Resume Saved Game?"), question)) return;
   values.credits = saved;
   values.borrowed = ClampToInt32(ReadNumber(services.profile, kBorrowedKey));
 }
 
-void SaveSettings(ProgramValues& values, Services& services, QWidget* parent,
-                  bool askQuestions) {
+void SaveSettings(ProgramValues& values, Services& services, QWidget* parent, bool askQuestions) {
   if (askQuestions && values.credits > values.borrowed && values.borrowed > 0) {
-    const QString question = QStringLiteral("You have ") + QString::number(values.credits) +
-                             QStringLiteral(" credits of which ") + QString::number(values.borrowed) +
-                             QStringLiteral(" are borrowed.  Would you like to pay-off your loan balance?");
+    const QString question =
+        QStringLiteral("You have ") + QString::number(values.credits) +
+        QStringLiteral(" credits of which ") + QString::number(values.borrowed) +
+        QStringLiteral(" are borrowed.  Would you like to pay-off your loan balance?");
     if (services.dialogs.Ask(parent, QStringLiteral("Pay-Off Loan"), question)) {
       values.credits -= values.borrowed;
       values.borrowed = 0;
@@ -76,7 +80,8 @@ void SaveSettings(ProgramValues& values, Services& services, QWidget* parent,
   // Failed writes are not reported: the profile file keeps its old contents.
   services.profile.WriteString(kSettingsSection, kCreditsKey, QString::number(values.credits));
   services.profile.WriteString(kSettingsSection, kBorrowedKey, QString::number(values.borrowed));
-  services.profile.WriteString(kSettingsSection, kLargeCardsKey, QString::number(values.largeCards));
+  services.profile.WriteString(kSettingsSection, kLargeCardsKey,
+                               QString::number(values.largeCards));
 }
 
 }  // namespace lynx

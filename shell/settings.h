@@ -37,7 +37,6 @@ void LoadSettings(ProgramValues& values, Services& services, QWidget* parent);
 // true, offers to pay off the loan first. Then writes Credits, Borrowed and
 // LargeCards, in that order, whether or not anything was asked. A write that
 // fails is not reported (the file keeps what it had).
-void SaveSettings(ProgramValues& values, Services& services, QWidget* parent,
-                  bool askQuestions);
+void SaveSettings(ProgramValues& values, Services& services, QWidget* parent, bool askQuestions);
 
 }  // namespace lynx

@@ -62,13 +62,20 @@ TitleWindow::TitleWindow(ProgramValues& values, Services& services, QWidget* par
     button->setPixmap(Picture(picture));
     return button;
   };
-  Image5 = makePicture("Image5", "title_help", QStringLiteral("Help"), TwipsRect(3840, 160, 960, 600));
-  Image6 = makePicture("Image6", "title_about", QStringLiteral("About"), TwipsRect(3840, 880, 960, 600));
-  Image7 = makePicture("Image7", "title_catalog", QStringLiteral("Catalog"), TwipsRect(3840, 1600, 960, 600));
-  Image8 = makePicture("Image8", "title_quit", QStringLiteral("Quit"), TwipsRect(3840, 2320, 960, 600));
-  Image2 = makePicture("Image2", "game_jacks", QStringLiteral("Jacks or Better"), TwipsRect(480, 3240, 990, 735));
-  Image3 = makePicture("Image3", "game_joker", QStringLiteral("Joker Wild"), TwipsRect(1980, 3240, 990, 735));
-  Image4 = makePicture("Image4", "game_deuces", QStringLiteral("Deuces Wild"), TwipsRect(3480, 3240, 990, 735));
+  Image5 =
+      makePicture("Image5", "title_help", QStringLiteral("Help"), TwipsRect(3840, 160, 960, 600));
+  Image6 =
+      makePicture("Image6", "title_about", QStringLiteral("About"), TwipsRect(3840, 880, 960, 600));
+  Image7 = makePicture("Image7", "title_catalog", QStringLiteral("Catalog"),
+                       TwipsRect(3840, 1600, 960, 600));
+  Image8 =
+      makePicture("Image8", "title_quit", QStringLiteral("Quit"), TwipsRect(3840, 2320, 960, 600));
+  Image2 = makePicture("Image2", "game_jacks", QStringLiteral("Jacks or Better"),
+                       TwipsRect(480, 3240, 990, 735));
+  Image3 = makePicture("Image3", "game_joker", QStringLiteral("Joker Wild"),
+                       TwipsRect(1980, 3240, 990, 735));
+  Image4 = makePicture("Image4", "game_deuces", QStringLiteral("Deuces Wild"),
+                       TwipsRect(3480, 3240, 990, 735));
 
   auto makeLabel = [this](const char* object, const QString& text, QRect where) {
     return new ClassicLabel(this, QLatin1String(object), where, Qt::AlignHCenter, kBlue, kYellow,
@@ -164,7 +171,9 @@ void TitleWindow::ChooseGame(GameVariant variant) {
   activateWindow();
 }
 
-void TitleWindow::ShowHelp() { services.help.Open(values.helpFile, kHelpTopic); }
+void TitleWindow::ShowHelp() {
+  services.help.Open(values.helpFile, kHelpTopic);
+}
 
 void TitleWindow::ShowAbout() {
   if (modalDepth > 0 || endRequested || saveStarted) return;
@@ -179,7 +188,8 @@ void TitleWindow::ShowAbout() {
 void TitleWindow::ShowCatalog() {
   const QString dir = values.programDir.isEmpty() ? QStringLiteral("/") : values.programDir;
   const QString found = FindFileNoCase(dir, QStringLiteral("CATALOG.HLP"));
-  const QString name = found.isEmpty() ? QStringLiteral("CATALOG.HLP") : QFileInfo(found).fileName();
+  const QString name =
+      found.isEmpty() ? QStringLiteral("CATALOG.HLP") : QFileInfo(found).fileName();
   services.help.Open(values.programDir + QLatin1Char('/') + name, 0);
 }
 

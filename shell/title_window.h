@@ -14,7 +14,6 @@
 #include "platform/services.h"
 #include "table/table_controls.h"
 
-
 namespace lynx {
 
 class TitleWindow : public QWidget {

@@ -104,7 +104,8 @@ TEST_F(AboutWindowTest, ButtonsReplaceTheTextAndOkCloses) {
   }
 
   EXPECT_EQ(about.Text(), program);
-  EXPECT_EQ(about.Text1->toPlainText(), QString(program).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  EXPECT_EQ(about.Text1->toPlainText(),
+            QString(program).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   const int order[] = {1, 2, 2, 0, 2, 1};
   for (int index : order) {
     QTest::mouseClick(about.Command2[static_cast<std::size_t>(index)], Qt::LeftButton);

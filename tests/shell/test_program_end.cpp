@@ -35,7 +35,8 @@ class WatchingProfile final : public ProfileFile {
   }
   bool WriteString(const QString&, const QString& key, const QString& value) override {
     writes.push_back({key, value});
-    tablesAtWrite += CountWidgets([](QWidget* w) { return qobject_cast<TableWindow*>(w) != nullptr; });
+    tablesAtWrite +=
+        CountWidgets([](QWidget* w) { return qobject_cast<TableWindow*>(w) != nullptr; });
     return true;
   }
   std::vector<std::pair<QString, QString>> writes;

@@ -18,12 +18,14 @@ const QString kPayOffTitle = QStringLiteral("Pay-Off Loan");
 
 QString ResumeText(const QString& credits) {
   return QStringLiteral("The last time you played LYNX Video Poker, you had ") + credits +
-         QStringLiteral(" credits.  Would you like to resume your last game?  (Click NO to start a new game)");
+         QStringLiteral(
+             " credits.  Would you like to resume your last game?  (Click NO to start a new game)");
 }
 
 QString PayOffText(int credits, int borrowed) {
-  return QStringLiteral("You have %1 credits of which %2 are borrowed.  Would you like to "
-                        "pay-off your loan balance?")
+  return QStringLiteral(
+             "You have %1 credits of which %2 are borrowed.  Would you like to "
+             "pay-off your loan balance?")
       .arg(credits)
       .arg(borrowed);
 }
@@ -31,9 +33,12 @@ QString PayOffText(int credits, int borrowed) {
 class SettingsTest : public testing::Test {
  protected:
   void Saved(const char* credits, const char* borrowed, const char* largeCards) {
-    if (credits) fake.profile.values[QStringLiteral("settings/credits")] = QString::fromLatin1(credits);
-    if (borrowed) fake.profile.values[QStringLiteral("settings/borrowed")] = QString::fromLatin1(borrowed);
-    if (largeCards) fake.profile.values[QStringLiteral("settings/largecards")] = QString::fromLatin1(largeCards);
+    if (credits)
+      fake.profile.values[QStringLiteral("settings/credits")] = QString::fromLatin1(credits);
+    if (borrowed)
+      fake.profile.values[QStringLiteral("settings/borrowed")] = QString::fromLatin1(borrowed);
+    if (largeCards)
+      fake.profile.values[QStringLiteral("settings/largecards")] = QString::fromLatin1(largeCards);
   }
   QString Stored(const char* key) const {
     return fake.profile.values.value(QStringLiteral("settings/") + QLatin1String(key));
@@ -64,10 +69,14 @@ TEST(ParseLeadingNumber, ReadsTheLeadingNumberOfTheWholeValue) {
   EXPECT_EQ(ParseLeadingNumber(QStringLiteral("1234567890")), 1234567890);
   EXPECT_EQ(ParseLeadingNumber(QStringLiteral("   1234567")), 1234567);
   // Beyond 64 bits the value saturates instead of wrapping.
-  EXPECT_EQ(ParseLeadingNumber(QStringLiteral("9223372036854775807")), std::numeric_limits<std::int64_t>::max());
-  EXPECT_EQ(ParseLeadingNumber(QStringLiteral("9223372036854775808")), std::numeric_limits<std::int64_t>::max());
-  EXPECT_EQ(ParseLeadingNumber(QStringLiteral("-9223372036854775808")), std::numeric_limits<std::int64_t>::min());
-  EXPECT_EQ(ParseLeadingNumber(QStringLiteral("-99999999999999999999999")), std::numeric_limits<std::int64_t>::min());
+  EXPECT_EQ(ParseLeadingNumber(QStringLiteral("9223372036854775807")),
+            std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(ParseLeadingNumber(QStringLiteral("9223372036854775808")),
+            std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(ParseLeadingNumber(QStringLiteral("-9223372036854775808")),
+            std::numeric_limits<std::int64_t>::min());
+  EXPECT_EQ(ParseLeadingNumber(QStringLiteral("-99999999999999999999999")),
+            std::numeric_limits<std::int64_t>::min());
 }
 
 TEST(ClampSettings, KeepsValuesInsideWhatTheProgramWrites) {
@@ -89,7 +98,8 @@ TEST_F(SettingsTest, EmptyFileStartsANewGameWithoutAQuestion) {
   EXPECT_EQ(values.borrowed, 100);
   EXPECT_EQ(values.largeCards, 0);
   // LargeCards is read first, then Credits; Borrowed only after a Yes.
-  EXPECT_EQ(fake.profile.reads, (QStringList{QStringLiteral("LargeCards"), QStringLiteral("Credits")}));
+  EXPECT_EQ(fake.profile.reads,
+            (QStringList{QStringLiteral("LargeCards"), QStringLiteral("Credits")}));
 }
 
 TEST_F(SettingsTest, ResumeYesRestoresCreditsAndBorrowed) {
@@ -102,8 +112,9 @@ TEST_F(SettingsTest, ResumeYesRestoresCreditsAndBorrowed) {
   EXPECT_EQ(values.credits, 150);
   EXPECT_EQ(values.borrowed, 0);
   EXPECT_EQ(values.largeCards, 1);
-  EXPECT_EQ(fake.profile.reads, (QStringList{QStringLiteral("LargeCards"), QStringLiteral("Credits"),
-                                             QStringLiteral("Borrowed")}));
+  EXPECT_EQ(fake.profile.reads,
+            (QStringList{QStringLiteral("LargeCards"), QStringLiteral("Credits"),
+                         QStringLiteral("Borrowed")}));
 
   // No loan: no pay-off question at the next exit.
   SaveSettings(values, fake.services, nullptr, true);
@@ -119,7 +130,7 @@ TEST_F(SettingsTest, ResumeNoKeepsTheStartValuesAndTheNextSaveOverwritesTheOldGa
   EXPECT_EQ(fake.dialogs.shown[0].text, ResumeText(QStringLiteral("245")));
   EXPECT_EQ(values.credits, 100);
   EXPECT_EQ(values.borrowed, 100);
-  EXPECT_EQ(values.largeCards, 1);  // restored whatever the answer
+  EXPECT_EQ(values.largeCards, 1);                      // restored whatever the answer
   EXPECT_EQ(Stored("credits"), QStringLiteral("245"));  // untouched until the save
 
   SaveSettings(values, fake.services, nullptr, true);
@@ -188,8 +199,7 @@ TEST_F(SettingsTest, PayOffQuestionOnlyWhenCreditsAboveAPositiveLoan) {
       {100, 100, false, true, "100", "100"},  // break-even: no question
       {500, 0, false, true, "500", "0"},      // no loan
       {60, 100, false, true, "60", "100"},    // lost part of the loan
-      {101, 100, true, true, "1", "0"},
-      {5, -3, false, true, "5", "-3"},
+      {101, 100, true, true, "1", "0"},      {5, -3, false, true, "5", "-3"},
   };
   for (const Case& c : cases) {
     FakeServices local;
@@ -236,7 +246,8 @@ TEST_F(SettingsTest, AFileThatCannotBeWrittenIsNotReportedAndKeepsItsGame) {
 TEST(SettingsFile, ReadOnlySettingsFileKeepsItsBytesAndAWritableOneGetsTheThreeKeys) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("ZEB.INI"));
-  const QByteArray before = "; my game\r\n[Settings]\r\nCredits=777\r\nBorrowed=50\r\nLargeCards=1\r\n";
+  const QByteArray before =
+      "; my game\r\n[Settings]\r\nCredits=777\r\nBorrowed=50\r\nLargeCards=1\r\n";
   {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));

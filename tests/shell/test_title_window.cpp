@@ -24,7 +24,8 @@ const QColor kWhite(255, 255, 255);
 const QColor kYellow(255, 255, 0);
 
 // Runs whileOpen on the modal window that action opens, then closes it.
-void WithModal(const std::function<void()>& action, const std::function<void(QWidget*)>& whileOpen) {
+void WithModal(const std::function<void()>& action,
+               const std::function<void(QWidget*)>& whileOpen) {
   bool ran = false;
   QTimer::singleShot(0, [&] {
     QWidget* modal = QApplication::activeModalWidget();
@@ -124,7 +125,8 @@ TEST_F(TitleWindowTest, LinesAndTheCardFanArePaintedOnEveryRepaint) {
   QImage expected(328, 295, QImage::Format_RGB32);
   expected.fill(kBlue);
   const CardCode fan[] = {49, 50, 51, 52, 40};
-  for (int k = 0; k < 5; ++k) DrawCardFace(expected, 10 + 38 * k, 20 + 3 * k, fan[k], kJacksOrBetter);
+  for (int k = 0; k < 5; ++k)
+    DrawCardFace(expected, 10 + 38 * k, 20 + 3 * k, fan[k], kJacksOrBetter);
 
   for (int round = 0; round < 2; ++round) {
     const QImage shown = title->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -156,10 +158,9 @@ TEST_F(TitleWindowTest, CaptionCyclesThroughFourStepsAndIgnoresOtherTexts) {
   EXPECT_EQ(title->CaptionText(), QStringLiteral("Quillon Software\r\nPresents"));
   EXPECT_EQ(title->Timer2.interval(), 3000);
   EXPECT_TRUE(title->Timer2.isActive());
-  const QStringList shown{QStringLiteral("LYNX Video Poker\nfor Windows"),
-                          QStringLiteral("Free Software\nfor Linux"),
-                          QStringLiteral("To Play\nChoose Game Below"),
-                          QStringLiteral("Quillon Software\nPresents")};
+  const QStringList shown{
+      QStringLiteral("LYNX Video Poker\nfor Windows"), QStringLiteral("Free Software\nfor Linux"),
+      QStringLiteral("To Play\nChoose Game Below"), QStringLiteral("Quillon Software\nPresents")};
   for (int i = 0; i < 8; ++i) {
     title->AdvanceCaption();
     EXPECT_EQ(title->text2->text(), shown[i % 4]) << i;
@@ -178,23 +179,24 @@ TEST_F(TitleWindowTest, CaptionCyclesThroughFourStepsAndIgnoresOtherTexts) {
 
 TEST_F(TitleWindowTest, GamesRunModallyFromAFreshTableAndKeepTheBalance) {
   title->SetCaptionText(TitleWindow::CaptionSteps(values.lineBreak)[2]);  // step 3
-  WithModal([&] { Click(title->Image3); }, [&](QWidget* modal) {
-    auto* table = qobject_cast<TableWindow*>(modal);
-    ASSERT_NE(table, nullptr);
-    EXPECT_EQ(table->objectName(), QStringLiteral("LYNX"));
-    EXPECT_EQ(table->windowTitle(), QStringLiteral("LYNX Video Poker -- Joker Wild"));
-    EXPECT_FALSE(title->isVisible());
-    EXPECT_TRUE(title->InModal());
-    EXPECT_EQ(values.gameVariant, kJokerWild);
-    EXPECT_EQ(values.helpTopic, QStringLiteral("41008"));
-    // A game changes the balance and the card size.
-    values.credits = 180;
-    values.largeCards = 1;
-    // The caption keeps cycling while the window is hidden.
-    title->Timer2.setInterval(10);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return title->CaptionStep() == 4; }, 2000));
-    title->Timer2.stop();
-  });
+  WithModal([&] { Click(title->Image3); },
+            [&](QWidget* modal) {
+              auto* table = qobject_cast<TableWindow*>(modal);
+              ASSERT_NE(table, nullptr);
+              EXPECT_EQ(table->objectName(), QStringLiteral("LYNX"));
+              EXPECT_EQ(table->windowTitle(), QStringLiteral("LYNX Video Poker -- Joker Wild"));
+              EXPECT_FALSE(title->isVisible());
+              EXPECT_TRUE(title->InModal());
+              EXPECT_EQ(values.gameVariant, kJokerWild);
+              EXPECT_EQ(values.helpTopic, QStringLiteral("41008"));
+              // A game changes the balance and the card size.
+              values.credits = 180;
+              values.largeCards = 1;
+              // The caption keeps cycling while the window is hidden.
+              title->Timer2.setInterval(10);
+              EXPECT_TRUE(QTest::qWaitFor([&] { return title->CaptionStep() == 4; }, 2000));
+              title->Timer2.stop();
+            });
   EXPECT_TRUE(title->isVisible());
   EXPECT_FALSE(title->InModal());
   EXPECT_EQ(CountTableWindows(), 0);
@@ -202,25 +204,29 @@ TEST_F(TitleWindowTest, GamesRunModallyFromAFreshTableAndKeepTheBalance) {
   EXPECT_EQ(values.credits, 180);
   EXPECT_EQ(values.largeCards, 1);
 
-  WithModal([&] { Click(title->Image4); }, [&](QWidget* modal) {
-    auto* table = qobject_cast<TableWindow*>(modal);
-    ASSERT_NE(table, nullptr);
-    EXPECT_EQ(table->windowTitle(), QStringLiteral("LYNX Video Poker -- Deuces Wild"));
-    EXPECT_EQ(values.gameVariant, kDeucesWild);
-    EXPECT_EQ(values.helpTopic, QStringLiteral("41003"));
-    EXPECT_EQ(values.credits, 180);
-    EXPECT_TRUE(table->LargeLayout());
-    // F1 on the table asks for its game's topic, not the title's.
-    QTest::keyClick(table, Qt::Key_F1);
-    ASSERT_FALSE(fake.help.opened.empty());
-    EXPECT_EQ(fake.help.opened.back(), std::make_pair(QStringLiteral("/data/ZEB.HLP"), 41003));
-  });
-  WithModal([&] { Click(title->Image2); }, [&](QWidget* modal) {
-    ASSERT_NE(qobject_cast<TableWindow*>(modal), nullptr);
-    EXPECT_EQ(modal->windowTitle(), QStringLiteral("LYNX Video Poker -- Jacks or Better"));
-    EXPECT_EQ(values.gameVariant, kJacksOrBetter);
-    EXPECT_EQ(values.helpTopic, QStringLiteral("41007"));
-  });
+  WithModal([&] { Click(title->Image4); },
+            [&](QWidget* modal) {
+              auto* table = qobject_cast<TableWindow*>(modal);
+              ASSERT_NE(table, nullptr);
+              EXPECT_EQ(table->windowTitle(), QStringLiteral("LYNX Video Poker -- Deuces Wild"));
+              EXPECT_EQ(values.gameVariant, kDeucesWild);
+              EXPECT_EQ(values.helpTopic, QStringLiteral("41003"));
+              EXPECT_EQ(values.credits, 180);
+              EXPECT_TRUE(table->LargeLayout());
+              // F1 on the table asks for its game's topic, not the title's.
+              QTest::keyClick(table, Qt::Key_F1);
+              ASSERT_FALSE(fake.help.opened.empty());
+              EXPECT_EQ(fake.help.opened.back(),
+                        std::make_pair(QStringLiteral("/data/ZEB.HLP"), 41003));
+            });
+  WithModal([&] { Click(title->Image2); },
+            [&](QWidget* modal) {
+              ASSERT_NE(qobject_cast<TableWindow*>(modal), nullptr);
+              EXPECT_EQ(modal->windowTitle(),
+                        QStringLiteral("LYNX Video Poker -- Jacks or Better"));
+              EXPECT_EQ(values.gameVariant, kJacksOrBetter);
+              EXPECT_EQ(values.helpTopic, QStringLiteral("41007"));
+            });
   EXPECT_EQ(CountTableWindows(), 0);
   EXPECT_EQ(values.credits, 180);
   EXPECT_TRUE(fake.profile.writes.empty());  // no save until the program ends
@@ -237,17 +243,18 @@ TEST_F(TitleWindowTest, HelpCatalogAndAboutPictures) {
                                       {QStringLiteral("/data/CATALOG.HLP"), 0}}));
 
   for (int opening = 0; opening < 2; ++opening) {
-    WithModal([&] { Click(title->Image6); }, [&](QWidget* modal) {
-      auto* about = qobject_cast<AboutWindow*>(modal);
-      ASSERT_NE(about, nullptr);
-      EXPECT_TRUE(title->isVisible());
-      EXPECT_EQ(about->windowTitle(), QStringLiteral("LYNX Video Poker"));
-      EXPECT_EQ(about->Text(), values.aboutText);  // fresh each time
-      EXPECT_FALSE(about->AboutIcon[0]->pixmap().isNull());
-      about->Command2Click(2);
-      QTest::keyClick(about, Qt::Key_Return);
-      EXPECT_FALSE(about->isVisible());
-    });
+    WithModal([&] { Click(title->Image6); },
+              [&](QWidget* modal) {
+                auto* about = qobject_cast<AboutWindow*>(modal);
+                ASSERT_NE(about, nullptr);
+                EXPECT_TRUE(title->isVisible());
+                EXPECT_EQ(about->windowTitle(), QStringLiteral("LYNX Video Poker"));
+                EXPECT_EQ(about->Text(), values.aboutText);  // fresh each time
+                EXPECT_FALSE(about->AboutIcon[0]->pixmap().isNull());
+                about->Command2Click(2);
+                QTest::keyClick(about, Qt::Key_Return);
+                EXPECT_FALSE(about->isVisible());
+              });
   }
   int abouts = 0;
   for (QWidget* w : QApplication::allWidgets()) abouts += qobject_cast<AboutWindow*>(w) ? 1 : 0;
