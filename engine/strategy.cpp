@@ -91,37 +91,44 @@ class MemberIndexer {
         }
       }
     }
-    int n = 0;
-    std::array<int, 4> p{0, 1, 2, 3};
-    do {
-      orders[static_cast<std::size_t>(n++)] = p;
-    } while (std::next_permutation(p.begin(), p.end()));
+    // Canonical masks are sorted, so equal masks are neighbours; bit i of a
+    // pattern says masks i and i + 1 are equal. An order gives a new member
+    // only if it keeps equal masks in their canonical order.
+    for (int pattern = 0; pattern < 8; ++pattern) {
+      std::array<int, 4> p{0, 1, 2, 3};
+      do {
+        bool first = true;
+        for (int s = 0; s < 4; ++s) {
+          for (int t = s + 1; t < 4; ++t) {
+            const int lo = std::min(p[static_cast<std::size_t>(s)], p[static_cast<std::size_t>(t)]);
+            const int hi = std::max(p[static_cast<std::size_t>(s)], p[static_cast<std::size_t>(t)]);
+            bool equal = true;
+            for (int i = lo; i < hi; ++i) equal = equal && (pattern >> i & 1);
+            if (equal && p[static_cast<std::size_t>(s)] > p[static_cast<std::size_t>(t)]) first = false;
+          }
+        }
+        if (first) orders[static_cast<std::size_t>(pattern)].push_back(p);
+      } while (std::next_permutation(p.begin(), p.end()));
+    }
   }
 
   // Calls fn(index) for every member of c, with the joker added when joker is
-  // set. Suit s of a member takes masks[order[s]]; of the orders that give
-  // the same member only the one that keeps equal masks in their canonical
-  // order is taken.
+  // set. Suit s of a member takes masks[order[s]].
   template <typename Fn>
   void ForEachMember(const SuitClass& c, bool joker, Fn&& fn) const {
     const std::uint16_t* masks = c.masks.data();
     const int cards = std::popcount(static_cast<unsigned>(masks[0])) + std::popcount(static_cast<unsigned>(masks[1])) +
                       std::popcount(static_cast<unsigned>(masks[2])) + std::popcount(static_cast<unsigned>(masks[3]));
     const std::uint32_t jokerPart = joker ? Choose(kJokerIndex, cards + 1) : 0;
-    for (const auto& order : orders) {
+    const int pattern = (masks[0] == masks[1] ? 1 : 0) | (masks[1] == masks[2] ? 2 : 0) | (masks[2] == masks[3] ? 4 : 0);
+    const std::uint32_t* parts = part.data();
+    for (const auto& order : orders[static_cast<std::size_t>(pattern)]) {
       const int* o = order.data();
-      bool first = true;
-      for (int s = 0; s < 4 && first; ++s) {
-        for (int t = s + 1; t < 4; ++t) {
-          if (masks[o[s]] == masks[o[t]] && o[s] > o[t]) first = false;
-        }
-      }
-      if (!first) continue;
       std::uint32_t index = jokerPart;
       int before = 0;
       for (int s = 0; s < 4; ++s) {
         const int mask = masks[o[s]];
-        index += part[Slot(s, mask, before)];
+        index += parts[Slot(s, mask, before)];
         before += std::popcount(static_cast<unsigned>(mask));
       }
       fn(index);
@@ -134,7 +141,7 @@ class MemberIndexer {
     return static_cast<std::size_t>((suit * kMasks + mask) * 6 + before);
   }
   std::vector<std::uint32_t> part;
-  std::array<std::array<int, 4>, 24> orders{};
+  std::array<std::vector<std::array<int, 4>>, 8> orders;  // by equality pattern
 };
 
 }  // namespace
@@ -150,9 +157,8 @@ StrategyTables::StrategyTables(GameVariant variant_)
   rowOfHand.assign(Choose(cardCount, 5), -1);
   for (int withJoker = 0; withJoker <= (jokerGame ? 1 : 0); ++withJoker) {
     for (const SuitClass& c : SuitClasses(5 - withJoker)) {
-      const auto codes = CardsOf(c.masks);
       Hand hand{};
-      std::copy(codes.begin(), codes.end(), hand.begin());
+      CardsOf(c.masks, hand.data());
       if (withJoker) hand[4] = kJoker;
       const auto row = static_cast<std::int8_t>(ClassifyHand(hand, variant));
       std::int8_t* rows = rowOfHand.data();

@@ -60,30 +60,31 @@ std::vector<SuitClass> SuitClasses(int cards) {
   return out;
 }
 
-std::vector<CardCode> CardsOf(const SuitMasks& masks) {
-  std::vector<CardCode> cards;
+int CardsOf(const SuitMasks& masks, CardCode* out) {
+  int n = 0;
   for (int suit = 0; suit < 4; ++suit) {
-    for (int rank = 1; rank <= kRanks; ++rank) {
-      if (masks[static_cast<std::size_t>(suit)] >> (rank - 1) & 1) cards.push_back(MakeCard(rank, suit));
+    unsigned m = masks[static_cast<std::size_t>(suit)];
+    while (m != 0) {
+      out[n++] = MakeCard(std::countr_zero(m) + 1, suit);
+      m &= m - 1;
     }
   }
-  return cards;
+  return n;
 }
 
 std::vector<DealClass> DealClasses(GameVariant variant) {
   std::vector<DealClass> deals;
+  deals.reserve(variant == kJokerWild ? 150891 : 134459);
   for (const SuitClass& c : SuitClasses(5)) {
     DealClass d;
-    const auto cards = CardsOf(c.masks);
-    std::copy(cards.begin(), cards.end(), d.hand.begin());
+    CardsOf(c.masks, d.hand.data());
     d.deals = c.members;
     deals.push_back(d);
   }
   if (variant == kJokerWild) {
     for (const SuitClass& c : SuitClasses(4)) {
       DealClass d;
-      const auto cards = CardsOf(c.masks);
-      std::copy(cards.begin(), cards.end(), d.hand.begin());
+      CardsOf(c.masks, d.hand.data());
       d.hand[4] = kJoker;
       d.deals = c.members;
       d.joker = true;

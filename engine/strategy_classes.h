@@ -10,7 +10,6 @@
 
 #include <array>
 #include <cstdint>
-#include <algorithm>
 #include <vector>
 
 #include "engine/card.h"
@@ -30,19 +29,9 @@ struct SuitClass {
 // members in a fixed order. 5 cards give 134,459 classes of 2,598,960 hands.
 std::vector<SuitClass> SuitClasses(int cards);
 
-// Calls visit(const SuitMasks&) once for every set of the class: the masks of
-// that member, suit by suit (the distinct orders of the canonical masks).
-template <typename Visit>
-void ForEachMember(const SuitClass& suitClass, Visit&& visit) {
-  SuitMasks order = suitClass.masks;
-  std::sort(order.begin(), order.end());
-  do {
-    visit(static_cast<const SuitMasks&>(order));
-  } while (std::next_permutation(order.begin(), order.end()));
-}
-
-// The ordinary card codes of a member, ascending.
-std::vector<CardCode> CardsOf(const SuitMasks& masks);
+// Writes the ordinary card codes of the masks to out, ascending (out has room
+// for as many cards as the masks hold, at most 5 here). Returns how many.
+int CardsOf(const SuitMasks& masks, CardCode* out);
 
 // One deal per suit class, with how many deals it stands for.
 struct DealClass {

@@ -70,9 +70,13 @@ bool RowsBefore(const RowVector& a, std::int64_t drawsA, const RowVector& b, std
 
 GameReturn ComputeReturn(const StrategyTables& tables, int coins, JokerDeck deck, ReturnPolicy policy,
                          int threads, const ProgressCallback& progress) {
+  return ComputeReturn(tables, DealClasses(tables.Variant()), coins, deck, policy, threads, progress);
+}
+
+GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals, int coins,
+                         JokerDeck deck, ReturnPolicy policy, int threads, const ProgressCallback& progress) {
   const GameVariant variant = tables.Variant();
   const bool machineJoker = variant == kJokerWild && deck == JokerDeck::kMachine;
-  const std::vector<DealClass> deals = DealClasses(variant);
 
   std::array<std::int64_t, kPayTableRows> pay{};
   for (int r = 0; r < tables.RowCount(); ++r) pay[static_cast<std::size_t>(r)] = Payout(variant, r, coins);
@@ -145,6 +149,7 @@ GameReturn ComputeReturn(const StrategyTables& tables, int coins, JokerDeck deck
   work(0);
   for (auto& t : pool) t.join();
   if (progress) progress(1.0);
+  if (deals.empty()) return {};
 
   Sums total;
   for (const Sums& s : partial) {

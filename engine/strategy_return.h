@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/strategy.h"
+#include "engine/strategy_classes.h"
 
 namespace lynx {
 
@@ -45,5 +47,10 @@ using ProgressCallback = std::function<void(double fractionDone)>;
 GameReturn ComputeReturn(const StrategyTables& tables, int coins, JokerDeck deck = JokerDeck::kMachine,
                          ReturnPolicy policy = ReturnPolicy::kOptimal, int threads = 0,
                          const ProgressCallback& progress = {});
+
+// The same over the given deal classes only (of the tables' game, as
+// DealClasses makes them): the return of a game whose deals are those.
+GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals, int coins,
+                         JokerDeck deck, ReturnPolicy policy, int threads = 0, const ProgressCallback& progress = {});
 
 }  // namespace lynx
