@@ -45,7 +45,9 @@ void ClassicLabel::SetTextColour(const QColor& colour) {
   setPalette(palette);
 }
 
-QColor ClassicLabel::TextColour() const { return palette().color(QPalette::WindowText); }
+QColor ClassicLabel::TextColour() const {
+  return palette().color(QPalette::WindowText);
+}
 
 void ClassicLabel::mousePressEvent(QMouseEvent* event) {
   event->accept();

@@ -13,7 +13,9 @@ class QMouseEvent;
 namespace lynx {
 
 // Window layouts are drawn up in twips; 15 twips make one pixel.
-constexpr int Twips(int twips) { return twips / 15; }
+constexpr int Twips(int twips) {
+  return twips / 15;
+}
 // Rectangle from Left, Top, Width, Height in twips.
 constexpr QRect TwipsRect(int left, int top, int width, int height) {
   return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
@@ -41,8 +43,8 @@ class ClassicLabel : public QLabel {
   // geometry in pixels of the parent; horizontal is Qt::AlignLeft, AlignRight
   // or AlignHCenter.
   ClassicLabel(QWidget* parent, const QString& objectName, const QRect& geometry,
-               Qt::Alignment horizontal, const QColor& back, const QColor& text,
-               const QFont& font, const QString& caption = QString());
+               Qt::Alignment horizontal, const QColor& back, const QColor& text, const QFont& font,
+               const QString& caption = QString());
 
   // Text colour of the label.
   void SetTextColour(const QColor& colour);

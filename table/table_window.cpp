@@ -32,9 +32,8 @@ constexpr int kRows = 11;
 // The credit meter is a 32-bit count: it stops at its top instead of wrapping.
 std::int32_t AddCredits32(std::int32_t credits, std::int64_t amount) {
   const std::int64_t sum = static_cast<std::int64_t>(credits) + amount;
-  return static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(sum, std::numeric_limits<std::int32_t>::min(),
-                               std::numeric_limits<std::int32_t>::max()));
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 QPixmap Picture(const char* name) {
@@ -74,12 +73,14 @@ void TableWindow::CreateControls() {
   for (int r = 0; r < kRows; ++r) {
     const int width = r <= 5 ? 2055 : 2175;
     const QString caption =
-        r < jacks.rowCount ? QString::fromUtf8(jacks.rows[static_cast<std::size_t>(r)].caption.data(),
-                                               static_cast<qsizetype>(jacks.rows[static_cast<std::size_t>(r)].caption.size()))
-                           : QString();
-    Value[static_cast<std::size_t>(r)] =
-        new ClassicLabel(this, QStringLiteral("Value_%1").arg(r), TwipsRect(600, 600 + 210 * r, width, 255),
-                         Qt::AlignLeft, kCellGrey, kTextWhite, cellFont, caption);
+        r < jacks.rowCount
+            ? QString::fromUtf8(
+                  jacks.rows[static_cast<std::size_t>(r)].caption.data(),
+                  static_cast<qsizetype>(jacks.rows[static_cast<std::size_t>(r)].caption.size()))
+            : QString();
+    Value[static_cast<std::size_t>(r)] = new ClassicLabel(
+        this, QStringLiteral("Value_%1").arg(r), TwipsRect(600, 600 + 210 * r, width, 255),
+        Qt::AlignLeft, kCellGrey, kTextWhite, cellFont, caption);
   }
   const std::array<int, 5> winLefts{2580, 3300, 4020, 4740, 5460};
   for (int c = 1; c <= 5; ++c) {
@@ -87,8 +88,9 @@ void TableWindow::CreateControls() {
     for (int r = 0; r < kRows; ++r) {
       column[static_cast<std::size_t>(r)] = new ClassicLabel(
           this, QStringLiteral("Win%1_%2").arg(c).arg(r),
-          TwipsRect(winLefts[static_cast<std::size_t>(c - 1)], 600 + 210 * r, 615, 255), Qt::AlignRight,
-          kCellGrey, kTextWhite, cellFont, QString::fromStdString(CellText(kJacksOrBetter, r, c)));
+          TwipsRect(winLefts[static_cast<std::size_t>(c - 1)], 600 + 210 * r, 615, 255),
+          Qt::AlignRight, kCellGrey, kTextWhite, cellFont,
+          QString::fromStdString(CellText(kJacksOrBetter, r, c)));
     }
   }
   const std::array<int, 6> headerLefts{1080, 3000, 3720, 4440, 5160, 5880};
@@ -98,8 +100,8 @@ void TableWindow::CreateControls() {
     const QString caption = j == 0 ? QStringLiteral("Coins In") : QString::number(j);
     const auto k = static_cast<std::size_t>(j);
     Header[k] = new ClassicLabel(this, QStringLiteral("Header_%1").arg(j),
-                                 TwipsRect(headerLefts[k], 180, width, 315), Qt::AlignLeft, kCellGrey,
-                                 kTextRed, headerFont, caption);
+                                 TwipsRect(headerLefts[k], 180, width, 315), Qt::AlignLeft,
+                                 kCellGrey, kTextRed, headerFont, caption);
     Header2[k] = new ClassicLabel(this, QStringLiteral("Header2_%1").arg(j),
                                   TwipsRect(header2Lefts[k], 180, width, 315), Qt::AlignLeft,
                                   kCellGrey, kTextRed, headerFont, caption);
@@ -107,9 +109,9 @@ void TableWindow::CreateControls() {
 
   Mess = new ClassicLabel(this, QStringLiteral("Mess"), TwipsRect(1200, 5010, 4410, 645),
                           Qt::AlignHCenter, kCellGrey, kTextYellow, ClassicFont(13.5, true));
-  Label1[0] = new ClassicLabel(this, QStringLiteral("Label1_0"), TwipsRect(120, 5160, 1215, 375),
-                               Qt::AlignLeft, kCellGrey, kTextWhite, font(),
-                               QStringLiteral("Coins In: 1"));
+  Label1[0] =
+      new ClassicLabel(this, QStringLiteral("Label1_0"), TwipsRect(120, 5160, 1215, 375),
+                       Qt::AlignLeft, kCellGrey, kTextWhite, font(), QStringLiteral("Coins In: 1"));
   Label1[1] = new ClassicLabel(this, QStringLiteral("Label1_1"), TwipsRect(5520, 5160, 1305, 345),
                                Qt::AlignRight, kCellGrey, kTextWhite, font(),
                                QStringLiteral("Credits: 100"));
@@ -123,15 +125,20 @@ void TableWindow::CreateControls() {
     label->hide();
     return label;
   };
-  Image2[0] = hiddenPicture(QStringLiteral("Image2_0"), TwipsRect(8520, 2400, 660, 420), "marker_draw_small");
-  Image3[0] = hiddenPicture(QStringLiteral("Image3_0"), TwipsRect(8520, 3000, 660, 420), "marker_hold_small");
-  Image2[1] = hiddenPicture(QStringLiteral("Image2_1"), TwipsRect(9240, 2400, 990, 495), "marker_draw_large");
-  Image3[1] = hiddenPicture(QStringLiteral("Image3_1"), TwipsRect(9240, 3000, 990, 495), "marker_hold_large");
+  Image2[0] = hiddenPicture(QStringLiteral("Image2_0"), TwipsRect(8520, 2400, 660, 420),
+                            "marker_draw_small");
+  Image3[0] = hiddenPicture(QStringLiteral("Image3_0"), TwipsRect(8520, 3000, 660, 420),
+                            "marker_hold_small");
+  Image2[1] = hiddenPicture(QStringLiteral("Image2_1"), TwipsRect(9240, 2400, 990, 495),
+                            "marker_draw_large");
+  Image3[1] = hiddenPicture(QStringLiteral("Image3_1"), TwipsRect(9240, 3000, 990, 495),
+                            "marker_hold_large");
   Image4 = hiddenPicture(QStringLiteral("Image4"), TwipsRect(8520, 3600, 960, 600), "btn_draw");
   Image9 = hiddenPicture(QStringLiteral("Image9"), TwipsRect(9480, 3600, 960, 600), "btn_deal");
 
   // Picture buttons, one column at the right of the small layout.
-  auto button = [this](const QString& name, const QString& accessible, int top, const char* picture) {
+  auto button = [this](const QString& name, const QString& accessible, int top,
+                       const char* picture) {
     auto* b = new PictureButton(this, name, accessible, TwipsRect(7080, top, 960, 600));
     if (picture != nullptr) b->setPixmap(Picture(picture));
     return b;
@@ -147,10 +154,11 @@ void TableWindow::CreateControls() {
 
   const std::array<int, 5> markerLefts{675, 1860, 3045, 4245, 5445};
   for (int k = 0; k < 5; ++k) {
-    Image1[static_cast<std::size_t>(k)] =
-        new PictureButton(this, QStringLiteral("Image1_%1").arg(k), QStringLiteral("Hold card %1").arg(k + 1),
-                          TwipsRect(markerLefts[static_cast<std::size_t>(k)], 3075, 660, 420));
-    connect(Image1[static_cast<std::size_t>(k)], &PictureButton::Clicked, this, [this, k] { ToggleHold(k); });
+    Image1[static_cast<std::size_t>(k)] = new PictureButton(
+        this, QStringLiteral("Image1_%1").arg(k), QStringLiteral("Hold card %1").arg(k + 1),
+        TwipsRect(markerLefts[static_cast<std::size_t>(k)], 3075, 660, 420));
+    connect(Image1[static_cast<std::size_t>(k)], &PictureButton::Clicked, this,
+            [this, k] { ToggleHold(k); });
   }
 
   connect(Image7, &PictureButton::Clicked, this, &TableWindow::Quit);
@@ -171,7 +179,8 @@ void TableWindow::CreateControls() {
   // Pay-table cells: a right press deals or draws; releases build the demo code.
   for (int r = 0; r < kRows; ++r) {
     for (int c = 0; c <= 5; ++c) {
-      ClassicLabel* cell = c == 0 ? Value[static_cast<std::size_t>(r)] : WinColumn(c)[static_cast<std::size_t>(r)];
+      ClassicLabel* cell =
+          c == 0 ? Value[static_cast<std::size_t>(r)] : WinColumn(c)[static_cast<std::size_t>(r)];
       connect(cell, &ClassicLabel::Pressed, this, [this](Qt::MouseButton button) {
         if (button == Qt::RightButton) DealOrDraw();
       });
@@ -237,7 +246,8 @@ void TableWindow::ApplyTableLayout() {
   Label1[0]->hide();
   Label1[1]->hide();
   Mess->hide();
-  const std::array<PictureButton*, 8> buttons{Image7, Image6, Image5, Image12, Image13, Image8, Image10, Image11};
+  const std::array<PictureButton*, 8> buttons{Image7,  Image6, Image5,  Image12,
+                                              Image13, Image8, Image10, Image11};
   for (PictureButton* b : buttons) b->hide();
 
   setFixedSize(large ? QSize(kLargeWidth, kLargeHeight) : QSize(kSmallWidth, kSmallHeight));
@@ -280,7 +290,8 @@ void TableWindow::ApplyTableLayout() {
       setFontSize(name, 8);
       for (int c = 1; c <= 5; ++c) {
         ClassicLabel* cell = WinColumn(c)[static_cast<std::size_t>(r)];
-        cell->setGeometry(smallWinLefts[static_cast<std::size_t>(c - 1)], 40 + 14 * r, cell->width(), 17);
+        cell->setGeometry(smallWinLefts[static_cast<std::size_t>(c - 1)], 40 + 14 * r,
+                          cell->width(), 17);
         setFontSize(cell, 8);
       }
       continue;
@@ -376,9 +387,15 @@ void TableWindow::RunDeferred() {
   }
 }
 
-void TableWindow::DealOrDraw() { Guarded([this] { RunDealOrDraw(); }); }
-void TableWindow::BetOne() { Guarded([this] { RunBetOne(); }); }
-void TableWindow::BetMax() { Guarded([this] { RunBetMax(); }); }
+void TableWindow::DealOrDraw() {
+  Guarded([this] { RunDealOrDraw(); });
+}
+void TableWindow::BetOne() {
+  Guarded([this] { RunBetOne(); });
+}
+void TableWindow::BetMax() {
+  Guarded([this] { RunBetMax(); });
+}
 
 void TableWindow::ToggleHold(int index) {
   Guarded([this, index] {
@@ -434,7 +451,9 @@ void TableWindow::Quit() {
   Guarded([this] { done(QDialog::Accepted); });
 }
 
-void TableWindow::reject() { Quit(); }
+void TableWindow::reject() {
+  Quit();
+}
 
 void TableWindow::closeEvent(QCloseEvent* event) {
   // The window manager's close is the Quit button; during a deal it waits
@@ -450,6 +469,11 @@ void TableWindow::keyPressEvent(QKeyEvent* event) {
       DealOrDraw();
       break;
     case Qt::Key_B:
+      // The letter itself, not a shortcut made with it.
+      if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        event->ignore();
+        return;
+      }
       BetOne();
       break;
     case Qt::Key_F1:
@@ -508,8 +532,8 @@ void TableWindow::RunDealOrDraw() {
 }
 
 void TableWindow::Deal() {
-  const bool stakeCovered = (coinsIn > 0 && coinsIn <= values.credits) ||
-                            (coinsIn == 0 && lastCoinsIn <= values.credits);
+  const bool stakeCovered =
+      (coinsIn > 0 && coinsIn <= values.credits) || (coinsIn == 0 && lastCoinsIn <= values.credits);
   if (!stakeCovered) {
     Refuse(QStringLiteral("You do not have enough credits to place this bet."));
     return;
@@ -685,7 +709,9 @@ void TableWindow::WriteCoinsLine() {
   Label1[0]->setText(QStringLiteral("Coins In: ") + QString::number(coinsIn));
 }
 
-void TableWindow::Refuse(const QString& text) { services.dialogs.Info(this, values.programTitle, text); }
+void TableWindow::Refuse(const QString& text) {
+  services.dialogs.Info(this, values.programTitle, text);
+}
 
 void TableWindow::PlayCardSound() {
   if (values.soundOn == 1) services.sound.PlaySync(kCardSound);

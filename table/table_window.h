@@ -44,15 +44,15 @@ class TableWindow : public QDialog {
 
   // Operations of the machine. Each one asked for while a deal or draw is
   // running waits and runs after it, in the order asked.
-  void DealOrDraw();             // Deal/Draw button, Enter, right click in the corner
-  void ToggleHold(int index);    // index 0..4; only while a hand is dealt
-  void BetOne();                 // Bet $1 button and the B key
-  void BetMax();                 // Max Bet button
-  void AddCredits();             // Credits button: 100 more credits
-  void ToggleSound();            // Sound button
-  void SwitchMode();             // Mode button: small <-> large cards
-  void ShowHelp();               // Help button and F1
-  void Quit();                   // Quit button, Esc and the window manager's close
+  void DealOrDraw();           // Deal/Draw button, Enter, right click in the corner
+  void ToggleHold(int index);  // index 0..4; only while a hand is dealt
+  void BetOne();               // Bet $1 button and the B key
+  void BetMax();               // Max Bet button
+  void AddCredits();           // Credits button: 100 more credits
+  void ToggleSound();          // Sound button
+  void SwitchMode();           // Mode button: small <-> large cards
+  void ShowHelp();             // Help button and F1
+  void Quit();                 // Quit button, Esc and the window manager's close
 
   // Lays the window out for values.largeCards and values.gameVariant.
   void ApplyTableLayout();

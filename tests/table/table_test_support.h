@@ -28,7 +28,7 @@ class TableTest : public ::testing::Test {
     values.gameVariant = variant;
     values.largeCards = largeCards;
     values.helpFile = QStringLiteral("/data/ZEB.HLP");
-    values.helpTopic = variant == kJokerWild ? QStringLiteral("41008")
+    values.helpTopic = variant == kJokerWild    ? QStringLiteral("41008")
                        : variant == kDeucesWild ? QStringLiteral("41003")
                                                 : QStringLiteral("41007");
     window = std::make_unique<TableWindow>(values, fakes.services);
@@ -60,9 +60,7 @@ class TableTest : public ::testing::Test {
   ::testing::AssertionResult ShowsCard(int index, CardCode code) const {
     return Shows(index, Reference(code, false));
   }
-  ::testing::AssertionResult ShowsBack(int index) const {
-    return Shows(index, Reference(0, true));
-  }
+  ::testing::AssertionResult ShowsBack(int index) const { return Shows(index, Reference(0, true)); }
 
   // A card drawn alone on the blue table, in the current size (cached).
   QImage Reference(CardCode code, bool back) const {
@@ -73,7 +71,8 @@ class TableTest : public ::testing::Test {
     QImage image(large ? QSize(146, 196) : QSize(73, 98), QImage::Format_RGB32);
     image.fill(QColor(0, 0, 255));
     if (large)
-      back ? DrawCardBackLarge(image, 0, 0) : DrawCardFaceLarge(image, 0, 0, code, values.gameVariant);
+      back ? DrawCardBackLarge(image, 0, 0)
+           : DrawCardFaceLarge(image, 0, 0, code, values.gameVariant);
     else
       back ? DrawCardBack(image, 0, 0) : DrawCardFace(image, 0, 0, code, values.gameVariant);
     references.emplace(key, image);
@@ -96,11 +95,16 @@ class TableTest : public ::testing::Test {
   }
   std::array<ClassicLabel*, 11>& Column(int coins) {
     switch (coins) {
-      case 1: return window->Win1;
-      case 2: return window->Win2;
-      case 3: return window->Win3;
-      case 4: return window->Win4;
-      default: return window->Win5;
+      case 1:
+        return window->Win1;
+      case 2:
+        return window->Win2;
+      case 3:
+        return window->Win3;
+      case 4:
+        return window->Win4;
+      default:
+        return window->Win5;
     }
   }
   // Every lit cell of the pay table as "V3" (hand name of row 3) or "W5:3"
@@ -110,7 +114,8 @@ class TableTest : public ::testing::Test {
     for (int r = 0; r < 11; ++r) {
       if (IsLit(window->Value[static_cast<std::size_t>(r)])) lit << QStringLiteral("V%1").arg(r);
       for (int c = 1; c <= 5; ++c)
-        if (IsLit(Column(c)[static_cast<std::size_t>(r)])) lit << QStringLiteral("W%1:%2").arg(c).arg(r);
+        if (IsLit(Column(c)[static_cast<std::size_t>(r)]))
+          lit << QStringLiteral("W%1:%2").arg(c).arg(r);
     }
     return lit;
   }

@@ -23,7 +23,8 @@ int StrayPixels(const TableWindow& window) {
     for (int x = 0; x < surface.width(); ++x) {
       if (y >= 491 && y <= 493) continue;
       bool onCard = false;
-      for (int k = 0; k < 5 && !onCard; ++k) onCard = QRect(window.CardOrigin(k), card).contains(x, y);
+      for (int k = 0; k < 5 && !onCard; ++k)
+        onCard = QRect(window.CardOrigin(k), card).contains(x, y);
       if (!onCard && surface.pixel(x, y) != QColor(0, 0, 255).rgb()) ++stray;
     }
   }
@@ -69,7 +70,8 @@ TEST_F(Layout, SmallLayoutPlacesEveryControl) {
     }
     EXPECT_EQ(window->Header[0]->geometry(), QRect(72, 12, 81, 21));
     for (int j = 1; j <= 5; ++j)
-      EXPECT_EQ(window->Header[static_cast<std::size_t>(j)]->geometry(), QRect(200 + 48 * (j - 1), 12, 25, 21));
+      EXPECT_EQ(window->Header[static_cast<std::size_t>(j)]->geometry(),
+                QRect(200 + 48 * (j - 1), 12, 25, 21));
     for (ClassicLabel* h : window->Header) EXPECT_TRUE(h->isVisible());
     for (ClassicLabel* h : window->Header2) EXPECT_FALSE(h->isVisible());
     EXPECT_EQ(window->Label1[0]->geometry(), QRect(8, 344, 81, 25));
@@ -77,7 +79,7 @@ TEST_F(Layout, SmallLayoutPlacesEveryControl) {
     EXPECT_EQ(window->Mess->geometry(), QRect(80, 334, 297, 43));
     EXPECT_EQ(window->Label1[0]->font().pointSizeF(), 8);
     EXPECT_EQ(window->Mess->font().pointSizeF(), 14);
-    const std::array<PictureButton*, 8> buttons{window->Image7,  window->Image6, window->Image5,
+    const std::array<PictureButton*, 8> buttons{window->Image7,  window->Image6,  window->Image5,
                                                 window->Image12, window->Image13, window->Image8,
                                                 window->Image10, window->Image11};
     const std::array<int, 8> tops{8, 50, 92, 134, 176, 230, 272, 314};
@@ -97,8 +99,8 @@ TEST_F(Layout, SmallLayoutPlacesEveryControl) {
     EXPECT_EQ(window->Image3[1]->geometry(), QRect(616, 200, 66, 33));
     EXPECT_EQ(window->Image4->geometry(), QRect(568, 240, 64, 40));
     EXPECT_EQ(window->Image9->geometry(), QRect(632, 240, 64, 40));
-    for (QLabel* hidden : {window->Image2[0], window->Image2[1], window->Image3[0], window->Image3[1],
-                           window->Image4, window->Image9})
+    for (QLabel* hidden : {window->Image2[0], window->Image2[1], window->Image3[0],
+                           window->Image3[1], window->Image4, window->Image9})
       EXPECT_FALSE(hidden->isVisible());
   }
 }
@@ -129,8 +131,10 @@ TEST_F(Layout, LargeLayoutSplitsThePayTableByGame) {
     EXPECT_EQ(window->Header[0]->geometry(), QRect(32, 12, 81, 21));
     EXPECT_EQ(window->Header2[0]->geometry(), QRect(430, 12, 81, 21));
     for (int j = 1; j <= 5; ++j) {
-      EXPECT_EQ(window->Header[static_cast<std::size_t>(j)]->geometry(), QRect(155 + 48 * (j - 1), 12, 25, 21));
-      EXPECT_EQ(window->Header2[static_cast<std::size_t>(j)]->geometry(), QRect(556 + 48 * (j - 1), 12, 25, 21));
+      EXPECT_EQ(window->Header[static_cast<std::size_t>(j)]->geometry(),
+                QRect(155 + 48 * (j - 1), 12, 25, 21));
+      EXPECT_EQ(window->Header2[static_cast<std::size_t>(j)]->geometry(),
+                QRect(556 + 48 * (j - 1), 12, 25, 21));
     }
     for (ClassicLabel* h : window->Header2) EXPECT_TRUE(h->isVisible());
     EXPECT_EQ(window->Header2[3]->text(), "3");
@@ -140,27 +144,30 @@ TEST_F(Layout, LargeLayoutSplitsThePayTableByGame) {
     EXPECT_EQ(window->Label1[1]->font().pointSizeF(), 10);
     EXPECT_TRUE(window->Label1[1]->font().bold());
     EXPECT_EQ(window->Mess->font().pointSizeF(), 24);
-    const std::array<PictureButton*, 8> buttons{window->Image7,  window->Image6, window->Image5,
+    const std::array<PictureButton*, 8> buttons{window->Image7,  window->Image6,  window->Image5,
                                                 window->Image12, window->Image13, window->Image8,
                                                 window->Image10, window->Image11};
     const std::array<int, 8> lefts{45, 125, 205, 285, 365, 500, 580, 660};
     for (std::size_t b = 0; b < buttons.size(); ++b)
       EXPECT_EQ(buttons[b]->geometry(), QRect(lefts[b], 500, 64, 40)) << b;
     for (int k = 0; k < 5; ++k)
-      EXPECT_EQ(window->Image1[static_cast<std::size_t>(k)]->geometry(), QRect(48 + 152 * k, 200, 66, 33));
+      EXPECT_EQ(window->Image1[static_cast<std::size_t>(k)]->geometry(),
+                QRect(48 + 152 * k, 200, 66, 33));
     // The white line between the cards and the buttons.
     const QImage& surface = window->Surface();
     for (int y = 491; y <= 493; ++y) EXPECT_EQ(surface.pixel(400, y), qRgb(255, 255, 255));
     EXPECT_EQ(surface.pixel(400, 490), qRgb(0, 0, 255));
     EXPECT_EQ(surface.pixel(400, 494), qRgb(0, 0, 255));
-    for (int k = 0; k < 5; ++k) EXPECT_TRUE(ShowsCard(k, window->State().hand[static_cast<std::size_t>(k)]));
+    for (int k = 0; k < 5; ++k)
+      EXPECT_TRUE(ShowsCard(k, window->State().hand[static_cast<std::size_t>(k)]));
   }
 }
 
 TEST_F(Layout, ColoursFontsAndAlignmentsOfTheLabels) {
   Open();
   const QColor grey(128, 128, 128);
-  auto check = [&](const ClassicLabel* label, const QColor& text, Qt::Alignment horizontal, bool bold) {
+  auto check = [&](const ClassicLabel* label, const QColor& text, Qt::Alignment horizontal,
+                   bool bold) {
     SCOPED_TRACE(label->objectName().toStdString());
     EXPECT_EQ(label->palette().color(QPalette::Window), grey);
     EXPECT_EQ(label->TextColour(), text);
@@ -185,9 +192,9 @@ TEST_F(Layout, ColoursFontsAndAlignmentsOfTheLabels) {
   EXPECT_EQ(window->Label1[1]->objectName(), "Label1_1");
   EXPECT_EQ(window->Surface().pixel(5, 5), qRgb(0, 0, 255));
   const std::vector<std::pair<PictureButton*, QString>> names{
-      {window->Image7, "Quit"},       {window->Image6, "Help"},     {window->Image5, "Sound"},
-      {window->Image12, "Credits"},   {window->Image13, "Mode"},    {window->Image8, "Deal/Draw"},
-      {window->Image10, "Bet $1"},    {window->Image11, "Max Bet"}};
+      {window->Image7, "Quit"},     {window->Image6, "Help"},    {window->Image5, "Sound"},
+      {window->Image12, "Credits"}, {window->Image13, "Mode"},   {window->Image8, "Deal/Draw"},
+      {window->Image10, "Bet $1"},  {window->Image11, "Max Bet"}};
   for (const auto& [button, name] : names) {
     EXPECT_EQ(button->accessibleName(), name);
     EXPECT_EQ(button->toolTip(), name);

@@ -281,11 +281,11 @@ TEST_F(Play, HoldClicksFollowTheCardAreasOfTheLargeLayout) {
   window->BetOne();
   Key(Qt::Key_Enter);
   ASSERT_TRUE(window->State().dealt);
-  PressSurface(Qt::LeftButton, QPoint(10, 237));    // card 1 from the left edge
-  PressSurface(Qt::LeftButton, QPoint(306, 425));   // card 2 bottom right
-  PressSurface(Qt::LeftButton, QPoint(155, 300));   // gap
-  PressSurface(Qt::LeftButton, QPoint(618, 300));   // card 5
-  PressSurface(Qt::LeftButton, QPoint(700, 426));   // below
+  PressSurface(Qt::LeftButton, QPoint(10, 237));   // card 1 from the left edge
+  PressSurface(Qt::LeftButton, QPoint(306, 425));  // card 2 bottom right
+  PressSurface(Qt::LeftButton, QPoint(155, 300));  // gap
+  PressSurface(Qt::LeftButton, QPoint(618, 300));  // card 5
+  PressSurface(Qt::LeftButton, QPoint(700, 426));  // below
   EXPECT_EQ(window->State().held, (std::array<bool, 5>{true, true, false, false, true}));
   EXPECT_TRUE(window->Image1[4]->pixmap().toImage() == window->Image3[1]->pixmap().toImage());
 }
@@ -350,11 +350,12 @@ TEST_F(Play, EveryDemonstrationCodeDealsItsHandInEveryGame) {
     int code;
     Hand dealt;
   };
-  const Case cases[] = {{kJacksOrBetter, 2413, {49, 50, 51, 52, 40}}, {kJacksOrBetter, 3142, {14, 15, 16, 17, 18}},
-                        {kJacksOrBetter, 4321, {1, 14, 27, 40, 15}},  {kJokerWild, 2413, {49, 50, 51, 52, 40}},
-                        {kJokerWild, 3142, {12, 25, 38, 51, 53}},     {kJokerWild, 4321, {49, 50, 51, 52, 53}},
-                        {kDeucesWild, 2413, {49, 50, 51, 52, 40}},    {kDeucesWild, 3142, {2, 15, 28, 41, 14}},
-                        {kDeucesWild, 4321, {28, 50, 51, 52, 2}}};
+  const Case cases[] = {
+      {kJacksOrBetter, 2413, {49, 50, 51, 52, 40}}, {kJacksOrBetter, 3142, {14, 15, 16, 17, 18}},
+      {kJacksOrBetter, 4321, {1, 14, 27, 40, 15}},  {kJokerWild, 2413, {49, 50, 51, 52, 40}},
+      {kJokerWild, 3142, {12, 25, 38, 51, 53}},     {kJokerWild, 4321, {49, 50, 51, 52, 53}},
+      {kDeucesWild, 2413, {49, 50, 51, 52, 40}},    {kDeucesWild, 3142, {2, 15, 28, 41, 14}},
+      {kDeucesWild, 4321, {28, 50, 51, 52, 2}}};
   for (const Case& c : cases) {
     Open(c.variant);
     EnterDemoCode(c.code);
@@ -372,6 +373,8 @@ TEST_F(Play, KeysDealDrawBetAndAskForHelp) {
   QTest::keyClick(window.get(), 'B', Qt::ShiftModifier);
   EXPECT_EQ(window->State().coinsIn, 2);
   EXPECT_EQ(window->Label1[0]->text(), "Coins In: 2");
+  QTest::keyClick(window.get(), Qt::Key_B, Qt::ControlModifier);
+  EXPECT_EQ(window->State().coinsIn, 2);
   Key(Qt::Key_A);
   Key(Qt::Key_Space);
   EXPECT_FALSE(window->State().dealt);
@@ -459,7 +462,8 @@ TEST_F(Play, SoundOffDealsAndDrawsInSilence) {
   window->DealOrDraw();
   EXPECT_EQ(values.credits, 95 + 4000);
   EXPECT_TRUE(fakes.sound.played.isEmpty());
-  for (int k = 0; k < 5; ++k) EXPECT_TRUE(ShowsCard(k, window->State().hand[static_cast<std::size_t>(k)]));
+  for (int k = 0; k < 5; ++k)
+    EXPECT_TRUE(ShowsCard(k, window->State().hand[static_cast<std::size_t>(k)]));
 }
 
 TEST_F(Play, MessageBlinksUntilABetAndAgainAfterTheDraw) {

@@ -16,7 +16,8 @@ class Soak : public TableTest {
  protected:
   void Run(GameVariant variant, std::uint32_t seed, int games) {
     SeededSource shuffleSource(seed);
-    Services services{fakes.dialogs, fakes.sound, fakes.profile, fakes.help, fakes.screen, shuffleSource};
+    Services services{fakes.dialogs, fakes.sound,  fakes.profile,
+                      fakes.help,    fakes.screen, shuffleSource};
     values.gameVariant = variant;
     values.largeCards = 0;
     window = std::make_unique<TableWindow>(values, services);
@@ -26,7 +27,9 @@ class Soak : public TableTest {
     auto chance = [&](int percent) {
       return std::uniform_int_distribution<int>(0, 99)(actions) < percent;
     };
-    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(actions); };
+    auto pick = [&](int low, int high) {
+      return std::uniform_int_distribution<int>(low, high)(actions);
+    };
 
     const std::int64_t start = values.credits;
     std::int64_t stakes = 0, wins = 0, additions = 0;
@@ -69,10 +72,12 @@ class Soak : public TableTest {
       ASSERT_LE(dealt.coinsIn, 5);
       stakes += dealt.coinsIn;
       QStringList litAfterDeal = ColumnCells(dealt.coinsIn);
-      if (dealt.winRow > -1) litAfterDeal.insert(dealt.winRow, QStringLiteral("V%1").arg(dealt.winRow));
+      if (dealt.winRow > -1)
+        litAfterDeal.insert(dealt.winRow, QStringLiteral("V%1").arg(dealt.winRow));
       ASSERT_EQ(LitCells(), litAfterDeal);
       ASSERT_EQ(dealt.winRow, ClassifyHand(dealt.hand, variant));
-      for (int k = 0; k < 5; ++k) ASSERT_EQ(dealt.hand[static_cast<std::size_t>(k)], values.deck.At(k + 1));
+      for (int k = 0; k < 5; ++k)
+        ASSERT_EQ(dealt.hand[static_cast<std::size_t>(k)], values.deck.At(k + 1));
 
       // Holds by card clicks or marker clicks, sometimes twice.
       const int clicks = pick(0, 7);
@@ -81,7 +86,8 @@ class Soak : public TableTest {
         if (chance(50)) {
           const QPoint origin = window->CardOrigin(k);
           const bool large = window->LargeLayout();
-          PressSurface(Qt::LeftButton, origin + QPoint(pick(0, large ? 144 : 71), pick(0, large ? 188 : 94)));
+          PressSurface(Qt::LeftButton,
+                       origin + QPoint(pick(0, large ? 144 : 71), pick(0, large ? 188 : 94)));
         } else {
           Click(window->Image1[static_cast<std::size_t>(k)]);
         }
@@ -91,9 +97,14 @@ class Soak : public TableTest {
       const std::array<bool, 5> held = window->State().held;
       fakes.sound.played.clear();
       switch (pick(0, 2)) {
-        case 0: Click(window->Image8); break;
-        case 1: Key(Qt::Key_Enter); break;
-        default: QTest::mousePress(window->Win1[static_cast<std::size_t>(pick(0, 10))], Qt::RightButton);
+        case 0:
+          Click(window->Image8);
+          break;
+        case 1:
+          Key(Qt::Key_Enter);
+          break;
+        default:
+          QTest::mousePress(window->Win1[static_cast<std::size_t>(pick(0, 10))], Qt::RightButton);
       }
 
       const TableState s = window->State();
@@ -111,7 +122,8 @@ class Soak : public TableTest {
       ASSERT_EQ(s.winRow, row);
       ASSERT_EQ(s.winAmount, Payout(variant, row, dealt.coinsIn));
       ASSERT_EQ(s.lastCoinsIn, dealt.coinsIn);
-      ASSERT_EQ(window->Mess->text(), QString::fromStdString(WinMessage(variant, row, s.winAmount)));
+      ASSERT_EQ(window->Mess->text(),
+                QString::fromStdString(WinMessage(variant, row, s.winAmount)));
       wins += s.winAmount;
       if (s.winAmount > 0) ++winningGames;
       ASSERT_EQ(values.credits, start - stakes + wins + additions);
@@ -137,9 +149,15 @@ class Soak : public TableTest {
   }
 };
 
-TEST_F(Soak, JacksOrBetter) { Run(kJacksOrBetter, 20260101u, 800); }
-TEST_F(Soak, JokerWild) { Run(kJokerWild, 424242u, 800); }
-TEST_F(Soak, DeucesWild) { Run(kDeucesWild, 777u, 800); }
+TEST_F(Soak, JacksOrBetter) {
+  Run(kJacksOrBetter, 20260101u, 800);
+}
+TEST_F(Soak, JokerWild) {
+  Run(kJokerWild, 424242u, 800);
+}
+TEST_F(Soak, DeucesWild) {
+  Run(kDeucesWild, 777u, 800);
+}
 
 }  // namespace
 }  // namespace lynx::testing
