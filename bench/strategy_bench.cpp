@@ -1,0 +1,90 @@
+// The strategy engine: table building, advice for one hand, and the return of
+// a whole game (tables included).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "engine/deck.h"
+#include "engine/strategy.h"
+#include "engine/strategy_return.h"
+
+namespace {
+
+using lynx::GameVariant;
+using lynx::JokerDeck;
+
+// Hands dealt by the machine's own shuffle: a varied mix of every kind.
+std::vector<lynx::Hand> DealtHands(GameVariant game, int count) {
+  lynx::SeededSource random(1957);
+  lynx::Deck deck;
+  std::vector<lynx::Hand> hands;
+  for (int i = 0; i < count; ++i) {
+    lynx::Shuffle(deck, game, random);
+    hands.push_back(lynx::DealHand(deck));
+  }
+  return hands;
+}
+
+const lynx::StrategyTables& Tables(GameVariant game) {
+  static std::unique_ptr<lynx::StrategyTables> built[3];
+  auto& slot = built[game - 1];
+  if (!slot) slot = std::make_unique<lynx::StrategyTables>(game);
+  return *slot;
+}
+
+JokerDeck DeckOf(const benchmark::State& state) {
+  return state.range(1) == 0 ? JokerDeck::kMachine : JokerDeck::kStandard53;
+}
+
+void BM_BuildTables(benchmark::State& state) {
+  const auto game = static_cast<GameVariant>(state.range(0));
+  for (auto _ : state) {
+    lynx::StrategyTables tables(game);
+    benchmark::DoNotOptimize(tables.RowCount());
+  }
+}
+BENCHMARK(BM_BuildTables)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
+
+// Mean time of AdviseHand over 4096 dealt hands, and (counter hand_median_us)
+// the median of the hands timed one by one.
+void BM_AdviseHand(benchmark::State& state) {
+  const auto game = static_cast<GameVariant>(state.range(0));
+  const JokerDeck deck = DeckOf(state);
+  const auto& tables = Tables(game);
+  const auto hands = DealtHands(game, 4096);
+  std::vector<double> each;
+  for (const auto& hand : hands) {
+    const auto start = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(lynx::AdviseHand(tables, hand, 5, deck));
+    each.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+  }
+  std::nth_element(each.begin(), each.begin() + static_cast<long>(each.size() / 2), each.end());
+  std::size_t i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(lynx::AdviseHand(tables, hands[i++ & 4095], 5, deck));
+  state.counters["hand_median_us"] = each[each.size() / 2];
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AdviseHand)->Args({1, 0})->Args({2, 0})->Args({2, 1})->Args({3, 0})->Unit(benchmark::kMicrosecond);
+
+// The return of a whole game with best play, tables built inside the timing.
+void BM_GameReturn(benchmark::State& state) {
+  const auto game = static_cast<GameVariant>(state.range(0));
+  const JokerDeck deck = DeckOf(state);
+  for (auto _ : state) {
+    const lynx::StrategyTables tables(game);
+    benchmark::DoNotOptimize(lynx::ComputeReturn(tables, 5, deck).returnRatio);
+  }
+}
+BENCHMARK(BM_GameReturn)
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({2, 1})
+    ->Args({3, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+
+}  // namespace
