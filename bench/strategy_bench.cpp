@@ -59,15 +59,23 @@ void BM_AdviseHand(benchmark::State& state) {
   for (const auto& hand : hands) {
     const auto start = std::chrono::steady_clock::now();
     benchmark::DoNotOptimize(lynx::AdviseHand(tables, hand, 5, deck));
-    each.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    each.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+            .count());
   }
   std::nth_element(each.begin(), each.begin() + static_cast<long>(each.size() / 2), each.end());
   std::size_t i = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(lynx::AdviseHand(tables, hands[i++ & 4095], 5, deck));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(lynx::AdviseHand(tables, hands[i++ & 4095], 5, deck));
   state.counters["hand_median_us"] = each[each.size() / 2];
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_AdviseHand)->Args({1, 0})->Args({2, 0})->Args({2, 1})->Args({3, 0})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AdviseHand)
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({2, 1})
+    ->Args({3, 0})
+    ->Unit(benchmark::kMicrosecond);
 
 // The return of a whole game with best play, tables built inside the timing.
 void BM_GameReturn(benchmark::State& state) {

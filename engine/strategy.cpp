@@ -34,9 +34,13 @@ struct Binomials {
 };
 constexpr Binomials kBinomials;
 
-constexpr std::uint32_t Choose(int n, int k) { return kBinomials.c[n][k]; }
+constexpr std::uint32_t Choose(int n, int k) {
+  return kBinomials.c[n][k];
+}
 
-int CardIndex(CardCode code) { return code == kJoker ? kJokerIndex : code - 1; }
+int CardIndex(CardCode code) {
+  return code == kJoker ? kJokerIndex : code - 1;
+}
 
 // Colex index of ascending card indices.
 std::uint32_t ColexIndex(const int* cards, int count) {
@@ -104,7 +108,8 @@ class MemberIndexer {
             const int hi = std::max(p[static_cast<std::size_t>(s)], p[static_cast<std::size_t>(t)]);
             bool equal = true;
             for (int i = lo; i < hi; ++i) equal = equal && (pattern >> i & 1);
-            if (equal && p[static_cast<std::size_t>(s)] > p[static_cast<std::size_t>(t)]) first = false;
+            if (equal && p[static_cast<std::size_t>(s)] > p[static_cast<std::size_t>(t)])
+              first = false;
           }
         }
         if (first) orders[static_cast<std::size_t>(pattern)].push_back(p);
@@ -117,10 +122,13 @@ class MemberIndexer {
   template <typename Fn>
   void ForEachMember(const SuitClass& c, bool joker, Fn&& fn) const {
     const std::uint16_t* masks = c.masks.data();
-    const int cards = std::popcount(static_cast<unsigned>(masks[0])) + std::popcount(static_cast<unsigned>(masks[1])) +
-                      std::popcount(static_cast<unsigned>(masks[2])) + std::popcount(static_cast<unsigned>(masks[3]));
+    const int cards = std::popcount(static_cast<unsigned>(masks[0])) +
+                      std::popcount(static_cast<unsigned>(masks[1])) +
+                      std::popcount(static_cast<unsigned>(masks[2])) +
+                      std::popcount(static_cast<unsigned>(masks[3]));
     const std::uint32_t jokerPart = joker ? Choose(kJokerIndex, cards + 1) : 0;
-    const int pattern = (masks[0] == masks[1] ? 1 : 0) | (masks[1] == masks[2] ? 2 : 0) | (masks[2] == masks[3] ? 4 : 0);
+    const int pattern = (masks[0] == masks[1] ? 1 : 0) | (masks[1] == masks[2] ? 2 : 0) |
+                        (masks[2] == masks[3] ? 4 : 0);
     const std::uint32_t* parts = part.data();
     for (const auto& order : orders[static_cast<std::size_t>(pattern)]) {
       const int* o = order.data();
@@ -162,7 +170,8 @@ StrategyTables::StrategyTables(GameVariant variant_)
       if (withJoker) hand[4] = kJoker;
       const auto row = static_cast<std::int8_t>(ClassifyHand(hand, variant));
       std::int8_t* rows = rowOfHand.data();
-      indexer.ForEachMember(c, withJoker != 0, [rows, row](std::uint32_t index) { rows[index] = row; });
+      indexer.ForEachMember(c, withJoker != 0,
+                            [rows, row](std::uint32_t index) { rows[index] = row; });
     }
   }
 
@@ -179,19 +188,25 @@ StrategyTables::StrategyTables(GameVariant variant_)
         // Index of e plus card x, inserted at position p: the cards below x
         // keep their place, those above move up one.
         std::array<std::uint32_t, 6> below{}, above{};
-        for (int j = 0; j < n; ++j) below[static_cast<std::size_t>(j + 1)] = below[static_cast<std::size_t>(j)] + Choose(e[j], j + 1);
-        for (int j = n - 1; j >= 0; --j) above[static_cast<std::size_t>(j)] = above[static_cast<std::size_t>(j + 1)] + Choose(e[j], j + 2);
+        for (int j = 0; j < n; ++j)
+          below[static_cast<std::size_t>(j + 1)] =
+              below[static_cast<std::size_t>(j)] + Choose(e[j], j + 1);
+        for (int j = n - 1; j >= 0; --j)
+          above[static_cast<std::size_t>(j)] =
+              above[static_cast<std::size_t>(j + 1)] + Choose(e[j], j + 2);
         RowVector sum{};
         std::int32_t* acc = sum.data();
         const std::int8_t* rows = rowOfHand.data();
-        const RowVector* larger = k < 4 ? containing[static_cast<std::size_t>(k + 1)].data() : nullptr;
+        const RowVector* larger =
+            k < 4 ? containing[static_cast<std::size_t>(k + 1)].data() : nullptr;
         int p = 0;
         for (int x = 0; x < cardCount; ++x) {
           if (p < n && e[p] == x) {
             ++p;
             continue;
           }
-          const std::uint32_t index = below[static_cast<std::size_t>(p)] + Choose(x, p + 1) + above[static_cast<std::size_t>(p)];
+          const std::uint32_t index = below[static_cast<std::size_t>(p)] + Choose(x, p + 1) +
+                                      above[static_cast<std::size_t>(p)];
           if (larger == nullptr) {
             if (rows[index] >= 0) ++acc[rows[index]];
           } else {
@@ -204,7 +219,8 @@ StrategyTables::StrategyTables(GameVariant variant_)
           acc[r] /= 5 - k;
         }
         RowVector* out = level.data();
-        indexer.ForEachMember(c, withJoker != 0, [out, &sum](std::uint32_t index) { out[index] = sum; });
+        indexer.ForEachMember(c, withJoker != 0,
+                              [out, &sum](std::uint32_t index) { out[index] = sum; });
       }
     }
   }
@@ -277,7 +293,7 @@ void StrategyTables::CountHolds(const Hand& hand, JokerDeck deck, HoldCounts& ou
       if (size == 5 && rows[at] >= 0) to[rows[at]] = 1;
     }
   };
-  auto moebius = [](std::int32_t (*v)[kRowSlots]) {
+  auto moebius = [](std::int32_t(*v)[kRowSlots]) {
     for (int bit = 1; bit < kHoldCount; bit <<= 1) {
       for (int m = 0; m < kHoldCount; ++m) {
         if (m & bit) continue;
@@ -309,7 +325,8 @@ void StrategyTables::CountHolds(const Hand& hand, JokerDeck deck, HoldCounts& ou
     }
   } else {
     for (int m = 0; m < kHoldCount; ++m) {
-      draws[m] = static_cast<std::int32_t>(Choose(cardCount - 5, 5 - kBitCount[static_cast<std::size_t>(m)]));
+      draws[m] = static_cast<std::int32_t>(
+          Choose(cardCount - 5, 5 - kBitCount[static_cast<std::size_t>(m)]));
     }
   }
 
@@ -338,7 +355,8 @@ HandAdvice AdviseHand(const StrategyTables& tables, const Hand& hand, int coins,
   HoldCounts counts;
   tables.CountHolds(hand, deck, counts);
   std::array<std::int64_t, kPayTableRows> pay{};
-  for (int r = 0; r < tables.RowCount(); ++r) pay[static_cast<std::size_t>(r)] = Payout(tables.Variant(), r, coins);
+  for (int r = 0; r < tables.RowCount(); ++r)
+    pay[static_cast<std::size_t>(r)] = Payout(tables.Variant(), r, coins);
   for (unsigned m = 0; m < kHoldCount; ++m) {
     HoldValue& h = advice.holds[m];
     h.mask = m;
@@ -356,7 +374,9 @@ HandAdvice AdviseHand(const StrategyTables& tables, const Hand& hand, int coins,
   std::stable_sort(advice.holds.begin(), advice.holds.end(),
                    [](const HoldValue& a, const HoldValue& b) { return CompareValue(a, b) > 0; });
   advice.bestCount = 1;
-  while (advice.bestCount < kHoldCount && CompareValue(advice.holds[0], advice.holds[static_cast<std::size_t>(advice.bestCount)]) == 0) {
+  while (advice.bestCount < kHoldCount &&
+         CompareValue(advice.holds[0], advice.holds[static_cast<std::size_t>(advice.bestCount)]) ==
+             0) {
     ++advice.bestCount;
   }
   return advice;

@@ -21,7 +21,7 @@ namespace lynx {
 using SuitMasks = std::array<std::uint16_t, 4>;
 
 struct SuitClass {
-  SuitMasks masks{};        // canonical member: suit i holds the ranks of masks[i]
+  SuitMasks masks{};          // canonical member: suit i holds the ranks of masks[i]
   std::uint32_t members = 0;  // sets in the class: distinct orders of the four masks
 };
 

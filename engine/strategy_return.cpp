@@ -68,18 +68,21 @@ bool RowsBefore(const RowVector& a, std::int64_t drawsA, const RowVector& b, std
 
 }  // namespace
 
-GameReturn ComputeReturn(const StrategyTables& tables, int coins, JokerDeck deck, ReturnPolicy policy,
-                         int threads, const ProgressCallback& progress) {
-  return ComputeReturn(tables, DealClasses(tables.Variant()), coins, deck, policy, threads, progress);
+GameReturn ComputeReturn(const StrategyTables& tables, int coins, JokerDeck deck,
+                         ReturnPolicy policy, int threads, const ProgressCallback& progress) {
+  return ComputeReturn(tables, DealClasses(tables.Variant()), coins, deck, policy, threads,
+                       progress);
 }
 
-GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals, int coins,
-                         JokerDeck deck, ReturnPolicy policy, int threads, const ProgressCallback& progress) {
+GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals,
+                         int coins, JokerDeck deck, ReturnPolicy policy, int threads,
+                         const ProgressCallback& progress) {
   const GameVariant variant = tables.Variant();
   const bool machineJoker = variant == kJokerWild && deck == JokerDeck::kMachine;
 
   std::array<std::int64_t, kPayTableRows> pay{};
-  for (int r = 0; r < tables.RowCount(); ++r) pay[static_cast<std::size_t>(r)] = Payout(variant, r, coins);
+  for (int r = 0; r < tables.RowCount(); ++r)
+    pay[static_cast<std::size_t>(r)] = Payout(variant, r, coins);
 
   // Every number of draws a hold can have, and their least common multiple.
   std::uint64_t scale = 1;
@@ -105,7 +108,8 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
         for (std::size_t r = 0; r < kPayTableRows; ++r) payout += counts.rows[m][r] * pay[r];
         const std::int64_t draws = counts.draws[m];
         const UInt128 left = static_cast<UInt128>(payout) * static_cast<UInt128>(bestDraws);
-        const UInt128 right = static_cast<UInt128>(bestPayout < 0 ? 0 : bestPayout) * static_cast<UInt128>(draws);
+        const UInt128 right =
+            static_cast<UInt128>(bestPayout < 0 ? 0 : bestPayout) * static_cast<UInt128>(draws);
         if (bestPayout < 0 || left > right ||
             (left == right && RowsBefore(counts.rows[m], draws, counts.rows[best], bestDraws))) {
           best = m;
@@ -130,7 +134,8 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
     sums.weight += weight;
   };
 
-  const int workers = threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  const int workers =
+      threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
   std::vector<Sums> partial(static_cast<std::size_t>(workers));
   std::atomic<std::size_t> next{0}, done{0};
   auto work = [&](std::size_t worker) {
@@ -141,7 +146,8 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
       const std::size_t end = std::min(begin + kChunk, deals.size());
       for (std::size_t i = begin; i < end; ++i) solve(deals[i], partial[worker], counts);
       const std::size_t finished = done.fetch_add(end - begin) + (end - begin);
-      if (worker == 0 && progress) progress(static_cast<double>(finished) / static_cast<double>(deals.size()));
+      if (worker == 0 && progress)
+        progress(static_cast<double>(finished) / static_cast<double>(deals.size()));
     }
   };
   std::vector<std::thread> pool;
@@ -166,7 +172,8 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
   result.policy = policy;
   result.classes = deals.size();
   for (const DealClass& d : deals) result.deals += d.deals;
-  const UInt128 chance = static_cast<UInt128>(total.weight) * scale;  // denominator of a probability
+  const UInt128 chance =
+      static_cast<UInt128>(total.weight) * scale;  // denominator of a probability
   const UInt128 bet = chance * static_cast<unsigned>(coins);
   result.returnRatio = Ratio(total.payout, bet);
   const UInt128 g = Gcd(total.payout, bet);

@@ -28,8 +28,8 @@ struct GameReturn {
   std::array<double, kPayTableRows> rowProbability{};  // final hand in row r
   double noWinProbability = 0;                         // final hand pays nothing
   std::array<double, kPayTableRows> rowReturn{};       // row r's part of returnRatio
-  std::uint64_t deals = 0;    // distinct five-card deals
-  std::uint64_t classes = 0;  // deals solved after folding suits
+  std::uint64_t deals = 0;                             // distinct five-card deals
+  std::uint64_t classes = 0;                           // deals solved after folding suits
 };
 
 // Called now and then from the calling thread with the fraction done, 0..1.
@@ -44,13 +44,15 @@ using ProgressCallback = std::function<void(double fractionDone)>;
 // one whose row probabilities are greatest, compared from row 0 down; this
 // choice does not depend on the order of the cards or on the suits.
 // threads: worker threads including the caller, 0 for one per core.
-GameReturn ComputeReturn(const StrategyTables& tables, int coins, JokerDeck deck = JokerDeck::kMachine,
+GameReturn ComputeReturn(const StrategyTables& tables, int coins,
+                         JokerDeck deck = JokerDeck::kMachine,
                          ReturnPolicy policy = ReturnPolicy::kOptimal, int threads = 0,
                          const ProgressCallback& progress = {});
 
 // The same over the given deal classes only (of the tables' game, as
 // DealClasses makes them): the return of a game whose deals are those.
-GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals, int coins,
-                         JokerDeck deck, ReturnPolicy policy, int threads = 0, const ProgressCallback& progress = {});
+GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals,
+                         int coins, JokerDeck deck, ReturnPolicy policy, int threads = 0,
+                         const ProgressCallback& progress = {});
 
 }  // namespace lynx

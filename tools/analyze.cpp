@@ -78,7 +78,9 @@ struct Options {
   std::vector<std::string> words;  // the operands (cards)
 };
 
-bool IsStrategyVerb(const std::string& verb) { return verb == "advise" || verb == "return"; }
+bool IsStrategyVerb(const std::string& verb) {
+  return verb == "advise" || verb == "return";
+}
 
 // Parses the options after the verb. On a problem writes one line to err and
 // returns nothing.
@@ -126,8 +128,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
     } else if (a == "--top" && o.verb == "advise") {
       const auto v = value("--top");
       if (!v) return std::nullopt;
-      const bool digits = !v->empty() && v->size() <= 2 &&
-                          std::all_of(v->begin(), v->end(), [](char c) { return c >= '0' && c <= '9'; });
+      const bool digits =
+          !v->empty() && v->size() <= 2 &&
+          std::all_of(v->begin(), v->end(), [](char c) { return c >= '0' && c <= '9'; });
       const int top = digits ? std::stoi(*v) : 0;
       if (top < 1 || top > kHoldCount) {
         err << "lynx-analyze: top '" << *v << "' must be 1 to 32\n";
@@ -231,7 +234,8 @@ int PrintPayTable(const Options& o, std::ostream& out, std::ostream& err) {
   out << '\n';
   for (int row = 0; row < table.rowCount; ++row) {
     out << std::left << std::setw(24) << table.rows[static_cast<std::size_t>(row)].caption;
-    for (int c = 1; c <= kMaxCoins; ++c) out << std::right << std::setw(6) << CellText(*o.game, row, c);
+    for (int c = 1; c <= kMaxCoins; ++c)
+      out << std::right << std::setw(6) << CellText(*o.game, row, c);
     out << '\n';
   }
   return 0;

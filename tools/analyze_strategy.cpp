@@ -39,13 +39,16 @@ std::string DrawsLine(const StrategyRequest& r) {
     return "Deck: 52 cards; each set of replacements from the 47 unseen cards is one draw.";
   }
   if (r.deck == JokerDeck::kStandard53) {
-    return "Deck: 53 cards (52 and the joker); each set of replacements from the 48 unseen cards is one draw.";
+    return "Deck: 53 cards (52 and the joker); each set of replacements from the 48 unseen cards "
+           "is one draw.";
   }
   if (HasJoker(r.hand)) {
-    return "Deck: the machine's (the joker replaced one unknown card); with the joker dealt, each set of "
+    return "Deck: the machine's (the joker replaced one unknown card); with the joker dealt, each "
+           "set of "
            "replacements from the 48 unseen cards is one draw.";
   }
-  return "Deck: the machine's (the joker replaced one unknown card); each set of replacements counts once "
+  return "Deck: the machine's (the joker replaced one unknown card); each set of replacements "
+         "counts once "
          "for every unseen card that may be the missing one, 47 x C(47,k) draws for k cards.";
 }
 
@@ -71,13 +74,15 @@ void PrintAdviceText(const StrategyRequest& r, const HandAdvice& a, std::ostream
       << "; then the probability of each paying row.\n";
   out << "Rows:";
   for (int row = 0; row < table.rowCount; ++row) {
-    out << (row == 0 ? " " : ", ") << 'R' << row << ' ' << table.rows[static_cast<std::size_t>(row)].caption;
+    out << (row == 0 ? " " : ", ") << 'R' << row << ' '
+        << table.rows[static_cast<std::size_t>(row)].caption;
   }
   out << '\n';
   out << "Best: " << a.bestCount << (a.bestCount == 1 ? " hold" : " holds of equal value")
       << " (marked *; equal values in ascending order of hold mask, bit i for card i)\n";
   out << " #   held                    EV      EV/coin      draws";
-  for (int row = 0; row < table.rowCount; ++row) out << Format("%9s%d", "R", row).substr(row >= 10 ? 1 : 0);
+  for (int row = 0; row < table.rowCount; ++row)
+    out << Format("%9s%d", "R", row).substr(row >= 10 ? 1 : 0);
   out << "    no win\n";
   for (int i = 0; i < r.top; ++i) {
     const HoldValue& h = a.holds[static_cast<std::size_t>(i)];
@@ -106,21 +111,25 @@ std::string JsonCards(const Hand& hand, unsigned mask) {
 
 void PrintAdviceJson(const StrategyRequest& r, const HandAdvice& a, std::ostream& out) {
   const PayTable& table = PayTableFor(r.game);
-  out << "{\"game\":\"" << GameName(r.game) << "\",\"coins\":" << r.coins << ",\"deck\":\"" << DeckName(r)
-      << "\",\"hand\":" << JsonCards(r.hand, 31) << ",\"rows\":[";
+  out << "{\"game\":\"" << GameName(r.game) << "\",\"coins\":" << r.coins << ",\"deck\":\""
+      << DeckName(r) << "\",\"hand\":" << JsonCards(r.hand, 31) << ",\"rows\":[";
   for (int row = 0; row < table.rowCount; ++row) {
     out << (row ? "," : "") << '"' << table.rows[static_cast<std::size_t>(row)].caption << '"';
   }
   out << "],\"bestCount\":" << a.bestCount << ",\"holds\":[\n";
   for (int i = 0; i < r.top; ++i) {
     const HoldValue& h = a.holds[static_cast<std::size_t>(i)];
-    out << "{\"rank\":" << i + 1 << ",\"mask\":" << h.mask << ",\"best\":" << (i < a.bestCount ? "true" : "false")
-        << ",\"held\":" << JsonCards(r.hand, h.mask) << Format(",\"ev\":%.6f,\"evPerCoin\":%.6f", h.ev, h.evPerCoin)
-        << ",\"draws\":" << h.draws << ",\"counts\":[";
-    for (int row = 0; row < table.rowCount; ++row) out << (row ? "," : "") << h.counts[static_cast<std::size_t>(row)];
+    out << "{\"rank\":" << i + 1 << ",\"mask\":" << h.mask
+        << ",\"best\":" << (i < a.bestCount ? "true" : "false")
+        << ",\"held\":" << JsonCards(r.hand, h.mask)
+        << Format(",\"ev\":%.6f,\"evPerCoin\":%.6f", h.ev, h.evPerCoin) << ",\"draws\":" << h.draws
+        << ",\"counts\":[";
+    for (int row = 0; row < table.rowCount; ++row)
+      out << (row ? "," : "") << h.counts[static_cast<std::size_t>(row)];
     out << "],\"noWin\":" << h.noWin << ",\"probabilities\":[";
     for (int row = 0; row < table.rowCount; ++row) {
-      out << (row ? "," : "") << Format("%.6f", Probability(h.counts[static_cast<std::size_t>(row)], h.draws));
+      out << (row ? "," : "")
+          << Format("%.6f", Probability(h.counts[static_cast<std::size_t>(row)], h.draws));
     }
     out << "],\"noWinProbability\":" << Format("%.6f", Probability(h.noWin, h.draws)) << '}'
         << (i + 1 < r.top ? "," : "") << '\n';
@@ -139,7 +148,8 @@ const StrategyTables& TablesFor(GameVariant game) {
   return *slot;
 }
 
-double Seconds(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
+double Seconds(std::chrono::steady_clock::time_point from,
+               std::chrono::steady_clock::time_point to) {
   return std::chrono::duration<double>(to - from).count();
 }
 
@@ -165,45 +175,56 @@ int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostr
   auto lastShown = start;
   const auto progress = [&](double fraction) {
     const auto now = Clock::now();
-    if (Seconds(start, now) < 1.0 || (shown && Seconds(lastShown, now) < 0.25 && fraction < 1.0)) return;
-    err << Format("\rlynx-analyze: return: %3d%% of the deals solved", static_cast<int>(fraction * 100)) << std::flush;
+    if (Seconds(start, now) < 1.0 || (shown && Seconds(lastShown, now) < 0.25 && fraction < 1.0))
+      return;
+    err << Format("\rlynx-analyze: return: %3d%% of the deals solved",
+                  static_cast<int>(fraction * 100))
+        << std::flush;
     shown = true;
     lastShown = now;
   };
-  const GameReturn g = ComputeReturn(tables, request.coins, request.deck, ReturnPolicy::kOptimal, 0, progress);
+  const GameReturn g =
+      ComputeReturn(tables, request.coins, request.deck, ReturnPolicy::kOptimal, 0, progress);
   const auto end = Clock::now();
   if (shown) err << '\n';
 
   const PayTable& table = PayTableFor(request.game);
-  const double total = Seconds(start, end), tableTime = Seconds(start, built), solveTime = Seconds(built, end);
+  const double total = Seconds(start, end), tableTime = Seconds(start, built),
+               solveTime = Seconds(built, end);
   if (request.json) {
-    out << "{\"game\":\"" << GameName(request.game) << "\",\"coins\":" << request.coins << ",\"deck\":\""
-        << DeckName(request) << "\"," << Format("\"returnPercent\":%.6f", g.returnRatio * 100)
-        << ",\"exactReturn\":\"" << g.exactReturn << "\",\"deals\":" << g.deals << ",\"classes\":" << g.classes
+    out << "{\"game\":\"" << GameName(request.game) << "\",\"coins\":" << request.coins
+        << ",\"deck\":\"" << DeckName(request) << "\","
+        << Format("\"returnPercent\":%.6f", g.returnRatio * 100) << ",\"exactReturn\":\""
+        << g.exactReturn << "\",\"deals\":" << g.deals << ",\"classes\":" << g.classes
         << ",\"rows\":[\n";
     for (int row = 0; row < table.rowCount; ++row) {
       const auto r = static_cast<std::size_t>(row);
       out << "{\"row\":" << row << ",\"caption\":\"" << table.rows[r].caption << '"'
-          << Format(",\"probability\":%.12f,\"returnPercent\":%.6f,\"sharePercent\":%.6f}", g.rowProbability[r],
-                    g.rowReturn[r] * 100, g.rowReturn[r] / g.returnRatio * 100)
+          << Format(",\"probability\":%.12f,\"returnPercent\":%.6f,\"sharePercent\":%.6f}",
+                    g.rowProbability[r], g.rowReturn[r] * 100, g.rowReturn[r] / g.returnRatio * 100)
           << (row + 1 < table.rowCount ? "," : "") << '\n';
     }
-    out << "]," << Format("\"noWinProbability\":%.12f,\"seconds\":%.3f}", g.noWinProbability, total) << '\n';
+    out << "]," << Format("\"noWinProbability\":%.12f,\"seconds\":%.3f}", g.noWinProbability, total)
+        << '\n';
     return 0;
   }
-  out << GameTitle(request.game) << ", " << request.coins << (request.coins == 1 ? " coin" : " coins");
+  out << GameTitle(request.game) << ", " << request.coins
+      << (request.coins == 1 ? " coin" : " coins");
   if (request.game == kJokerWild) {
-    out << (request.deck == JokerDeck::kMachine ? ", machine deck (the joker replaced one unknown card)"
-                                                : ", 53-card deck");
+    out << (request.deck == JokerDeck::kMachine
+                ? ", machine deck (the joker replaced one unknown card)"
+                : ", 53-card deck");
   }
   out << ", best play on every deal\n";
-  out << "Return: " << Format("%.6f%%", g.returnRatio * 100) << " (exactly " << g.exactReturn << " of the bet)\n";
-  out << "Deals: " << g.deals << " in " << g.classes << " suit classes, weighted as the deck deals them\n";
+  out << "Return: " << Format("%.6f%%", g.returnRatio * 100) << " (exactly " << g.exactReturn
+      << " of the bet)\n";
+  out << "Deals: " << g.deals << " in " << g.classes
+      << " suit classes, weighted as the deck deals them\n";
   out << Format("%-24s%14s%12s%10s\n", "Row", "Probability", "Return %", "Share %");
   for (int row = 0; row < table.rowCount; ++row) {
     const auto r = static_cast<std::size_t>(row);
-    out << Format("%-24s%14.9f%12.6f%10.4f\n", std::string(table.rows[r].caption).c_str(), g.rowProbability[r],
-                  g.rowReturn[r] * 100, g.rowReturn[r] / g.returnRatio * 100);
+    out << Format("%-24s%14.9f%12.6f%10.4f\n", std::string(table.rows[r].caption).c_str(),
+                  g.rowProbability[r], g.rowReturn[r] * 100, g.rowReturn[r] / g.returnRatio * 100);
   }
   out << Format("%-24s%14.9f\n", "No win", g.noWinProbability);
   out << Format("Time: %.3f s (tables %.3f s, deals %.3f s)\n", total, tableTime, solveTime);

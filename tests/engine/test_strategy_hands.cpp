@@ -47,8 +47,8 @@ struct Tally {
 // from the left as the machine does, classified by classify(hand) and
 // counted weight(cards, k) times.
 template <typename Classify, typename Weight>
-void Enumerate(const Hand& hand, unsigned hold, const std::vector<CardCode>& pool, Classify&& classify,
-               Weight&& weight, Tally& tally) {
+void Enumerate(const Hand& hand, unsigned hold, const std::vector<CardCode>& pool,
+               Classify&& classify, Weight&& weight, Tally& tally) {
   std::size_t places[5];
   int k = 0;
   for (std::size_t i = 0; i < 5; ++i) {
@@ -59,7 +59,8 @@ void Enumerate(const Hand& hand, unsigned hold, const std::vector<CardCode>& poo
   CardCode drawn[5] = {};
   for (;;) {
     Hand final = hand;
-    for (int j = 0; j < k; ++j) final[places[j]] = drawn[j] = pool[static_cast<std::size_t>(pick[j])];
+    for (int j = 0; j < k; ++j)
+      final[places[j]] = drawn[j] = pool[static_cast<std::size_t>(pick[j])];
     const int row = classify(final);
     const std::int64_t w = weight(drawn, k);
     if (row >= 0) {
@@ -116,7 +117,8 @@ Tally FromCounts(const HoldCounts& counts, unsigned hold) {
 }
 
 void ExpectSame(const Tally& solver, const Tally& brute, const std::string& what) {
-  for (std::size_t r = 0; r < kPayTableRows; ++r) EXPECT_EQ(solver.rows[r], brute.rows[r]) << what << " row " << r;
+  for (std::size_t r = 0; r < kPayTableRows; ++r)
+    EXPECT_EQ(solver.rows[r], brute.rows[r]) << what << " row " << r;
   EXPECT_EQ(solver.noWin, brute.noWin) << what;
   EXPECT_EQ(solver.draws, brute.draws) << what;
 }
@@ -129,18 +131,18 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {kJacksOrBetter, JokerDeck::kMachine, "AS KS QS JS TS"},  // dealt royal
+    {kJacksOrBetter, JokerDeck::kMachine, "AS KS QS JS TS"},        // dealt royal
     {kJacksOrBetter, JokerDeck::kMachine, "KS QS JS TS 3D", true},  // four to a royal
-    {kJacksOrBetter, JokerDeck::kMachine, "5C 9H 5D JS 2C"},  // low pair
-    {kJacksOrBetter, JokerDeck::kMachine, "2C 7D 9H JS 4S"},  // garbage
-    {kDeucesWild, JokerDeck::kMachine, "2C 2D 7C 2H 2S"},     // four deuces
-    {kDeucesWild, JokerDeck::kMachine, "KH 2C QH 5S JH", true},  // deuce and three to a royal
-    {kDeucesWild, JokerDeck::kMachine, "TD 2S 6S TC 2H"},     // two deuces and a pair
-    {kDeucesWild, JokerDeck::kMachine, "3C 8D TH QS 5C"},     // garbage
-    {kJokerWild, JokerDeck::kMachine, "AS KS QS JS 9D", true},  // four to a royal, no joker
-    {kJokerWild, JokerDeck::kMachine, "5H JK 6H 8C KC", true},  // the joker and a king
-    {kJokerWild, JokerDeck::kMachine, "JK KS QS JS TS"},      // dealt joker royal
-    {kJokerWild, JokerDeck::kMachine, "7C 7D 4H 9S QD"},      // low pair
+    {kJacksOrBetter, JokerDeck::kMachine, "5C 9H 5D JS 2C"},        // low pair
+    {kJacksOrBetter, JokerDeck::kMachine, "2C 7D 9H JS 4S"},        // garbage
+    {kDeucesWild, JokerDeck::kMachine, "2C 2D 7C 2H 2S"},           // four deuces
+    {kDeucesWild, JokerDeck::kMachine, "KH 2C QH 5S JH", true},     // deuce and three to a royal
+    {kDeucesWild, JokerDeck::kMachine, "TD 2S 6S TC 2H"},           // two deuces and a pair
+    {kDeucesWild, JokerDeck::kMachine, "3C 8D TH QS 5C"},           // garbage
+    {kJokerWild, JokerDeck::kMachine, "AS KS QS JS 9D", true},      // four to a royal, no joker
+    {kJokerWild, JokerDeck::kMachine, "5H JK 6H 8C KC", true},      // the joker and a king
+    {kJokerWild, JokerDeck::kMachine, "JK KS QS JS TS"},            // dealt joker royal
+    {kJokerWild, JokerDeck::kMachine, "7C 7D 4H 9S QD"},            // low pair
     {kJokerWild, JokerDeck::kStandard53, "AS KS QS JS 9D"},
     {kJokerWild, JokerDeck::kStandard53, "5H JK 6H 8C KC", true},
     {kJokerWild, JokerDeck::kStandard53, "3C 8D TH QS 5C"},
@@ -161,7 +163,9 @@ std::function<std::int64_t(const CardCode*, int)> WeightFor(const Case& c, const
   };
 }
 
-std::int64_t One(const CardCode*, int) { return 1; }
+std::int64_t One(const CardCode*, int) {
+  return 1;
+}
 
 TEST(StrategyHands, HoldsOfTwoOrMoreCardsMatchEveryDrawClassified) {
   for (const Case& c : kCases) {
@@ -175,8 +179,10 @@ TEST(StrategyHands, HoldsOfTwoOrMoreCardsMatchEveryDrawClassified) {
       const std::int64_t k = 5 - std::popcount(hold);
       // Every hold's draws: all sets from the unseen cards, or for the
       // machine's deck without the joker in hand each set once per missing card.
-      const bool weighted = c.game == kJokerWild && c.deck == JokerDeck::kMachine && !HasJoker(hand);
-      EXPECT_EQ(counts.draws[hold], weighted ? 47 * Choose(47, k) : Choose(static_cast<std::int64_t>(pool.size()), k))
+      const bool weighted =
+          c.game == kJokerWild && c.deck == JokerDeck::kMachine && !HasJoker(hand);
+      EXPECT_EQ(counts.draws[hold],
+                weighted ? 47 * Choose(47, k) : Choose(static_cast<std::int64_t>(pool.size()), k))
           << c.hand << " hold " << hold;
       const Tally solver = FromCounts(counts, hold);
       for (std::int64_t v : solver.rows) EXPECT_GE(v, 0);
@@ -209,7 +215,8 @@ TEST(StrategyHands, HoldsOfOneCardOrNoneMatchEveryDraw) {
     for (unsigned hold : holds) {
       Tally brute;
       Enumerate(hand, hold, pool, classify, WeightFor(c, hand), brute);
-      ExpectSame(FromCounts(counts, hold), brute, std::string(c.hand) + " hold " + std::to_string(hold));
+      ExpectSame(FromCounts(counts, hold), brute,
+                 std::string(c.hand) + " hold " + std::to_string(hold));
     }
   }
 }
@@ -236,7 +243,8 @@ TEST(StrategyHands, MachineJokerDeckIsTheSumOverEveryMissingCard) {
         for (CardCode h : hand) inHand = inHand || h == missing;
         if (inHand) continue;
         ++missingChoices;
-        Enumerate(hand, hold, Unseen(kJokerWild, hand, static_cast<CardCode>(missing)), classify, One, sum);
+        Enumerate(hand, hold, Unseen(kJokerWild, hand, static_cast<CardCode>(missing)), classify,
+                  One, sum);
       }
       Tally solver = FromCounts(machine, hold);
       if (HasJoker(hand)) {
@@ -316,8 +324,10 @@ TEST(StrategyHands, KnownValues) {
 
   // The same four to a royal in Joker Wild: the machine's deck makes the
   // joker (always present) more likely than the 53-card deck does.
-  const HandAdvice machine = AdviseHand(Tables(kJokerWild), HandOf("AS KS QS JS 9D"), 5, JokerDeck::kMachine);
-  const HandAdvice standard = AdviseHand(Tables(kJokerWild), HandOf("AS KS QS JS 9D"), 5, JokerDeck::kStandard53);
+  const HandAdvice machine =
+      AdviseHand(Tables(kJokerWild), HandOf("AS KS QS JS 9D"), 5, JokerDeck::kMachine);
+  const HandAdvice standard =
+      AdviseHand(Tables(kJokerWild), HandOf("AS KS QS JS 9D"), 5, JokerDeck::kStandard53);
   EXPECT_EQ(standard.holds[0].mask, 15u);
   EXPECT_EQ(standard.holds[0].draws, 48);
   EXPECT_EQ(machine.holds[0].mask, 15u);

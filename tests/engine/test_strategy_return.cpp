@@ -30,7 +30,9 @@ std::uint64_t Key(const SuitMasks& m) {
   return std::uint64_t{m[0]} << 48 | std::uint64_t{m[1]} << 32 | std::uint64_t{m[2]} << 16 | m[3];
 }
 
-int Cards(std::uint16_t mask) { return std::popcount(static_cast<unsigned>(mask)); }
+int Cards(std::uint16_t mask) {
+  return std::popcount(static_cast<unsigned>(mask));
+}
 
 // The canonical masks of a class: the four sorted by (cards, mask), descending.
 SuitMasks Canonical(SuitMasks m) {
@@ -41,7 +43,8 @@ SuitMasks Canonical(SuitMasks m) {
 }
 
 // Each class is canonical, no two are the same, each counts exactly the
-// distinct suit renamings of its sets, and the counts add up to every set: so the classes split all sets of k cards.
+// distinct suit renamings of its sets, and the counts add up to every set: so the classes split all
+// sets of k cards.
 TEST(StrategyClasses, SuitClassesPartitionEverySetOfCards) {
   const std::uint64_t sets[] = {1, 52, 1326, 22100, 270725, 2598960};
   for (int k = 0; k <= 5; ++k) {
@@ -120,14 +123,18 @@ TEST(StrategyReturn, SampleOfDealClassesAddsUpTheBestHolds) {
               }
             }
           }
-          credits += w * static_cast<long double>(best->payout) / static_cast<long double>(best->draws);
+          credits +=
+              w * static_cast<long double>(best->payout) / static_cast<long double>(best->draws);
           for (std::size_t r = 0; r < kPayTableRows; ++r) {
-            rows[r] += w * static_cast<long double>(best->counts[r]) / static_cast<long double>(best->draws);
+            rows[r] += w * static_cast<long double>(best->counts[r]) /
+                       static_cast<long double>(best->draws);
           }
           weights += w;
         }
-        const GameReturn one = ComputeReturn(tables, sample, coins, deck, ReturnPolicy::kOptimal, 1);
-        const GameReturn two = ComputeReturn(tables, sample, coins, deck, ReturnPolicy::kOptimal, 2);
+        const GameReturn one =
+            ComputeReturn(tables, sample, coins, deck, ReturnPolicy::kOptimal, 1);
+        const GameReturn two =
+            ComputeReturn(tables, sample, coins, deck, ReturnPolicy::kOptimal, 2);
         EXPECT_EQ(one.exactReturn, two.exactReturn);
         const double expected = static_cast<double>(credits / weights / coins);
         EXPECT_NEAR(one.returnRatio, expected, 1e-13) << game << " coins " << coins;
@@ -153,12 +160,16 @@ TEST(StrategyReturn, ReturnPerCoinIsTheSameBelowFiveCoins) {
   auto all = DealClasses(kJacksOrBetter);
   std::vector<DealClass> sample;
   for (std::size_t i = 0; i < all.size(); i += 211) sample.push_back(all[i]);
-  const GameReturn one = ComputeReturn(tables, sample, 1, JokerDeck::kMachine, ReturnPolicy::kOptimal);
-  const GameReturn four = ComputeReturn(tables, sample, 4, JokerDeck::kMachine, ReturnPolicy::kOptimal);
-  const GameReturn five = ComputeReturn(tables, sample, 5, JokerDeck::kMachine, ReturnPolicy::kOptimal);
+  const GameReturn one =
+      ComputeReturn(tables, sample, 1, JokerDeck::kMachine, ReturnPolicy::kOptimal);
+  const GameReturn four =
+      ComputeReturn(tables, sample, 4, JokerDeck::kMachine, ReturnPolicy::kOptimal);
+  const GameReturn five =
+      ComputeReturn(tables, sample, 5, JokerDeck::kMachine, ReturnPolicy::kOptimal);
   EXPECT_EQ(one.exactReturn, four.exactReturn);
   EXPECT_GT(five.returnRatio, one.returnRatio);
-  const GameReturn never = ComputeReturn(tables, sample, 5, JokerDeck::kMachine, ReturnPolicy::kNeverDraw);
+  const GameReturn never =
+      ComputeReturn(tables, sample, 5, JokerDeck::kMachine, ReturnPolicy::kNeverDraw);
   EXPECT_GT(five.returnRatio, never.returnRatio);
 }
 

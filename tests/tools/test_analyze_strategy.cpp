@@ -33,52 +33,67 @@ std::vector<std::string> Lines(const std::string& text) {
 TEST(AnalyzeAdvise, FourToARoyalListsTheHoldsBestFirst) {
   // Holding the four: AS royal, 9S straight flush, 7 spades flush, 3 aces and
   // 3 nines straight, 9 high pairs of 47 cards: (4000 + 250 + 175 + 120 + 45) / 47.
-  const Outcome run = Analyze({"advise", "--game", "jacks", "--top", "2", "KS", "QS", "JS", "TS", "3D"});
+  const Outcome run =
+      Analyze({"advise", "--game", "jacks", "--top", "2", "KS", "QS", "JS", "TS", "3D"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   const auto lines = Lines(run.out);
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[0], "Jacks or Better, 5 coins: KS QS JS TS 3D");
-  EXPECT_EQ(lines[1], "Deck: 52 cards; each set of replacements from the 47 unseen cards is one draw.");
+  EXPECT_EQ(lines[1],
+            "Deck: 52 cards; each set of replacements from the 47 unseen cards is one draw.");
   EXPECT_EQ(lines[3],
-            "Rows: R0 Royal Flush, R1 Straight Flush, R2 4 of a Kind, R3 Full House, R4 Flush, R5 Straight, "
+            "Rows: R0 Royal Flush, R1 Straight Flush, R2 4 of a Kind, R3 Full House, R4 Flush, R5 "
+            "Straight, "
             "R6 3 of a Kind, R7 2 Pair, R8 Jacks or Better");
-  EXPECT_EQ(lines[4], "Best: 1 hold (marked *; equal values in ascending order of hold mask, bit i for card i)");
+  EXPECT_EQ(
+      lines[4],
+      "Best: 1 hold (marked *; equal values in ascending order of hold mask, bit i for card i)");
   EXPECT_EQ(lines[6],
-            " 1*  KS QS JS TS --     97.659574    19.531915         47  0.021277  0.021277  0.000000  0.000000"
+            " 1*  KS QS JS TS --     97.659574    19.531915         47  0.021277  0.021277  "
+            "0.000000  0.000000"
             "  0.148936  0.127660  0.000000  0.000000  0.191489  0.489362");
   EXPECT_EQ(lines[7].substr(0, 18), " 2   KS QS JS -- -");
 
   // The same with one coin: EV per coin drops to (250 + 50 + 35 + 24 + 9) / 47.
-  const auto one = Lines(Analyze({"advise", "--game", "jacks", "--coins", "1", "--top", "1", "KS", "QS", "JS", "TS", "3D"}).out);
+  const auto one = Lines(Analyze({"advise", "--game", "jacks", "--coins", "1", "--top", "1", "KS",
+                                  "QS", "JS", "TS", "3D"})
+                             .out);
   ASSERT_EQ(one.size(), 7u);
   EXPECT_EQ(one[0], "Jacks or Better, 1 coin: KS QS JS TS 3D");
   EXPECT_EQ(one[6].substr(0, 46), " 1*  KS QS JS TS --      7.829787     7.829787");
 }
 
 TEST(AnalyzeAdvise, EqualHoldsAreAllMarkedBestAndJsonCarriesTheCounts) {
-  const auto text = Lines(Analyze({"advise", "--game", "deuces", "--top", "3", "2C", "2D", "7C", "2H", "2S"}).out);
+  const auto text = Lines(
+      Analyze({"advise", "--game", "deuces", "--top", "3", "2C", "2D", "7C", "2H", "2S"}).out);
   ASSERT_EQ(text.size(), 9u);
   EXPECT_EQ(text[4].substr(0, 30), "Best: 2 holds of equal value (");
   EXPECT_EQ(text[6].substr(0, 44), " 1*  2C 2D -- 2H 2S   1000.000000   200.0000");
   EXPECT_EQ(text[7].substr(0, 44), " 2*  2C 2D 7C 2H 2S   1000.000000   200.0000");
   EXPECT_EQ(text[8].substr(0, 5), " 3   ");
 
-  const Outcome json = Analyze({"advise", "--game", "joker", "--deck", "standard53", "--json", "--top", "1", "AS",
-                                "KS", "QS", "JS", "9D"});
+  const Outcome json = Analyze({"advise", "--game", "joker", "--deck", "standard53", "--json",
+                                "--top", "1", "AS", "KS", "QS", "JS", "9D"});
   EXPECT_EQ(json.status, 0);
   EXPECT_EQ(json.out,
-            "{\"game\":\"joker\",\"coins\":5,\"deck\":\"standard53\",\"hand\":[\"AS\",\"KS\",\"QS\",\"JS\",\"9D\"],"
-            "\"rows\":[\"Royal Flush (Natural)\",\"5 of a Kind\",\"Royal Flush (Joker)\",\"Straight Flush\","
-            "\"4 of a Kind\",\"Full House\",\"Flush\",\"Straight\",\"3 of a Kind\",\"2 Pair\",\"Kings or Better\"],"
+            "{\"game\":\"joker\",\"coins\":5,\"deck\":\"standard53\",\"hand\":[\"AS\",\"KS\","
+            "\"QS\",\"JS\",\"9D\"],"
+            "\"rows\":[\"Royal Flush (Natural)\",\"5 of a Kind\",\"Royal Flush "
+            "(Joker)\",\"Straight Flush\","
+            "\"4 of a Kind\",\"Full House\",\"Flush\",\"Straight\",\"3 of a Kind\",\"2 "
+            "Pair\",\"Kings or Better\"],"
             "\"bestCount\":1,\"holds\":[\n"
-            "{\"rank\":1,\"mask\":15,\"best\":true,\"held\":[\"AS\",\"KS\",\"QS\",\"JS\"],\"ev\":99.479167,"
+            "{\"rank\":1,\"mask\":15,\"best\":true,\"held\":[\"AS\",\"KS\",\"QS\",\"JS\"],\"ev\":"
+            "99.479167,"
             "\"evPerCoin\":19.895833,\"draws\":48,\"counts\":[1,0,1,0,0,0,8,3,0,0,6],\"noWin\":29,"
-            "\"probabilities\":[0.020833,0.000000,0.020833,0.000000,0.000000,0.000000,0.166667,0.062500,0.000000,"
+            "\"probabilities\":[0.020833,0.000000,0.020833,0.000000,0.000000,0.000000,0.166667,0."
+            "062500,0.000000,"
             "0.000000,0.125000],\"noWinProbability\":0.604167}\n]}\n");
 
   // The machine's deck counts each set once per possible missing card.
-  const auto machine = Lines(Analyze({"advise", "--game", "joker", "--top", "1", "AS", "KS", "QS", "JS", "9D"}).out);
+  const auto machine =
+      Lines(Analyze({"advise", "--game", "joker", "--top", "1", "AS", "KS", "QS", "JS", "9D"}).out);
   ASSERT_EQ(machine.size(), 7u);
   EXPECT_NE(machine[1].find("47 x C(47,k)"), std::string::npos);
   EXPECT_NE(machine[6].find(" 2209 "), std::string::npos);
@@ -92,7 +107,9 @@ TEST(AnalyzeReturn, PrintsTheReturnItsFractionAndEveryRow) {
   EXPECT_EQ(lines[0], "Jacks or Better, 1 coin, best play on every deal");
   double percent = 0;
   unsigned long long num = 0, den = 0;
-  ASSERT_EQ(std::sscanf(lines[1].c_str(), "Return: %lf%% (exactly %llu/%llu of the bet)", &percent, &num, &den), 3)
+  ASSERT_EQ(std::sscanf(lines[1].c_str(), "Return: %lf%% (exactly %llu/%llu of the bet)", &percent,
+                        &num, &den),
+            3)
       << lines[1];
   EXPECT_NEAR(percent, 100.0 * static_cast<double>(num) / static_cast<double>(den), 5e-7);
   EXPECT_EQ(lines[2], "Deals: 2598960 in 134459 suit classes, weighted as the deck deals them");
@@ -118,10 +135,14 @@ TEST(AnalyzeStrategy, BadInputGetsOneLineAndStatusTwo) {
     std::vector<std::string> args;
     const char* err;
   } cases[] = {
-      {{"advise", "--game", "jacks", "--fast", "AS", "KS", "QS", "JS", "TS"}, "lynx-analyze: unknown option '--fast'\n"},
-      {{"advise", "--game", "jacks", "AS", "KS", "QS", "JS", "1S"}, "lynx-analyze: '1S' is not a card\n"},
-      {{"advise", "--game", "jacks", "AS", "KS", "QS", "JS", "as"}, "lynx-analyze: 'as' is repeated\n"},
-      {{"advise", "--game", "jacks", "AS", "KS", "QS", "JS"}, "lynx-analyze: a hand is five cards, got 4\n"},
+      {{"advise", "--game", "jacks", "--fast", "AS", "KS", "QS", "JS", "TS"},
+       "lynx-analyze: unknown option '--fast'\n"},
+      {{"advise", "--game", "jacks", "AS", "KS", "QS", "JS", "1S"},
+       "lynx-analyze: '1S' is not a card\n"},
+      {{"advise", "--game", "jacks", "AS", "KS", "QS", "JS", "as"},
+       "lynx-analyze: 'as' is repeated\n"},
+      {{"advise", "--game", "jacks", "AS", "KS", "QS", "JS"},
+       "lynx-analyze: a hand is five cards, got 4\n"},
       {{"advise", "--game", "jacks"}, "lynx-analyze: a hand is five cards, got 0\n"},
       {{"advise", "--game", "deuces", "JK", "KS", "QS", "JS", "TS"},
        "lynx-analyze: 'JK': the joker is only in Joker Wild\n"},
@@ -138,9 +159,11 @@ TEST(AnalyzeStrategy, BadInputGetsOneLineAndStatusTwo) {
       {{"advise", "--game", "joker", "--deck", "full", "AS", "KS", "QS", "JS", "TS"},
        "lynx-analyze: unknown deck 'full' (use machine or standard53)\n"},
       {{"advise", "--game", "jacks", "--deck", "standard53", "AS", "KS", "QS", "JS", "TS"},
-       "lynx-analyze: deck 'standard53' is for Joker Wild only; Jacks or Better deals the plain 52 cards\n"},
+       "lynx-analyze: deck 'standard53' is for Joker Wild only; Jacks or Better deals the plain 52 "
+       "cards\n"},
       {{"return", "--game", "deuces", "--deck", "standard53"},
-       "lynx-analyze: deck 'standard53' is for Joker Wild only; Deuces Wild deals the plain 52 cards\n"},
+       "lynx-analyze: deck 'standard53' is for Joker Wild only; Deuces Wild deals the plain 52 "
+       "cards\n"},
       {{"return", "--game", "jacks", "AS"}, "lynx-analyze: return takes no operand, got 'AS'\n"},
       {{"return", "--game", "jacks", "--top", "3"}, "lynx-analyze: unknown option '--top'\n"},
       {{"return"}, "lynx-analyze: return needs --game jacks|joker|deuces\n"},
