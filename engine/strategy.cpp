@@ -227,10 +227,16 @@ StrategyTables::StrategyTables(GameVariant variant_)
 }
 
 int StrategyTables::RowOf(const Hand& hand) const {
+  // Insertion sort: five cards, and quick in unoptimised builds too.
   int e[5];
-  for (std::size_t i = 0; i < 5; ++i) e[i] = CardIndex(hand[i]);
-  std::sort(e, e + 5);
-  return rowOfHand[ColexIndex(e, 5)];
+  const CardCode* codes = hand.data();
+  for (int i = 0; i < 5; ++i) {
+    const int card = codes[i] == kJoker ? kJokerIndex : codes[i] - 1;
+    int j = i;
+    for (; j > 0 && e[j - 1] > card; --j) e[j] = e[j - 1];
+    e[j] = card;
+  }
+  return rowOfHand.data()[ColexIndex(e, 5)];
 }
 
 // The machine's Joker Wild deck. The shuffle leaves the 52 ordinary cards in
