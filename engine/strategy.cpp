@@ -275,6 +275,7 @@ void StrategyTables::CountHolds(const Hand& hand, JokerDeck deck, HoldCounts& ou
     e[j] = card;
     position[j] = i;
   }
+  for (int j = 0; j < 5; ++j) assert(e[j] >= 0 && e[j] < cardCount && (j == 0 || e[j - 1] < e[j]));
 
   // Colex index of every subset of the hand, by mask over the sorted cards.
   // The highest card of a subset of size s sits at place s.
