@@ -367,6 +367,56 @@ TEST_F(Play, EveryDemonstrationCodeDealsItsHandInEveryGame) {
   }
 }
 
+TEST_F(Play, DemonstrationHandsArePaidAndAnnouncedByTheirGame) {
+  struct Case {
+    GameVariant variant;
+    int code;
+    int coins;
+    std::array<bool, 5> hold;
+    int row;
+    int amount;
+    const char* message;
+  };
+  const Case cases[] = {
+      {kDeucesWild, 3142, 5, {true, true, true, true, false}, 1, 1000, "4 Deuces pays 1000!"},
+      {kJokerWild,
+       4321,
+       2,
+       {true, true, true, true, true},
+       2,
+       200,
+       "Royal Flush (Joker) pays 200!"},
+      {kJokerWild, 2413, 1, {true, true, false, false, false}, 9, 1, "2 Pair pays 1"},
+      {kJacksOrBetter, 2413, 1, {true, true, false, false, false}, 7, 2, "2 Pair pays 2!"},
+      {kJacksOrBetter,
+       2413,
+       5,
+       {false, false, false, false, false},
+       0,
+       4000,
+       "Royal Flush pays 4000!"},
+      {kDeucesWild, 2413, 4, {true, true, true, true, true}, 0, 1000, "Royal Flush pays 1000!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    Open(c.variant);
+    EnterDemoCode(c.code);
+    for (int i = 0; i < c.coins; ++i) window->BetOne();
+    if (c.coins < 5) window->DealOrDraw();
+    for (int k = 0; k < 5; ++k)
+      if (c.hold[static_cast<std::size_t>(k)]) window->ToggleHold(k);
+    window->DealOrDraw();
+    const TableState s = window->State();
+    EXPECT_EQ(s.winRow, c.row);
+    EXPECT_EQ(s.winAmount, c.amount);
+    EXPECT_EQ(window->Mess->text(), c.message);
+    EXPECT_EQ(values.credits, 100 - c.coins + c.amount);
+    EXPECT_EQ(LitCells(), (QStringList{QStringLiteral("V%1").arg(c.row),
+                                       QStringLiteral("W%1:%2").arg(c.coins).arg(c.row)}));
+    values.credits = 100;
+  }
+}
+
 TEST_F(Play, KeysDealDrawBetAndAskForHelp) {
   Open(kDeucesWild);
   QTest::keyClick(window.get(), 'b');
