@@ -19,6 +19,8 @@ namespace lynx {
 
 namespace {
 
+// Every message box of the table carries the machine's name.
+const QString kTableTitle = QStringLiteral("LYNX Video Poker");
 const QString kCardSound = QStringLiteral("SND2.WAV");
 const QString kWinSound = QStringLiteral("SND0.WAV");
 
@@ -417,10 +419,10 @@ void TableWindow::ToggleSound() {
   Guarded([this] {
     if (values.soundOn == 1) {
       values.soundOn = 0;
-      services.dialogs.Info(this, values.programTitle, QStringLiteral("Sound is now off."));
+      services.dialogs.Info(this, kTableTitle, QStringLiteral("Sound is now off."));
     } else {
       values.soundOn = 1;
-      services.dialogs.Info(this, values.programTitle, QStringLiteral("Sound is now on."));
+      services.dialogs.Info(this, kTableTitle, QStringLiteral("Sound is now on."));
     }
   });
 }
@@ -710,7 +712,7 @@ void TableWindow::WriteCoinsLine() {
 }
 
 void TableWindow::Refuse(const QString& text) {
-  services.dialogs.Info(this, values.programTitle, text);
+  services.dialogs.Info(this, kTableTitle, text);
 }
 
 void TableWindow::PlayCardSound() {
