@@ -458,10 +458,14 @@ void TableWindow::reject() {
 }
 
 void TableWindow::closeEvent(QCloseEvent* event) {
-  // The window manager's close is the Quit button; during a deal it waits
-  // like any other input.
-  event->ignore();
+  // The window manager's close is the Quit button. During a deal it waits
+  // like any other input, and the window stays open until the deal is over.
+  const bool closesNow = !busy;
   Quit();
+  if (closesNow)
+    event->accept();
+  else
+    event->ignore();
 }
 
 void TableWindow::keyPressEvent(QKeyEvent* event) {
