@@ -20,14 +20,14 @@ constexpr QRgb kBlack = 0xFF000000;
 
 // Depth classes: 16 = VGA palette in 4 bits, 256 = 8-bit palette,
 // 2 = black and white in 1 bit, 32 = ARGB.
-struct PictureSpec {
+struct ExpectedPicture {
   const char* name;
   int width;
   int height;
   int colours;
 };
 
-constexpr std::array<PictureSpec, 34> kPictures = {{
+constexpr std::array<ExpectedPicture, 34> kPictures = {{
     {"blank", 73, 98, 16},          {"card_mask", 73, 98, 16},       {"card_back", 73, 98, 16},
     {"card_joker", 73, 98, 16},     {"card_empty", 73, 98, 16},      {"card_big_mask", 146, 196, 16},
     {"digits_black", 117, 28, 16},  {"digits_red", 117, 28, 16},     {"face", 141, 148, 16},
@@ -61,14 +61,14 @@ std::pair<int, int> PngDepthAndType(const char* name) {
 }
 
 TEST(Pictures, EveryPictureHasItsSizeAndColourDepth) {
-  for (const PictureSpec& spec : kPictures) {
-    SCOPED_TRACE(spec.name);
-    const QImage image = LoadPicture(QString::fromLatin1(spec.name));
+  for (const ExpectedPicture& expected : kPictures) {
+    SCOPED_TRACE(expected.name);
+    const QImage image = LoadPicture(QString::fromLatin1(expected.name));
     ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.width(), spec.width);
-    EXPECT_EQ(image.height(), spec.height);
-    const auto [depth, type] = PngDepthAndType(spec.name);
-    switch (spec.colours) {
+    EXPECT_EQ(image.width(), expected.width);
+    EXPECT_EQ(image.height(), expected.height);
+    const auto [depth, type] = PngDepthAndType(expected.name);
+    switch (expected.colours) {
       case 16: {
         EXPECT_EQ(depth, 4);
         EXPECT_EQ(type, 3);
