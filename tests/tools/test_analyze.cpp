@@ -4,24 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "tools/analyze.h"
+#include "tests/support/analyze_run.h"
 #include "tools/card_parse.h"
 
 namespace lynx {
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome Analyze(std::vector<std::string> args, const std::string& input = "") {
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  const int status = RunAnalyzer(args, in, out, err);
-  return {status, out.str(), err.str()};
-}
+using testing_support::Analyze;
+using testing_support::Outcome;
 
 TEST(CardNotation, RanksSuitsJokerAndCodes) {
   EXPECT_EQ(ParseCard("AS"), 40);

@@ -5,23 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "tools/analyze.h"
+#include "tests/support/analyze_run.h"
 
 namespace lynx {
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome Analyze(std::vector<std::string> args) {
-  std::istringstream in;
-  std::ostringstream out, err;
-  const int status = RunAnalyzer(args, in, out, err);
-  return {status, out.str(), err.str()};
-}
+using testing_support::Analyze;
+using testing_support::Outcome;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::istringstream in(text);
