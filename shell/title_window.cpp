@@ -102,6 +102,15 @@ TitleWindow::TitleWindow(ProgramValues& values, Services& services, QWidget* par
   Timer2.setInterval(kCaptionIntervalMs);
   connect(&Timer2, &QTimer::timeout, this, &TitleWindow::AdvanceCaption);
   Timer2.start();
+
+  endTimer.setObjectName(QStringLiteral("endTimer"));
+  endTimer.setInterval(100);
+  connect(&endTimer, &QTimer::timeout, this, [this] {
+    if (modalDepth == 0)
+      endTimer.stop();
+    else
+      CloseModalWindows();
+  });
 }
 
 TitleWindow::~TitleWindow() = default;
@@ -178,6 +187,7 @@ void TitleWindow::ShowHelp() {
 void TitleWindow::ShowAbout() {
   if (modalDepth > 0 || endRequested || saveStarted) return;
   auto about = std::make_unique<AboutWindow>(values, services.screen, windowIcon(), this);
+  new HeldKeyFilter(about.get());  // Escape held from the table does not close it at once
   ++modalDepth;
   about->exec();
   --modalDepth;
@@ -202,14 +212,23 @@ void TitleWindow::SaveOnce(bool askQuestions) {
 void TitleWindow::EndQuietly() {
   askOnSave = false;
   endRequested = true;
-  CloseModalWindows();
   // A modal window of ours returns to its opener, which then closes this
   // window; a save already under way finishes by itself.
+  if (modalDepth > 0)
+    CloseModalsUntilBack();
+  else
+    CloseModalWindows();
   if (modalDepth == 0 && !saveStarted) close();
+}
+
+void TitleWindow::CloseModalsUntilBack() {
+  CloseModalWindows();
+  if (modalDepth > 0) endTimer.start();
 }
 
 bool TitleWindow::EndIfRequested() {
   if (!endRequested) return false;
+  endTimer.stop();
   close();
   return true;
 }
@@ -238,11 +257,12 @@ void TitleWindow::closeEvent(QCloseEvent* event) {
     // A table or About window is still running from here: end when it returns.
     endRequested = true;
     event->ignore();
-    CloseModalWindows();
+    CloseModalsUntilBack();
     return;
   }
   SaveOnce(askOnSave);
   Timer2.stop();
+  endTimer.stop();
   event->accept();
   emit Closed();
 }

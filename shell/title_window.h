@@ -79,6 +79,10 @@ class TitleWindow : public QWidget {
   ClassicLabel* Label2 = nullptr;
   ClassicLabel* Label3 = nullptr;
   QTimer Timer2;
+  // Runs while an end waits for a modal window to return: closes any modal
+  // window that came up after the end was asked (a message box of an
+  // operation that was under way), so the end never waits for an answer.
+  QTimer endTimer;
 
  signals:
   // The window has been closed (and the settings saved): the program ends.
@@ -92,6 +96,8 @@ class TitleWindow : public QWidget {
  private:
   // After a modal window has returned: end now if that was asked meanwhile.
   bool EndIfRequested();
+  // Closes the modal windows now and keeps closing new ones until they return.
+  void CloseModalsUntilBack();
   void PaintFan();
 
   ProgramValues& values;

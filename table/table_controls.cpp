@@ -1,5 +1,7 @@
 #include "table/table_controls.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QStringList>
@@ -81,6 +83,35 @@ void PictureButton::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !leftDown) return;
   leftDown = false;
   if (rect().contains(event->position().toPoint())) emit Clicked();
+}
+
+HeldKeyFilter::HeldKeyFilter(QWidget* window) : QObject(window), window(window) {
+  // Key events go to the focus control first, so the filter sits on the
+  // application and looks at everything that belongs to the window.
+  qApp->installEventFilter(this);
+}
+
+bool HeldKeyFilter::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::WindowDeactivate) {
+    // Keys that come up elsewhere are not seen here.
+    if (watched == window) keysDown.clear();
+    return false;
+  }
+  if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != window) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (type == QEvent::KeyPress) {
+    if (!key->isAutoRepeat()) {
+      keysDown.insert(key->key());
+      return false;
+    }
+    return !keysDown.contains(key->key());
+  }
+  // The releases between auto-repeated presses are marked as repeats too.
+  if (!key->isAutoRepeat()) keysDown.remove(key->key());
+  return false;
 }
 
 }  // namespace lynx

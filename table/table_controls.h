@@ -5,10 +5,14 @@
 #include <QColor>
 #include <QFont>
 #include <QLabel>
+#include <QObject>
 #include <QRect>
+#include <QSet>
 #include <QString>
 
+class QEvent;
 class QMouseEvent;
+class QWidget;
 
 namespace lynx {
 
@@ -78,6 +82,26 @@ class PictureButton : public QLabel {
 
  private:
   bool leftDown = false;
+};
+
+// Keeps a key held down from before a window took the keyboard from acting on
+// that window. Auto-repeated presses of a key reach the window (or a control
+// on it) only when the same key went down there and has not come up since;
+// a key held while one window closes and the next one opens (Escape held on
+// the table, then a game chosen) does nothing in the new window. Made with
+// the window as parent, it watches the application's key events as long as
+// the window lives; a window that loses activation forgets its keys.
+class HeldKeyFilter : public QObject {
+  Q_OBJECT
+ public:
+  explicit HeldKeyFilter(QWidget* window);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* window;
+  QSet<int> keysDown;  // Qt::Key values pressed on the window, not yet released
 };
 
 }  // namespace lynx

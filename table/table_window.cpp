@@ -60,6 +60,9 @@ TableWindow::TableWindow(ProgramValues& values, Services& services, QWidget* par
   setFocusPolicy(Qt::StrongFocus);
   setFixedSize(Twips(8145), Twips(5685));
   CreateControls();
+  // Escape held on the window before (the key that closed the last table)
+  // must not close this one as soon as it opens.
+  new HeldKeyFilter(this);
   Load();
 }
 

@@ -134,6 +134,47 @@ TEST_F(ProgramEndWithBoxesTest, SignalWhileThePayOffQuestionIsUpAnswersItNoAndSa
   EXPECT_EQ(profile.writes, kUnchanged);  // No: the loan stays
 }
 
+TEST_F(ProgramEndWithBoxesTest, SignalDuringADealClosesTheBoxOfInputThatWaitedForIt) {
+  // The Sound button is clicked while the deal's first card sounds, then the
+  // session ends. The toggle runs after the deal and puts up its message
+  // box; nobody is there to answer it, yet the program still saves and ends.
+  bool hung = false;
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [&] {
+    hung = true;
+    CloseModalWindows();
+  });
+  watchdog.start(5000);
+  bool first = true;
+  fake.sound.onPlay = [&](const QString&) {
+    if (!first) return;
+    first = false;
+    auto* table = qobject_cast<TableWindow*>(QApplication::activeModalWidget());
+    ASSERT_NE(table, nullptr);
+    Click(table->Image5);
+    std::raise(SIGTERM);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.Received(); }, 3000));
+    EXPECT_TRUE(table->isVisible());  // the deal goes on
+  };
+  QTimer::singleShot(0, [] {
+    auto* table = qobject_cast<TableWindow*>(QApplication::activeModalWidget());
+    ASSERT_NE(table, nullptr);
+    table->BetMax();
+  });
+  Click(title->Image2);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return closed->count() > 0; }, 6000));
+  EXPECT_FALSE(hung);
+  EXPECT_EQ(closed->count(), 1);
+  EXPECT_EQ(fake.sound.played.size(), 5);
+  EXPECT_EQ(values.soundOn, 0);  // the toggle asked before the end was made
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_EQ(profile.tablesAtWrite, 0);
+  EXPECT_EQ(profile.writes, (Writes{{QStringLiteral("Credits"), QStringLiteral("245")},
+                                    {QStringLiteral("Borrowed"), QStringLiteral("100")},
+                                    {QStringLiteral("LargeCards"), QStringLiteral("1")}}));
+}
+
 TEST_F(ProgramEndTest, ApplicationQuitDuringAGameSavesWithoutQuestionsOnce) {
   // Qt closes the windows itself when asked to quit; the save must come
   // first, without the loan question, and after the table has gone.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -259,6 +260,64 @@ TEST_F(TitleWindowTest, HelpCatalogAndAboutPictures) {
   int abouts = 0;
   for (QWidget* w : QApplication::allWidgets()) abouts += qobject_cast<AboutWindow*>(w) ? 1 : 0;
   EXPECT_EQ(abouts, 0);
+}
+
+TEST_F(TitleWindowTest, EscapeHeldFromTheTableDoesNotCloseTheNextWindow) {
+  // Escape goes down on a table and closes it; the key stays down and
+  // repeats on whatever window opens next.
+  auto send = [](QWidget* to, QEvent::Type type, bool autoRepeat) {
+    QKeyEvent event(type, Qt::Key_Escape, Qt::NoModifier, QString(), autoRepeat);
+    QApplication::sendEvent(to, &event);
+  };
+  auto holdOn = [&](QWidget* modal) {
+    for (int k = 0; k < 10; ++k) {
+      send(modal, QEvent::KeyRelease, true);
+      send(modal, QEvent::KeyPress, true);
+    }
+    QCoreApplication::processEvents();
+  };
+  WithModal([&] { Click(title->Image2); },
+            [&](QWidget* modal) {
+              ASSERT_NE(qobject_cast<TableWindow*>(modal), nullptr);
+              send(modal, QEvent::KeyPress, false);
+              EXPECT_FALSE(modal->isVisible());
+            });
+  EXPECT_TRUE(title->isVisible());
+  holdOn(title.get());
+
+  int tablesSeenOpen = 0;
+  WithModal([&] { Click(title->Image3); },
+            [&](QWidget* modal) {
+              ASSERT_NE(qobject_cast<TableWindow*>(modal), nullptr);
+              holdOn(modal);
+              tablesSeenOpen += modal->isVisible() ? 1 : 0;
+              send(modal, QEvent::KeyRelease, false);
+              send(modal, QEvent::KeyPress, false);  // pressed again: quits
+              EXPECT_FALSE(modal->isVisible());
+            });
+  EXPECT_EQ(tablesSeenOpen, 1);
+  EXPECT_EQ(values.gameVariant, kJokerWild);
+
+  int aboutsSeenOpen = 0;
+  WithModal([&] { Click(title->Image6); },
+            [&](QWidget* modal) {
+              ASSERT_NE(qobject_cast<AboutWindow*>(modal), nullptr);
+              send(modal, QEvent::KeyPress, false);
+              EXPECT_FALSE(modal->isVisible());  // a fresh press still closes it
+            });
+  WithModal([&] { Click(title->Image6); },
+            [&](QWidget* modal) {
+              send(modal, QEvent::KeyPress, false);  // goes down: About closes
+            });
+  WithModal([&] { Click(title->Image6); },
+            [&](QWidget* modal) {
+              holdOn(modal);  // and keeps repeating on the next About
+              aboutsSeenOpen += modal->isVisible() ? 1 : 0;
+            });
+  EXPECT_EQ(aboutsSeenOpen, 1);
+  EXPECT_TRUE(title->isVisible());
+  EXPECT_FALSE(title->InModal());
+  EXPECT_EQ(CountTableWindows(), 0);
 }
 
 TEST_F(TitleWindowTest, QuitPictureSavesOnceWithThePayOffQuestion) {
