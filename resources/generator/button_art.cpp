@@ -147,6 +147,18 @@ QImage WordButton(const QString& word) {
   return b;
 }
 
+// One black pixel round a 64 x 47 game picture.
+void BlackFrame(QImage& g) {
+  for (int x = 0; x < 64; ++x) {
+    Plot(g, x, 0, kBlack);
+    Plot(g, x, 46, kBlack);
+  }
+  for (int y = 0; y < 47; ++y) {
+    Plot(g, 0, y, kBlack);
+    Plot(g, 63, y, kBlack);
+  }
+}
+
 }  // namespace
 
 QImage MakeButton(const QString& name) {
@@ -201,14 +213,7 @@ QImage MakeGamePicture(int variant) {
   if (variant == 2) {
     g.fill(VgaColor(kTeal));
     DrawJester(g, 32, -1);
-    for (int x = 0; x < 64; ++x) {
-      Plot(g, x, 0, kBlack);
-      Plot(g, x, 46, kBlack);
-    }
-    for (int y = 0; y < 47; ++y) {
-      Plot(g, 0, y, kBlack);
-      Plot(g, 63, y, kBlack);
-    }
+    BlackFrame(g);
     return g;
   }
   // Three overlapping twos on green baize.
@@ -222,14 +227,7 @@ QImage MakeGamePicture(int variant) {
     DrawRankGlyph(g, x + 1, y + 1, 2, colour);
     DrawSuitSymbol(g, x + 10, y + 17, 11, 11, suits[k]);
   }
-  for (int x = 0; x < 64; ++x) {
-    Plot(g, x, 0, kBlack);
-    Plot(g, x, 46, kBlack);
-  }
-  for (int y = 0; y < 47; ++y) {
-    Plot(g, 0, y, kBlack);
-    Plot(g, 63, y, kBlack);
-  }
+  BlackFrame(g);
   return g;
 }
 

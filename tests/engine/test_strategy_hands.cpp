@@ -14,16 +14,12 @@
 #include "engine/evaluate.h"
 #include "engine/paytable.h"
 #include "engine/strategy.h"
+#include "tests/support/strategy_tables.h"
 
 namespace lynx {
 namespace {
 
-const StrategyTables& Tables(GameVariant game) {
-  static std::array<std::unique_ptr<StrategyTables>, 3> built;
-  auto& slot = built[static_cast<std::size_t>(game - 1)];
-  if (!slot) slot = std::make_unique<StrategyTables>(game);
-  return *slot;
-}
+using testing_support::Tables;
 
 CardCode Card(const std::string& name) {
   if (name == "JK") return kJoker;

@@ -13,18 +13,14 @@
 
 #include "engine/paytable.h"
 #include "engine/strategy.h"
+#include "tests/support/strategy_tables.h"
 #include "engine/strategy_classes.h"
 #include "engine/strategy_return.h"
 
 namespace lynx {
 namespace {
 
-const StrategyTables& Tables(GameVariant game) {
-  static std::array<std::unique_ptr<StrategyTables>, 3> built;
-  auto& slot = built[static_cast<std::size_t>(game - 1)];
-  if (!slot) slot = std::make_unique<StrategyTables>(game);
-  return *slot;
-}
+using testing_support::Tables;
 
 std::uint64_t Key(const SuitMasks& m) {
   return std::uint64_t{m[0]} << 48 | std::uint64_t{m[1]} << 32 | std::uint64_t{m[2]} << 16 | m[3];
