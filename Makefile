@@ -1,7 +1,7 @@
 # Two commands: `make run` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build release run test bench preview install package clean
+.PHONY: all deps build release run test bench fuzz preview install package clean
 
 all: build
 
@@ -24,6 +24,23 @@ test: build
 
 bench: release
 	@for b in build/release/bin/bench_*; do echo "== $$b"; $$b; done
+
+# Each fuzz target runs FUZZ_SECONDS; what it finds beyond the committed seeds
+# (tests/fuzz/corpus/<target>) goes to build/fuzz/corpus, crashes to
+# build/fuzz/crashes. Copy a crash into the seeds once it is fixed.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@scripts/install-deps --fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	@mkdir -p build/fuzz/crashes
+	@for t in build/fuzz/bin/fuzz_*; do \
+	  name=$${t##*/fuzz_}; mkdir -p build/fuzz/corpus/$$name; \
+	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=build/fuzz/crashes/$$name- \
+	    build/fuzz/corpus/$$name tests/fuzz/corpus/$$name || exit 1; \
+	done
 
 preview: release
 	cmake --build --preset release --target preview

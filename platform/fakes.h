@@ -61,10 +61,11 @@ class FakeProfile final : public ProfileFile {
     const auto it = values.find(Key(section, key));
     return it == values.end() ? defaultValue : *it;
   }
-  bool WriteString(const QString& section, const QString& key, const QString& value) override {
-    writes.push_back({key, value});
+  bool WriteStrings(const QString& section, const Entries& entries) override {
+    ++saves;
+    for (const auto& [key, value] : entries) writes.push_back({key, value});
     if (readOnly) return false;
-    values[Key(section, key)] = value;
+    for (const auto& [key, value] : entries) values[Key(section, key)] = value;
     return true;
   }
   static QString Key(const QString& section, const QString& key) {
@@ -74,6 +75,7 @@ class FakeProfile final : public ProfileFile {
   QMap<QString, QString> values;  // "section/key" in lower case -> value
   QStringList reads;
   std::vector<std::pair<QString, QString>> writes;  // (key, value) in order
+  int saves = 0;                                    // calls that wrote, each all at once
   bool readOnly = false;
 };
 

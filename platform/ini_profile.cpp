@@ -1,15 +1,55 @@
 #include "platform/ini_profile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace lynx {
 
 namespace {
 
 const QByteArray kByteOrderMark("\xEF\xBB\xBF");
+
+// Only ASCII blanks are trimmed: a byte of a UTF-8 character (0x85, 0xA0 ...)
+// is never taken for one, and the writer trims exactly what the reader does.
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+bool IsBlank(QChar c) {
+  return c.unicode() < 0x80 && IsBlank(static_cast<char>(c.unicode()));
+}
+
+QByteArray TrimBlanks(const QByteArray& bytes) {
+  qsizetype start = 0;
+  qsizetype end = bytes.size();
+  while (start < end && IsBlank(bytes[start])) ++start;
+  while (end > start && IsBlank(bytes[end - 1])) --end;
+  return bytes.mid(start, end - start);
+}
+
+QString TrimBlanks(const QString& text) {
+  qsizetype start = 0;
+  qsizetype end = text.size();
+  while (start < end && IsBlank(text[start])) ++start;
+  while (end > start && IsBlank(text[end - 1])) --end;
+  return text.mid(start, end - start);
+}
+
+template <typename Text>
+bool Quoted(const Text& text) {
+  if (text.size() < 2) return false;
+  const auto first = text.front();
+  return first == text.back() && (first == '"' || first == '\'');
+}
 
 // The text of a line as its parts are matched: a byte-order mark at the very
 // start of the file is not part of the first line's text.
@@ -20,11 +60,11 @@ QByteArray Content(const QByteArray& raw, bool firstLine) {
 // "[name]" with optional blanks around; the name is what lies between the
 // first '[' and the last ']'.
 bool SectionHeader(const QByteArray& content, QString* name) {
-  const QByteArray text = content.trimmed();
+  const QByteArray text = TrimBlanks(content);
   if (!text.startsWith('[')) return false;
   const qsizetype close = text.lastIndexOf(']');
   if (close < 1) return false;
-  *name = QString::fromUtf8(text.mid(1, close - 1)).trimmed();
+  *name = QString::fromUtf8(TrimBlanks(text.mid(1, close - 1)));
   return true;
 }
 
@@ -37,19 +77,21 @@ struct KeyLine {
 };
 
 bool ParseKeyLine(const QByteArray& content, KeyLine* out) {
-  const QByteArray text = content.trimmed();
+  const QByteArray text = TrimBlanks(content);
   if (text.isEmpty() || text.startsWith('[') || text.startsWith(';') || text.startsWith('#'))
     return false;
   const qsizetype eq = content.indexOf('=');
   if (eq < 0) return false;
   qsizetype start = 0;
-  while (start < eq && QChar::isSpace(static_cast<unsigned char>(content[start]))) ++start;
+  while (start < eq && IsBlank(content[start])) ++start;
   qsizetype end = eq;
-  while (end > start && QChar::isSpace(static_cast<unsigned char>(content[end - 1]))) --end;
+  while (end > start && IsBlank(content[end - 1])) --end;
   if (end == start) return false;
   out->keyEnd = end;
   out->key = QString::fromUtf8(content.mid(start, end - start));
-  out->value = QString::fromUtf8(content.mid(eq + 1)).trimmed();
+  QByteArray value = TrimBlanks(content.mid(eq + 1));
+  if (Quoted(value)) value = value.mid(1, value.size() - 2);
+  out->value = QString::fromUtf8(value);
   return true;
 }
 
@@ -61,6 +103,22 @@ bool HasLineBreak(const QString& s) {
   return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r'));
 }
 
+bool StartsLikeNoName(const QString& name) {
+  if (name.isEmpty()) return true;
+  const QChar first = name.front();
+  return first == QLatin1Char(';') || first == QLatin1Char('#') || first == QLatin1Char('[') ||
+         first == QChar(0xFEFF);
+}
+
+// The bytes that read back as value: in double quotes when blanks at its ends
+// or quotes around it would otherwise be taken off.
+QByteArray EncodeValue(const QString& value) {
+  const bool needsQuotes =
+      !value.isEmpty() && (IsBlank(value.front()) || IsBlank(value.back()) || Quoted(value));
+  const QByteArray bytes = value.toUtf8();
+  return needsQuotes ? '"' + bytes + '"' : bytes;
+}
+
 // A file the user marked read-only (no write bit for anybody) is left alone
 // even when the process could write it anyway (as the superuser can). The
 // "user" bits are not looked at: they say what this process may do.
@@ -68,6 +126,14 @@ bool WriteProtected(const QFileInfo& info) {
   if (!info.exists()) return false;
   const QFile::Permissions writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
   return !info.isWritable() || (info.permissions() & writeBits) == 0;
+}
+
+// Makes a finished rename durable: the folder's entry is on disk too.
+void SyncFolder(const QString& folder) {
+  const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
 }
 
 }  // namespace
@@ -80,40 +146,53 @@ QString DefaultProfilePath() {
   return QDir::cleanPath(base) + QStringLiteral("/ZEB.INI");
 }
 
+bool ValidEntry(const QString& section, const QString& key, const QString& value) {
+  const QString s = TrimBlanks(section);
+  const QString k = TrimBlanks(key);
+  if (StartsLikeNoName(s) || StartsLikeNoName(k)) return false;
+  if (HasLineBreak(s) || HasLineBreak(k) || HasLineBreak(value)) return false;
+  if (k.contains(QLatin1Char('=')) || s.contains(QLatin1Char(']'))) return false;
+  return s.isValidUtf16() && k.isValidUtf16() && value.isValidUtf16();
+}
+
 // ---------------------------------------------------------------------------
 
 IniDocument::IniDocument(const QByteArray& text) {
   qsizetype start = 0;
-  while (start < text.size()) {
-    const qsizetype newline = text.indexOf('\n', start);
-    if (newline < 0) {
+  const qsizetype size = text.size();
+  while (start < size) {
+    qsizetype end = start;
+    while (end < size && text[end] != '\n' && text[end] != '\r') ++end;
+    if (end == size) {
       lines.push_back({text.mid(start), {}});
       break;
     }
-    QByteArray raw = text.mid(start, newline - start);
-    QByteArray ending("\n");
-    if (raw.endsWith('\r')) {
-      raw.chop(1);
-      ending = QByteArrayLiteral("\r\n");
-    }
-    lines.push_back({raw, ending});
-    start = newline + 1;
+    const qsizetype endingSize =
+        text[end] == '\r' && end + 1 < size && text[end + 1] == '\n' ? 2 : 1;
+    lines.push_back({text.mid(start, end - start), text.mid(end, endingSize)});
+    start = end + endingSize;
   }
 }
 
-bool IniDocument::Find(const QString& section, const QString& key, QString* value) const {
-  const QString wantedSection = section.trimmed();
-  const QString wantedKey = key.trimmed();
-  bool inSection = false;
+std::ptrdiff_t IniDocument::FirstSection(const QString& section) const {
+  const QString wanted = TrimBlanks(section);
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const QByteArray content = Content(lines[i].raw, i == 0);
     QString name;
-    if (SectionHeader(content, &name)) {
-      inSection = SameName(name, wantedSection);
-      continue;
-    }
+    if (SectionHeader(Content(lines[i].raw, i == 0), &name) && SameName(name, wanted))
+      return static_cast<std::ptrdiff_t>(i);
+  }
+  return -1;
+}
+
+bool IniDocument::Find(const QString& section, const QString& key, QString* value) const {
+  const std::ptrdiff_t header = FirstSection(section);
+  if (header < 0) return false;
+  const QString wantedKey = TrimBlanks(key);
+  for (std::size_t i = static_cast<std::size_t>(header) + 1; i < lines.size(); ++i) {
+    QString name;
+    if (SectionHeader(lines[i].raw, &name)) break;
     KeyLine line;
-    if (inSection && ParseKeyLine(content, &line) && SameName(line.key, wantedKey)) {
+    if (ParseKeyLine(lines[i].raw, &line) && SameName(line.key, wantedKey)) {
       *value = line.value;
       return true;
     }
@@ -122,55 +201,70 @@ bool IniDocument::Find(const QString& section, const QString& key, QString* valu
 }
 
 void IniDocument::Set(const QString& section, const QString& key, const QString& value) {
-  const QString wantedSection = section.trimmed();
-  const QString wantedKey = key.trimmed();
-  const QByteArray valueBytes = value.trimmed().toUtf8();
+  const QString wantedSection = TrimBlanks(section);
+  const QString wantedKey = TrimBlanks(key);
+  const QByteArray valueBytes = EncodeValue(value);
 
-  // An existing key: new value in its own line, the key as it was spelled.
-  bool inSection = false;
-  std::ptrdiff_t firstHeader = -1;  // the first matching section
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const QByteArray content = Content(lines[i].raw, i == 0);
-    QString name;
-    if (SectionHeader(content, &name)) {
-      inSection = SameName(name, wantedSection);
-      if (inSection && firstHeader < 0) firstHeader = static_cast<std::ptrdiff_t>(i);
-      continue;
-    }
-    KeyLine line;
-    if (inSection && ParseKeyLine(content, &line) && SameName(line.key, wantedKey)) {
-      const qsizetype prefix = lines[i].raw.size() - content.size();  // byte-order mark
-      lines[i].raw = lines[i].raw.left(prefix + line.keyEnd) + '=' + valueBytes;
-      return;
-    }
-  }
-
-  const QByteArray newLine = wantedKey.toUtf8() + '=' + valueBytes;
-  if (firstHeader < 0) {
+  const std::ptrdiff_t header = FirstSection(wantedSection);
+  if (header < 0) {
     AppendLine('[' + wantedSection.toUtf8() + ']');
-    AppendLine(newLine);
+    AppendLine(wantedKey.toUtf8() + '=' + valueBytes);
     return;
   }
 
-  // A new key goes after the last key line of the section (comments and blank
-  // lines that close the section stay below it), or right under the header.
-  std::size_t after = static_cast<std::size_t>(firstHeader);
+  // An existing key gets its new value in its own line, the key as it was
+  // spelled. A new key goes after the last key line of the section (comments
+  // and blank lines that close the section stay below it), or right under
+  // the header.
+  std::size_t after = static_cast<std::size_t>(header);
   for (std::size_t i = after + 1; i < lines.size(); ++i) {
-    const QByteArray content = Content(lines[i].raw, false);
     QString name;
-    if (SectionHeader(content, &name)) break;
+    if (SectionHeader(lines[i].raw, &name)) break;
     KeyLine line;
-    if (ParseKeyLine(content, &line)) after = i;
+    if (!ParseKeyLine(lines[i].raw, &line)) continue;
+    if (SameName(line.key, wantedKey)) {
+      lines[i].raw = lines[i].raw.left(line.keyEnd) + '=' + valueBytes;
+      return;
+    }
+    after = i;
   }
   const QByteArray ending = NewLineEnding();
   if (lines[after].ending.isEmpty()) lines[after].ending = ending;
-  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after) + 1, Line{newLine, ending});
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after) + 1,
+               Line{wantedKey.toUtf8() + '=' + valueBytes, ending});
 }
 
 QByteArray IniDocument::Text() const {
   QByteArray text;
   for (const Line& line : lines) text += line.raw + line.ending;
   return text;
+}
+
+std::vector<IniDocument::Entry> IniDocument::Entries() const {
+  std::vector<Entry> entries;
+  QSet<QString> sectionsSeen;
+  QSet<QString> keysSeen;
+  QString section;
+  bool counts = false;  // inside the first section of its name
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const QByteArray content = Content(lines[i].raw, i == 0);
+    QString name;
+    if (SectionHeader(content, &name)) {
+      const QString folded = name.toCaseFolded();
+      counts = !sectionsSeen.contains(folded);
+      sectionsSeen.insert(folded);
+      section = name;
+      keysSeen.clear();
+      continue;
+    }
+    KeyLine line;
+    if (!counts || !ParseKeyLine(content, &line)) continue;
+    const QString folded = line.key.toCaseFolded();
+    if (keysSeen.contains(folded)) continue;
+    keysSeen.insert(folded);
+    entries.push_back({section, line.key, line.value});
+  }
+  return entries;
 }
 
 QByteArray IniDocument::NewLineEnding() const {
@@ -190,43 +284,106 @@ void IniDocument::AppendLine(const QByteArray& raw) {
 
 IniProfileFile::IniProfileFile(const QString& filePath) : path(filePath) {}
 
-QString IniProfileFile::ReadString(const QString& section, const QString& key,
-                                   const QString& defaultValue) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return defaultValue;
-  const IniDocument document(file.readAll());
-  QString value;
-  return document.Find(section, key, &value) ? value : defaultValue;
+void IniProfileFile::Report(const QString& problem) {
+  if (problem == lastReport) return;
+  lastReport = problem;
+  std::fprintf(stderr, "lynx-video-poker: %s\n", problem.toLocal8Bit().constData());
 }
 
-bool IniProfileFile::WriteString(const QString& section, const QString& key, const QString& value) {
-  if (section.trimmed().isEmpty() || key.trimmed().isEmpty()) return false;
-  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return false;
-  if (key.contains(QLatin1Char('='))) return false;
+// Opens without blocking (a FIFO would wait for a writer) and reads at most
+// one byte more than the limit, so that neither a device without end nor a
+// huge file can hold up the start.
+IniProfileFile::Load IniProfileFile::LoadFile(QByteArray* bytes) {
+  bytes->clear();
+  const QString shown = QDir::toNativeSeparators(path);
+  const int fd =
+      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return Load::Missing;
+    Report(QStringLiteral("the settings file %1 cannot be read (%2); it is left as it is")
+               .arg(shown, QString::fromLocal8Bit(std::strerror(errno))));
+    return Load::Refused;
+  }
+  struct stat info {};
+  Load result = Load::Read;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    Report(QStringLiteral("the settings file %1 is not a regular file; it is left as it is")
+               .arg(shown));
+    result = Load::Refused;
+  } else if (info.st_size > kMaxProfileBytes) {
+    result = Load::Missing;
+  } else {
+    bytes->resize(kMaxProfileBytes + 1);
+    qint64 total = 0;
+    while (total < bytes->size()) {
+      const ssize_t got =
+          ::read(fd, bytes->data() + total, static_cast<std::size_t>(bytes->size() - total));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        Report(QStringLiteral("the settings file %1 cannot be read (%2); it is left as it is")
+                   .arg(shown, QString::fromLocal8Bit(std::strerror(errno))));
+        result = Load::Refused;
+        break;
+      }
+      if (got == 0) break;
+      total += got;
+    }
+    bytes->resize(result == Load::Read ? total : 0);
+    if (total > kMaxProfileBytes) result = Load::Missing;
+  }
+  ::close(fd);
+  if (result == Load::Missing) {
+    bytes->clear();
+    Report(QStringLiteral("the settings file %1 is larger than %2 bytes; it is not read, and the "
+                          "next save replaces it")
+               .arg(shown)
+               .arg(kMaxProfileBytes));
+  }
+  return result;
+}
 
-  const QFileInfo info(path);
-  if (info.exists() && !info.isFile()) return false;
-  if (WriteProtected(info)) return false;
+QString IniProfileFile::ReadString(const QString& section, const QString& key,
+                                   const QString& defaultValue) {
+  QByteArray bytes;
+  if (LoadFile(&bytes) != Load::Read) return defaultValue;
+  QString value;
+  return IniDocument(bytes).Find(section, key, &value) ? value : defaultValue;
+}
+
+bool IniProfileFile::WriteStrings(const QString& section, const Entries& entries) {
+  for (const auto& [key, value] : entries) {
+    if (!ValidEntry(section, key, value)) return false;
+  }
+  if (entries.empty()) return true;
 
   QByteArray old;
-  if (info.exists()) {
-    QFile file(path);
-    // Unreadable: writing would lose what is there.
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    old = file.readAll();
-  }
-  IniDocument document(old);
-  document.Set(section, key, value);
+  if (LoadFile(&old) == Load::Refused) return false;
+  const QFileInfo info(path);
+  if (WriteProtected(info)) return false;
 
-  if (!QDir().mkpath(info.absolutePath())) return false;
-  QSaveFile save(path);
-  if (!save.open(QIODevice::WriteOnly)) return false;
+  IniDocument document(old);
+  for (const auto& [key, value] : entries) document.Set(section, key, value);
   const QByteArray text = document.Text();
-  if (save.write(text) != text.size()) {
-    save.cancelWriting();
+
+  const QString shown = QDir::toNativeSeparators(path);
+  auto fail = [&](const QString& why) {
+    Report(QStringLiteral("the settings could not be saved to %1 (%2); the file keeps what it had")
+               .arg(shown, why));
     return false;
+  };
+  if (!QDir().mkpath(info.absolutePath())) return fail(QStringLiteral("no folder"));
+  // Unbuffered, so that every failed write (a full disk) is seen here and the
+  // new file never replaces the old one unless all of it has been written.
+  QSaveFile save(path);
+  if (!save.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(save.errorString());
+  if (save.write(text) != text.size() || save.error() != QFileDevice::NoError) {
+    const QString why = save.errorString();
+    save.cancelWriting();
+    return fail(why);
   }
-  return save.commit();
+  if (!save.commit()) return fail(save.errorString());
+  SyncFolder(info.absolutePath());
+  return true;
 }
 
 }  // namespace lynx

@@ -4,6 +4,8 @@
 // through these interfaces, so every window can be driven with fakes in tests.
 
 #include <QString>
+#include <utility>
+#include <vector>
 
 #include "engine/random_source.h"
 
@@ -37,12 +39,18 @@ class SoundPlayer {
 // case; everything else in the file is kept as it was.
 class ProfileFile {
  public:
+  using Entries = std::vector<std::pair<QString, QString>>;  // (key, value) in order
+
   virtual ~ProfileFile() = default;
   virtual QString ReadString(const QString& section, const QString& key,
                              const QString& defaultValue) = 0;
-  // Returns false when the file could not be written; what was there before
-  // is then left as it was.
-  virtual bool WriteString(const QString& section, const QString& key, const QString& value) = 0;
+  // Writes every (key, value) of one section in one step: either all of them
+  // are kept or, when the file could not be written, none, and what was there
+  // before is left as it was (false).
+  virtual bool WriteStrings(const QString& section, const Entries& entries) = 0;
+  bool WriteString(const QString& section, const QString& key, const QString& value) {
+    return WriteStrings(section, {{key, value}});
+  }
 };
 
 class HelpViewer {

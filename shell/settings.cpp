@@ -77,11 +77,12 @@ void SaveSettings(ProgramValues& values, Services& services, QWidget* parent, bo
       values.borrowed = 0;
     }
   }
-  // Failed writes are not reported: the profile file keeps its old contents.
-  services.profile.WriteString(kSettingsSection, kCreditsKey, QString::number(values.credits));
-  services.profile.WriteString(kSettingsSection, kBorrowedKey, QString::number(values.borrowed));
-  services.profile.WriteString(kSettingsSection, kLargeCardsKey,
-                               QString::number(values.largeCards));
+  // One write for all three keys, so that no end of the program can leave a
+  // new balance beside an old loan. A failed write keeps the old file whole.
+  services.profile.WriteStrings(kSettingsSection,
+                                {{kCreditsKey, QString::number(values.credits)},
+                                 {kBorrowedKey, QString::number(values.borrowed)},
+                                 {kLargeCardsKey, QString::number(values.largeCards)}});
 }
 
 }  // namespace lynx

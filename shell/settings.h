@@ -35,8 +35,8 @@ void LoadSettings(ProgramValues& values, Services& services, QWidget* parent);
 
 // Save: runs once at exit. When Credits > Borrowed > 0 and askQuestions is
 // true, offers to pay off the loan first. Then writes Credits, Borrowed and
-// LargeCards, in that order, whether or not anything was asked. A write that
-// fails is not reported (the file keeps what it had).
+// LargeCards, in that order and in one write, whether or not anything was
+// asked. A write that fails is not reported (the file keeps what it had).
 void SaveSettings(ProgramValues& values, Services& services, QWidget* parent, bool askQuestions);
 
 }  // namespace lynx

@@ -1,11 +1,17 @@
 // The settings file keeps a hand-edited file's look: only the written value
 // changes, every other byte stays.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <csignal>
+#include <cstring>
 
 #include "platform/ini_profile.h"
 
@@ -57,8 +63,8 @@ TEST_F(IniProfileTest, ReadsSectionsAndKeysWithoutRegardToCase) {
   EXPECT_EQ(ini.ReadString("Settings", "Long", "0"), "123456789012345");
   EXPECT_EQ(ini.ReadString("Settings", "Empty", "0"), "");
   EXPECT_EQ(ini.ReadString("other", "credits", "0"), "7");
-  // Comments are not keys; a later section of the same name is searched too.
-  EXPECT_EQ(ini.ReadString("Settings", "LargeCards", "0"), "1");
+  // Comments are not keys; a later section of the same name is not looked at.
+  EXPECT_EQ(ini.ReadString("Settings", "LargeCards", "0"), "0");
   EXPECT_EQ(ini.ReadString("Settings", "Missing", "dflt"), "dflt");
   EXPECT_EQ(ini.ReadString("Nowhere", "Credits", "dflt"), "dflt");
   EXPECT_EQ(ini.ReadString("", "Credits", "dflt"), "dflt");
@@ -223,6 +229,146 @@ TEST_F(IniProfileTest, ReadOnlyFolderRefusesTheWrite) {
   EXPECT_FALSE(written);
   EXPECT_EQ(ReadAll(path), before);
   EXPECT_EQ(entries, QStringList{"ZEB.INI"});
+}
+
+TEST_F(IniProfileTest, ClassicRulesForQuotesDuplicateSectionsAndLineEnds) {
+  // One pair of quotes around a value is taken off; the first [Settings] wins
+  // for reading and writing; a CR-only file is read line by line and keeps CR.
+  const QString path = PathWith(
+      "[Settings]\r"
+      "Credits=\"245\"\r"
+      "Borrowed='\"7\"'\r"
+      "Odd=\"x'\r"
+      "[Settings]\r"
+      "Credits=1\r"
+      "LargeCards=1\r");
+  IniProfileFile ini(path);
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "0"), "245");
+  EXPECT_EQ(ini.ReadString("Settings", "Borrowed", "0"), "\"7\"");
+  EXPECT_EQ(ini.ReadString("Settings", "Odd", "0"), "\"x'");
+  EXPECT_EQ(ini.ReadString("Settings", "LargeCards", "0"), "0");
+  ASSERT_TRUE(ini.WriteStrings("Settings", {{"Credits", "300"}, {"LargeCards", "1"}}));
+  EXPECT_EQ(ReadAll(path),
+            "[Settings]\rCredits=300\rBorrowed='\"7\"'\rOdd=\"x'\rLargeCards=1\r"
+            "[Settings]\rCredits=1\rLargeCards=1\r");
+
+  // Values that would lose their blanks or quotes are written in quotes.
+  ASSERT_TRUE(ini.WriteStrings("New", {{"a", " x "}, {"b", "\"q\""}, {"c", "\""}, {"d", ""}}));
+  EXPECT_TRUE(ReadAll(path).endsWith("[New]\ra=\" x \"\rb=\"\"q\"\"\rc=\"\rd=\r"));
+  EXPECT_EQ(ini.ReadString("New", "a", "-"), " x ");
+  EXPECT_EQ(ini.ReadString("New", "b", "-"), "\"q\"");
+  EXPECT_EQ(ini.ReadString("New", "c", "-"), "\"");
+  EXPECT_EQ(ini.ReadString("New", "d", "-"), "");
+}
+
+TEST_F(IniProfileTest, NamesAreTrimmedOfAsciiBlanksOnlyAndUnreadableNamesAreRefused) {
+  // "à" is C3 A0 and "…" is E2 80 A6 ... 0x85 ends "Å" (C3 85): never blanks.
+  const QString path = PathWith("[Settings]\nCr\xC3\xA0=1\nB\xC3\x85 = 2 \n");
+  IniProfileFile ini(path);
+  EXPECT_EQ(ini.ReadString("Settings", QString::fromUtf8("Cr\xC3\xA0"), "0"), "1");
+  EXPECT_EQ(ini.ReadString("Settings", QString::fromUtf8("B\xC3\x85"), "0"), "2");
+  EXPECT_EQ(ini.ReadString("Settings", "Cr", "0"), "0");
+  ASSERT_TRUE(ini.WriteString("Settings", QString::fromUtf8("k\xC2\xA0"), "v\xC2\x85"));
+  EXPECT_EQ(ini.ReadString("Settings", QString::fromUtf8("k\xC2\xA0"), "0"),
+            QString::fromUtf8("v\xC2\x85"));
+
+  const QByteArray before = ReadAll(path);
+  for (const QString& name : {QStringLiteral(";k"), QStringLiteral("#k"), QStringLiteral("[k"),
+                              QString(QChar(0xFEFF)) + "k", QStringLiteral(" \t ")}) {
+    EXPECT_FALSE(ini.WriteString("Settings", name, "1")) << name.toStdString();
+    EXPECT_FALSE(ini.WriteString(name, "Key", "1")) << name.toStdString();
+  }
+  EXPECT_FALSE(ini.WriteString("Set]tings", "Key", "1"));
+  EXPECT_FALSE(ini.WriteString("Settings", QString(QChar(0xD800)), "1"));
+  // One bad entry refuses the whole write.
+  EXPECT_FALSE(ini.WriteStrings("Settings", {{"Credits", "5"}, {"Bad", "a\nb"}}));
+  EXPECT_EQ(ReadAll(path), before);
+}
+
+TEST_F(IniProfileTest, OnlyRegularFilesUpToTheLimitAreRead) {
+  const QString path = dir.filePath("ZEB.INI");
+  IniProfileFile ini(path);
+
+  // A FIFO without a writer would block a plain open; /dev/zero never ends.
+  ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "d"), "d");
+  EXPECT_FALSE(ini.WriteString("Settings", "Credits", "5"));
+  EXPECT_FALSE(QFileInfo(path).isFile());
+  ASSERT_TRUE(QFile::remove(path));
+
+  ASSERT_TRUE(QFile::link("/dev/zero", path));
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "d"), "d");
+  EXPECT_FALSE(ini.WriteString("Settings", "Credits", "5"));
+  EXPECT_EQ(QFileInfo(path).symLinkTarget(), "/dev/zero");
+  ASSERT_TRUE(QFile::remove(path));
+
+  // At the limit the file is read; one byte more and it reads as missing and
+  // is only replaced by a write.
+  QByteArray big = "[Settings]\nCredits=9\n;";
+  big += QByteArray(kMaxProfileBytes - big.size() - 1, 'x') + '\n';
+  ASSERT_EQ(big.size(), kMaxProfileBytes);
+  WriteAll(path, big);
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "d"), "9");
+  WriteAll(path, big + 'x');
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "d"), "d");
+  EXPECT_EQ(ReadAll(path).size(), kMaxProfileBytes + 1);
+  ASSERT_TRUE(ini.WriteString("Settings", "Credits", "5"));
+  EXPECT_EQ(ReadAll(path), "[Settings]\nCredits=5\n");
+}
+
+// Writes that fail part-way keep the old file byte for byte.
+class FailingWriteTest : public IniProfileTest {
+ protected:
+  const QByteArray before = "; mine\n[Settings]\nCredits=245\nBorrowed=100\nLargeCards=1\n";
+  const ProfileFile::Entries entries{
+      {"Credits", "1000"}, {"Borrowed", "0"}, {"LargeCards", "0"}, {"Note", QString(64, 'n')}};
+};
+
+TEST_F(FailingWriteTest, AFileSizeLimitKeepsTheOldFile) {
+  const QString path = PathWith(before);
+  // The process may not write files beyond 16 bytes: every write of the new
+  // file fails part-way, as on a full disk, without needing one.
+  struct sigaction ignore {};
+  struct sigaction old {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit saved = limit;
+  limit.rlim_cur = 16;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  const bool written = IniProfileFile(path).WriteStrings("Settings", entries);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::sigaction(SIGXFSZ, &old, nullptr);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(ReadAll(path), before);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"ZEB.INI"});
+}
+
+TEST_F(FailingWriteTest, AFullFileSystemKeepsTheOldFile) {
+  const QString mountPoint = dir.filePath("full");
+  ASSERT_TRUE(QDir(dir.path()).mkdir("full"));
+  const QByteArray target = QFile::encodeName(mountPoint);
+  if (::mount("lynx-test", target.constData(), "tmpfs", 0, "size=8k") != 0)
+    GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): " << std::strerror(errno);
+  const QString path = mountPoint + "/ZEB.INI";
+  WriteAll(path, before);
+  // Fill what is left of the file system.
+  {
+    QFile filler(mountPoint + "/filler");
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(512, 'f');
+    while (filler.write(block) == block.size()) {
+    }
+  }
+  const bool written = IniProfileFile(path).WriteStrings("Settings", entries);
+  const QByteArray after = ReadAll(path);
+  QStringList files = QDir(mountPoint).entryList(QDir::Files | QDir::Hidden);
+  files.sort();
+  ::umount2(target.constData(), MNT_DETACH);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(files, (QStringList{"ZEB.INI", "filler"}));
 }
 
 TEST(IniDocumentTest, EmptyAndBlankInput) {

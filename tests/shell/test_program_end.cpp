@@ -33,8 +33,8 @@ class WatchingProfile final : public ProfileFile {
   QString ReadString(const QString&, const QString&, const QString& defaultValue) override {
     return defaultValue;
   }
-  bool WriteString(const QString&, const QString& key, const QString& value) override {
-    writes.push_back({key, value});
+  bool WriteStrings(const QString&, const Entries& entries) override {
+    writes.insert(writes.end(), entries.begin(), entries.end());
     tablesAtWrite +=
         CountWidgets([](QWidget* w) { return qobject_cast<TableWindow*>(w) != nullptr; });
     return true;

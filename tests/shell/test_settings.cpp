@@ -228,6 +228,7 @@ TEST_F(SettingsTest, SaveWithoutQuestionsKeepsTheLoan) {
   SaveSettings(values, fake.services, nullptr, false);
   EXPECT_TRUE(fake.dialogs.shown.empty());
   EXPECT_EQ(fake.profile.writes, ThreeWrites("250", "100", "0"));
+  EXPECT_EQ(fake.profile.saves, 1);  // all three keys in one write: no half-saved game
 }
 
 TEST_F(SettingsTest, AFileThatCannotBeWrittenIsNotReportedAndKeepsItsGame) {
