@@ -356,6 +356,53 @@ QPixmap TableWindow::MarkerFace(bool hold) const {
   return hold ? Image3[size]->pixmap() : Image2[size]->pixmap();
 }
 
+HandInProgress TableWindow::InProgress() const {
+  HandInProgress h;
+  h.game = values.gameVariant;
+  h.coins = coinsIn;
+  h.dealt = DealHand(values.deck);
+  for (int i = 0; i < 5; ++i) h.held |= held[static_cast<std::size_t>(i)] ? 1 << i : 0;
+  h.deck = values.deck;
+  h.demo = demoDeal;
+  return h;
+}
+
+bool TableWindow::ResumeHand(const HandInProgress& resumed) {
+  if (resumed.game != values.gameVariant || resumed.coins < 1 || resumed.coins > kMaxCoins ||
+      DealHand(resumed.deck) != resumed.dealt || dealt)
+    return false;
+  // Every position of the deck a distinct card of this game.
+  std::array<bool, kJoker + 1> seen{};
+  for (int p = 1; p <= Deck::kSize; ++p) {
+    const CardCode card = resumed.deck.At(p);
+    if (card < 1 || card > kJoker || (card == kJoker && values.gameVariant != kJokerWild) ||
+        seen[static_cast<std::size_t>(card)])
+      return false;
+    seen[static_cast<std::size_t>(card)] = true;
+  }
+  values.deck = resumed.deck;
+  hand = resumed.dealt;
+  for (int i = 0; i < 5; ++i) held[static_cast<std::size_t>(i)] = (resumed.held >> i & 1) != 0;
+  coinsIn = resumed.coins;
+  demoDeal = resumed.demo;
+  dealt = true;
+  Timer2->stop();
+  Mess->setText(QString());
+  WriteCoinsLine();
+  HighlightCoinColumn();
+  Image8->setPixmap(Image4->pixmap());
+  for (int i = 0; i < 5; ++i)
+    Image1[static_cast<std::size_t>(i)]->setPixmap(MarkerFace(held[static_cast<std::size_t>(i)]));
+  // As after a deal, a hand that already pays lights its name.
+  HandTable table = HandTable::FromHand(hand);
+  const Evaluation evaluation = EvaluateHand(table, values.gameVariant, coinsIn);
+  winRow = evaluation.winRow;
+  winAmount = evaluation.winAmount;
+  if (winRow > -1) SetLit(Value[static_cast<std::size_t>(winRow)], true);
+  update();
+  return true;
+}
+
 TableState TableWindow::State() const {
   TableState s;
   s.hand = hand;
@@ -408,6 +455,7 @@ void TableWindow::ToggleHold(int index) {
     const auto k = static_cast<std::size_t>(index);
     held[k] = !held[k];
     Image1[k]->setPixmap(MarkerFace(held[k]));
+    emit HandChanged(InProgress());
   });
 }
 
@@ -415,6 +463,7 @@ void TableWindow::AddCredits() {
   Guarded([this] {
     values.credits = AddCredits32(values.credits, 100);
     WriteCreditsLine();
+    emit CreditsAdded();
   });
 }
 
@@ -565,12 +614,17 @@ void TableWindow::Deal() {
   Mess->setText(QString());
   Mess->repaint();
 
-  if (IsDemoCode(demoCode))
+  demoDeal = IsDemoCode(demoCode);
+  if (demoDeal)
     StackDemoHand(values.deck, values.gameVariant, demoCode);
   else
     Shuffle(values.deck, values.gameVariant, services.random);
   demoCode = 0;
   dealt = true;
+  held.fill(false);
+  // The stake is paid and the cards are known: from here the hand survives
+  // whatever happens to the window or the program.
+  emit HandChanged(InProgress());
 
   for (int i = 0; i < 5; ++i) {
     const CardCode card = values.deck.At(i + 1);
@@ -619,6 +673,20 @@ void TableWindow::Draw() {
   const Evaluation evaluation = EvaluateHand(table, values.gameVariant, coinsIn);
   winRow = evaluation.winRow;
   winAmount = evaluation.winAmount;
+  values.credits = AddCredits32(values.credits, winAmount);
+  // Kept before the player sees the win: a game shown as paid is recorded.
+  GameRecord settled;
+  settled.game = values.gameVariant;
+  settled.coins = coinsIn;
+  settled.dealt = DealHand(values.deck);
+  for (int i = 0; i < 5; ++i) settled.held |= held[static_cast<std::size_t>(i)] ? 1 << i : 0;
+  settled.final = hand;
+  settled.row = winRow;
+  settled.won = winAmount;
+  settled.creditsAfter = values.credits;
+  settled.demo = demoDeal;
+  emit GameSettled(settled);
+
   Mess->setText(QString::fromStdString(evaluation.message));
   for (int r = 0; r < kRows; ++r) {
     if (r != winRow)
@@ -626,7 +694,6 @@ void TableWindow::Draw() {
     else
       SetLit(Value[static_cast<std::size_t>(r)], true);
   }
-  values.credits = AddCredits32(values.credits, winAmount);
   WriteCreditsLine();
   Label1[1]->repaint();
   Timer2->start();

@@ -14,6 +14,7 @@
 
 #include "common/program_values.h"
 #include "engine/deck.h"
+#include "platform/history_store.h"
 #include "platform/services.h"
 #include "table/table_controls.h"
 
@@ -57,6 +58,15 @@ class TableWindow : public QDialog {
   // Lays the window out for values.largeCards and values.gameVariant.
   void ApplyTableLayout();
 
+  // Puts a hand that was left dealt back on the table, right after the window
+  // is made: its cards, holds and stake (already paid), and the deck behind
+  // it, so that the draw gives exactly the cards it would have given. A hand
+  // of another game, or one whose cards are not the deck's first five, is
+  // ignored (false).
+  bool ResumeHand(const HandInProgress& hand);
+  // The hand on the table as HandChanged reports it; meaningful while dealt.
+  HandInProgress InProgress() const;
+
   TableState State() const;
   // The drawing surface (Format_RGB32, the size of the client area).
   const QImage& Surface() const { return surface; }
@@ -89,6 +99,16 @@ class TableWindow : public QDialog {
   std::array<ClassicLabel*, 6> Header{};   // "Coins In", "1".."5"
   std::array<ClassicLabel*, 6> Header2{};  // second heading row of the large layout
   QTimer* Timer2 = nullptr;                // 500 ms, blinks the message line
+
+ signals:
+  // A hand was dealt (its stake already taken from the credits) or its holds
+  // changed.
+  void HandChanged(const lynx::HandInProgress& hand);
+  // A draw was evaluated and its win added to the credits; emitted before the
+  // win is shown.
+  void GameSettled(const lynx::GameRecord& game);
+  // The Credits button added credits.
+  void CreditsAdded();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -144,6 +164,7 @@ class TableWindow : public QDialog {
   int winAmount = 0;
   int drawPos = 0;
   int demoCode = 0;
+  bool demoDeal = false;  // the hand on the table was a demonstration hand
   int helpTopic = 0;
 
   bool busy = false;       // an operation is running

@@ -1,0 +1,125 @@
+#pragma once
+// The game history: every settled game, and the journal that lets a game in
+// progress and the credit balance survive any end of the program. Windows
+// reach it only through this interface; the SQLite file behind it lives in
+// platform/, and tests use a fake.
+
+#include <QDateTime>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "engine/card.h"
+#include "engine/deck.h"
+
+namespace lynx {
+
+// One settled game (a draw that was paid), as stored.
+struct GameRecord {
+  std::int64_t id = 0;  // given by the store, in order of play
+  QDateTime playedAt;   // UTC; the store stamps it when left invalid
+  GameVariant game = kJacksOrBetter;
+  int coins = 1;             // 1..5
+  Hand dealt{};              // positions 1..5
+  int held = 0;              // bit i set when position i+1 was held
+  Hand final{};              // after the draw, positions 1..5
+  int row = -1;              // pay-table row of the final hand, -1 for none
+  int won = 0;               // credits paid
+  int creditsAfter = 0;      // the credit meter once the game was settled
+  bool demo = false;         // the deal was a demonstration hand
+  std::int64_t session = 0;  // the run of the program it was played in
+  bool operator==(const GameRecord&) const = default;
+};
+
+// A hand dealt and not yet drawn: everything needed to show it again and to
+// draw exactly the cards the deck behind it holds.
+struct HandInProgress {
+  GameVariant game = kJacksOrBetter;
+  int coins = 1;  // the stake, already taken from the credits
+  Hand dealt{};   // positions 1..5
+  int held = 0;   // hold mask, bit i for position i+1
+  Deck deck;      // the whole deck; the draw takes positions 6.. in order
+  bool demo = false;
+  bool operator==(const HandInProgress&) const = default;
+};
+
+// The credit meter as last journaled.
+struct JournaledBalance {
+  std::int32_t credits = 0;
+  std::int32_t borrowed = 0;
+  // False when the run that wrote it ended without its normal save (a kill,
+  // a crash, a power cut): the balance may be newer than the settings file.
+  bool endedCleanly = true;
+  bool operator==(const JournaledBalance&) const = default;
+};
+
+// Sums over settled games.
+struct GameStatistics {
+  std::int64_t hands = 0;
+  std::int64_t coinsBet = 0;
+  std::int64_t won = 0;
+  int biggestWin = 0;
+  std::array<std::int64_t, 11> rowCounts{};  // how often each pay row came up
+  bool operator==(const GameStatistics&) const = default;
+};
+
+// What one run of the program bet and won.
+struct SessionReturn {
+  std::int64_t session = 0;
+  QDateTime startedAt;  // UTC
+  std::int64_t hands = 0;
+  std::int64_t coinsBet = 0;
+  std::int64_t won = 0;
+  bool operator==(const SessionReturn&) const = default;
+};
+
+class HistoryStore {
+ public:
+  virtual ~HistoryStore() = default;
+
+  // Empty while history works; else one sentence for the player saying why it
+  // is off (cannot be opened, read-only, disk full, damaged and moved aside).
+  // Once history is off, writes are ignored and the game goes on.
+  virtual QString Problem() const = 0;
+
+  // Starts a run: later games belong to a new session, and the journal says
+  // the program is running (endedCleanly false until MarkEndedCleanly).
+  virtual void BeginSession() = 0;
+  // Called by the normal save at the end of a run.
+  virtual void MarkEndedCleanly() = 0;
+
+  // The balance last journaled, or nothing when none was ever written.
+  virtual std::optional<JournaledBalance> Balance() = 0;
+  // Journals the credit meter (a bet taken, credits added, a loan paid off).
+  virtual void SaveBalance(std::int32_t credits, std::int32_t borrowed) = 0;
+
+  // The hand in progress of a game, if one was left dealt.
+  virtual std::optional<HandInProgress> PendingHand(GameVariant game) = 0;
+  // Journals a hand just dealt (with the balance after its bet), or its new
+  // holds; one transaction.
+  virtual void SaveHand(const HandInProgress& hand, std::int32_t credits,
+                        std::int32_t borrowed) = 0;
+  // Forgets every hand in progress (the balance they were bet from was not
+  // resumed).
+  virtual void DropHands() = 0;
+
+  // Records a settled game in one transaction, synchronously on disk: the
+  // games row, the balance after it, and the end of its hand in progress.
+  // Fills in id, session and (when invalid) playedAt of game.
+  virtual void RecordGame(GameRecord& game, std::int32_t borrowed) = 0;
+
+  // Settled games, newest first: at most limit of them after skipping offset.
+  virtual std::vector<GameRecord> Games(std::int64_t offset, int limit) = 0;
+  virtual std::int64_t GameCount() = 0;
+  // Sums over one game, or over all games for nothing.
+  virtual GameStatistics Statistics(std::optional<GameVariant> game) = 0;
+  // The credit meter after each game, oldest first, thinned evenly to at most
+  // maxPoints values (the newest always kept).
+  virtual std::vector<std::int32_t> BalanceSeries(int maxPoints) = 0;
+  // Every session with at least one game, oldest first.
+  virtual std::vector<SessionReturn> SessionReturns() = 0;
+};
+
+}  // namespace lynx

@@ -1,0 +1,124 @@
+// The table tells the shell about every hand dealt, every hold and every
+// settled game, in time for them to be kept; and a hand left dealt comes back
+// with the deck behind it.
+#include <vector>
+
+#include "table_test_support.h"
+
+namespace lynx::testing {
+namespace {
+
+class TableJournalTest : public TableTest {
+ protected:
+  void Watch() {
+    QObject::connect(window.get(), &TableWindow::HandChanged,
+                     [this](const HandInProgress& h) { hands.push_back(h); });
+    QObject::connect(window.get(), &TableWindow::GameSettled, [this](const GameRecord& g) {
+      games.push_back(g);
+      messageAtSettle = window->Mess->text();
+      creditsLineAtSettle = window->Label1[1]->text();
+    });
+    QObject::connect(window.get(), &TableWindow::CreditsAdded, [this] { ++creditsAdded; });
+  }
+  std::vector<HandInProgress> hands;
+  std::vector<GameRecord> games;
+  QString messageAtSettle;
+  QString creditsLineAtSettle;
+  int creditsAdded = 0;
+};
+
+TEST_F(TableJournalTest, DealHoldAndDrawAreReportedWithWhatTheWindowShows) {
+  fakes.random.values = {0.13f, 0.71f, 0.42f, 0.05f, 0.88f, 0.3f};
+  values.credits = 20;
+  Open(kDeucesWild);
+  Watch();
+
+  // A refused bet and the Credits button: no hand, one balance change.
+  values.credits = 2;
+  Click(window->Image11);
+  EXPECT_TRUE(hands.empty());
+  Click(window->Image12);
+  EXPECT_EQ(creditsAdded, 1);
+  EXPECT_EQ(values.credits, 102);
+
+  for (int i = 0; i < 3; ++i) Click(window->Image10);
+  Key(Qt::Key_Return);
+  ASSERT_EQ(hands.size(), 1u);
+  EXPECT_EQ(values.credits, 99);
+  EXPECT_EQ(hands[0].game, kDeucesWild);
+  EXPECT_EQ(hands[0].coins, 3);
+  EXPECT_EQ(hands[0].dealt, window->State().hand);
+  EXPECT_EQ(hands[0].held, 0);
+  EXPECT_EQ(hands[0].deck, values.deck);
+  EXPECT_FALSE(hands[0].demo);
+
+  window->ToggleHold(1);
+  window->ToggleHold(4);
+  ASSERT_EQ(hands.size(), 3u);
+  EXPECT_EQ(hands[2].held, 0b10010);
+
+  const std::int32_t before = values.credits;
+  Key(Qt::Key_Return);
+  ASSERT_EQ(games.size(), 1u);
+  const TableState after = window->State();
+  const GameRecord& g = games[0];
+  EXPECT_EQ(g.game, kDeucesWild);
+  EXPECT_EQ(g.coins, 3);
+  EXPECT_EQ(g.dealt, hands[0].dealt);
+  EXPECT_EQ(g.held, 0b10010);
+  EXPECT_EQ(g.final, after.hand);
+  EXPECT_EQ(g.final, DrawHand(values.deck, g.dealt, {false, true, false, false, true}));
+  EXPECT_EQ(g.row, after.winRow);
+  EXPECT_EQ(g.won, after.winAmount);
+  EXPECT_EQ(g.creditsAfter, before + after.winAmount);
+  EXPECT_EQ(g.creditsAfter, values.credits);
+  // Recorded before anything of the result is on the screen.
+  EXPECT_EQ(messageAtSettle, QString());
+  EXPECT_EQ(creditsLineAtSettle, QStringLiteral("Credits: %1").arg(before));
+}
+
+TEST_F(TableJournalTest, AHandLeftDealtComesBackAndDrawsTheSameCards) {
+  fakes.random.values = {0.61f, 0.27f, 0.93f, 0.4f};
+  values.credits = 50;
+  Open(kJokerWild);
+  Watch();
+  Click(window->Image11);
+  window->ToggleHold(0);
+  window->ToggleHold(2);
+  ASSERT_FALSE(hands.empty());
+  const HandInProgress left = hands.back();
+  const std::int32_t creditsLeft = values.credits;
+  Key(Qt::Key_Return);  // what the draw gives, for comparison
+  ASSERT_EQ(games.size(), 1u);
+  const GameRecord expected = games[0];
+
+  // A fresh table, its deck shuffled otherwise since, takes the hand back.
+  window.reset();
+  values.credits = creditsLeft;
+  values.deck.FillInCodeOrder();
+  Open(kJokerWild);
+  Watch();
+  HandInProgress other = left;
+  other.game = kDeucesWild;
+  EXPECT_FALSE(window->ResumeHand(other));
+  other = left;
+  other.deck.Swap(1, 9);  // the dealt cards are not the deck's first five
+  EXPECT_FALSE(window->ResumeHand(other));
+  ASSERT_TRUE(window->ResumeHand(left));
+  QTest::qWait(0);
+  const TableState resumed = window->State();
+  EXPECT_TRUE(resumed.dealt);
+  EXPECT_EQ(resumed.hand, left.dealt);
+  EXPECT_EQ(resumed.held, (std::array<bool, 5>{true, false, true, false, false}));
+  EXPECT_EQ(resumed.coinsIn, 5);
+  EXPECT_EQ(window->Label1[0]->text(), QStringLiteral("Coins In: 5"));
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(ShowsCard(i, left.dealt[static_cast<std::size_t>(i)]));
+
+  Key(Qt::Key_Return);
+  ASSERT_EQ(games.size(), 2u);
+  EXPECT_EQ(games[1], expected);
+  EXPECT_EQ(values.credits, expected.creditsAfter);
+}
+
+}  // namespace
+}  // namespace lynx::testing
