@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
+#include <QStringDecoder>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -44,6 +45,14 @@ QString TrimBlanks(const QString& text) {
   return text.mid(start, end - start);
 }
 
+// UTF-8 text of a name or value. Unlike QString::fromUtf8 this keeps a byte
+// order mark at its start, so that a name reads the same wherever it stands.
+QString Decode(const QByteArray& bytes) {
+  QStringDecoder decoder(QStringDecoder::Utf8,
+                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  return decoder.decode(bytes);
+}
+
 template <typename Text>
 bool Quoted(const Text& text) {
   if (text.size() < 2) return false;
@@ -64,7 +73,7 @@ bool SectionHeader(const QByteArray& content, QString* name) {
   if (!text.startsWith('[')) return false;
   const qsizetype close = text.lastIndexOf(']');
   if (close < 1) return false;
-  *name = QString::fromUtf8(TrimBlanks(text.mid(1, close - 1)));
+  *name = Decode(TrimBlanks(text.mid(1, close - 1)));
   return true;
 }
 
@@ -88,10 +97,10 @@ bool ParseKeyLine(const QByteArray& content, KeyLine* out) {
   while (end > start && IsBlank(content[end - 1])) --end;
   if (end == start) return false;
   out->keyEnd = end;
-  out->key = QString::fromUtf8(content.mid(start, end - start));
+  out->key = Decode(content.mid(start, end - start));
   QByteArray value = TrimBlanks(content.mid(eq + 1));
   if (Quoted(value)) value = value.mid(1, value.size() - 2);
-  out->value = QString::fromUtf8(value);
+  out->value = Decode(value);
   return true;
 }
 
