@@ -27,7 +27,8 @@ bench: release
 
 # Each fuzz target runs FUZZ_SECONDS; what it finds beyond the committed seeds
 # (tests/fuzz/corpus/<target>) goes to build/fuzz/corpus, crashes to
-# build/fuzz/crashes. Copy a crash into the seeds once it is fixed.
+# build/fuzz/crashes. Copy a crash into the seeds once it is fixed. A target's
+# own libFuzzer flags, if any, are in tests/fuzz/<target>.flags.
 FUZZ_SECONDS ?= 60
 fuzz:
 	@scripts/install-deps --fuzz
@@ -38,6 +39,7 @@ fuzz:
 	  name=$${t##*/fuzz_}; mkdir -p build/fuzz/corpus/$$name; \
 	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
 	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    $$(cat tests/fuzz/$$name.flags 2>/dev/null) \
 	    -artifact_prefix=build/fuzz/crashes/$$name- \
 	    build/fuzz/corpus/$$name tests/fuzz/corpus/$$name || exit 1; \
 	done

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <iomanip>
 #include <istream>
+#include <limits>
 #include <optional>
 #include <ostream>
-#include <set>
 #include <sstream>
 
 #include "engine/evaluate.h"
@@ -17,7 +17,12 @@ namespace lynx {
 
 namespace {
 
+constexpr int kWriteFailed = 1;
 constexpr int kBadInput = 2;
+
+// evaluate reads standard input a line at a time and never keeps more than
+// this many bytes of one line: a longer line is a bad line.
+constexpr std::size_t kMaxLineBytes = 4096;
 
 constexpr const char* kHelp = R"(lynx-analyze: the rules of LYNX Video Poker from the command line.
 
@@ -35,7 +40,8 @@ Verbs:
              won and the machine's message. With no cards on the command line it
              reads one hand a line from standard input and answers each line in
              order; a bad line is reported with its line number on standard error
-             and the run goes on (the exit status is then 2).
+             and the run goes on (the exit status is then 2). Blank lines are
+             skipped; a line longer than 4096 bytes is a bad line.
   paytable   Prints the game's pay table as the machine shows it.
   advise     Values all 32 ways to hold the dealt hand and lists them best
              first: the cards held (-- for a card drawn), the expected credits
@@ -64,7 +70,8 @@ Cards: a rank A 2 3 4 5 6 7 8 9 T J Q K (or 10) followed by a suit C H D S in
 either case, e.g. AS, 10h, td; the joker as JK or X (Joker Wild only); or a plain
 card code 1 to 53 (1-13 clubs, 14-26 hearts, 27-39 diamonds, 40-52 spades, 53 joker).
 
-Exit status: 0 on success, 2 on bad input.
+Exit status: 0 on success, 1 when the results cannot be written (a full disk,
+a closed pipe), 2 on bad input.
 )";
 
 struct Options {
@@ -101,14 +108,14 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
       if (!v) return std::nullopt;
       o.game = ParseGame(*v);
       if (!o.game) {
-        err << "lynx-analyze: unknown game '" << *v << "' (use jacks, joker or deuces)\n";
+        err << "lynx-analyze: unknown game " << QuoteWord(*v) << " (use jacks, joker or deuces)\n";
         return std::nullopt;
       }
     } else if (a == "--coins") {
       const auto v = value("--coins");
       if (!v) return std::nullopt;
       if (v->size() != 1 || (*v)[0] < '1' || (*v)[0] > '5') {
-        err << "lynx-analyze: coins '" << *v << "' must be 1 to 5\n";
+        err << "lynx-analyze: coins " << QuoteWord(*v) << " must be 1 to 5\n";
         return std::nullopt;
       }
       o.coins = (*v)[0] - '0';
@@ -122,7 +129,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
         o.deck = JokerDeck::kStandard53;
         o.standard53 = true;
       } else {
-        err << "lynx-analyze: unknown deck '" << *v << "' (use machine or standard53)\n";
+        err << "lynx-analyze: unknown deck " << QuoteWord(*v) << " (use machine or standard53)\n";
         return std::nullopt;
       }
     } else if (a == "--top" && o.verb == "advise") {
@@ -133,14 +140,14 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
           std::all_of(v->begin(), v->end(), [](char c) { return c >= '0' && c <= '9'; });
       const int top = digits ? std::stoi(*v) : 0;
       if (top < 1 || top > kHoldCount) {
-        err << "lynx-analyze: top '" << *v << "' must be 1 to 32\n";
+        err << "lynx-analyze: top " << QuoteWord(*v) << " must be 1 to 32\n";
         return std::nullopt;
       }
       o.top = top;
     } else if (a == "--json" && IsStrategyVerb(o.verb)) {
       o.json = true;
     } else if (a.size() > 1 && a[0] == '-' && !ParseCard(a)) {
-      err << "lynx-analyze: unknown option '" << a << "'\n";
+      err << "lynx-analyze: unknown option " << QuoteWord(a) << '\n';
       return std::nullopt;
     } else {
       o.words.push_back(a);
@@ -158,40 +165,31 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
   return o;
 }
 
-// Parses five card words for the game. On a problem returns the message.
-std::optional<Hand> ParseHand(const std::vector<std::string>& words, GameVariant game,
-                              std::string& problem) {
-  if (words.size() != 5) {
-    problem = "a hand is five cards, got " + std::to_string(words.size());
-    return std::nullopt;
-  }
-  Hand hand{};
-  std::set<CardCode> seen;
-  for (std::size_t i = 0; i < 5; ++i) {
-    const auto card = ParseCard(words[i]);
-    if (!card) {
-      problem = "'" + words[i] + "' is not a card";
-      return std::nullopt;
-    }
-    if (*card == kJoker && game != kJokerWild) {
-      problem = "'" + words[i] + "': the joker is only in Joker Wild";
-      return std::nullopt;
-    }
-    if (!seen.insert(*card).second) {
-      problem = "'" + words[i] + "' is repeated";
-      return std::nullopt;
-    }
-    hand[i] = *card;
-  }
-  return hand;
-}
-
 void PrintEvaluation(const Hand& hand, GameVariant game, int coins, std::ostream& out) {
   HandTable table = HandTable::FromHand(hand);
   const Evaluation e = EvaluateHand(table, game, coins);
   std::string_view caption;
   if (e.winRow >= 0) caption = PayTableFor(game).rows[static_cast<std::size_t>(e.winRow)].caption;
   out << e.winRow << '\t' << caption << '\t' << e.winAmount << '\t' << e.message << '\n';
+}
+
+enum class LineRead { kLine, kTooLong, kEnd };
+
+// Reads the next line of in into line, without its end. A line longer than
+// kMaxLineBytes is read to its end but only its first kMaxLineBytes bytes are
+// kept, so memory stays bounded however long the line is.
+LineRead ReadLine(std::istream& in, std::string& line) {
+  line.clear();
+  for (;;) {
+    const int c = in.get();
+    if (c == std::char_traits<char>::eof()) return line.empty() ? LineRead::kEnd : LineRead::kLine;
+    if (c == '\n') return LineRead::kLine;
+    if (line.size() == kMaxLineBytes) {
+      in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+      return LineRead::kTooLong;
+    }
+    line.push_back(static_cast<char>(c));
+  }
 }
 
 int Evaluate(const Options& o, std::istream& in, std::ostream& out, std::ostream& err) {
@@ -207,10 +205,20 @@ int Evaluate(const Options& o, std::istream& in, std::ostream& out, std::ostream
   }
   int status = 0;
   std::string line;
-  for (int lineNo = 1; std::getline(in, line); ++lineNo) {
+  // Stops early once a write has failed: nothing more would be seen.
+  for (int lineNo = 1; out; ++lineNo) {
+    const LineRead read = ReadLine(in, line);
+    if (read == LineRead::kEnd) break;
+    if (read == LineRead::kTooLong) {
+      err << "lynx-analyze: line " << lineNo << ": the line is longer than " << kMaxLineBytes
+          << " bytes\n";
+      status = kBadInput;
+      continue;
+    }
     std::istringstream words(line);
     std::vector<std::string> cards;
     for (std::string w; words >> w;) cards.push_back(w);
+    if (cards.empty()) continue;  // a blank line
     const auto hand = ParseHand(cards, *o.game, problem);
     if (!hand) {
       err << "lynx-analyze: line " << lineNo << ": " << problem << '\n';
@@ -224,7 +232,7 @@ int Evaluate(const Options& o, std::istream& in, std::ostream& out, std::ostream
 
 int PrintPayTable(const Options& o, std::ostream& out, std::ostream& err) {
   if (!o.words.empty()) {
-    err << "lynx-analyze: paytable takes no operand, got '" << o.words[0] << "'\n";
+    err << "lynx-analyze: paytable takes no operand, got " << QuoteWord(o.words[0]) << '\n';
     return kBadInput;
   }
   const PayTable& table = PayTableFor(*o.game);
@@ -265,16 +273,14 @@ int Advise(const Options& o, std::ostream& out, std::ostream& err) {
 
 int Return(const Options& o, std::ostream& out, std::ostream& err) {
   if (!o.words.empty()) {
-    err << "lynx-analyze: return takes no operand, got '" << o.words[0] << "'\n";
+    err << "lynx-analyze: return takes no operand, got " << QuoteWord(o.words[0]) << '\n';
     return kBadInput;
   }
   return PrintGameReturn(RequestOf(o), out, err);
 }
 
-}  // namespace
-
-int RunAnalyzer(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                std::ostream& err) {
+int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+        std::ostream& err) {
   if (args.empty()) {
     err << "lynx-analyze: no verb given; try lynx-analyze --help\n";
     return kBadInput;
@@ -284,7 +290,7 @@ int RunAnalyzer(const std::vector<std::string>& args, std::istream& in, std::ost
     return 0;
   }
   if (args[0] != "evaluate" && args[0] != "paytable" && !IsStrategyVerb(args[0])) {
-    err << "lynx-analyze: unknown verb '" << args[0] << "'; try lynx-analyze --help\n";
+    err << "lynx-analyze: unknown verb " << QuoteWord(args[0]) << "; try lynx-analyze --help\n";
     return kBadInput;
   }
   const auto options = ParseOptions(args, err);
@@ -293,6 +299,21 @@ int RunAnalyzer(const std::vector<std::string>& args, std::istream& in, std::ost
   if (options->verb == "advise") return Advise(*options, out, err);
   if (options->verb == "return") return Return(*options, out, err);
   return PrintPayTable(*options, out, err);
+}
+
+}  // namespace
+
+int RunAnalyzer(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                std::ostream& err) {
+  const int status = Run(args, in, out, err);
+  // Results that did not all reach their reader are a failure, whatever
+  // else happened.
+  out.flush();
+  if (!out) {
+    err << "lynx-analyze: cannot write to standard output\n";
+    return kWriteFailed;
+  }
+  return status;
 }
 
 }  // namespace lynx

@@ -8,8 +8,9 @@
 namespace lynx {
 
 // Runs one analyser command (args without the program name). Results go to
-// out, problems to err as one line each. Returns the exit status: 0 for
-// success, 2 for bad input.
+// out, problems to err as one line each; out is flushed before the return.
+// Returns the exit status: 0 for success, 1 when out failed (whatever else
+// went wrong), 2 for bad input.
 int RunAnalyzer(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                 std::ostream& err);
 

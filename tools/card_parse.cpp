@@ -1,6 +1,7 @@
 #include "tools/card_parse.h"
 
 #include <cctype>
+#include <set>
 
 namespace lynx {
 
@@ -12,52 +13,7 @@ std::string Upper(std::string_view word) {
   return s;
 }
 
-bool AllDigits(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-  }
-  return true;
-}
-
 }  // namespace
-
-std::optional<CardCode> ParseCard(std::string_view word) {
-  const std::string s = Upper(word);
-  if (s == "JK" || s == "X") return kJoker;
-  if (AllDigits(s)) {
-    if (s.size() > 2) return std::nullopt;
-    const int code = std::stoi(s);
-    if (code < 1 || code > 53) return std::nullopt;
-    return static_cast<CardCode>(code);
-  }
-  if (s.size() < 2 || s.size() > 3) return std::nullopt;
-  const std::string rankText = s.substr(0, s.size() - 1);
-  int rank = 0;
-  if (rankText == "10" || rankText == "T") {
-    rank = 10;
-  } else if (rankText.size() == 1) {
-    static constexpr std::string_view kRanks = "A23456789TJQK";
-    const auto at = kRanks.find(rankText[0]);
-    if (at == std::string_view::npos) return std::nullopt;
-    rank = static_cast<int>(at) + 1;
-  } else {
-    return std::nullopt;
-  }
-  static constexpr std::string_view kSuits = "CHDS";
-  const auto suit = kSuits.find(s.back());
-  if (suit == std::string_view::npos) return std::nullopt;
-  return MakeCard(rank, static_cast<int>(suit));
-}
-
-std::string CardName(CardCode code) {
-  if (code == kJoker) return "JK";
-  if (code < 1 || code > 52) return "??";
-  static constexpr std::string_view kRanks = "A23456789TJQK";
-  static constexpr std::string_view kSuits = "CHDS";
-  return {kRanks[static_cast<std::size_t>(Rank(code) - 1)],
-          kSuits[static_cast<std::size_t>(SuitIndex(code))]};
-}
 
 std::optional<GameVariant> ParseGame(std::string_view word) {
   const std::string s = Upper(word);
@@ -65,6 +21,52 @@ std::optional<GameVariant> ParseGame(std::string_view word) {
   if (s == "JOKER" || s == "2") return kJokerWild;
   if (s == "DEUCES" || s == "3") return kDeucesWild;
   return std::nullopt;
+}
+
+std::optional<Hand> ParseHand(const std::vector<std::string>& words, GameVariant game,
+                              std::string& problem) {
+  if (words.size() != 5) {
+    problem = "a hand is five cards, got " + std::to_string(words.size());
+    return std::nullopt;
+  }
+  Hand hand{};
+  std::set<CardCode> seen;
+  for (std::size_t i = 0; i < 5; ++i) {
+    const auto card = ParseCard(words[i]);
+    if (!card) {
+      problem = QuoteWord(words[i]) + " is not a card";
+      return std::nullopt;
+    }
+    if (*card == kJoker && game != kJokerWild) {
+      problem = QuoteWord(words[i]) + ": the joker is only in Joker Wild";
+      return std::nullopt;
+    }
+    if (!seen.insert(*card).second) {
+      problem = QuoteWord(words[i]) + " is repeated";
+      return std::nullopt;
+    }
+    hand[i] = *card;
+  }
+  return hand;
+}
+
+std::string QuoteWord(std::string_view word) {
+  static constexpr std::string_view kHex = "0123456789abcdef";
+  std::string text = "'";
+  for (const char c : word.substr(0, kQuotedBytes)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      text += "\\\\";
+    } else if (byte >= 0x20 && byte < 0x7f) {
+      text += c;
+    } else {
+      text += "\\x";
+      text += kHex[byte >> 4];
+      text += kHex[byte & 0xf];
+    }
+  }
+  if (word.size() > kQuotedBytes) text += "...";
+  return text + "'";
 }
 
 }  // namespace lynx
