@@ -48,6 +48,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   lynx::ConnectProgramEnd(*title, &watcher);
+  // Saves if the display goes away: Qt then ends the program with exit().
+  const lynx::ExitSave exitSave(*title);
   const int result = QApplication::exec();
   title->SaveOnce(false);  // does nothing when the close has saved already
   return result;

@@ -4,6 +4,9 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QSessionManager>
+#include <QThread>
+#include <atomic>
+#include <cstdlib>
 
 #include "platform/data_dir.h"
 #include "shell/settings.h"
@@ -75,7 +78,30 @@ class QuitFilter final : public QObject {
   TitleWindow& title;
 };
 
+// The title window an exit() handler saves through. exit() handlers take no
+// argument, so this is the one process-wide value the exit save needs; it is
+// set only while an ExitSave lives (null before and after). Atomic because
+// exit() may in principle be called on any thread.
+std::atomic<TitleWindow*> exitSaveTitle{nullptr};
+
+void SaveAtExit() {
+  TitleWindow* title = exitSaveTitle.load();
+  // The windows belong to the user-interface thread; an exit() from any
+  // other thread leaves them alone.
+  if (title == nullptr || QThread::currentThread() != title->thread()) return;
+  title->SaveBeforeExit();
+}
+
 }  // namespace
+
+ExitSave::ExitSave(TitleWindow& title) {
+  static const bool registered = std::atexit(SaveAtExit) == 0;
+  if (registered) exitSaveTitle.store(&title);
+}
+
+ExitSave::~ExitSave() {
+  exitSaveTitle.store(nullptr);
+}
 
 void ConnectProgramEnd(TitleWindow& title, SignalWatcher* watcher) {
   qApp->installEventFilter(new QuitFilter(title));

@@ -43,4 +43,18 @@ std::unique_ptr<TitleWindow> StartUp(ProgramValues& values, Services& services,
 // without questions.
 void ConnectProgramEnd(TitleWindow& title, SignalWatcher* watcher);
 
+// While one of these lives, a process ended through exit() saves through
+// title's SaveBeforeExit(). Qt's X11 platform plugin ends the program that
+// way when the display connection breaks, from inside the event loop, where
+// no destructor and no code after exec() runs. Made in main() once the title
+// window runs, and gone before the window is: after main() has returned the
+// exit() handler finds nothing to save. One at a time.
+class ExitSave {
+ public:
+  explicit ExitSave(TitleWindow& title);
+  ~ExitSave();
+  ExitSave(const ExitSave&) = delete;
+  ExitSave& operator=(const ExitSave&) = delete;
+};
+
 }  // namespace lynx

@@ -170,6 +170,9 @@ void TitleWindow::ChooseGame(GameVariant variant) {
   values.gameVariant = variant;
   auto table = std::make_unique<TableWindow>(values, services, this);
   table->setWindowTitle(TableCaption(variant));
+  // Modal to this window only, so that the help window opened from the
+  // table can still be scrolled and clicked.
+  table->setWindowModality(Qt::WindowModal);
   hide();
   ++modalDepth;
   table->exec();
@@ -207,6 +210,16 @@ void TitleWindow::SaveOnce(bool askQuestions) {
   if (saveStarted) return;
   saveStarted = true;
   SaveSettings(values, services, this, askQuestions);
+  saveWritten = true;
+}
+
+void TitleWindow::SaveBeforeExit() {
+  if (saveWritten) return;
+  // A save that started has its pay-off question open in a nested event loop
+  // that exit() never returns to: the loan stays, as when the answer is No.
+  saveStarted = true;
+  SaveSettings(values, services, this, false);
+  saveWritten = true;
 }
 
 void TitleWindow::EndQuietly() {

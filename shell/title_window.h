@@ -39,7 +39,8 @@ class TitleWindow : public QWidget {
   void AdvanceCaption();
 
   // Game choice: 1 Jacks or Better, 2 Joker Wild, 3 Deuces Wild. Hides this
-  // window, runs a fresh table window modally, unloads it and comes back.
+  // window, runs a fresh table window modally, unloads it and comes back. The
+  // table blocks this window only: the help window stays usable beside it.
   void ChooseGame(GameVariant variant);
   // Help for this window: the help file at topic 41002, without blocking.
   void ShowHelp();
@@ -52,6 +53,11 @@ class TitleWindow : public QWidget {
   // askQuestions false saves without the pay-off question.
   void SaveOnce(bool askQuestions);
   bool Saved() const { return saveStarted; }
+  // The save for a process that is ending through exit() from inside the
+  // event loop (the display went away): without questions, and also when a
+  // save is still waiting for its question to be answered, since that answer
+  // never comes. Does nothing once a save has been written.
+  void SaveBeforeExit();
   // Ends the program with nobody there to answer: closes any modal window
   // (table, About, a message box) first, then closes this window, which saves
   // without questions once the modal windows have unwound.
@@ -106,6 +112,7 @@ class TitleWindow : public QWidget {
   QString caption;
   int modalDepth = 0;
   bool saveStarted = false;
+  bool saveWritten = false;
   bool endRequested = false;
   bool askOnSave = true;
 };

@@ -1,59 +1,28 @@
-// The built game program, started offscreen with its own configuration
-// folder, ends through its save on SIGTERM.
+// The built game program, run as a player runs it, with its own
+// configuration folder: offscreen for the ways it ends on SIGTERM and the
+// settings files it meets, and on a private X server (Xvfb), driven with
+// xdotool, for what needs a real display: the display going away, the help
+// window beside a table, and the resume question.
 #include <gtest/gtest.h>
-#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
-#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
+#include <memory>
+
+#include "tests/support/x_session.h"
 
 namespace {
 
-// True once the process catches SIGTERM (its handlers are installed).
-bool CatchesSigterm(qint64 pid) {
-  QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-  if (!status.open(QIODevice::ReadOnly)) return false;
-  for (const QByteArray& line : status.readAll().split('\n')) {
-    if (!line.startsWith("SigCgt:")) continue;
-    bool ok = false;
-    const qulonglong mask = line.mid(7).trimmed().toULongLong(&ok, 16);
-    return ok && (mask & (1ULL << (SIGTERM - 1))) != 0;
-  }
-  return false;
-}
-
-QByteArray RunUntilSigterm(const QString& configHome) {
-  QProcess game;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-  game.setProcessEnvironment(env);
-  game.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  game.start(QStringLiteral(LYNX_GAME_EXECUTABLE), {});
-  if (!game.waitForStarted(10000)) return "not started";
-  QDeadlineTimer deadline(20000);
-  while (!CatchesSigterm(game.processId()) && !deadline.hasExpired()) QThread::msleep(20);
-  if (!CatchesSigterm(game.processId())) {
-    game.kill();
-    game.waitForFinished();
-    return "no handler";
-  }
-  ::kill(static_cast<pid_t>(game.processId()), SIGTERM);
-  if (!game.waitForFinished(20000)) {
-    game.kill();
-    game.waitForFinished();
-    return "did not end";
-  }
-  if (game.exitStatus() != QProcess::NormalExit) return "crashed";
-  return QByteArray::number(game.exitCode());
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using lynx::e2e::GameProcess;
+using lynx::e2e::Installed;
+using lynx::e2e::PollUntil;
+using lynx::e2e::ReadFile;
+using lynx::e2e::WriteFile;
+using lynx::e2e::XServer;
 
 TEST(GameProgram, SigtermEndsItThroughTheSave) {
   QTemporaryDir config;
@@ -61,18 +30,173 @@ TEST(GameProgram, SigtermEndsItThroughTheSave) {
   const QString ini = config.filePath(QStringLiteral("ZEB.INI"));
 
   // A first run: no saved game, no question; SIGTERM saves the start values.
-  EXPECT_EQ(RunUntilSigterm(config.path()), "0");
-  EXPECT_EQ(ReadFile(ini), QByteArray("[Settings]\nCredits=100\nBorrowed=100\nLargeCards=0\n"));
+  EXPECT_EQ(GameProcess(config.path(), {}).RunUntilSigterm(), "0");
+  EXPECT_EQ(ReadFile(ini), "[Settings]\nCredits=100\nBorrowed=100\nLargeCards=0\n");
 
   // A saved game: SIGTERM while the resume question may be up ends the
   // program without touching the saved game.
   const QByteArray saved = "[Settings]\nCredits=420\nBorrowed=100\nLargeCards=1\n";
-  QFile file(ini);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write(saved);
-  file.close();
-  EXPECT_EQ(RunUntilSigterm(config.path()), "0");
-  EXPECT_EQ(ReadFile(ini), saved);
+  ASSERT_TRUE(WriteFile(ini, saved));
+  EXPECT_EQ(GameProcess(config.path(), {}).RunUntilSigterm(), "0");
+  EXPECT_EQ(ReadFile(ini), saved.toStdString());
+}
+
+mode_t TypeOf(const QString& path) {
+  struct stat info {};
+  return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? (info.st_mode & S_IFMT) : 0;
+}
+
+// A settings file that is not a regular file is neither read (a FIFO would
+// block the start, a device of zeros would never end) nor replaced.
+TEST(GameProgram, ASettingsFileThatIsNoRegularFileIsLeftAloneAndTheProgramEnds) {
+  QTemporaryDir config;
+  ASSERT_TRUE(config.isValid());
+  const QString ini = config.filePath(QStringLiteral("ZEB.INI"));
+  const QByteArray iniName = QFile::encodeName(ini);
+
+  {
+    SCOPED_TRACE("FIFO");
+    ASSERT_EQ(::mkfifo(iniName.constData(), 0600), 0);
+    EXPECT_EQ(GameProcess(config.path(), {}).RunUntilSigterm(), "0");
+    EXPECT_EQ(TypeOf(ini), S_IFIFO);
+    ASSERT_TRUE(QFile::remove(ini));
+  }
+  {
+    SCOPED_TRACE("directory");
+    ASSERT_TRUE(QDir(config.path()).mkdir(QStringLiteral("ZEB.INI")));
+    EXPECT_EQ(GameProcess(config.path(), {}).RunUntilSigterm(), "0");
+    EXPECT_EQ(TypeOf(ini), S_IFDIR);
+    EXPECT_TRUE(QDir(ini).isEmpty());
+    ASSERT_TRUE(QDir(config.path()).rmdir(QStringLiteral("ZEB.INI")));
+  }
+  {
+    SCOPED_TRACE("link to a device of zeros");
+    // The superuser could replace /dev/zero itself if the program wrote
+    // through the link, so it gets a zero device of its own (the same major
+    // and minor numbers) in the test's folder.
+    QString zero = QStringLiteral("/dev/zero");
+    if (::geteuid() == 0) {
+      zero = config.filePath(QStringLiteral("zero"));
+      ASSERT_EQ(::mknod(QFile::encodeName(zero).constData(), S_IFCHR | 0666, makedev(1, 5)), 0)
+          << "cannot make a device node here";
+    }
+    ASSERT_TRUE(QFile::link(zero, ini));
+    EXPECT_EQ(GameProcess(config.path(), {}).RunUntilSigterm(), "0");
+    EXPECT_EQ(TypeOf(ini), S_IFLNK);
+    EXPECT_EQ(QFile::symLinkTarget(ini), zero);
+    EXPECT_EQ(TypeOf(zero), S_IFCHR);
+  }
+}
+
+// The game on a display of its own. Skipped where Xvfb or xdotool are
+// missing (scripts/install-deps installs them).
+class GameOnX : public testing::Test {
+ protected:
+  // Window titles, and the game pictures of the title window (centres of
+  // Image2 and Image8).
+  const QString kTitleWindow = QStringLiteral("LYNX Video Poker");
+  const QString kJacksTable = QStringLiteral("LYNX Video Poker -- Jacks or Better");
+  const QString kHelpWindow = QStringLiteral("LYNX Video Poker Help");
+  static constexpr int kJacksX = 65, kJacksY = 240;
+  static constexpr int kQuitX = 288, kQuitY = 174;
+
+  void SetUp() override {
+    for (const char* tool : {"Xvfb", "xdotool"}) {
+      if (!Installed(QLatin1String(tool)))
+        GTEST_SKIP() << tool << " is not installed (scripts/install-deps installs it)";
+    }
+    ASSERT_TRUE(config.isValid());
+    x = std::make_unique<XServer>();
+    ASSERT_FALSE(x->Display().isEmpty()) << "Xvfb did not start";
+  }
+
+  QString Ini() const { return config.filePath(QStringLiteral("ZEB.INI")); }
+  std::unique_ptr<GameProcess> StartGame() {
+    return std::make_unique<GameProcess>(config.path(), x->Display());
+  }
+  // Clicks the Jacks or Better picture and returns the table's window.
+  QString OpenTable() {
+    const QString title = x->WaitForWindow(kTitleWindow);
+    if (title.isEmpty() || !x->Click(title, kJacksX, kJacksY)) return {};
+    return x->WaitForWindow(kJacksTable);
+  }
+  // Answers the resume question with its default button, Yes.
+  bool Resume() {
+    const QString question = x->WaitForWindow(QStringLiteral("Resume Saved Game?"));
+    return !question.isEmpty() && x->Keys(question, {QStringLiteral("Return")});
+  }
+
+  QTemporaryDir config;
+  std::unique_ptr<XServer> x;
+};
+
+TEST_F(GameOnX, TheDisplayGoingAwayDuringAGameSavesTheBalance) {
+  auto game = StartGame();
+  const QString table = OpenTable();
+  ASSERT_FALSE(table.isEmpty()) << "no table window";
+  // One coin and a deal leave 99 credits. F1 waits for the deal to finish,
+  // so the help window coming up means the balance is 99.
+  ASSERT_TRUE(
+      x->Keys(table, {QStringLiteral("b"), QStringLiteral("Return"), QStringLiteral("F1")}));
+  ASSERT_FALSE(x->WaitForWindow(kHelpWindow).isEmpty());
+  x->Stop();
+  EXPECT_EQ(game->WaitForEnd(10000), "1");  // Qt's exit status for a broken display
+  EXPECT_EQ(ReadFile(Ini()), "[Settings]\nCredits=99\nBorrowed=100\nLargeCards=0\n");
+}
+
+TEST_F(GameOnX, TheDisplayGoingAwayWhileThePayOffQuestionIsUpSavesTheLoanUnpaid) {
+  // Saved without the card-size key: the save adds it.
+  ASSERT_TRUE(WriteFile(Ini(), "[Settings]\nCredits=250\nBorrowed=100\n"));
+  auto game = StartGame();
+  ASSERT_TRUE(Resume());
+  const QString title = x->WaitForWindow(kTitleWindow);
+  ASSERT_TRUE(!title.isEmpty() && x->Click(title, kQuitX, kQuitY));
+  ASSERT_FALSE(x->WaitForWindow(QStringLiteral("Pay-Off Loan")).isEmpty());
+  x->Stop();
+  EXPECT_EQ(game->WaitForEnd(10000), "1");
+  EXPECT_EQ(ReadFile(Ini()), "[Settings]\nCredits=250\nBorrowed=100\nLargeCards=0\n");
+}
+
+TEST_F(GameOnX, TheHelpWindowTakesInputWhileATableIsOpen) {
+  if (!Installed(QStringLiteral("import")))
+    GTEST_SKIP() << "ImageMagick's import is not installed (scripts/install-deps installs it)";
+  auto game = StartGame();
+  const QString table = OpenTable();
+  ASSERT_FALSE(table.isEmpty()) << "no table window";
+  ASSERT_TRUE(x->Keys(table, {QStringLiteral("F1")}));
+  const QString help = x->WaitForWindow(kHelpWindow);
+  ASSERT_FALSE(help.isEmpty());
+  const QByteArray before = x->SteadyPicture(help);
+  ASSERT_FALSE(before.isEmpty());
+  // The wheel turned up over the text: the game's topic is scrolled to the
+  // top of the window, and the document's start lies above it.
+  bool turned = false;
+  x->Xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"),
+              help, QStringLiteral("300"), QStringLiteral("200"), QStringLiteral("click"),
+              QStringLiteral("--repeat"), QStringLiteral("3"), QStringLiteral("4")},
+             &turned);
+  ASSERT_TRUE(turned);
+  EXPECT_TRUE(PollUntil(
+      [&] {
+        const QByteArray now = x->Picture(help);
+        return !now.isEmpty() && now != before;
+      },
+      3000, 100))
+      << "the help window did not scroll";
+  game->Terminate();
+  EXPECT_EQ(game->WaitForEnd(10000), "0");
+}
+
+TEST_F(GameOnX, AQuotedCreditsValueIsReadAsItsNumber) {
+  ASSERT_TRUE(WriteFile(Ini(), "[Settings]\nCredits=\"245\"\nBorrowed=100\nLargeCards=0\n"));
+  auto game = StartGame();
+  // The question comes only for a balance above 0; answered Yes, the balance
+  // read is the one saved.
+  ASSERT_TRUE(Resume()) << "no resume question";
+  ASSERT_FALSE(x->WaitForWindow(kTitleWindow).isEmpty());
+  game->Terminate();
+  EXPECT_EQ(game->WaitForEnd(10000), "0");
+  EXPECT_EQ(ReadFile(Ini()), "[Settings]\nCredits=245\nBorrowed=100\nLargeCards=0\n");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ class WatchingDialogs final : public Dialogs {
  public:
   void Info(QWidget*, const QString&, const QString&) override {}
   void Exclaim(QWidget*, const QString&, const QString&) override {}
+  QString AskSaveFileName(QWidget*, const QString&, const QString&) override { return {}; }
   bool Ask(QWidget* parent, const QString& title, const QString&) override {
     titles << title;
     parents.push_back(parent);

@@ -7,10 +7,12 @@
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <functional>
 
 #include "platform/fakes.h"
+#include "platform/qt_help.h"
 #include "shell/about_window.h"
 #include "shell/startup.h"
 #include "shell/title_window.h"
@@ -232,6 +234,46 @@ TEST_F(TitleWindowTest, GamesRunModallyFromAFreshTableAndKeepTheBalance) {
   EXPECT_EQ(values.credits, 180);
   EXPECT_TRUE(fake.profile.writes.empty());  // no save until the program ends
   EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+// Counts the mouse presses delivered to one widget.
+class PressCounter final : public QObject {
+ public:
+  explicit PressCounter(QWidget* target) : target(target) { qApp->installEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == target && event->type() == QEvent::MouseButtonPress) ++count;
+    return false;
+  }
+  int count = 0;
+
+ private:
+  QWidget* target;
+};
+
+TEST(TitleWindowHelp, TheHelpWindowTakesInputWhileATableRuns) {
+  // Input goes through the platform window, where Qt drops what reaches a
+  // window blocked by a modal one.
+  FakeServices fake;
+  QtHelpViewer help;
+  Services services{fake.dialogs, fake.sound, fake.profile, help, fake.screen, fake.random};
+  ProgramValues values;
+  SetStartValues(values, QStringLiteral("/data"));
+  TitleWindow title(values, services);
+  title.show();
+  int presses = -1;
+  WithModal([&] { QTest::mouseClick(title.Image2, Qt::LeftButton, {}, QPoint(5, 5)); },
+            [&](QWidget* modal) {
+              ASSERT_NE(qobject_cast<TableWindow*>(modal), nullptr);
+              QTest::keyClick(modal, Qt::Key_F1);
+              ASSERT_NE(help.Window(), nullptr);
+              ASSERT_TRUE(QTest::qWaitForWindowExposed(help.Window()));
+              PressCounter counter(help.Browser()->viewport());
+              const QPoint inside =
+                  help.Browser()->viewport()->mapTo(help.Window(), QPoint(20, 20));
+              QTest::mouseClick(help.Window()->windowHandle(), Qt::LeftButton, {}, inside);
+              presses = counter.count;
+            });
+  EXPECT_EQ(presses, 1);
 }
 
 TEST_F(TitleWindowTest, HelpCatalogAndAboutPictures) {
