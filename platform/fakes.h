@@ -5,11 +5,14 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <deque>
 #include <functional>
+#include <map>
 #include <utility>
 #include <vector>
 
+#include "platform/history_store.h"
 #include "platform/services.h"
 
 namespace lynx {
@@ -36,10 +39,16 @@ class FakeDialogs final : public Dialogs {
     answers.pop_front();
     return answer;
   }
+  QString AskSaveFileName(QWidget*, const QString& title, const QString& suggestedName) override {
+    saveAsked.push_back({title, suggestedName});
+    return saveFileName;
+  }
 
   std::vector<ShownDialog> shown;
-  std::deque<bool> answers;    // answers to Ask, in order
-  bool defaultAnswer = false;  // once the script has run out
+  std::deque<bool> answers;                            // answers to Ask, in order
+  bool defaultAnswer = false;                          // once the script has run out
+  std::vector<std::pair<QString, QString>> saveAsked;  // (title, suggested name) of each ask
+  QString saveFileName;  // the answer to AskSaveFileName; empty = cancelled
 };
 
 class FakeSound final : public SoundPlayer {
@@ -109,6 +118,112 @@ class SequenceSource final : public UniformSource {
   int reseeds = 0;
 };
 
+// The game history in memory. With failWrites every write is counted but
+// keeps nothing, and problem is set (as a full disk would).
+class FakeHistory final : public HistoryStore {
+ public:
+  QString Problem() const override { return problem; }
+  void BeginSession() override {
+    if (!Writable()) return;
+    session = ++sessions;
+    running = true;
+  }
+  void MarkEndedCleanly() override {
+    if (Writable()) running = false;
+  }
+  std::optional<JournaledBalance> Balance() override {
+    if (!balance) return std::nullopt;
+    return JournaledBalance{balance->credits, balance->borrowed, !running};
+  }
+  void SaveBalance(std::int32_t credits, std::int32_t borrowed) override {
+    ++balancesSaved;
+    if (Writable()) balance = JournaledBalance{credits, borrowed, true};
+  }
+  std::optional<HandInProgress> PendingHand(GameVariant game) override {
+    const auto it = hands.find(game);
+    return it == hands.end() ? std::nullopt : std::optional<HandInProgress>(it->second);
+  }
+  void SaveHand(const HandInProgress& hand, std::int32_t credits, std::int32_t borrowed) override {
+    ++handsSaved;
+    if (!Writable()) return;
+    hands[hand.game] = hand;
+    balance = JournaledBalance{credits, borrowed, true};
+  }
+  void DropHands() override {
+    if (Writable()) hands.clear();
+  }
+  void RecordGame(GameRecord& game, std::int32_t borrowed) override {
+    ++gamesRecorded;
+    if (!game.playedAt.isValid()) game.playedAt = QDateTime::currentDateTimeUtc();
+    if (!Writable()) return;
+    game.id = static_cast<std::int64_t>(games.size()) + 1;
+    game.session = session;
+    games.push_back(game);
+    balance = JournaledBalance{game.creditsAfter, borrowed, true};
+    hands.erase(game.game);
+  }
+  std::vector<GameRecord> Games(std::int64_t offset, int limit) override {
+    std::vector<GameRecord> page;
+    for (auto it = games.rbegin() + std::clamp<std::int64_t>(offset, 0, GameCount());
+         it != games.rend() && static_cast<int>(page.size()) < limit; ++it)
+      page.push_back(*it);
+    return page;
+  }
+  std::int64_t GameCount() override { return static_cast<std::int64_t>(games.size()); }
+  GameStatistics Statistics(std::optional<GameVariant> game) override {
+    GameStatistics sums;
+    for (const GameRecord& g : games) {
+      if (game && g.game != *game) continue;
+      ++sums.hands;
+      sums.coinsBet += g.coins;
+      sums.won += g.won;
+      sums.biggestWin = std::max(sums.biggestWin, g.won);
+      if (g.row >= 0 && g.row < 11) ++sums.rowCounts[static_cast<std::size_t>(g.row)];
+    }
+    return sums;
+  }
+  // Thinned as the SQLite store does: the games at k * (n - 1) / (m - 1).
+  std::vector<std::int32_t> BalanceSeries(int maxPoints) override {
+    const auto n = static_cast<std::int64_t>(games.size());
+    const std::int64_t m = std::min<std::int64_t>(std::max(maxPoints, 0), n);
+    std::vector<std::int32_t> series;
+    for (std::int64_t k = 0; k < m; ++k)
+      series.push_back(
+          games[static_cast<std::size_t>(m == 1 ? n - 1 : k * (n - 1) / (m - 1))].creditsAfter);
+    return series;
+  }
+  std::vector<SessionReturn> SessionReturns() override {
+    std::map<std::int64_t, SessionReturn> sums;
+    for (const GameRecord& g : games) {
+      SessionReturn& s = sums[g.session];
+      s.session = g.session;
+      ++s.hands;
+      s.coinsBet += g.coins;
+      s.won += g.won;
+    }
+    std::vector<SessionReturn> list;
+    for (const auto& [id, s] : sums) list.push_back(s);
+    return list;
+  }
+
+  bool Writable() {
+    if (failWrites && problem.isEmpty()) problem = QStringLiteral("The game history is off.");
+    return !failWrites;
+  }
+
+  std::vector<GameRecord> games;            // oldest first
+  std::optional<JournaledBalance> balance;  // endedCleanly unused: see running
+  std::map<GameVariant, HandInProgress> hands;
+  bool running = false;
+  std::int64_t session = 0;
+  std::int64_t sessions = 0;
+  QString problem;
+  bool failWrites = false;
+  int gamesRecorded = 0;  // calls, whether or not anything was kept
+  int handsSaved = 0;
+  int balancesSaved = 0;
+};
+
 // All fakes together, with a Services view of them.
 struct FakeServices {
   FakeDialogs dialogs;
@@ -117,7 +232,8 @@ struct FakeServices {
   FakeHelp help;
   FakeScreen screen;
   SequenceSource random;
-  Services services{dialogs, sound, profile, help, screen, random};
+  FakeHistory history;
+  Services services{dialogs, sound, profile, help, screen, random, history};
 };
 
 }  // namespace lynx

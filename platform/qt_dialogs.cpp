@@ -1,5 +1,6 @@
 #include "platform/qt_dialogs.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace lynx {
@@ -32,6 +33,11 @@ void QtDialogs::Exclaim(QWidget* parent, const QString& title, const QString& te
 bool QtDialogs::Ask(QWidget* parent, const QString& title, const QString& text) {
   return Show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
               QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+QString QtDialogs::AskSaveFileName(QWidget* parent, const QString& title,
+                                   const QString& suggestedName) {
+  return QFileDialog::getSaveFileName(parent, title, suggestedName);
 }
 
 }  // namespace lynx

@@ -13,6 +13,9 @@ class QtDialogs final : public Dialogs {
   void Exclaim(QWidget* parent, const QString& title, const QString& text) override;
   // Yes is the default button; No, Escape or closing the box give false.
   bool Ask(QWidget* parent, const QString& title, const QString& text) override;
+  // QFileDialog::getSaveFileName; it asks before replacing a file.
+  QString AskSaveFileName(QWidget* parent, const QString& title,
+                          const QString& suggestedName) override;
 };
 
 }  // namespace lynx

@@ -13,6 +13,8 @@ class QWidget;
 
 namespace lynx {
 
+class HistoryStore;
+
 enum class DialogIcon { Information, Exclamation, Question };
 
 class Dialogs {
@@ -24,6 +26,10 @@ class Dialogs {
   virtual void Exclaim(QWidget* parent, const QString& title, const QString& text) = 0;
   // Modal question with Yes and No; true for Yes.
   virtual bool Ask(QWidget* parent, const QString& title, const QString& text) = 0;
+  // Modal "save as" box that starts at suggestedName; the chosen path, or an
+  // empty string when the player cancelled.
+  virtual QString AskSaveFileName(QWidget* parent, const QString& title,
+                                  const QString& suggestedName) = 0;
 };
 
 class SoundPlayer {
@@ -76,6 +82,7 @@ struct Services {
   HelpViewer& help;
   ScreenInfo& screen;
   UniformSource& random;
+  HistoryStore& history;
 };
 
 }  // namespace lynx

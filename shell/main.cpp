@@ -11,6 +11,7 @@
 #include "platform/qt_help.h"
 #include "platform/qt_screen.h"
 #include "platform/qt_sound.h"
+#include "platform/sqlite_history.h"
 #include "shell/signal_watcher.h"
 #include "shell/startup.h"
 #include "shell/title_window.h"
@@ -38,16 +39,24 @@ int main(int argc, char** argv) {
   lynx::QtHelpViewer help;
   lynx::QtScreenInfo screen;
   lynx::TimeSeededSource random;
-  lynx::Services services{dialogs, sound, profile, help, screen, random};
+  lynx::SqliteHistory history(lynx::DefaultHistoryPath());
+  lynx::Services services{dialogs, sound, profile, help, screen, random, history};
   lynx::ProgramValues values;
+  lynx::HistoryRecorder recorder(values, services);
+  lynx::ReviewWindows review(services);
 
-  auto title = lynx::StartUp(values, services, dataDir);
+  bool declined = false;
+  auto title = lynx::StartUp(values, services, dataDir, &declined);
   if (watcher.Received()) {
     // Ended while the resume question was up: nothing was played, so the
-    // settings file keeps the game it holds.
+    // settings file and the history journal keep the game they hold.
     return 0;
   }
+  // The hands left dealt were bet from the balance that was declined.
+  if (declined) recorder.DropHands();
+  recorder.Start(title.get());
   lynx::ConnectProgramEnd(*title, &watcher);
+  lynx::ConnectHistory(*title, recorder, review);
   // Saves if the display goes away: Qt then ends the program with exit().
   const lynx::ExitSave exitSave(*title);
   const int result = QApplication::exec();

@@ -1,6 +1,9 @@
 #include "shell/settings.h"
 
 #include <limits>
+#include <optional>
+
+#include "platform/history_store.h"
 
 namespace lynx {
 
@@ -51,19 +54,35 @@ std::int64_t ReadNumber(ProfileFile& profile, const QString& key) {
 
 }  // namespace
 
-void LoadSettings(ProgramValues& values, Services& services, QWidget* parent) {
+bool LoadSettings(ProgramValues& values, Services& services, QWidget* parent) {
   values.largeCards = ClampLargeCards(ReadNumber(services.profile, kLargeCardsKey));
 
-  const std::int32_t saved = ClampToInt32(ReadNumber(services.profile, kCreditsKey));
-  if (saved <= 0) return;
+  std::int32_t saved = ClampToInt32(ReadNumber(services.profile, kCreditsKey));
+  // A run that ended without its save (killed, crashed, the power gone) left
+  // a balance in the history journal that is newer than the settings file.
+  std::optional<std::int32_t> journaledBorrowed;
+  const std::optional<JournaledBalance> journal = services.history.Balance();
+  if (journal && !journal->endedCleanly && journal->credits > 0) {
+    saved = journal->credits;
+    journaledBorrowed = journal->borrowed;
+    services.dialogs.Info(parent, values.programTitle,
+                          QStringLiteral("LYNX Video Poker did not close normally the last time it "
+                                         "ran.  Your balance of ") +
+                              QString::number(saved) +
+                              QStringLiteral(" credits, as it stood after your last bet or game, "
+                                             "has been restored."));
+  }
+  if (saved <= 0) return false;
   const QString question =
       QStringLiteral("The last time you played LYNX Video Poker, you had ") +
       QString::number(saved) +
       QStringLiteral(
           " credits.  Would you like to resume your last game?  (Click NO to start a new game)");
-  if (!services.dialogs.Ask(parent, QStringLiteral("Resume Saved Game?"), question)) return;
+  if (!services.dialogs.Ask(parent, QStringLiteral("Resume Saved Game?"), question)) return true;
   values.credits = saved;
-  values.borrowed = ClampToInt32(ReadNumber(services.profile, kBorrowedKey));
+  values.borrowed = journaledBorrowed ? *journaledBorrowed
+                                      : ClampToInt32(ReadNumber(services.profile, kBorrowedKey));
+  return false;
 }
 
 void SaveSettings(ProgramValues& values, Services& services, QWidget* parent, bool askQuestions) {

@@ -30,8 +30,11 @@ std::int16_t ClampLargeCards(std::int64_t value);
 
 // Load: runs once at start-up, before any window is visible. Restores
 // LargeCards; when the saved credits are above 0, asks whether to resume and
-// on Yes restores Credits and Borrowed. parent may be null.
-void LoadSettings(ProgramValues& values, Services& services, QWidget* parent);
+// on Yes restores Credits and Borrowed. When the history journal says the last
+// run ended without its save, its balance is the saved one, and the player is
+// told so first. parent may be null. True when a saved game was offered and
+// declined.
+bool LoadSettings(ProgramValues& values, Services& services, QWidget* parent);
 
 // Save: runs once at exit. When Credits > Borrowed > 0 and askQuestions is
 // true, offers to pay off the loan first. Then writes Credits, Borrowed and

@@ -11,6 +11,7 @@
 #include "platform/data_dir.h"
 #include "shell/settings.h"
 #include "shell/signal_watcher.h"
+#include "table/table_window.h"
 
 namespace lynx {
 
@@ -52,12 +53,29 @@ void SetStartValues(ProgramValues& values, const QString& dataDir) {
 }
 
 std::unique_ptr<TitleWindow> StartUp(ProgramValues& values, Services& services,
-                                     const QString& dataDir) {
+                                     const QString& dataDir, bool* declined) {
   SetStartValues(values, dataDir);
-  LoadSettings(values, services, nullptr);
+  const bool savedGameDeclined = LoadSettings(values, services, nullptr);
+  if (declined != nullptr) *declined = savedGameDeclined;
   auto title = std::make_unique<TitleWindow>(values, services);
   title->show();
   return title;
+}
+
+void ConnectHistory(TitleWindow& title, HistoryRecorder& recorder, ReviewWindows& review) {
+  QObject::connect(&title, &TitleWindow::TableOpened, &recorder,
+                   [&recorder, &review](TableWindow& table) {
+                     recorder.Attach(table);
+                     QObject::connect(&table, &TableWindow::HistoryRequested, &review,
+                                      &ReviewWindows::ShowHistory);
+                     QObject::connect(&table, &TableWindow::StatisticsRequested, &review,
+                                      &ReviewWindows::ShowStatistics);
+                   });
+  QObject::connect(&title, &TitleWindow::SettingsSaved, &recorder, &HistoryRecorder::Finish);
+  QObject::connect(&title, &TitleWindow::HistoryRequested, &review, &ReviewWindows::ShowHistory);
+  QObject::connect(&title, &TitleWindow::StatisticsRequested, &review,
+                   &ReviewWindows::ShowStatistics);
+  QObject::connect(&recorder, &HistoryRecorder::GameRecorded, &review, &ReviewWindows::Refresh);
 }
 
 namespace {

@@ -8,6 +8,8 @@
 
 #include "common/program_values.h"
 #include "platform/services.h"
+#include "shell/history_recorder.h"
+#include "shell/review_windows.h"
 #include "shell/title_window.h"
 
 namespace lynx {
@@ -33,9 +35,15 @@ void SetStartValues(ProgramValues& values, const QString& dataDir);
 
 // The whole start-up: the values, the settings load (whose question comes
 // before any window is visible), then the title window, shown. The caller
-// keeps the window; the program lives as long as it is open.
+// keeps the window; the program lives as long as it is open. declined, when
+// given, tells whether a saved game was offered and declined.
 std::unique_ptr<TitleWindow> StartUp(ProgramValues& values, Services& services,
-                                     const QString& dataDir);
+                                     const QString& dataDir, bool* declined = nullptr);
+
+// Every table the title window opens reports to the recorder; the R and T
+// keys and the title window's menu open the review windows, which refresh
+// when a game has been kept; the exit save ends the run in the history.
+void ConnectHistory(TitleWindow& title, HistoryRecorder& recorder, ReviewWindows& review);
 
 // Ties the ways of ending to the title window's one save: its close quits
 // the event loop; a session logout, the application being asked to quit and

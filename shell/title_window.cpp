@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QPalette>
 #include <QPen>
@@ -174,6 +176,7 @@ void TitleWindow::ChooseGame(GameVariant variant) {
   // table can still be scrolled and clicked.
   table->setWindowModality(Qt::WindowModal);
   hide();
+  emit TableOpened(*table);
   ++modalDepth;
   table->exec();
   --modalDepth;
@@ -211,6 +214,7 @@ void TitleWindow::SaveOnce(bool askQuestions) {
   saveStarted = true;
   SaveSettings(values, services, this, askQuestions);
   saveWritten = true;
+  emit SettingsSaved();
 }
 
 void TitleWindow::SaveBeforeExit() {
@@ -220,6 +224,7 @@ void TitleWindow::SaveBeforeExit() {
   saveStarted = true;
   SaveSettings(values, services, this, false);
   saveWritten = true;
+  emit SettingsSaved();
 }
 
 void TitleWindow::EndQuietly() {
@@ -281,11 +286,47 @@ void TitleWindow::closeEvent(QCloseEvent* event) {
 }
 
 void TitleWindow::keyPressEvent(QKeyEvent* event) {
+  const bool plain =
+      !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
   if (event->key() == Qt::Key_F1) {
     ShowHelp();
-    return;
+  } else if (event->key() == Qt::Key_R && plain) {
+    emit HistoryRequested();
+  } else if (event->key() == Qt::Key_T && plain) {
+    emit StatisticsRequested();
+  } else {
+    QWidget::keyPressEvent(event);
   }
-  QWidget::keyPressEvent(event);
+}
+
+void TitleWindow::contextMenuEvent(QContextMenuEvent* event) {
+  if (modalDepth > 0 || endRequested || saveStarted) return;
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("TitleMenu"));
+  connect(menu.addAction(QStringLiteral("&History\tR")), &QAction::triggered, this,
+          &TitleWindow::HistoryRequested);
+  connect(menu.addAction(QStringLiteral("&Statistics\tT")), &QAction::triggered, this,
+          &TitleWindow::StatisticsRequested);
+  menu.addSeparator();
+  // The choices run after the menu has closed, so that a table or the About
+  // window does not run inside the menu's own loop.
+  const auto later = [this](auto action) {
+    return [this, action] { QTimer::singleShot(0, this, action); };
+  };
+  connect(menu.addAction(QStringLiteral("&Jacks or Better")), &QAction::triggered, this,
+          later([this] { ChooseGame(kJacksOrBetter); }));
+  connect(menu.addAction(QStringLiteral("J&oker Wild")), &QAction::triggered, this,
+          later([this] { ChooseGame(kJokerWild); }));
+  connect(menu.addAction(QStringLiteral("&Deuces Wild")), &QAction::triggered, this,
+          later([this] { ChooseGame(kDeucesWild); }));
+  menu.addSeparator();
+  connect(menu.addAction(QStringLiteral("Help\tF1")), &QAction::triggered, this,
+          &TitleWindow::ShowHelp);
+  connect(menu.addAction(QStringLiteral("&About")), &QAction::triggered, this,
+          later([this] { ShowAbout(); }));
+  connect(menu.addAction(QStringLiteral("&Quit")), &QAction::triggered, this,
+          later([this] { close(); }));
+  menu.exec(event->globalPos());
 }
 
 void CloseModalWindows() {

@@ -16,6 +16,8 @@
 
 namespace lynx {
 
+class TableWindow;
+
 class TitleWindow : public QWidget {
   Q_OBJECT
  public:
@@ -93,11 +95,21 @@ class TitleWindow : public QWidget {
  signals:
   // The window has been closed (and the settings saved): the program ends.
   void Closed();
+  // A fresh table is about to run: connect to it now.
+  void TableOpened(lynx::TableWindow& table);
+  // The exit save has written the settings file.
+  void SettingsSaved();
+  // The R and T keys and the context menu: the game history and statistics.
+  void HistoryRequested();
+  void StatisticsRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Right button: History, Statistics and the window's own choices, beside
+  // the designed window rather than in it.
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   // After a modal window has returned: end now if that was asked meanwhile.

@@ -527,12 +527,19 @@ void TableWindow::keyPressEvent(QKeyEvent* event) {
       DealOrDraw();
       break;
     case Qt::Key_B:
+    case Qt::Key_R:
+    case Qt::Key_T:
       // The letter itself, not a shortcut made with it.
       if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
         event->ignore();
         return;
       }
-      BetOne();
+      if (event->key() == Qt::Key_B)
+        BetOne();
+      else if (event->key() == Qt::Key_R)
+        emit HistoryRequested();
+      else
+        emit StatisticsRequested();
       break;
     case Qt::Key_F1:
       ShowHelp();

@@ -109,6 +109,9 @@ class TableWindow : public QDialog {
   void GameSettled(const lynx::GameRecord& game);
   // The Credits button added credits.
   void CreditsAdded();
+  // The R and T keys: the game history and the statistics windows.
+  void HistoryRequested();
+  void StatisticsRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

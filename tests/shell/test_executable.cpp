@@ -13,10 +13,17 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "engine/deck.h"
+#include "platform/sqlite_history.h"
 #include "tests/support/x_session.h"
 
 namespace {
 
+using lynx::GameRecord;
+using lynx::HandInProgress;
+using lynx::JournaledBalance;
+using lynx::kJacksOrBetter;
+using lynx::SqliteHistory;
 using lynx::e2e::GameProcess;
 using lynx::e2e::Installed;
 using lynx::e2e::PollUntil;
@@ -185,6 +192,61 @@ TEST_F(GameOnX, TheHelpWindowTakesInputWhileATableIsOpen) {
       << "the help window did not scroll";
   game->Terminate();
   EXPECT_EQ(game->WaitForEnd(10000), "0");
+}
+
+TEST_F(GameOnX, AGameKilledWithAHandDealtComesBackWithItsBalanceAndHand) {
+  const QString historyPath =
+      config.filePath(QStringLiteral("data/lynx-video-poker/history.sqlite"));
+  auto game = StartGame();
+  QString table = OpenTable();
+  ASSERT_FALSE(table.isEmpty()) << "no table window";
+  // Two coins, a deal, the first card held; F1 waits for all of it.
+  ASSERT_TRUE(x->Keys(table, {QStringLiteral("b"), QStringLiteral("b"), QStringLiteral("Return")}));
+  ASSERT_TRUE(x->Click(table, 60, 280));
+  ASSERT_TRUE(x->Keys(table, {QStringLiteral("F1")}));
+  ASSERT_FALSE(x->WaitForWindow(kHelpWindow).isEmpty());
+  game->Kill();
+  EXPECT_EQ(ReadFile(Ini()), "<missing>");  // the settings were never saved
+
+  HandInProgress left;
+  {
+    SqliteHistory history(historyPath);
+    ASSERT_EQ(history.Problem(), QString());
+    EXPECT_EQ(history.Balance(), (JournaledBalance{98, 100, false}));
+    const auto pending = history.PendingHand(kJacksOrBetter);
+    ASSERT_TRUE(pending.has_value());
+    EXPECT_EQ(pending->coins, 2);
+    EXPECT_EQ(pending->held, 1);
+    left = *pending;
+  }
+
+  // The next start says what it restored, offers it, and the table comes
+  // back with the hand; its draw gives the cards the deck held.
+  game = StartGame();
+  const QString restored = x->WaitForWindow(kTitleWindow);
+  ASSERT_FALSE(restored.isEmpty()) << "no restore message";
+  ASSERT_TRUE(x->Keys(restored, {QStringLiteral("Return")}));
+  ASSERT_TRUE(Resume()) << "no resume question";
+  table = OpenTable();
+  ASSERT_FALSE(table.isEmpty()) << "no table window";
+  ASSERT_TRUE(x->Keys(table, {QStringLiteral("Return"), QStringLiteral("F1")}));
+  ASSERT_FALSE(x->WaitForWindow(kHelpWindow).isEmpty());
+  game->Terminate();
+  EXPECT_EQ(game->WaitForEnd(10000), "0");
+
+  SqliteHistory history(historyPath);
+  ASSERT_EQ(history.GameCount(), 1);
+  const GameRecord played = history.Games(0, 1).front();
+  EXPECT_EQ(played.dealt, left.dealt);
+  EXPECT_EQ(played.held, 1);
+  EXPECT_EQ(played.coins, 2);
+  EXPECT_EQ(played.final,
+            lynx::DrawHand(left.deck, left.dealt, {true, false, false, false, false}));
+  EXPECT_EQ(played.creditsAfter, 98 + played.won);
+  EXPECT_FALSE(history.PendingHand(kJacksOrBetter).has_value());
+  EXPECT_EQ(history.Balance(), (JournaledBalance{98 + played.won, 100, true}));
+  EXPECT_EQ(ReadFile(Ini()), "[Settings]\nCredits=" + std::to_string(98 + played.won) +
+                                 "\nBorrowed=100\nLargeCards=0\n");
 }
 
 TEST_F(GameOnX, AQuotedCreditsValueIsReadAsItsNumber) {

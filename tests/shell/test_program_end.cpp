@@ -82,7 +82,7 @@ class ProgramEndTest : public testing::Test {
 
   FakeServices fake;
   WatchingProfile profile;
-  Services services{fake.dialogs, fake.sound, profile, fake.help, fake.screen, fake.random};
+  Services services{fake.dialogs, fake.sound, profile, fake.help, fake.screen, fake.random, fake.history};
   ProgramValues values;
   SignalWatcher watcher;
   std::unique_ptr<TitleWindow> title;
@@ -125,7 +125,7 @@ class ProgramEndWithBoxesTest : public ProgramEndTest {
  protected:
   void SetUp() override { Start(withBoxes); }
   QtDialogs realDialogs;  // real message boxes, closed by the signal
-  Services withBoxes{realDialogs, fake.sound, profile, fake.help, fake.screen, fake.random};
+  Services withBoxes{realDialogs, fake.sound, profile, fake.help, fake.screen, fake.random, fake.history};
 };
 
 TEST_F(ProgramEndWithBoxesTest, SignalWhileThePayOffQuestionIsUpAnswersItNoAndSavesOnce) {

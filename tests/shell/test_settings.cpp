@@ -221,6 +221,32 @@ TEST_F(SettingsTest, PayOffQuestionOnlyWhenCreditsAboveAPositiveLoan) {
   }
 }
 
+TEST_F(SettingsTest, ABalanceJournaledByARunThatDiedIsRestoredAndOffered) {
+  Saved("150", "100", "1");
+  // A clean end: the settings file is the newer, nothing is said.
+  fake.history.balance = JournaledBalance{400, 100, true};
+  fake.dialogs.answers = {false};
+  EXPECT_TRUE(LoadSettings(values, fake.services, nullptr));
+  EXPECT_EQ(fake.dialogs.shown.back().text, ResumeText(QStringLiteral("150")));
+
+  // The run was killed after a game that left 320 credits and a loan of 40.
+  fake.dialogs.shown.clear();
+  fake.history.running = true;
+  fake.history.balance = JournaledBalance{320, 40, true};
+  fake.dialogs.answers = {true};
+  EXPECT_FALSE(LoadSettings(values, fake.services, nullptr));
+  ASSERT_EQ(fake.dialogs.shown.size(), 2u);
+  EXPECT_EQ(fake.dialogs.shown[0],
+            (ShownDialog{DialogIcon::Information, QStringLiteral("LYNX Video Poker"),
+                         QStringLiteral("LYNX Video Poker did not close normally the last time it "
+                                        "ran.  Your balance of 320 credits, as it stood after "
+                                        "your last bet or game, has been restored.")}));
+  EXPECT_EQ(fake.dialogs.shown[1].text, ResumeText(QStringLiteral("320")));
+  EXPECT_EQ(values.credits, 320);
+  EXPECT_EQ(values.borrowed, 40);
+  EXPECT_EQ(values.largeCards, 1);
+}
+
 TEST_F(SettingsTest, SaveWithoutQuestionsKeepsTheLoan) {
   values.credits = 250;
   values.borrowed = 100;
@@ -257,7 +283,7 @@ TEST(SettingsFile, ReadOnlySettingsFileKeepsItsBytesAndAWritableOneGetsTheThreeK
   ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
   IniProfileFile ini(path);
   FakeServices fake;
-  Services services{fake.dialogs, fake.sound, ini, fake.help, fake.screen, fake.random};
+  Services services{fake.dialogs, fake.sound, ini, fake.help, fake.screen, fake.random, fake.history};
   ProgramValues values;
   fake.dialogs.answers = {true};
   LoadSettings(values, services, nullptr);
@@ -273,7 +299,7 @@ TEST(SettingsFile, ReadOnlySettingsFileKeepsItsBytesAndAWritableOneGetsTheThreeK
 
   const QString fresh = dir.filePath(QStringLiteral("new/ZEB.INI"));
   IniProfileFile freshIni(fresh);
-  Services freshServices{fake.dialogs, fake.sound, freshIni, fake.help, fake.screen, fake.random};
+  Services freshServices{fake.dialogs, fake.sound, freshIni, fake.help, fake.screen, fake.random, fake.history};
   SaveSettings(values, freshServices, nullptr, false);
   QFile written(fresh);
   ASSERT_TRUE(written.open(QIODevice::ReadOnly));

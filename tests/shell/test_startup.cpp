@@ -84,7 +84,7 @@ TEST(StartValues, HelpFileIsFoundWithoutRegardToCase) {
 TEST(StartUp, ResumeQuestionComesBeforeAnyWindowAndTheTitleWindowAfterIt) {
   FakeServices fake;
   WatchingDialogs dialogs;
-  Services services{dialogs, fake.sound, fake.profile, fake.help, fake.screen, fake.random};
+  Services services{dialogs, fake.sound, fake.profile, fake.help, fake.screen, fake.random, fake.history};
   fake.profile.values[QStringLiteral("settings/credits")] = QStringLiteral("300");
   fake.profile.values[QStringLiteral("settings/borrowed")] = QStringLiteral("100");
   fake.profile.values[QStringLiteral("settings/largecards")] = QStringLiteral("1");

@@ -255,7 +255,7 @@ TEST(TitleWindowHelp, TheHelpWindowTakesInputWhileATableRuns) {
   // window blocked by a modal one.
   FakeServices fake;
   QtHelpViewer help;
-  Services services{fake.dialogs, fake.sound, fake.profile, help, fake.screen, fake.random};
+  Services services{fake.dialogs, fake.sound, fake.profile, help, fake.screen, fake.random, fake.history};
   ProgramValues values;
   SetStartValues(values, QStringLiteral("/data"));
   TitleWindow title(values, services);

@@ -66,6 +66,8 @@ class GameProcess {
   GameProcess(const QString& configHome, const QString& display) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    // The game history goes beside the settings, never into the user's own.
+    env.insert(QStringLiteral("XDG_DATA_HOME"), configHome + QStringLiteral("/data"));
     if (display.isEmpty()) {
       env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     } else {
@@ -94,6 +96,12 @@ class GameProcess {
     bool ok = false;
     const qulonglong mask = ProcStatus(process.processId(), "SigCgt:").toULongLong(&ok, 16);
     return ok && (mask & (1ULL << (SIGTERM - 1))) != 0;
+  }
+
+  // SIGKILL: no handler, no save, as a crash or a power cut.
+  void Kill() {
+    if (process.processId() > 0) ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+    process.waitForFinished(5000);
   }
 
   void Terminate() {

@@ -17,12 +17,16 @@ class Soak : public TableTest {
   void Run(GameVariant variant, std::uint32_t seed, int games) {
     SeededSource shuffleSource(seed);
     Services services{fakes.dialogs, fakes.sound,  fakes.profile,
-                      fakes.help,    fakes.screen, shuffleSource};
+                      fakes.help,    fakes.screen, shuffleSource, fakes.history};
     values.gameVariant = variant;
     values.largeCards = 0;
     window = std::make_unique<TableWindow>(values, services);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    // Every settled game is kept as the shell keeps it.
+    QObject::connect(window.get(), &TableWindow::GameSettled, [this](GameRecord g) {
+      fakes.history.RecordGame(g, values.borrowed);
+    });
     std::mt19937 actions(seed);
     auto chance = [&](int percent) {
       return std::uniform_int_distribution<int>(0, 99)(actions) < percent;
@@ -128,6 +132,12 @@ class Soak : public TableTest {
       if (s.winAmount > 0) ++winningGames;
       ASSERT_EQ(values.credits, start - stakes + wins + additions);
       ASSERT_EQ(window->Label1[1]->text(), QStringLiteral("Credits: %1").arg(values.credits));
+      // One row per game, whose balance is the one shown.
+      ASSERT_EQ(fakes.history.games.size(), static_cast<std::size_t>(game) + 1);
+      const GameRecord& kept = fakes.history.games.back();
+      ASSERT_EQ(kept.creditsAfter, values.credits);
+      ASSERT_EQ(kept.final, s.hand);
+      ASSERT_EQ(kept.won, s.winAmount);
       if (row > -1)
         ASSERT_EQ(LitCells(), (QStringList{QStringLiteral("V%1").arg(row),
                                            QStringLiteral("W%1:%2").arg(dealt.coinsIn).arg(row)}));

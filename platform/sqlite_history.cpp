@@ -1,0 +1,889 @@
+#include "platform/sqlite_history.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTimeZone>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <string>
+
+#include "engine/card_text.h"
+#include "engine/paytable.h"
+
+namespace lynx {
+
+namespace {
+
+// Each entry brings the schema from the version of its index to the next.
+// A new file runs all of them, so they are the one definition of the schema.
+constexpr const char* kMigrations[] = {
+    // 1: the settled games, the journal of the balance, the hands in progress.
+    R"sql(
+CREATE TABLE games (
+  id INTEGER PRIMARY KEY,
+  played_at TEXT NOT NULL,
+  game TEXT NOT NULL,
+  coins INTEGER NOT NULL,
+  dealt TEXT NOT NULL,
+  held INTEGER NOT NULL,
+  final TEXT NOT NULL,
+  row INTEGER NOT NULL,
+  won INTEGER NOT NULL,
+  credits_after INTEGER NOT NULL,
+  demo INTEGER NOT NULL
+);
+CREATE TABLE journal (
+  id INTEGER PRIMARY KEY CHECK (id = 1),
+  credits INTEGER,
+  borrowed INTEGER,
+  running INTEGER NOT NULL DEFAULT 0
+);
+CREATE TABLE hands (
+  game TEXT PRIMARY KEY,
+  coins INTEGER NOT NULL,
+  dealt TEXT NOT NULL,
+  held INTEGER NOT NULL,
+  deck TEXT NOT NULL,
+  demo INTEGER NOT NULL
+);
+)sql",
+    // 2: one session per run of the program (the games played before form the
+    // first), and indexes that let the history window's sums read an index
+    // instead of the table.
+    R"sql(
+CREATE TABLE sessions (
+  id INTEGER PRIMARY KEY,
+  started_at TEXT NOT NULL
+);
+ALTER TABLE games ADD COLUMN session INTEGER NOT NULL DEFAULT 0;
+INSERT INTO sessions (id, started_at) SELECT 1, played_at FROM games ORDER BY id LIMIT 1;
+UPDATE games SET session = 1;
+CREATE INDEX games_by_game ON games (game, row, coins, won);
+CREATE INDEX games_by_session ON games (session, coins, won);
+CREATE INDEX games_by_balance ON games (id, credits_after);
+)sql",
+};
+static_assert(std::size(kMigrations) == kHistorySchemaVersion);
+
+// The columns each version must have; a file that lacks one is not a history.
+struct Column {
+  const char* table;
+  const char* name;
+  int since;  // schema version
+};
+constexpr Column kColumns[] = {
+    {"games", "id", 1},         {"games", "played_at", 1},
+    {"games", "game", 1},       {"games", "coins", 1},
+    {"games", "dealt", 1},      {"games", "held", 1},
+    {"games", "final", 1},      {"games", "row", 1},
+    {"games", "won", 1},        {"games", "credits_after", 1},
+    {"games", "demo", 1},       {"games", "session", 2},
+    {"journal", "id", 1},       {"journal", "credits", 1},
+    {"journal", "borrowed", 1}, {"journal", "running", 1},
+    {"hands", "game", 1},       {"hands", "coins", 1},
+    {"hands", "dealt", 1},      {"hands", "held", 1},
+    {"hands", "deck", 1},       {"hands", "demo", 1},
+    {"sessions", "id", 2},      {"sessions", "started_at", 2},
+};
+
+constexpr int kBusyMilliseconds = 5000;
+
+int Primary(int code) {
+  return code & 0xff;
+}
+bool DamageCode(int code) {
+  return Primary(code) == SQLITE_CORRUPT || Primary(code) == SQLITE_NOTADB;
+}
+
+QString Shown(const QString& path) {
+  return QDir::toNativeSeparators(path);
+}
+
+// Why a statement failed, in a few words for the player. SQLite's own words
+// otherwise: the system's error number is no longer kept by the time a
+// statement reports its failure.
+QString Reason(int code) {
+  if (Primary(code) == SQLITE_FULL) return QStringLiteral("disk full");
+  if (Primary(code) == SQLITE_READONLY) return QStringLiteral("read-only");
+  return QString::fromUtf8(sqlite3_errstr(code));
+}
+
+QDateTime ToTheSecond(const QDateTime& time) {
+  return QDateTime::fromSecsSinceEpoch(time.toSecsSinceEpoch(), QTimeZone::utc());
+}
+
+// Settings every connection gets: wait for another copy of the program
+// rather than fail, and let nothing stored in the file run code (triggers,
+// functions with side effects in the schema) or change the schema behind
+// SQLite's back.
+void Configure(sqlite3* db) {
+  sqlite3_busy_timeout(db, kBusyMilliseconds);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+}
+
+void CloseConnection(sqlite3* db) {
+  if (db != nullptr) sqlite3_close_v2(db);
+}
+
+// The first column of the first row of sql, as text; false (with code) when
+// the statement fails.
+bool QueryText(sqlite3* db, const char* sql, QString* text, int* code) {
+  sqlite3_stmt* statement = nullptr;
+  *code = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+  if (*code != SQLITE_OK) return false;
+  *code = sqlite3_step(statement);
+  if (*code == SQLITE_ROW) {
+    const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    *text = value != nullptr ? QString::fromUtf8(value) : QString();
+    *code = SQLITE_OK;
+  } else if (*code == SQLITE_DONE) {
+    text->clear();
+    *code = SQLITE_OK;
+  }
+  sqlite3_finalize(statement);
+  return *code == SQLITE_OK;
+}
+
+bool HasColumn(sqlite3* db, const Column& column) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db,
+                         "SELECT 1 FROM sqlite_master AS m, pragma_table_info(m.name) AS c "
+                         "WHERE m.type = 'table' AND m.name = ?1 AND c.name = ?2",
+                         -1, &statement, nullptr) != SQLITE_OK)
+    return false;
+  sqlite3_bind_text(statement, 1, column.table, -1, SQLITE_STATIC);
+  sqlite3_bind_text(statement, 2, column.name, -1, SQLITE_STATIC);
+  const bool found = sqlite3_step(statement) == SQLITE_ROW;
+  sqlite3_finalize(statement);
+  return found;
+}
+
+// True when the file's header says it is in WAL mode (bytes 18 and 19 are 2).
+bool WalHeader(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const QByteArray header = file.read(20);
+  return header.size() == 20 && header[18] == 2 && header[19] == 2;
+}
+
+QString SystemError(int error) {
+  QString text = QString::fromLocal8Bit(std::strerror(error));
+  if (!text.isEmpty()) text[0] = text[0].toLower();
+  return text;
+}
+
+// Renames without ever replacing a file that is there.
+bool RenameNoReplace(const QString& from, const QString& to, QString* why) {
+  const QByteArray a = QFile::encodeName(from);
+  const QByteArray b = QFile::encodeName(to);
+  if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0)
+    return true;
+  // File systems that cannot promise it: the caller has checked the name is free.
+  if ((errno == EINVAL || errno == ENOSYS) && ::rename(a.constData(), b.constData()) == 0)
+    return true;
+  *why = SystemError(errno);
+  return false;
+}
+
+void SyncFolder(const QString& folder) {
+  const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+void BindText(sqlite3_stmt* statement, int index, const QString& text) {
+  const QByteArray bytes = text.toUtf8();
+  sqlite3_bind_text(statement, index, bytes.constData(), static_cast<int>(bytes.size()),
+                    SQLITE_TRANSIENT);
+}
+
+QString ColumnText(sqlite3_stmt* statement, int column) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+  return text != nullptr ? QString::fromUtf8(text, sqlite3_column_bytes(statement, column))
+                         : QString();
+}
+
+QDateTime ColumnTime(sqlite3_stmt* statement, int column) {
+  const QDateTime time = QDateTime::fromString(ColumnText(statement, column), Qt::ISODate);
+  return time.isValid() ? time.toUTC() : QDateTime();
+}
+
+// Cards from their names. Strict: exactly count words, every one a card.
+// Otherwise each word that is no card, and each missing one, is kNoCard.
+bool ParseCards(const QString& text, CardCode* cards, int count) {
+  const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  bool exact = words.size() == count;
+  for (int i = 0; i < count; ++i) {
+    const std::optional<CardCode> card =
+        i < words.size() ? ParseCard(words[i].toStdString()) : std::nullopt;
+    cards[i] = card.value_or(kNoCard);
+    exact = exact && card.has_value();
+  }
+  return exact;
+}
+
+}  // namespace
+
+QString DefaultHistoryPath() {
+  const QString data = qEnvironmentVariable("XDG_DATA_HOME");
+  const QString base = !data.isEmpty() && QDir::isAbsolutePath(data)
+                           ? data
+                           : QDir::homePath() + QStringLiteral("/.local/share");
+  return QDir::cleanPath(base) + QStringLiteral("/lynx-video-poker/history.sqlite");
+}
+
+QString GameText(GameVariant game) {
+  const std::string_view name = GameName(game);
+  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+GameVariant GameFromText(const QString& text) {
+  for (const GameVariant game : {kJacksOrBetter, kJokerWild, kDeucesWild}) {
+    if (text == GameText(game)) return game;
+  }
+  return 0;
+}
+
+QString CardsText(const CardCode* cards, int count) {
+  QString text;
+  text.reserve(count * 3);
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) text += QLatin1Char(' ');
+    text += QString::fromStdString(CardName(cards[i]));
+  }
+  return text;
+}
+
+QString HandText(const Hand& hand) {
+  return CardsText(hand.data(), static_cast<int>(hand.size()));
+}
+
+QString TimeText(const QDateTime& time) {
+  return time.toUTC().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
+}
+
+// ---------------------------------------------------------------------------
+
+void SqliteHistory::Finalize::operator()(sqlite3_stmt* statement) const {
+  sqlite3_finalize(statement);
+}
+
+SqliteHistory::SqliteHistory(const QString& filePath) : path(filePath) {
+  Open();
+}
+
+SqliteHistory::~SqliteHistory() {
+  Close(true);
+}
+
+void SqliteHistory::Open() {
+  const QString folder = QFileInfo(path).absolutePath();
+  if (!QDir().mkpath(folder)) {
+    TurnOff(QStringLiteral("The game history is off: the folder %1 cannot be made.")
+                .arg(Shown(folder)));
+    return;
+  }
+  QString why;
+  const Verdict verdict = Examine(&why);
+  if (verdict == Verdict::Unreadable) {
+    TurnOff(QStringLiteral("The game history is off: the file %1 cannot be opened (%2).")
+                .arg(Shown(path), why));
+    return;
+  }
+  if (verdict == Verdict::Newer) {
+    if (!OpenReadOnly(&why)) {
+      TurnOff(QStringLiteral("The game history is off: the file %1 cannot be opened (%2).")
+                  .arg(Shown(path), why));
+      return;
+    }
+    state = State::ReadOnly;
+    problem = QStringLiteral(
+                  "The game history %1 comes from a newer version of LYNX Video Poker: it is "
+                  "shown, but no game is added to it.")
+                  .arg(Shown(path));
+    return;
+  }
+  if (verdict == Verdict::Damaged || verdict == Verdict::Foreign) {
+    if (!MoveAside(&why)) {
+      TurnOff(QStringLiteral(
+                  "The game history is off: the file %1 is damaged and cannot be moved aside "
+                  "(%2).")
+                  .arg(Shown(path), why));
+      return;
+    }
+    problem = (verdict == Verdict::Damaged
+                   ? QStringLiteral("The game history %1 was damaged: it was moved aside to %2 "
+                                    "and a new history was started.")
+                   : QStringLiteral("The file %1 is not a game history: it was moved aside to "
+                                    "%2 and a new history was started."))
+                  .arg(Shown(path), Shown(movedAsideTo));
+  }
+  damaged = false;
+  if (OpenReadWrite(&why)) {
+    state = State::Working;
+    return;
+  }
+  if (damaged && movedAsideTo.isEmpty()) {
+    // Damage the structure check did not see, met while upgrading.
+    Recover();
+    return;
+  }
+  const QString sentence =
+      QStringLiteral("The game history is off: the file %1 cannot be written (%2).")
+          .arg(Shown(path), why);
+  QString readWhy;
+  if (verdict == Verdict::Usable && OpenReadOnly(&readWhy)) {
+    state = State::ReadOnly;
+    problem = sentence;
+  } else {
+    TurnOff(sentence);
+  }
+}
+
+// Looks at an existing file through a read-only connection, which never
+// writes into it.
+SqliteHistory::Verdict SqliteHistory::Examine(QString* why) {
+  const QFileInfo info(path);
+  if (!info.exists() && !info.isSymLink()) return Verdict::Missing;
+  if (!info.isFile()) {
+    *why = QStringLiteral("it is not a regular file");
+    return Verdict::Unreadable;
+  }
+  sqlite3* check = nullptr;
+  int code =
+      sqlite3_open_v2(QFile::encodeName(path).constData(), &check, SQLITE_OPEN_READONLY, nullptr);
+  auto fail = [&](int failed) {
+    *why = Reason(failed);
+    CloseConnection(check);
+    // Reading the header and the schema fails with a plain error when they
+    // make no sense to SQLite (an unknown schema format, say): damage too.
+    const bool content =
+        DamageCode(failed) || Primary(failed) == SQLITE_ERROR || Primary(failed) == SQLITE_FORMAT;
+    return content ? Verdict::Damaged : Verdict::Unreadable;
+  };
+  if (code != SQLITE_OK) return fail(code);
+  Configure(check);
+
+  QString text;
+  if (!QueryText(check, "PRAGMA user_version", &text, &code)) return fail(code);
+  const int version = text.toInt();
+  // A file about to be changed in its structure (an upgrade, or the switch to
+  // WAL mode of a file that is not in it) gets the full check, indexes too;
+  // otherwise the quicker one of the pages and records.
+  const bool full = version < kHistorySchemaVersion || !WalHeader(path);
+  if (!QueryText(check, full ? "PRAGMA integrity_check" : "PRAGMA quick_check", &text, &code))
+    return fail(code);
+  if (text != QLatin1String("ok")) {
+    *why = text;
+    CloseConnection(check);
+    return Verdict::Damaged;
+  }
+
+  Verdict verdict = Verdict::Usable;
+  if (version > kHistorySchemaVersion) {
+    verdict = Verdict::Newer;
+  } else if (version < 0) {
+    verdict = Verdict::Foreign;
+  } else if (version == 0) {
+    if (!QueryText(check, "SELECT count(*) FROM sqlite_master", &text, &code)) return fail(code);
+    if (text != QLatin1String("0")) verdict = Verdict::Foreign;
+  } else {
+    for (const Column& column : kColumns) {
+      if (column.since <= version && !HasColumn(check, column)) verdict = Verdict::Foreign;
+    }
+  }
+  CloseConnection(check);
+  return verdict;
+}
+
+bool SqliteHistory::OpenReadOnly(QString* why) {
+  const int code =
+      sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+  if (code != SQLITE_OK) {
+    *why = Reason(code);
+    Close(false);
+    return false;
+  }
+  Configure(db);
+  return true;
+}
+
+bool SqliteHistory::OpenReadWrite(QString* why) {
+  const int code = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  if (code != SQLITE_OK) {
+    *why = Reason(code);
+    Close(false);
+    return false;
+  }
+  Configure(db);
+
+  // Upgrades in one transaction: a failure leaves the file at its old version.
+  auto exec = [&](const char* sql) {
+    const int result = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    return result == SQLITE_OK || Failed(result);
+  };
+  auto upgrade = [&] {
+    if (!exec("BEGIN IMMEDIATE")) return false;
+    QString text;
+    int result = SQLITE_OK;
+    if (!QueryText(db, "PRAGMA user_version", &text, &result)) return Failed(result);
+    const int version = text.toInt();
+    if (version < 0 || version > kHistorySchemaVersion) return Failed(SQLITE_ERROR);
+    if (version == kHistorySchemaVersion) return exec("COMMIT");  // nothing written
+    for (int v = version; v < kHistorySchemaVersion; ++v) {
+      if (!exec(kMigrations[v])) return false;
+    }
+    const std::string setVersion = "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
+    return exec(setVersion.c_str()) && exec("COMMIT");
+  };
+  // WAL with a full sync at every commit: a game once shown as paid is on
+  // disk, and readers (the sqlite3 tool) never wait for the game.
+  const bool ready = exec("PRAGMA journal_mode = WAL") && exec("PRAGMA synchronous = FULL") &&
+                     upgrade() && PrepareWrites();
+  if (!ready) {
+    *why = FailureReason();
+    if (!sqlite3_get_autocommit(db)) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    Close(false);
+    return false;
+  }
+  return true;
+}
+
+bool SqliteHistory::Prepare(Statement& statement, const char* sql) {
+  sqlite3_stmt* prepared = nullptr;
+  const int code = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &prepared, nullptr);
+  statement.reset(prepared);
+  return code == SQLITE_OK || Failed(code);
+}
+
+bool SqliteHistory::PrepareWrites() {
+  return Prepare(begin, "BEGIN IMMEDIATE") && Prepare(commit, "COMMIT") &&
+         Prepare(rollback, "ROLLBACK") &&
+         Prepare(insertSession, "INSERT INTO sessions (started_at) VALUES (?1)") &&
+         Prepare(setRunning,
+                 "INSERT INTO journal (id, running) VALUES (1, 1) "
+                 "ON CONFLICT (id) DO UPDATE SET running = 1") &&
+         Prepare(setEnded, "UPDATE journal SET running = 0 WHERE id = 1") &&
+         Prepare(saveBalance,
+                 "INSERT INTO journal (id, credits, borrowed, running) VALUES (1, ?1, ?2, 0) "
+                 "ON CONFLICT (id) DO UPDATE SET credits = excluded.credits, "
+                 "borrowed = excluded.borrowed") &&
+         Prepare(saveHand,
+                 "INSERT OR REPLACE INTO hands (game, coins, dealt, held, deck, demo) "
+                 "VALUES (?1, ?2, ?3, ?4, ?5, ?6)") &&
+         Prepare(dropHand, "DELETE FROM hands WHERE game = ?1") &&
+         Prepare(dropHands, "DELETE FROM hands") &&
+         Prepare(insertGame,
+                 "INSERT INTO games (played_at, game, coins, dealt, held, final, row, won, "
+                 "credits_after, demo, session) "
+                 "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
+}
+
+// checkpoint false leaves a WAL file as it is instead of copying it into the
+// database, for a file that is about to be moved aside.
+void SqliteHistory::Close(bool checkpoint) {
+  for (Statement* statement : {&begin, &commit, &rollback, &insertSession, &setRunning, &setEnded,
+                               &saveBalance, &saveHand, &dropHand, &dropHands, &insertGame})
+    statement->reset();
+  if (db == nullptr) return;
+  if (!checkpoint) sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  sqlite3_close_v2(db);
+  db = nullptr;
+}
+
+bool SqliteHistory::MoveAside(QString* why) {
+  const QString stamp =
+      QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+  const QString base = path + QStringLiteral(".corrupt-") + stamp;
+  QString target = base;
+  auto taken = [](const QString& name) {
+    return QFileInfo::exists(name) || QFileInfo(name).isSymLink();
+  };
+  for (int n = 2; taken(target) || taken(target + "-wal") || taken(target + "-shm"); ++n)
+    target = base + QLatin1Char('-') + QString::number(n);
+  if (!RenameNoReplace(path, target, why)) return false;
+  for (const char* suffix : {"-wal", "-shm"}) {
+    const QString from = path + QLatin1String(suffix);
+    // A WAL file left behind would be read into the new history.
+    if (taken(from) && !RenameNoReplace(from, target + QLatin1String(suffix), why)) return false;
+  }
+  SyncFolder(QFileInfo(path).absolutePath());
+  movedAsideTo = target;
+  return true;
+}
+
+void SqliteHistory::Recover() {
+  Close(false);
+  QString why;
+  if (!MoveAside(&why)) {
+    TurnOff(QStringLiteral(
+                "The game history is off: the file %1 is damaged and cannot be moved aside (%2).")
+                .arg(Shown(path), why));
+    return;
+  }
+  damaged = false;
+  if (!OpenReadWrite(&why)) {
+    TurnOff(QStringLiteral("The game history is off: the file %1 cannot be made (%2).")
+                .arg(Shown(path), why));
+    return;
+  }
+  state = State::Working;
+  problem = QStringLiteral(
+                "The game history %1 was damaged: it was moved aside to %2 and a new history "
+                "was started.")
+                .arg(Shown(path), Shown(movedAsideTo));
+  // The run goes on in the new file, and its journal says so.
+  session = 0;
+  if (sessionBegun) {
+    std::int64_t started = 0;
+    if (Transaction([&] { return StartSession(&started); })) session = started;
+  }
+}
+
+void SqliteHistory::TurnOff(const QString& sentence) {
+  Close(true);
+  state = State::Off;
+  problem = sentence;
+}
+
+void SqliteHistory::StopWrites(const QString& sentence) {
+  if (state == State::Working) state = State::ReadOnly;
+  problem = sentence;
+}
+
+// ---------------------------------------------------------------------------
+
+bool SqliteHistory::Failed(int code) {
+  lastCode = code;
+  if (DamageCode(code)) damaged = true;
+  return false;
+}
+
+QString SqliteHistory::FailureReason() const {
+  return Reason(lastCode);
+}
+
+bool SqliteHistory::Run(sqlite3_stmt* statement) {
+  int code = sqlite3_step(statement);
+  while (code == SQLITE_ROW) code = sqlite3_step(statement);
+  sqlite3_reset(statement);
+  return code == SQLITE_DONE || Failed(code);
+}
+
+bool SqliteHistory::Step(std::string_view name) {
+  if (!stepHook || stepHook(name)) return true;
+  lastCode = SQLITE_IOERR;
+  return false;
+}
+
+bool SqliteHistory::Transaction(const std::function<bool()>& body) {
+  if (!Run(begin.get())) return false;
+  if (body() && Step("commit") && Run(commit.get())) {
+    Step("committed");
+    return true;
+  }
+  const int code = lastCode;
+  if (!sqlite3_get_autocommit(db)) Run(rollback.get());
+  lastCode = code;
+  return false;
+}
+
+bool SqliteHistory::Write(const std::function<bool()>& body) {
+  if (state != State::Working) return false;
+  damaged = false;
+  if (Transaction(body)) return true;
+  if (damaged) {
+    Recover();
+    if (state != State::Working) return false;
+    if (Transaction(body)) return true;
+  }
+  StopWrites(QStringLiteral("The game history is off: the file %1 cannot be written (%2).")
+                 .arg(Shown(path), FailureReason()));
+  return false;
+}
+
+bool SqliteHistory::StartSession(std::int64_t* started) {
+  BindText(insertSession.get(), 1, TimeText(QDateTime::currentDateTimeUtc()));
+  if (!Run(insertSession.get()) || !Step("session")) return false;
+  *started = sqlite3_last_insert_rowid(db);
+  return Run(setRunning.get()) && Step("running");
+}
+
+template <typename Result, typename Query>
+Result SqliteHistory::Read(Query query) {
+  Result result{};
+  if (db == nullptr) return result;
+  damaged = false;
+  if (query(result)) return result;
+  if (damaged) {
+    Recover();
+  } else if (state == State::Working) {
+    StopWrites(QStringLiteral("The game history is off: the file %1 cannot be read (%2).")
+                   .arg(Shown(path), FailureReason()));
+  }
+  return Result{};
+}
+
+// ---------------------------------------------------------------------------
+
+void SqliteHistory::BeginSession() {
+  sessionBegun = true;
+  std::int64_t started = 0;
+  if (Write([&] { return StartSession(&started); })) session = started;
+}
+
+void SqliteHistory::MarkEndedCleanly() {
+  Write([&] { return Run(setEnded.get()) && Step("ended"); });
+}
+
+std::optional<JournaledBalance> SqliteHistory::Balance() {
+  return Read<std::optional<JournaledBalance>>([&](std::optional<JournaledBalance>& balance) {
+    Statement statement;
+    if (!Prepare(statement, "SELECT credits, borrowed, running FROM journal WHERE id = 1"))
+      return false;
+    const int code = sqlite3_step(statement.get());
+    if (code == SQLITE_ROW && sqlite3_column_type(statement.get(), 0) != SQLITE_NULL) {
+      balance = JournaledBalance{sqlite3_column_int(statement.get(), 0),
+                                 sqlite3_column_int(statement.get(), 1),
+                                 sqlite3_column_int(statement.get(), 2) == 0};
+    }
+    return code == SQLITE_ROW || code == SQLITE_DONE || Failed(code);
+  });
+}
+
+void SqliteHistory::SaveBalance(std::int32_t credits, std::int32_t borrowed) {
+  Write([&] {
+    sqlite3_bind_int(saveBalance.get(), 1, credits);
+    sqlite3_bind_int(saveBalance.get(), 2, borrowed);
+    return Run(saveBalance.get()) && Step("balance");
+  });
+}
+
+std::optional<HandInProgress> SqliteHistory::PendingHand(GameVariant game) {
+  return Read<std::optional<HandInProgress>>([&](std::optional<HandInProgress>& pending) {
+    Statement statement;
+    if (!Prepare(statement, "SELECT coins, dealt, held, deck, demo FROM hands WHERE game = ?1"))
+      return false;
+    BindText(statement.get(), 1, GameText(game));
+    const int code = sqlite3_step(statement.get());
+    if (code == SQLITE_DONE) return true;
+    if (code != SQLITE_ROW) return Failed(code);
+    sqlite3_stmt* row = statement.get();
+    HandInProgress hand;
+    hand.game = game;
+    hand.coins = sqlite3_column_int(row, 0);
+    hand.held = sqlite3_column_int(row, 2);
+    hand.demo = sqlite3_column_int(row, 4) != 0;
+    std::array<CardCode, Deck::kSize> deck{};
+    const bool valid = hand.coins >= 1 && hand.coins <= kMaxCoins && hand.held >= 0 &&
+                       hand.held <= 31 && ParseCards(ColumnText(row, 1), hand.dealt.data(), 5) &&
+                       ParseCards(ColumnText(row, 3), deck.data(), Deck::kSize);
+    if (!valid) return true;
+    for (int p = 1; p <= Deck::kSize; ++p) hand.deck.Set(p, deck[p - 1]);
+    pending = hand;
+    return true;
+  });
+}
+
+void SqliteHistory::SaveHand(const HandInProgress& hand, std::int32_t credits,
+                             std::int32_t borrowed) {
+  std::array<CardCode, Deck::kSize> deck{};
+  for (int p = 1; p <= Deck::kSize; ++p) deck[p - 1] = hand.deck.At(p);
+  const QString dealt = HandText(hand.dealt);
+  const QString deckText = CardsText(deck.data(), Deck::kSize);
+  Write([&] {
+    sqlite3_stmt* s = saveHand.get();
+    BindText(s, 1, GameText(hand.game));
+    sqlite3_bind_int(s, 2, hand.coins);
+    BindText(s, 3, dealt);
+    sqlite3_bind_int(s, 4, hand.held);
+    BindText(s, 5, deckText);
+    sqlite3_bind_int(s, 6, hand.demo ? 1 : 0);
+    if (!Run(s) || !Step("hand")) return false;
+    sqlite3_bind_int(saveBalance.get(), 1, credits);
+    sqlite3_bind_int(saveBalance.get(), 2, borrowed);
+    return Run(saveBalance.get()) && Step("balance");
+  });
+}
+
+void SqliteHistory::DropHands() {
+  Write([&] { return Run(dropHands.get()) && Step("drop-hands"); });
+}
+
+void SqliteHistory::RecordGame(GameRecord& game, std::int32_t borrowed) {
+  game.playedAt =
+      ToTheSecond(game.playedAt.isValid() ? game.playedAt : QDateTime::currentDateTimeUtc());
+  const QString playedAt = TimeText(game.playedAt);
+  const QString name = GameText(game.game);
+  const QString dealt = HandText(game.dealt);
+  const QString final = HandText(game.final);
+  std::int64_t gameSession = 0;
+  std::int64_t id = 0;
+  const bool recorded = Write([&] {
+    gameSession = session;
+    if (gameSession == 0) {
+      BindText(insertSession.get(), 1, playedAt);
+      if (!Run(insertSession.get()) || !Step("session")) return false;
+      gameSession = sqlite3_last_insert_rowid(db);
+    }
+    sqlite3_stmt* s = insertGame.get();
+    BindText(s, 1, playedAt);
+    BindText(s, 2, name);
+    sqlite3_bind_int(s, 3, game.coins);
+    BindText(s, 4, dealt);
+    sqlite3_bind_int(s, 5, game.held);
+    BindText(s, 6, final);
+    sqlite3_bind_int(s, 7, game.row);
+    sqlite3_bind_int(s, 8, game.won);
+    sqlite3_bind_int(s, 9, game.creditsAfter);
+    sqlite3_bind_int(s, 10, game.demo ? 1 : 0);
+    sqlite3_bind_int64(s, 11, gameSession);
+    if (!Run(s) || !Step("game")) return false;
+    id = sqlite3_last_insert_rowid(db);
+    sqlite3_bind_int(saveBalance.get(), 1, game.creditsAfter);
+    sqlite3_bind_int(saveBalance.get(), 2, borrowed);
+    if (!Run(saveBalance.get()) || !Step("balance")) return false;
+    BindText(dropHand.get(), 1, name);
+    return Run(dropHand.get()) && Step("drop-hand");
+  });
+  if (!recorded) return;
+  session = gameSession;
+  game.id = id;
+  game.session = gameSession;
+}
+
+std::vector<GameRecord> SqliteHistory::Games(std::int64_t offset, int limit) {
+  if (limit <= 0) return {};
+  return Read<std::vector<GameRecord>>([&](std::vector<GameRecord>& games) {
+    Statement statement;
+    if (!Prepare(statement,
+                 "SELECT id, played_at, game, coins, dealt, held, final, row, won, "
+                 "credits_after, demo, session FROM games ORDER BY id DESC LIMIT ?1 OFFSET ?2"))
+      return false;
+    sqlite3_stmt* row = statement.get();
+    sqlite3_bind_int(row, 1, limit);
+    sqlite3_bind_int64(row, 2, std::max<std::int64_t>(offset, 0));
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(row)) == SQLITE_ROW) {
+      GameRecord game;
+      game.id = sqlite3_column_int64(row, 0);
+      game.playedAt = ColumnTime(row, 1);
+      game.game = GameFromText(ColumnText(row, 2));
+      game.coins = sqlite3_column_int(row, 3);
+      ParseCards(ColumnText(row, 4), game.dealt.data(), 5);
+      game.held = sqlite3_column_int(row, 5);
+      ParseCards(ColumnText(row, 6), game.final.data(), 5);
+      game.row = sqlite3_column_int(row, 7);
+      game.won = sqlite3_column_int(row, 8);
+      game.creditsAfter = sqlite3_column_int(row, 9);
+      game.demo = sqlite3_column_int(row, 10) != 0;
+      game.session = sqlite3_column_int64(row, 11);
+      games.push_back(game);
+    }
+    return code == SQLITE_DONE || Failed(code);
+  });
+}
+
+std::int64_t SqliteHistory::GameCount() {
+  return Read<std::int64_t>([&](std::int64_t& count) {
+    Statement statement;
+    if (!Prepare(statement, "SELECT count(*) FROM games")) return false;
+    const int code = sqlite3_step(statement.get());
+    if (code != SQLITE_ROW) return Failed(code);
+    count = sqlite3_column_int64(statement.get(), 0);
+    return true;
+  });
+}
+
+GameStatistics SqliteHistory::Statistics(std::optional<GameVariant> game) {
+  return Read<GameStatistics>([&](GameStatistics& sums) {
+    // Grouped the way the index games_by_game is ordered, so no sort is needed.
+    Statement statement;
+    if (!Prepare(statement, game ? "SELECT row, count(*), sum(coins), sum(won), max(won) "
+                                   "FROM games WHERE game = ?1 GROUP BY row"
+                                 : "SELECT row, count(*), sum(coins), sum(won), max(won) "
+                                   "FROM games GROUP BY game, row"))
+      return false;
+    if (game) BindText(statement.get(), 1, GameText(*game));
+    sqlite3_stmt* row = statement.get();
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(row)) == SQLITE_ROW) {
+      const int payRow = sqlite3_column_int(row, 0);
+      const std::int64_t hands = sqlite3_column_int64(row, 1);
+      sums.hands += hands;
+      sums.coinsBet += sqlite3_column_int64(row, 2);
+      sums.won += sqlite3_column_int64(row, 3);
+      sums.biggestWin = std::max(sums.biggestWin, sqlite3_column_int(row, 4));
+      if (payRow >= 0 && payRow < kPayTableRows)
+        sums.rowCounts[static_cast<std::size_t>(payRow)] += hands;
+    }
+    return code == SQLITE_DONE || Failed(code);
+  });
+}
+
+std::vector<std::int32_t> SqliteHistory::BalanceSeries(int maxPoints) {
+  if (maxPoints <= 0) return {};
+  return Read<std::vector<std::int32_t>>([&](std::vector<std::int32_t>& series) {
+    Statement count;
+    if (!Prepare(count, "SELECT count(*) FROM games")) return false;
+    int code = sqlite3_step(count.get());
+    if (code != SQLITE_ROW) return Failed(code);
+    const std::int64_t n = sqlite3_column_int64(count.get(), 0);
+    if (n == 0) return true;
+    // Kept: the games at k * (n - 1) / (m - 1) for k = 0 .. m - 1, oldest
+    // first, which ends with the newest; all of them when there are no more.
+    const std::int64_t m = std::min<std::int64_t>(maxPoints, n);
+    Statement statement;
+    if (!Prepare(statement, "SELECT credits_after FROM games ORDER BY id")) return false;
+    sqlite3_stmt* row = statement.get();
+    series.reserve(static_cast<std::size_t>(m));
+    std::int64_t index = 0;
+    std::int64_t k = 0;
+    std::int64_t next = m == 1 ? n - 1 : 0;
+    while (k < m && (code = sqlite3_step(row)) == SQLITE_ROW) {
+      if (index == next) {
+        series.push_back(sqlite3_column_int(row, 0));
+        ++k;
+        next = m == 1 ? n - 1 : k * (n - 1) / (m - 1);
+      }
+      ++index;
+    }
+    return k == m || code == SQLITE_DONE || Failed(code);
+  });
+}
+
+std::vector<SessionReturn> SqliteHistory::SessionReturns() {
+  return Read<std::vector<SessionReturn>>([&](std::vector<SessionReturn>& sessions) {
+    // The sums first (on the index games_by_session), then one look-up per
+    // session rather than one per game.
+    Statement statement;
+    if (!Prepare(statement,
+                 "SELECT a.session, s.started_at, a.hands, a.bet, a.won FROM "
+                 "(SELECT session, count(*) AS hands, sum(coins) AS bet, sum(won) AS won "
+                 "FROM games GROUP BY session) AS a "
+                 "LEFT JOIN sessions AS s ON s.id = a.session ORDER BY a.session"))
+      return false;
+    sqlite3_stmt* row = statement.get();
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(row)) == SQLITE_ROW) {
+      sessions.push_back({sqlite3_column_int64(row, 0), ColumnTime(row, 1),
+                          sqlite3_column_int64(row, 2), sqlite3_column_int64(row, 3),
+                          sqlite3_column_int64(row, 4)});
+    }
+    return code == SQLITE_DONE || Failed(code);
+  });
+}
+
+}  // namespace lynx

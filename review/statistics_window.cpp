@@ -1,0 +1,413 @@
+#include "review/statistics_window.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QCursor>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QStackedBarSeries>
+#include <QStandardPaths>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "engine/paytable.h"
+#include "platform/history_csv.h"
+#include "review/best_play_cache.h"
+#include "review/review_look.h"
+#include "table/table_controls.h"
+
+namespace lynx {
+namespace {
+
+constexpr GameVariant kGames[3] = {kJacksOrBetter, kJokerWild, kDeucesWild};
+const QString kComputing = QStringLiteral("computing…");
+
+void SetCell(QTableWidget* table, int row, int column, const QString& text) {
+  QTableWidgetItem* item = table->item(row, column);
+  if (item == nullptr) {
+    item = new QTableWidgetItem;
+    item->setTextAlignment((column == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+    table->setItem(row, column, item);
+  }
+  item->setText(text);
+}
+
+// Room for the header and every row, without scroll bars.
+void FitHeight(QTableWidget* table) {
+  const int height = table->horizontalHeader()->sizeHint().height() +
+                     table->rowCount() * table->verticalHeader()->defaultSectionSize() +
+                     2 * table->frameWidth();
+  table->setFixedHeight(height);
+  table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+QString RatioText(double ratio) {
+  return QStringLiteral("%1%").arg(ratio * 100, 0, 'f', 2);
+}
+
+// The charts in the table's colours.
+QChart* MakeChart(const QString& title) {
+  auto* chart = new QChart;
+  chart->setBackgroundBrush(kTableBlue);
+  chart->setBackgroundRoundness(0);
+  chart->setPlotAreaBackgroundVisible(false);
+  chart->setTitle(title);
+  chart->setTitleBrush(kTextYellow);
+  chart->setTitleFont(ClassicFont(9.75, true));
+  chart->setMargins(QMargins(4, 4, 4, 4));
+  chart->legend()->setLabelColor(kTextWhite);
+  chart->legend()->setFont(ClassicFont(8.25, false));
+  return chart;
+}
+
+void StyleAxis(QAbstractAxis* axis, const QString& title) {
+  axis->setLabelsBrush(kTextWhite);
+  axis->setLabelsFont(ClassicFont(8.25, false));
+  axis->setLinePen(QPen(kTextWhite));
+  axis->setGridLinePen(QPen(QColor(64, 64, 255)));
+  axis->setTitleText(title);
+  axis->setTitleBrush(kTextWhite);
+  axis->setTitleFont(ClassicFont(8.25, true));
+}
+
+QChartView* MakeView(QChart* chart, QWidget* parent) {
+  auto* view = new QChartView(chart, parent);
+  view->setRenderHint(QPainter::Antialiasing);
+  view->setBackgroundBrush(kTableBlue);
+  view->setFrameShape(QFrame::NoFrame);
+  return view;
+}
+
+}  // namespace
+
+StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPlayCache& bestPlay,
+                                   QWidget* parent)
+    : QWidget(parent, Qt::Window), store(store), dialogs(dialogs), bestPlay(bestPlay) {
+  setWindowTitle(QStringLiteral("LYNX Video Poker -- Statistics"));
+  ApplyReviewLook(this);
+
+  auto* columns = new QHBoxLayout(this);
+  columns->setContentsMargins(8, 8, 8, 8);
+  columns->setSpacing(10);
+  auto* left = new QVBoxLayout;
+  left->setSpacing(6);
+  columns->addLayout(left);
+
+  problem = new QLabel(this);
+  problem->setObjectName(QStringLiteral("Problem"));
+  problem->setWordWrap(true);
+  problem->setStyleSheet(QStringLiteral("color: #ffff00; font-weight: bold;"));
+  problem->hide();
+  left->addWidget(problem);
+
+  summary = new QTableWidget(4, kSummaryColumns, this);
+  summary->setObjectName(QStringLiteral("Summary"));
+  SetUpReviewTable(summary);
+  summary->setSelectionMode(QAbstractItemView::NoSelection);
+  summary->setHorizontalHeaderLabels({QStringLiteral("Game"), QStringLiteral("Hands"),
+                                      QStringLiteral("Coins bet"), QStringLiteral("Won"),
+                                      QStringLiteral("Return"), QStringLiteral("Best play"),
+                                      QStringLiteral("Biggest win")});
+  summary->horizontalHeaderItem(kBestPlay)->setToolTip(
+      QStringLiteral("The return with the best hold on every deal, five coins bet"));
+  const int summaryWidths[kSummaryColumns] = {112, 50, 72, 60, 66, 84, 92};
+  for (int c = 0; c < kSummaryColumns; ++c) summary->setColumnWidth(c, summaryWidths[c]);
+  summary->verticalHeader()->setDefaultSectionSize(22);
+  for (int g = 0; g < 3; ++g) SetCell(summary, g, kGame, GameTitleText(kGames[g]));
+  // The totals in bold.
+  QFont bold = summary->font();
+  bold.setBold(true);
+  for (int c = 0; c < kSummaryColumns; ++c) {
+    SetCell(summary, kAllGamesRow, c, c == kGame ? QStringLiteral("All games") : QString());
+    summary->item(kAllGamesRow, c)->setFont(bold);
+  }
+  FitHeight(summary);
+  summary->setFixedWidth(std::accumulate(std::begin(summaryWidths), std::end(summaryWidths), 0) +
+                         2 * summary->frameWidth());
+  left->addWidget(summary);
+
+  auto* rowsTitle = new QLabel(QStringLiteral("How often each hand came up"), this);
+  rowsTitle->setFont(ClassicFont(9.75, true));
+  rowsTitle->setStyleSheet(QStringLiteral("color: #ffff00;"));
+  left->addWidget(rowsTitle);
+
+  rowTabs = new QTabWidget(this);
+  rowTabs->setObjectName(QStringLiteral("RowTabs"));
+  for (int g = 0; g < 3; ++g) {
+    const PayTable& table = PayTableFor(kGames[g]);
+    auto* grid = new QTableWidget(table.rowCount + 1, kRowColumns, rowTabs);
+    SetUpReviewTable(grid);
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    grid->setHorizontalHeaderLabels({QStringLiteral("Hand"), QStringLiteral("Count"),
+                                     QStringLiteral("Of hands"), QStringLiteral("With best play")});
+    const int widths[kRowColumns] = {180, 90, 110, 150};
+    for (int c = 0; c < kRowColumns; ++c) grid->setColumnWidth(c, widths[c]);
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->verticalHeader()->setDefaultSectionSize(21);
+    for (int r = 0; r <= table.rowCount; ++r)
+      SetCell(grid, r, kRowName, RowText(kGames[g], r < table.rowCount ? r : -1));
+    rows[static_cast<std::size_t>(g)] = grid;
+    rowTabs->addTab(grid, GameTitleText(kGames[g]));
+  }
+  // Tall enough for the longest table (Joker Wild's eleven rows).
+  FitHeight(rows[1]);
+  rowTabs->setFixedHeight(rows[1]->height() + rowTabs->tabBar()->sizeHint().height() + 4);
+  left->addWidget(rowTabs);
+
+  auto* note = new QLabel(
+      QStringLiteral("Best play: how often each hand comes up when every deal is held the best "
+                     "way, five coins bet; Joker Wild on this machine's deck, where the joker "
+                     "takes the place of one card."),
+      this);
+  note->setObjectName(QStringLiteral("BestPlayNote"));
+  note->setWordWrap(true);
+  note->setFont(ClassicFont(8.25, false));
+  left->addWidget(note);
+  left->addStretch(1);
+
+  auto* exportRow = new QHBoxLayout;
+  exportButton = new QPushButton(QStringLiteral("Export CSV…"), this);
+  exportButton->setObjectName(QStringLiteral("ExportCsv"));
+  exportButton->setToolTip(QStringLiteral("Write every game played to a CSV file"));
+  exportRow->addWidget(exportButton);
+  exportRow->addStretch(1);
+  left->addLayout(exportRow);
+  connect(exportButton, &QPushButton::clicked, this, &StatisticsWindow::ExportCsv);
+
+  // The charts, one above the other.
+  auto* right = new QVBoxLayout;
+  right->setSpacing(6);
+  columns->addLayout(right, 1);
+
+  balanceChart = MakeChart(QStringLiteral("Credits after each game"));
+  balanceChart->legend()->hide();
+  balanceLine = new QLineSeries(balanceChart);
+  balanceLine->setPen(QPen(kTextYellow, 2));
+  balanceChart->addSeries(balanceLine);
+  auto* gameAxis = new QValueAxis(balanceChart);
+  gameAxis->setLabelFormat(QStringLiteral("%d"));
+  StyleAxis(gameAxis, QStringLiteral("Game"));
+  auto* creditAxis = new QValueAxis(balanceChart);
+  creditAxis->setLabelFormat(QStringLiteral("%d"));
+  StyleAxis(creditAxis, QStringLiteral("Credits"));
+  balanceChart->addAxis(gameAxis, Qt::AlignBottom);
+  balanceChart->addAxis(creditAxis, Qt::AlignLeft);
+  balanceLine->attachAxis(gameAxis);
+  balanceLine->attachAxis(creditAxis);
+  right->addWidget(MakeView(balanceChart, this), 1);
+
+  sessionChart = MakeChart(QStringLiteral("Return by session"));
+  sessionChart->legend()->setAlignment(Qt::AlignBottom);
+  auto* bars = new QStackedBarSeries(sessionChart);
+  sessionsAhead = new QBarSet(QStringLiteral("won at least the bet"), bars);
+  sessionsAhead->setColor(kTextYellow);
+  sessionsAhead->setBorderColor(kTextYellow);
+  sessionsBehind = new QBarSet(QStringLiteral("won less than the bet"), bars);
+  sessionsBehind->setColor(kTextWhite);
+  sessionsBehind->setBorderColor(kTextWhite);
+  bars->append(sessionsAhead);
+  bars->append(sessionsBehind);
+  bars->setBarWidth(0.7);
+  sessionChart->addSeries(bars);
+  evenLine = new QLineSeries(sessionChart);
+  evenLine->setPen(QPen(kTextRed, 1, Qt::DashLine));
+  sessionChart->addSeries(evenLine);
+  sessionAxis = new QBarCategoryAxis(sessionChart);
+  StyleAxis(sessionAxis, QStringLiteral("Session"));
+  sessionAxis->setGridLineVisible(false);
+  auto* percentAxis = new QValueAxis(sessionChart);
+  percentAxis->setLabelFormat(QStringLiteral("%d%%"));
+  StyleAxis(percentAxis, QStringLiteral("Return"));
+  sessionChart->addAxis(sessionAxis, Qt::AlignBottom);
+  sessionChart->addAxis(percentAxis, Qt::AlignLeft);
+  bars->attachAxis(sessionAxis);
+  bars->attachAxis(percentAxis);
+  evenLine->attachAxis(sessionAxis);
+  evenLine->attachAxis(percentAxis);
+  // The legend names the two bar sets only.
+  sessionChart->legend()->markers(evenLine).first()->setVisible(false);
+  connect(bars, &QStackedBarSeries::hovered, this, [this](bool on, int index, QBarSet*) {
+    if (!on || index < 0 || index >= static_cast<int>(sessionsShown.size())) {
+      QToolTip::hideText();
+      return;
+    }
+    const SessionReturn& s = sessionsShown[static_cast<std::size_t>(index)];
+    QToolTip::showText(
+        QCursor::pos(),
+        QStringLiteral("Session %1, %2\n%3 hands, %4 coins bet, %5 won: %6")
+            .arg(sessionAxis->at(index),
+                 s.startedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+            .arg(s.hands)
+            .arg(s.coinsBet)
+            .arg(s.won)
+            .arg(PercentText(static_cast<double>(s.won), static_cast<double>(s.coinsBet))));
+  });
+  right->addWidget(MakeView(sessionChart, this), 1);
+
+  connect(&bestPlay, &BestPlayCache::Ready, this, &StatisticsWindow::ShowBestPlay);
+  resize(996, 590);
+  Refresh();
+}
+
+void StatisticsWindow::Refresh() {
+  const QString why = store.Problem();
+  problem->setText(why);
+  problem->setVisible(!why.isEmpty());
+
+  for (int g = 0; g < 3; ++g) figures[static_cast<std::size_t>(g)] = store.Statistics(kGames[g]);
+  figures[kAllGamesRow] = store.Statistics(std::nullopt);
+  for (int r = 0; r < 4; ++r) {
+    const GameStatistics& f = figures[static_cast<std::size_t>(r)];
+    SetCell(summary, r, kHands, QString::number(f.hands));
+    SetCell(summary, r, kBet, QString::number(f.coinsBet));
+    SetCell(summary, r, kWon, QString::number(f.won));
+    SetCell(summary, r, kReturn,
+            PercentText(static_cast<double>(f.won), static_cast<double>(f.coinsBet)));
+    SetCell(summary, r, kBiggestWin, QString::number(f.biggestWin));
+  }
+  for (int g = 0; g < 3; ++g) {
+    const GameStatistics& f = figures[static_cast<std::size_t>(g)];
+    QTableWidget* grid = rows[static_cast<std::size_t>(g)];
+    const int rowCount = PayTableFor(kGames[g]).rowCount;
+    std::int64_t paid = 0;
+    for (int r = 0; r < rowCount; ++r) {
+      const std::int64_t n = f.rowCounts[static_cast<std::size_t>(r)];
+      paid += n;
+      SetCell(grid, r, kRowCount, QString::number(n));
+      SetCell(grid, r, kRowShare,
+              PercentText(static_cast<double>(n), static_cast<double>(f.hands)));
+    }
+    SetCell(grid, rowCount, kRowCount, QString::number(f.hands - paid));
+    SetCell(grid, rowCount, kRowShare,
+            PercentText(static_cast<double>(f.hands - paid), static_cast<double>(f.hands)));
+  }
+  ShowBestPlay();
+  ShowBalance();
+  ShowSessions();
+}
+
+// The best-play figures there are so far; asks for the others.
+void StatisticsWindow::ShowBestPlay() {
+  double expected = 0;  // credits best play returns on the coins bet so far
+  bool allKnown = true;
+  for (int g = 0; g < 3; ++g) {
+    const GameReturn* best = bestPlay.Find(kGames[g]);
+    const GameStatistics& f = figures[static_cast<std::size_t>(g)];
+    QTableWidget* grid = rows[static_cast<std::size_t>(g)];
+    const int rowCount = PayTableFor(kGames[g]).rowCount;
+    SetCell(summary, g, kBestPlay, best ? RatioText(best->returnRatio) : kComputing);
+    for (int r = 0; r < rowCount; ++r) {
+      SetCell(
+          grid, r, kRowBestPlay,
+          best ? ProbabilityText(best->rowProbability[static_cast<std::size_t>(r)]) : kComputing);
+    }
+    SetCell(grid, rowCount, kRowBestPlay,
+            best ? ProbabilityText(best->noWinProbability) : kComputing);
+    if (best) {
+      expected += static_cast<double>(f.coinsBet) * best->returnRatio;
+    } else if (f.coinsBet > 0) {
+      allKnown = false;
+    }
+  }
+  // All games: best play on the same mix of games, weighted by the coins bet.
+  const double bet = static_cast<double>(figures[kAllGamesRow].coinsBet);
+  SetCell(summary, kAllGamesRow, kBestPlay, !allKnown ? kComputing : PercentText(expected, bet));
+}
+
+void StatisticsWindow::ShowBalance() {
+  const std::vector<std::int32_t> series = store.BalanceSeries(kBalancePoints);
+  const double games = static_cast<double>(store.GameCount());
+  const auto points = static_cast<qsizetype>(series.size());
+  QList<QPointF> line;
+  int low = 0;
+  int high = 100;
+  for (qsizetype k = 0; k < points; ++k) {
+    // The store keeps the games at evenly spaced places, the first and last
+    // among them.
+    const double game =
+        points == 1 ? games
+                    : 1 + static_cast<double>(k) * (games - 1) / static_cast<double>(points - 1);
+    const std::int32_t credits = series[static_cast<std::size_t>(k)];
+    line.append(QPointF(game, credits));
+    if (k == 0 || credits < low) low = credits;
+    if (k == 0 || credits > high) high = std::max(credits, 100);
+  }
+  balanceLine->replace(line);
+  auto* gameAxis = static_cast<QValueAxis*>(balanceChart->axes(Qt::Horizontal).first());
+  auto* creditAxis = static_cast<QValueAxis*>(balanceChart->axes(Qt::Vertical).first());
+  gameAxis->setRange(1, std::max(2.0, games));
+  gameAxis->applyNiceNumbers();
+  creditAxis->setRange(std::min(0, low), high);
+  creditAxis->applyNiceNumbers();
+}
+
+void StatisticsWindow::ShowSessions() {
+  const std::vector<SessionReturn> all = store.SessionReturns();
+  const std::size_t first = all.size() > kSessionBars ? all.size() - kSessionBars : 0;
+  sessionsShown.assign(all.begin() + static_cast<std::ptrdiff_t>(first), all.end());
+
+  sessionsAhead->remove(0, sessionsAhead->count());
+  sessionsBehind->remove(0, sessionsBehind->count());
+  QStringList numbers;
+  double top = 100;
+  for (std::size_t i = 0; i < sessionsShown.size(); ++i) {
+    const SessionReturn& s = sessionsShown[i];
+    const double percent =
+        s.coinsBet > 0 ? static_cast<double>(s.won) * 100 / static_cast<double>(s.coinsBet) : 0;
+    sessionsAhead->append(percent >= 100 ? percent : 0);
+    sessionsBehind->append(percent >= 100 ? 0 : percent);
+    numbers << QString::number(first + i + 1);
+    top = std::max(top, percent);
+  }
+  sessionAxis->clear();
+  sessionAxis->append(numbers);
+  const auto bars = static_cast<double>(sessionsShown.size());
+  evenLine->replace(QList<QPointF>{{-0.5, 100}, {bars - 0.5, 100}});
+  auto* percentAxis = static_cast<QValueAxis*>(sessionChart->axes(Qt::Vertical).first());
+  percentAxis->setRange(0, top * 1.05);
+  percentAxis->applyNiceNumbers();
+  sessionChart->setTitle(all.size() > sessionsShown.size()
+                             ? QStringLiteral("Return by session (the last %1 of %2)")
+                                   .arg(sessionsShown.size())
+                                   .arg(all.size())
+                             : QStringLiteral("Return by session"));
+}
+
+void StatisticsWindow::ExportCsv() {
+  const QString suggested =
+      QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+          .filePath(QStringLiteral("lynx-video-poker-history.csv"));
+  const QString path =
+      dialogs.AskSaveFileName(this, QStringLiteral("Export the game history"), suggested);
+  if (path.isEmpty()) return;
+  const QString title = QStringLiteral("LYNX Video Poker");
+  if (ExportHistoryCsv(store, path)) {
+    const std::int64_t games = store.GameCount();
+    dialogs.Info(this, title,
+                 (games == 1 ? QStringLiteral("%1 game was written to %2.")
+                             : QStringLiteral("%1 games were written to %2."))
+                     .arg(games)
+                     .arg(QDir::toNativeSeparators(path)));
+  } else {
+    dialogs.Exclaim(this, title,
+                    QStringLiteral("The history could not be written to %1.")
+                        .arg(QDir::toNativeSeparators(path)));
+  }
+}
+
+}  // namespace lynx

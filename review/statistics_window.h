@@ -1,0 +1,102 @@
+#pragma once
+// The statistics window: for each game and for all games the hands played,
+// coins bet, credits won, the return and the biggest win; how often each pay
+// row came up against how often it comes up with best play; the credit
+// balance over the games played and the return of each session. The history
+// can be exported as a CSV file from here. Non-modal: it may stay open beside
+// the table.
+
+#include <QWidget>
+#include <array>
+#include <vector>
+
+#include "engine/card.h"
+#include "platform/history_store.h"
+#include "platform/services.h"
+
+class QBarCategoryAxis;
+class QBarSet;
+class QChart;
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+
+namespace lynx {
+
+class BestPlayCache;
+
+class StatisticsWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // Columns of the summary; its rows are the three games, then all games.
+  enum SummaryColumn {
+    kGame,
+    kHands,
+    kBet,
+    kWon,
+    kReturn,
+    kBestPlay,
+    kBiggestWin,
+    kSummaryColumns
+  };
+  static constexpr int kAllGamesRow = 3;
+  // Columns of a game's pay rows; its rows are the pay rows, then "No win".
+  enum RowColumn { kRowName, kRowCount, kRowShare, kRowBestPlay, kRowColumns };
+
+  // Every reference must outlive the window. The best-play figures missing
+  // from bestPlay are asked for at once and shown when they come. A top-level
+  // window even with a parent.
+  StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPlayCache& bestPlay,
+                   QWidget* parent = nullptr);
+
+  QTableWidget* Summary() const { return summary; }
+  // The pay-row table of game 1..3.
+  QTableWidget* Rows(GameVariant game) const { return rows[static_cast<std::size_t>(game - 1)]; }
+  QTabWidget* RowTabs() const { return rowTabs; }
+  QPushButton* ExportButton() const { return exportButton; }
+  // The credits after each game, x the number of the game.
+  QLineSeries* BalanceLine() const { return balanceLine; }
+  // The return in percent of each session shown (the last kSessionBars),
+  // oldest first: in one set when at least 100%, else in the other (0 there).
+  QBarSet* SessionsAhead() const { return sessionsAhead; }
+  QBarSet* SessionsBehind() const { return sessionsBehind; }
+  QBarCategoryAxis* SessionAxis() const { return sessionAxis; }
+  QChart* SessionChart() const { return sessionChart; }
+
+  static constexpr int kBalancePoints = 1000;
+  static constexpr int kSessionBars = 30;
+
+ public slots:
+  // Reads every figure again (a game was settled).
+  void Refresh();
+  // Asks for a file name and writes the whole history there as CSV.
+  void ExportCsv();
+
+ private:
+  void ShowBestPlay();
+  void ShowBalance();
+  void ShowSessions();
+
+  HistoryStore& store;
+  Dialogs& dialogs;
+  BestPlayCache& bestPlay;
+  std::array<GameStatistics, 4> figures{};  // the three games, then all games
+  std::vector<SessionReturn> sessionsShown;
+
+  QLabel* problem = nullptr;
+  QTableWidget* summary = nullptr;
+  QTabWidget* rowTabs = nullptr;
+  std::array<QTableWidget*, 3> rows{};
+  QPushButton* exportButton = nullptr;
+  QChart* balanceChart = nullptr;
+  QLineSeries* balanceLine = nullptr;
+  QChart* sessionChart = nullptr;
+  QBarSet* sessionsAhead = nullptr;
+  QBarSet* sessionsBehind = nullptr;
+  QBarCategoryAxis* sessionAxis = nullptr;
+  QLineSeries* evenLine = nullptr;  // 100% across the sessions
+};
+
+}  // namespace lynx

@@ -1,0 +1,66 @@
+#include "shell/history_recorder.h"
+
+#include "table/table_window.h"
+
+namespace lynx {
+
+HistoryRecorder::HistoryRecorder(ProgramValues& values, Services& services, QObject* parent)
+    : QObject(parent), values(values), services(services) {}
+
+void HistoryRecorder::Start(QWidget* dialogParent) {
+  HistoryStore& store = services.history;
+  store.BeginSession();
+  store.SaveBalance(values.credits, values.borrowed);
+  TellProblemOnce(dialogParent);
+}
+
+void HistoryRecorder::Attach(TableWindow& table) {
+  HistoryStore& store = services.history;
+  const GameVariant game = values.gameVariant;
+  std::optional<HandInProgress> left;
+  if (const auto found = pending.find(game); found != pending.end())
+    left = found->second;
+  else
+    left = store.PendingHand(game);
+  if (left && !table.ResumeHand(*left)) {
+    // Not a hand this table can take (a damaged record): it cannot be played.
+    pending.erase(game);
+  }
+
+  connect(&table, &TableWindow::HandChanged, this, [this, &table](const HandInProgress& hand) {
+    pending[hand.game] = hand;
+    services.history.SaveHand(hand, values.credits, values.borrowed);
+    TellProblemOnce(&table);
+  });
+  connect(&table, &TableWindow::GameSettled, this, [this, &table](const GameRecord& settled) {
+    pending.erase(settled.game);
+    GameRecord game = settled;
+    services.history.RecordGame(game, values.borrowed);
+    TellProblemOnce(&table);
+    emit GameRecorded();
+  });
+  connect(&table, &TableWindow::CreditsAdded, this, [this, &table] {
+    services.history.SaveBalance(values.credits, values.borrowed);
+    TellProblemOnce(&table);
+  });
+}
+
+void HistoryRecorder::DropHands() {
+  pending.clear();
+  services.history.DropHands();
+}
+
+void HistoryRecorder::Finish() {
+  services.history.SaveBalance(values.credits, values.borrowed);
+  services.history.MarkEndedCleanly();
+}
+
+void HistoryRecorder::TellProblemOnce(QWidget* parent) {
+  if (told) return;
+  const QString problem = services.history.Problem();
+  if (problem.isEmpty()) return;
+  told = true;
+  services.dialogs.Exclaim(parent, values.programTitle, problem);
+}
+
+}  // namespace lynx

@@ -1,0 +1,52 @@
+#pragma once
+// Keeps every game: a table window's reports go to the history store, and the
+// hands left dealt are kept here too, so that a hand comes back on the next
+// visit to its game in this run even when the history file cannot be written.
+
+#include <QObject>
+#include <map>
+
+#include "common/program_values.h"
+#include "platform/history_store.h"
+#include "platform/services.h"
+
+class QWidget;
+
+namespace lynx {
+
+class TableWindow;
+
+class HistoryRecorder final : public QObject {
+  Q_OBJECT
+ public:
+  // values and services must outlive the recorder.
+  HistoryRecorder(ProgramValues& values, Services& services, QObject* parent = nullptr);
+
+  // The start of a run, after the settings were loaded: a new session, the
+  // balance in memory journaled, and the player told once when history is
+  // off. dialogParent may be null.
+  void Start(QWidget* dialogParent);
+  // Connects a freshly made table and puts back the hand left dealt in its
+  // game, if any.
+  void Attach(TableWindow& table);
+  // Forgets every hand left dealt: the balance they were bet from was not
+  // resumed.
+  void DropHands();
+  // The end of a run, once the settings file has been written: the balance as
+  // saved, and the run marked as ended cleanly.
+  void Finish();
+
+ signals:
+  // A settled game has been kept; windows that show the history refresh.
+  void GameRecorded();
+
+ private:
+  void TellProblemOnce(QWidget* parent);
+
+  ProgramValues& values;
+  Services& services;
+  std::map<GameVariant, HandInProgress> pending;  // this run's hands left dealt
+  bool told = false;
+};
+
+}  // namespace lynx

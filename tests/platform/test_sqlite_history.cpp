@@ -1,0 +1,644 @@
+// The game history on real SQLite files: what the file holds, how it grows
+// from older versions, and that no damaged, full or foreign file ever stops
+// play or loses what was in it.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <csignal>
+#include <string>
+
+#include "engine/card_text.h"
+#include "engine/random_source.h"
+#include "platform/fakes.h"
+#include "platform/history_csv.h"
+#include "platform/sqlite_history.h"
+#include "tests/support/hand_text.h"
+
+// Failures show text as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
+namespace lynx {
+namespace {
+
+using testing_support::H;
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+  return file.readAll();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// Runs sql on the file with the plain SQLite library, as a player's sqlite3
+// tool would; the rows come back with columns joined by '|', one per line.
+QString Sql(const QString& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  QString rows;
+  if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK) {
+    char* error = nullptr;
+    auto collect = [](void* out, int n, char** values, char**) {
+      auto* text = static_cast<QString*>(out);
+      for (int i = 0; i < n; ++i) {
+        if (i > 0) *text += QLatin1Char('|');
+        *text += values[i] != nullptr ? QString::fromUtf8(values[i]) : QStringLiteral("NULL");
+      }
+      *text += QLatin1Char('\n');
+      return 0;
+    };
+    if (sqlite3_exec(db, sql.c_str(), collect, &rows, &error) != SQLITE_OK) {
+      rows = QStringLiteral("error: ") + QString::fromUtf8(error);
+      sqlite3_free(error);
+    }
+  }
+  sqlite3_close(db);
+  return rows;
+}
+
+QDateTime Utc(const char* iso) {
+  return QDateTime::fromString(iso, Qt::ISODate);
+}
+
+GameRecord Game(GameVariant game, int coins, const char* dealt, int held, const char* final,
+                int row, int won, int creditsAfter) {
+  GameRecord record;
+  record.game = game;
+  record.coins = coins;
+  record.dealt = H(dealt);
+  record.held = held;
+  record.final = H(final);
+  record.row = row;
+  record.won = won;
+  record.creditsAfter = creditsAfter;
+  return record;
+}
+
+HandInProgress ShuffledHand(GameVariant game, int coins, int held, float seed) {
+  HandInProgress hand;
+  hand.game = game;
+  hand.coins = coins;
+  hand.held = held;
+  SequenceSource random({seed, 0.9f, 0.1f, 0.6f, 0.3f});
+  Shuffle(hand.deck, game, random);
+  hand.dealt = DealHand(hand.deck);
+  return hand;
+}
+
+const QString kGamesColumns =
+    "id\nplayed_at\ngame\ncoins\ndealt\nheld\nfinal\nrow\nwon\ncredits_after\ndemo\nsession\n";
+
+class SqliteHistoryTest : public testing::Test {
+ protected:
+  QString File() const { return dir.filePath("data/lynx-video-poker/history.sqlite"); }
+  QStringList FilesInFolder() const {
+    QStringList files = QDir(QFileInfo(File()).absolutePath()).entryList(QDir::Files);
+    files.sort();
+    return files;
+  }
+  QTemporaryDir dir;
+};
+
+TEST_F(SqliteHistoryTest, NewFileHasTheSchemaInWalMode) {
+  {
+    SqliteHistory history(File());
+    EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
+    EXPECT_EQ(history.Problem(), "");
+  }
+  EXPECT_EQ(Sql(File(), "SELECT name FROM pragma_table_info('games')"), kGamesColumns);
+  EXPECT_EQ(Sql(File(), "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
+            "games\nhands\njournal\nsessions\n");
+  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "2\n");
+  EXPECT_EQ(Sql(File(), "PRAGMA journal_mode"), "wal\n");
+}
+
+TEST_F(SqliteHistoryTest, EveryColumnRoundTrips) {
+  GameRecord first = Game(kJokerWild, 5, "AS KD 7C JK 2H", 0b10011, "AS KD 9S 8S JK", 10, 5, 1234);
+  first.playedAt = Utc("2026-12-08T22:31:05.678Z");
+  first.demo = true;
+  GameRecord second = Game(kDeucesWild, 1, "2C 2H 9S 9D KC", 0b01111, "2C 2H 9S 9D 9H", 6, 5, 1239);
+  const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
+  {
+    SqliteHistory history(File());
+    history.BeginSession();
+    history.RecordGame(first, 100);
+    history.RecordGame(second, 90);
+  }
+  const QDateTime after = QDateTime::currentDateTimeUtc();
+  EXPECT_EQ(first.id, 1);
+  EXPECT_EQ(first.session, 1);
+  EXPECT_EQ(first.playedAt, Utc("2026-12-08T22:31:05Z"));  // kept to the second
+  EXPECT_EQ(second.id, 2);
+  EXPECT_EQ(second.session, 1);
+  EXPECT_TRUE(second.playedAt >= before && second.playedAt <= after);
+
+  EXPECT_EQ(Sql(File(), "SELECT * FROM games WHERE id = 1"),
+            "1|2026-12-08T22:31:05Z|joker|5|AS KD 7C JK 2H|19|AS KD 9S 8S JK|10|5|1234|1|1\n");
+  SqliteHistory history(File());
+  EXPECT_EQ(history.GameCount(), 2);
+  EXPECT_EQ(history.Games(0, 10), (std::vector<GameRecord>{second, first}));
+  EXPECT_EQ(history.Games(1, 10), std::vector<GameRecord>{first});
+  EXPECT_EQ(history.Games(0, 1), std::vector<GameRecord>{second});
+  EXPECT_TRUE(history.Games(2, 10).empty());
+}
+
+TEST_F(SqliteHistoryTest, JournalKeepsTheBalanceAndWhetherTheRunEnded) {
+  {
+    SqliteHistory history(File());
+    EXPECT_EQ(history.Balance(), std::nullopt);
+    history.BeginSession();
+    EXPECT_EQ(history.Balance(), std::nullopt);  // running, but no balance yet
+    history.SaveBalance(245, 100);
+    EXPECT_EQ(history.Balance(), (JournaledBalance{245, 100, false}));
+  }
+  {
+    SqliteHistory history(File());  // a run that ended without its save
+    EXPECT_EQ(history.Balance(), (JournaledBalance{245, 100, false}));
+    history.MarkEndedCleanly();
+  }
+  SqliteHistory history(File());
+  EXPECT_EQ(history.Balance(), (JournaledBalance{245, 100, true}));
+  history.BeginSession();
+  EXPECT_EQ(history.Balance(), (JournaledBalance{245, 100, false}));
+}
+
+TEST_F(SqliteHistoryTest, HandsInProgressOnePerGame) {
+  const HandInProgress jacks = ShuffledHand(kJacksOrBetter, 3, 0, 0.25f);
+  HandInProgress deuces = ShuffledHand(kDeucesWild, 5, 0, 0.75f);
+  deuces.demo = true;
+  {
+    SqliteHistory history(File());
+    history.SaveHand(jacks, 97, 100);
+    history.SaveHand(deuces, 92, 100);
+    deuces.held = 0b10101;  // new holds replace the row
+    history.SaveHand(deuces, 92, 100);
+  }
+  {
+    SqliteHistory history(File());
+    EXPECT_EQ(history.PendingHand(kJacksOrBetter), jacks);
+    EXPECT_EQ(history.PendingHand(kDeucesWild), deuces);
+    EXPECT_EQ(history.PendingHand(kJokerWild), std::nullopt);
+    EXPECT_EQ(history.Balance(), (JournaledBalance{92, 100, true}));
+
+    // Settling a game ends its own hand only, and journals the balance.
+    GameRecord game = Game(kDeucesWild, 5, "2C 2H 9S 9D KC", 0, "2C 2H 9S 9D 9H", 6, 25, 117);
+    history.RecordGame(game, 90);
+    EXPECT_EQ(history.PendingHand(kDeucesWild), std::nullopt);
+    EXPECT_EQ(history.PendingHand(kJacksOrBetter), jacks);
+    EXPECT_EQ(history.Balance(), (JournaledBalance{117, 90, true}));
+  }
+  // A hand row that no longer reads as one (edited by hand) is no hand.
+  ASSERT_EQ(Sql(File(), "UPDATE hands SET deck = replace(deck, ' ', ' ZZ ') WHERE game = 'jacks'"),
+            "");
+  SqliteHistory history(File());
+  EXPECT_EQ(history.PendingHand(kJacksOrBetter), std::nullopt);
+  history.SaveHand(jacks, 97, 100);
+  history.DropHands();
+  EXPECT_EQ(history.PendingHand(kJacksOrBetter), std::nullopt);
+  EXPECT_EQ(Sql(File(), "SELECT count(*) FROM hands"), "0\n");
+}
+
+TEST_F(SqliteHistoryTest, StatisticsBalanceSeriesAndSessionReturns) {
+  // Two runs: jacks and joker games in the first, deuces in the second.
+  std::vector<GameRecord> games = {
+      Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100),
+      Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD AC 9C 3D", 6, 3, 102),
+      Game(kJokerWild, 2, "JK QS QH 7D 3C", 7, "JK QS QH 9D 9C", 5, 14, 114),
+      Game(kJacksOrBetter, 5, "AS KS QS JS TS", 31, "AS KS QS JS TS", 0, 4000, 4109),
+      Game(kDeucesWild, 3, "2C 5H 9S 9D KC", 13, "2C 5H 9S 9D 3C", -1, 0, 4106),
+      Game(kDeucesWild, 3, "2C 2H 9S 9D KC", 15, "2C 2H 9S 9D 9H", 6, 15, 4118),
+      Game(kDeucesWild, 4, "2C 2H 9S 9D KC", 15, "2C 2H 9S 9D 4H", 7, 12, 4126),
+  };
+  SqliteHistory history(File());
+  history.BeginSession();
+  for (int i = 0; i < 4; ++i) history.RecordGame(games[static_cast<std::size_t>(i)], 100);
+  history.BeginSession();
+  for (int i = 4; i < 7; ++i) history.RecordGame(games[static_cast<std::size_t>(i)], 100);
+
+  GameStatistics all;
+  all.hands = 7;
+  all.coinsBet = 23;
+  all.won = 4049;
+  all.biggestWin = 4000;
+  all.rowCounts = {1, 0, 0, 0, 0, 1, 2, 1, 1, 0, 0};
+  EXPECT_EQ(history.Statistics(std::nullopt), all);
+  GameStatistics jacks;
+  jacks.hands = 3;
+  jacks.coinsBet = 11;
+  jacks.won = 4008;
+  jacks.biggestWin = 4000;
+  jacks.rowCounts = {1, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0};
+  EXPECT_EQ(history.Statistics(kJacksOrBetter), jacks);
+
+  const std::vector<SessionReturn> sessions = history.SessionReturns();
+  ASSERT_EQ(sessions.size(), 2u);
+  EXPECT_EQ(sessions[0].session, 1);
+  EXPECT_EQ(sessions[1].session, 2);
+  EXPECT_TRUE(sessions[0].startedAt.isValid() && sessions[0].startedAt <= games[0].playedAt);
+  EXPECT_EQ((std::array{sessions[0].hands, sessions[0].coinsBet, sessions[0].won}),
+            (std::array<std::int64_t, 3>{4, 13, 4022}));
+  EXPECT_EQ((std::array{sessions[1].hands, sessions[1].coinsBet, sessions[1].won}),
+            (std::array<std::int64_t, 3>{3, 10, 27}));
+
+  // Seven games thinned to three: the oldest, the middle one, the newest.
+  EXPECT_EQ(history.BalanceSeries(3), (std::vector<std::int32_t>{100, 4109, 4126}));
+  EXPECT_EQ(history.BalanceSeries(4), (std::vector<std::int32_t>{100, 114, 4106, 4126}));
+  EXPECT_EQ(history.BalanceSeries(1), std::vector<std::int32_t>{4126});
+  EXPECT_EQ(history.BalanceSeries(0), std::vector<std::int32_t>{});
+  EXPECT_EQ(history.BalanceSeries(100),
+            (std::vector<std::int32_t>{100, 102, 114, 4109, 4106, 4118, 4126}));
+}
+
+// A file as the first version of the program left it: no sessions yet.
+TEST_F(SqliteHistoryTest, UpgradesAVersionOneFile) {
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(File()).absolutePath()));
+  const HandInProgress pending = ShuffledHand(kJokerWild, 2, 0b00110, 0.4f);
+  QString deck;
+  for (int p = 1; p <= Deck::kSize; ++p) {
+    if (p > 1) deck += ' ';
+    deck += QString::fromStdString(CardName(pending.deck.At(p)));
+  }
+  const QString made = Sql(
+      File(),
+      "PRAGMA journal_mode = WAL;"
+      "CREATE TABLE games (id INTEGER PRIMARY KEY, played_at TEXT NOT NULL, game TEXT NOT NULL,"
+      "  coins INTEGER NOT NULL, dealt TEXT NOT NULL, held INTEGER NOT NULL, final TEXT NOT NULL,"
+      "  row INTEGER NOT NULL, won INTEGER NOT NULL, credits_after INTEGER NOT NULL,"
+      "  demo INTEGER NOT NULL);"
+      "CREATE TABLE journal (id INTEGER PRIMARY KEY CHECK (id = 1), credits INTEGER,"
+      "  borrowed INTEGER, running INTEGER NOT NULL DEFAULT 0);"
+      "CREATE TABLE hands (game TEXT PRIMARY KEY, coins INTEGER NOT NULL, dealt TEXT NOT NULL,"
+      "  held INTEGER NOT NULL, deck TEXT NOT NULL, demo INTEGER NOT NULL);"
+      "INSERT INTO games VALUES (1, '2026-01-02T10:00:00Z', 'jacks', 5, 'AS AD 7C 8H 2H', 3,"
+      "  'AS AD 7C 9C 3D', 8, 5, 100, 0);"
+      "INSERT INTO games VALUES (2, '2026-01-02T10:00:09Z', 'joker', 1, 'JK QS QH 7D 3C', 7,"
+      "  'JK QS QH 9D 9C', 5, 7, 106, 0);"
+      "INSERT INTO journal VALUES (1, 104, 100, 1);"
+      "INSERT INTO hands VALUES ('joker', 2, '" +
+          HandText(pending.dealt).toStdString() + "', 6, '" + deck.toStdString() +
+          "', 0);"
+          "PRAGMA user_version = 1;");
+  ASSERT_EQ(made, "wal\n");
+  {
+    SqliteHistory history(File());
+    EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
+    EXPECT_EQ(history.Problem(), "");
+    EXPECT_EQ(history.Balance(), (JournaledBalance{104, 100, false}));
+    EXPECT_EQ(history.PendingHand(kJokerWild), pending);
+    const std::vector<GameRecord> games = history.Games(0, 10);
+    ASSERT_EQ(games.size(), 2u);
+    EXPECT_EQ(games[1].playedAt, Utc("2026-01-02T10:00:00Z"));
+    EXPECT_EQ(games[0].final, H("JK QS QH 9D 9C"));
+    // The games before sessions were kept form the first one.
+    EXPECT_EQ(history.SessionReturns(),
+              (std::vector<SessionReturn>{{1, Utc("2026-01-02T10:00:00Z"), 2, 6, 12}}));
+    history.BeginSession();
+    GameRecord next = Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 1, 104);
+    history.RecordGame(next, 100);
+    EXPECT_EQ(next.session, 2);
+  }
+  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "2\n");
+  EXPECT_EQ(Sql(File(), "SELECT name FROM pragma_table_info('games')"), kGamesColumns);
+  EXPECT_EQ(Sql(File(), "SELECT id, session FROM games ORDER BY id"), "1|1\n2|1\n3|2\n");
+}
+
+TEST_F(SqliteHistoryTest, NewerVersionIsReadButNeverWritten) {
+  {
+    SqliteHistory history(File());
+    GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+    history.RecordGame(game, 100);
+  }
+  ASSERT_EQ(Sql(File(), "PRAGMA user_version = 3"), "");
+  const QByteArray before = ReadAll(File());
+  {
+    SqliteHistory history(File());
+    EXPECT_EQ(history.CurrentState(), SqliteHistory::State::ReadOnly);
+    EXPECT_EQ(history.Problem(),
+              "The game history " + File() +
+                  " comes from a newer version of LYNX Video Poker: it is shown, but no game is "
+                  "added to it.");
+    EXPECT_EQ(history.GameCount(), 1);
+    EXPECT_EQ(history.Balance(), (JournaledBalance{100, 100, true}));
+    history.BeginSession();
+    history.SaveBalance(1, 2);
+    history.SaveHand(ShuffledHand(kJacksOrBetter, 1, 0, 0.5f), 1, 2);
+    GameRecord game = Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 1, 1);
+    history.RecordGame(game, 2);
+    history.DropHands();
+    history.MarkEndedCleanly();
+    EXPECT_EQ(game.id, 0);
+    EXPECT_EQ(history.GameCount(), 1);
+  }
+  EXPECT_EQ(ReadAll(File()), before);
+}
+
+// What damage looks like on disk, each moved aside whole.
+struct Damage {
+  const char* name;
+  std::function<QByteArray(const QString& path)> make;  // the damaged file's bytes
+};
+
+class DamagedFileTest : public SqliteHistoryTest, public testing::WithParamInterface<Damage> {};
+
+TEST_P(DamagedFileTest, IsMovedAsideWholeAndANewHistoryStarts) {
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(File()).absolutePath()));
+  const QByteArray bytes = GetParam().make(File());
+  ASSERT_FALSE(bytes.isEmpty());
+  WriteAll(File(), bytes);
+  const QByteArray wal = "not a write-ahead log";
+  WriteAll(File() + "-wal", wal);
+
+  SqliteHistory history(File());
+  EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
+  const QString aside = history.MovedAsideTo();
+  EXPECT_TRUE(
+      QRegularExpression("^" + QRegularExpression::escape(File()) + "\\.corrupt-\\d{8}T\\d{6}Z$")
+          .match(aside)
+          .hasMatch())
+      << aside.toStdString();
+  EXPECT_TRUE(history.Problem().endsWith("it was moved aside to " + aside +
+                                         " and a new history was started."))
+      << history.Problem().toStdString();
+  EXPECT_EQ(ReadAll(aside), bytes);
+  EXPECT_EQ(ReadAll(aside + "-wal"), wal);
+
+  GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+  history.RecordGame(game, 100);
+  EXPECT_EQ(game.id, 1);
+  EXPECT_EQ(SqliteHistory(File()).Problem(), "");
+}
+
+QByteArray RandomBytes(const QString&) {
+  QByteArray bytes(8192, '\0');
+  QRandomGenerator random(42);
+  for (char& c : bytes) c = static_cast<char>(random.bounded(256));
+  return bytes;
+}
+
+// A real history cut off in the middle, as a failing copy leaves it.
+QByteArray TruncatedHistory(const QString& path) {
+  const QString whole = path + ".whole";
+  { SqliteHistory history(whole); }
+  Sql(whole,
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+      "INSERT INTO games (played_at, game, coins, dealt, held, final, row, won, credits_after, "
+      "demo, session) SELECT '2026-01-02T10:00:00Z', 'jacks', 5, 'AS AD 7C 8H 2H', 3, "
+      "'AS AD 7C 9C 3D', 8, 5, 100 + i, 0, 1 FROM n");
+  const QByteArray bytes = ReadAll(whole);
+  QFile::remove(whole);
+  return bytes.left(bytes.size() / 2);
+}
+
+QByteArray OtherProgramsDatabase(const QString& path) {
+  const QString other = path + ".other";
+  Sql(other, "CREATE TABLE notes (id INTEGER PRIMARY KEY, text TEXT)");
+  const QByteArray bytes = ReadAll(other);
+  QFile::remove(other);
+  return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, DamagedFileTest,
+                         testing::Values(Damage{"RandomBytes", RandomBytes},
+                                         Damage{"Truncated", TruncatedHistory},
+                                         Damage{"OtherProgram", OtherProgramsDatabase}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Damage that appears while the file is open (a disk failing under it) is met
+// by the next write, which then goes to a new history.
+TEST_F(SqliteHistoryTest, DamageFoundByAWriteMovesTheFileAsideAndKeepsTheGame) {
+  {
+    SqliteHistory history(File());
+    for (int i = 0; i < 3; ++i) {
+      GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+      history.RecordGame(game, 100);
+    }
+  }
+  SqliteHistory history(File());
+  ASSERT_EQ(history.CurrentState(), SqliteHistory::State::Working);
+  history.BeginSession();
+  QByteArray bytes = ReadAll(File());
+  const qsizetype pageSize = 4096;
+  ASSERT_GT(bytes.size(), 2 * pageSize);
+  bytes.replace(pageSize, bytes.size() - pageSize, QByteArray(bytes.size() - pageSize, '\xff'));
+  {
+    QFile file(File());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+  }
+
+  GameRecord game = Game(kJokerWild, 1, "JK QS QH 7D 3C", 7, "JK QS QH 9D 9C", 5, 7, 106);
+  history.RecordGame(game, 100);
+  ASSERT_FALSE(history.MovedAsideTo().isEmpty());
+  EXPECT_EQ(ReadAll(history.MovedAsideTo()), bytes);
+  EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
+  EXPECT_EQ(game.id, 1);
+  EXPECT_EQ(history.Games(0, 10), std::vector<GameRecord>{game});
+  EXPECT_EQ(history.Balance(), (JournaledBalance{106, 100, false}));
+}
+
+TEST_F(SqliteHistoryTest, FolderThatIsAFileTurnsHistoryOff) {
+  const QString blocker = dir.filePath("data");
+  WriteAll(blocker, "in the way");
+  SqliteHistory history(File());
+  EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Off);
+  EXPECT_EQ(history.Problem(), "The game history is off: the folder " +
+                                   QFileInfo(File()).absolutePath() + " cannot be made.");
+  // Everything stays callable and does nothing.
+  history.BeginSession();
+  history.SaveBalance(10, 0);
+  history.SaveHand(ShuffledHand(kJacksOrBetter, 1, 0, 0.5f), 9, 0);
+  GameRecord game = Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 1, 10);
+  history.RecordGame(game, 0);
+  history.DropHands();
+  history.MarkEndedCleanly();
+  EXPECT_EQ(game.id, 0);
+  EXPECT_EQ(history.Balance(), std::nullopt);
+  EXPECT_EQ(history.PendingHand(kJacksOrBetter), std::nullopt);
+  EXPECT_TRUE(history.Games(0, 100).empty());
+  EXPECT_EQ(history.GameCount(), 0);
+  EXPECT_EQ(history.Statistics(std::nullopt), GameStatistics{});
+  EXPECT_TRUE(history.BalanceSeries(100).empty());
+  EXPECT_TRUE(history.SessionReturns().empty());
+  EXPECT_EQ(ReadAll(blocker), "in the way");
+}
+
+// In a folder that cannot be written SQLite cannot keep the WAL index
+// beside the file, so history is off; the file is left alone.
+TEST_F(SqliteHistoryTest, ReadOnlyFolderTurnsHistoryOff) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser writes into read-only folders";
+  {
+    SqliteHistory history(File());
+    GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+    history.RecordGame(game, 100);
+  }
+  const QString folder = QFileInfo(File()).absolutePath();
+  const QByteArray before = ReadAll(File());
+  ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+  QString problem;
+  {
+    SqliteHistory history(File());
+    GameRecord game = Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 1, 1);
+    history.RecordGame(game, 0);
+    problem = history.Problem();
+  }
+  const QStringList files = FilesInFolder();
+  QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_EQ(problem,
+            "The game history is off: the file " + File() + " cannot be opened (read-only).");
+  EXPECT_EQ(files, QStringList{"history.sqlite"});
+  EXPECT_EQ(ReadAll(File()), before);
+}
+
+// A file-size limit makes writes fail as a full disk does, even for the
+// superuser.
+TEST_F(SqliteHistoryTest, WritesThatFailTurnHistoryOffAndKeepTheFileWhole) {
+  SqliteHistory history(File());
+  history.BeginSession();
+  GameRecord first = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+  history.RecordGame(first, 100);
+
+  struct sigaction ignore {};
+  struct sigaction old {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit saved = limit;
+  limit.rlim_cur = 1;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  GameRecord second = Game(kJokerWild, 1, "JK QS QH 7D 3C", 7, "JK QS QH 9D 9C", 5, 7, 106);
+  history.RecordGame(second, 100);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::sigaction(SIGXFSZ, &old, nullptr);
+
+  EXPECT_EQ(second.id, 0);
+  EXPECT_EQ(history.CurrentState(), SqliteHistory::State::ReadOnly);
+  EXPECT_EQ(history.Problem(),
+            "The game history is off: the file " + File() + " cannot be written (disk I/O error).");
+  // Later writes are not tried, even with room again; reads go on.
+  history.SaveBalance(1, 1);
+  EXPECT_EQ(history.Games(0, 10), std::vector<GameRecord>{first});
+  EXPECT_EQ(history.Balance(), (JournaledBalance{100, 100, false}));
+
+  SqliteHistory reopened(File());
+  EXPECT_EQ(reopened.Problem(), "");
+  EXPECT_EQ(reopened.Games(0, 10), std::vector<GameRecord>{first});
+}
+
+// The settle is one transaction: a program killed anywhere inside it leaves
+// the game, its balance and its hand all as before or all as after.
+TEST_F(SqliteHistoryTest, SettleKilledMidwayLeavesTheOldStateOrTheNew) {
+  const HandInProgress hand = ShuffledHand(kJacksOrBetter, 5, 0b00011, 0.3f);
+  for (const char* step : {"session", "game", "balance", "drop-hand", "commit", "committed"}) {
+    SCOPED_TRACE(step);
+    for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(File() + suffix);
+    {
+      SqliteHistory history(File());
+      history.SaveHand(hand, 95, 100);
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      SqliteHistory history(File());
+      history.SetStepHookForTests([step](std::string_view name) {
+        if (name == step) ::raise(SIGKILL);
+        return true;
+      });
+      GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+      history.RecordGame(game, 100);
+      ::_exit(3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+
+    SqliteHistory history(File());
+    EXPECT_EQ(history.Problem(), "");
+    const bool settled = std::string_view(step) == "committed";
+    EXPECT_EQ(history.GameCount(), settled ? 1 : 0);
+    EXPECT_EQ(history.Balance(), (JournaledBalance{settled ? 100 : 95, 100, true}));
+    EXPECT_EQ(history.PendingHand(kJacksOrBetter), settled ? std::nullopt : std::optional(hand));
+    EXPECT_EQ(Sql(File(), "SELECT count(*) FROM sessions"), settled ? "1\n" : "0\n");
+  }
+}
+
+TEST_F(SqliteHistoryTest, FailedSettleIsRolledBackInTheSameRun) {
+  SqliteHistory history(File());
+  history.SaveBalance(95, 100);
+  history.SetStepHookForTests([](std::string_view name) { return name != "balance"; });
+  GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+  history.RecordGame(game, 100);
+  EXPECT_EQ(game.id, 0);
+  EXPECT_EQ(history.Problem(),
+            "The game history is off: the file " + File() + " cannot be written (disk I/O error).");
+  EXPECT_EQ(history.GameCount(), 0);
+  EXPECT_EQ(history.Balance(), (JournaledBalance{95, 100, true}));
+}
+
+TEST_F(SqliteHistoryTest, CsvExportHasTheHeaderAndOneRowPerGame) {
+  SqliteHistory history(File());
+  history.BeginSession();
+  GameRecord first = Game(kJokerWild, 5, "AS KD 7C JK 2H", 19, "AS KD 9S 8S JK", 10, 5, 1234);
+  first.playedAt = Utc("2026-12-08T22:31:05Z");
+  first.demo = true;
+  GameRecord second = Game(kDeucesWild, 1, "2C 2H 9S 9D KC", 15, "2C 2H 9S 9D 9H", 6, 5, 1239);
+  second.playedAt = Utc("2026-12-08T22:31:09Z");
+  history.RecordGame(first, 100);
+  history.RecordGame(second, 100);
+  const QString csv = dir.filePath("games.csv");
+  ASSERT_TRUE(ExportHistoryCsv(history, csv));
+  EXPECT_EQ(ReadAll(csv),
+            "id,played_at,game,coins,dealt,held,final,row,won,credits_after,demo,session\r\n"
+            "1,2026-12-08T22:31:05Z,joker,5,AS KD 7C JK 2H,19,AS KD 9S 8S JK,10,5,1234,1,1\r\n"
+            "2,2026-12-08T22:31:09Z,deuces,1,2C 2H 9S 9D KC,15,2C 2H 9S 9D 9H,6,5,1239,0,1\r\n");
+  EXPECT_FALSE(ExportHistoryCsv(history, dir.filePath("games.csv/x.csv")));
+  EXPECT_EQ(QDir(dir.path()).entryList({"games.csv*"}, QDir::AllEntries), QStringList{"games.csv"});
+}
+
+TEST(HistoryCsvTest, LongHistoriesComeOutOldestFirst) {
+  FakeHistory history;
+  for (int i = 0; i < 12'345; ++i) {
+    GameRecord game;
+    history.RecordGame(game, 0);
+  }
+  QTemporaryDir dir;
+  const QString csv = dir.filePath("games.csv");
+  ASSERT_TRUE(ExportHistoryCsv(history, csv));
+  const QList<QByteArray> lines = ReadAll(csv).split('\n');
+  ASSERT_EQ(lines.size(), 12'347);  // header, games, and the empty end
+  for (int i = 1; i <= 12'345; ++i) {
+    ASSERT_TRUE(lines[i].startsWith(QByteArray::number(i) + ',')) << i;
+  }
+}
+
+TEST(DefaultHistoryPathTest, FollowsXdgDataHome) {
+  const bool wasSet = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+  const QByteArray old = qgetenv("XDG_DATA_HOME");
+  const QString fallback = QDir::homePath() + "/.local/share/lynx-video-poker/history.sqlite";
+  qputenv("XDG_DATA_HOME", "/srv/data/");
+  EXPECT_EQ(DefaultHistoryPath(), "/srv/data/lynx-video-poker/history.sqlite");
+  qputenv("XDG_DATA_HOME", "relative/data");
+  EXPECT_EQ(DefaultHistoryPath(), fallback);
+  qunsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(DefaultHistoryPath(), fallback);
+  if (wasSet) qputenv("XDG_DATA_HOME", old);
+}
+
+}  // namespace
+}  // namespace lynx
