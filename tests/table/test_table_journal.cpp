@@ -75,6 +75,15 @@ TEST_F(TableJournalTest, DealHoldAndDrawAreReportedWithWhatTheWindowShows) {
   // Recorded before anything of the result is on the screen.
   EXPECT_EQ(messageAtSettle, QString());
   EXPECT_EQ(creditsLineAtSettle, QStringLiteral("Credits: %1").arg(before));
+  EXPECT_FALSE(g.demo);
+
+  // A demonstration hand is marked as one, from its deal to its record.
+  EnterDemoCode(kDemoRoyal);
+  Key(Qt::Key_Return);
+  Key(Qt::Key_Return);
+  ASSERT_EQ(games.size(), 2u);
+  EXPECT_TRUE(hands.back().demo);
+  EXPECT_TRUE(games[1].demo);
 }
 
 TEST_F(TableJournalTest, AHandLeftDealtComesBackAndDrawsTheSameCards) {
