@@ -50,8 +50,12 @@ preview: release
 install: release
 	cmake --install build/release
 
+# The .deb, then lintian on it (scripts/check-package: errors and warnings fail).
 package: release
+	@scripts/install-deps --packaging
+	rm -f build/release/lynx-video-poker_*.deb
 	cd build/release && cpack -G DEB
+	scripts/check-package build/release/lynx-video-poker_*.deb
 
 clean:
 	rm -rf build

@@ -354,6 +354,11 @@ int CompareValue(const HoldValue& a, const HoldValue& b) {
 }
 
 HandAdvice AdviseHand(const StrategyTables& tables, const Hand& hand, int coins, JokerDeck deck) {
+  return AdviseHand(tables, hand, coins, deck, MachinePays(tables.Variant()));
+}
+
+HandAdvice AdviseHand(const StrategyTables& tables, const Hand& hand, int coins, JokerDeck deck,
+                      const Pays& pays) {
   HandAdvice advice;
   advice.variant = tables.Variant();
   advice.coins = coins;
@@ -363,7 +368,7 @@ HandAdvice AdviseHand(const StrategyTables& tables, const Hand& hand, int coins,
   tables.CountHolds(hand, deck, counts);
   std::array<std::int64_t, kPayTableRows> pay{};
   for (int r = 0; r < tables.RowCount(); ++r)
-    pay[static_cast<std::size_t>(r)] = Payout(tables.Variant(), r, coins);
+    pay[static_cast<std::size_t>(r)] = PayoutOf(pays, r, coins);
   for (unsigned m = 0; m < kHoldCount; ++m) {
     HoldValue& h = advice.holds[m];
     h.mask = m;

@@ -17,6 +17,7 @@
 
 #include "engine/card.h"
 #include "engine/deck.h"
+#include "engine/pays.h"
 #include "engine/paytable.h"
 
 namespace lynx {
@@ -105,6 +106,9 @@ struct HandAdvice {
 // bet of coins 1..5.
 HandAdvice AdviseHand(const StrategyTables& tables, const Hand& hand, int coins,
                       JokerDeck deck = JokerDeck::kMachine);
+// The same with another pay table of the tables' game (pays.rowCount rows).
+HandAdvice AdviseHand(const StrategyTables& tables, const Hand& hand, int coins, JokerDeck deck,
+                      const Pays& pays);
 
 // -1, 0 or 1 as a.payout / a.draws is less than, equal to or greater than
 // b.payout / b.draws, compared exactly.

@@ -77,12 +77,25 @@ GameReturn ComputeReturn(const StrategyTables& tables, int coins, JokerDeck deck
 GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals,
                          int coins, JokerDeck deck, ReturnPolicy policy, int threads,
                          const ProgressCallback& progress) {
+  return ComputeReturn(tables, deals, MachinePays(tables.Variant()), coins, deck, policy, threads,
+                       progress);
+}
+
+GameReturn ComputeReturn(const StrategyTables& tables, const Pays& pays, int coins, JokerDeck deck,
+                         ReturnPolicy policy, int threads, const ProgressCallback& progress) {
+  return ComputeReturn(tables, DealClasses(tables.Variant()), pays, coins, deck, policy, threads,
+                       progress);
+}
+
+GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals,
+                         const Pays& pays, int coins, JokerDeck deck, ReturnPolicy policy,
+                         int threads, const ProgressCallback& progress) {
   const GameVariant variant = tables.Variant();
   const bool machineJoker = variant == kJokerWild && deck == JokerDeck::kMachine;
 
   std::array<std::int64_t, kPayTableRows> pay{};
   for (int r = 0; r < tables.RowCount(); ++r)
-    pay[static_cast<std::size_t>(r)] = Payout(variant, r, coins);
+    pay[static_cast<std::size_t>(r)] = PayoutOf(pays, r, coins);
 
   // Every number of draws a hold can have, and their least common multiple.
   std::uint64_t scale = 1;

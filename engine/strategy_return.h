@@ -55,4 +55,13 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
                          int coins, JokerDeck deck, ReturnPolicy policy, int threads = 0,
                          const ProgressCallback& progress = {});
 
+// Both of the above with another pay table of the tables' game.
+GameReturn ComputeReturn(const StrategyTables& tables, const Pays& pays, int coins,
+                         JokerDeck deck = JokerDeck::kMachine,
+                         ReturnPolicy policy = ReturnPolicy::kOptimal, int threads = 0,
+                         const ProgressCallback& progress = {});
+GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals,
+                         const Pays& pays, int coins, JokerDeck deck, ReturnPolicy policy,
+                         int threads = 0, const ProgressCallback& progress = {});
+
 }  // namespace lynx

@@ -30,6 +30,12 @@ struct GameRecord {
   int creditsAfter = 0;      // the credit meter once the game was settled
   bool demo = false;         // the deal was a demonstration hand
   std::int64_t session = 0;  // the run of the program it was played in
+  // The coach's judgement of the deal, when there was one: the expected
+  // credits for the stake of the best hold and of the hold played, and every
+  // best hold mask in ascending order, comma-separated ("15,31").
+  std::optional<double> bestEv;
+  std::optional<double> heldEv;
+  QString bestHolds;  // empty when the deal was not judged
   bool operator==(const GameRecord&) const = default;
 };
 

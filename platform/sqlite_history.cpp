@@ -70,6 +70,14 @@ CREATE INDEX games_by_game ON games (game, row, coins, won);
 CREATE INDEX games_by_session ON games (session, coins, won);
 CREATE INDEX games_by_balance ON games (id, credits_after);
 )sql",
+    // 3: the coach's judgement of each deal: the expected credits of the best
+    // hold and of the hold played, and every best hold mask ("15,31"). NULL
+    // for the games played before, and for deals that were not judged.
+    R"sql(
+ALTER TABLE games ADD COLUMN best_ev REAL;
+ALTER TABLE games ADD COLUMN held_ev REAL;
+ALTER TABLE games ADD COLUMN best_holds TEXT;
+)sql",
 };
 static_assert(std::size(kMigrations) == kHistorySchemaVersion);
 
@@ -86,6 +94,8 @@ constexpr Column kColumns[] = {
     {"games", "final", 1},      {"games", "row", 1},
     {"games", "won", 1},        {"games", "credits_after", 1},
     {"games", "demo", 1},       {"games", "session", 2},
+    {"games", "best_ev", 3},    {"games", "held_ev", 3},
+    {"games", "best_holds", 3},
     {"journal", "id", 1},       {"journal", "credits", 1},
     {"journal", "borrowed", 1}, {"journal", "running", 1},
     {"hands", "game", 1},       {"hands", "coins", 1},
@@ -487,8 +497,8 @@ bool SqliteHistory::PrepareWrites() {
          Prepare(dropHands, "DELETE FROM hands") &&
          Prepare(insertGame,
                  "INSERT INTO games (played_at, game, coins, dealt, held, final, row, won, "
-                 "credits_after, demo, session) "
-                 "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
+                 "credits_after, demo, session, best_ev, held_ev, best_holds) "
+                 "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)");
 }
 
 // checkpoint false leaves a WAL file as it is instead of copying it into the
@@ -750,6 +760,18 @@ void SqliteHistory::RecordGame(GameRecord& game, std::int32_t borrowed) {
     sqlite3_bind_int(s, 9, game.creditsAfter);
     sqlite3_bind_int(s, 10, game.demo ? 1 : 0);
     sqlite3_bind_int64(s, 11, gameSession);
+    if (game.bestEv)
+      sqlite3_bind_double(s, 12, *game.bestEv);
+    else
+      sqlite3_bind_null(s, 12);
+    if (game.heldEv)
+      sqlite3_bind_double(s, 13, *game.heldEv);
+    else
+      sqlite3_bind_null(s, 13);
+    if (game.bestHolds.isEmpty())
+      sqlite3_bind_null(s, 14);
+    else
+      BindText(s, 14, game.bestHolds);
     if (!Run(s) || !Step("game")) return false;
     id = sqlite3_last_insert_rowid(db);
     sqlite3_bind_int(saveBalance.get(), 1, game.creditsAfter);
@@ -770,7 +792,8 @@ std::vector<GameRecord> SqliteHistory::Games(std::int64_t offset, int limit) {
     Statement statement;
     if (!Prepare(statement,
                  "SELECT id, played_at, game, coins, dealt, held, final, row, won, "
-                 "credits_after, demo, session FROM games ORDER BY id DESC LIMIT ?1 OFFSET ?2"))
+                 "credits_after, demo, session, best_ev, held_ev, best_holds "
+                 "FROM games ORDER BY id DESC LIMIT ?1 OFFSET ?2"))
       return false;
     sqlite3_stmt* row = statement.get();
     sqlite3_bind_int(row, 1, limit);
@@ -790,6 +813,9 @@ std::vector<GameRecord> SqliteHistory::Games(std::int64_t offset, int limit) {
       game.creditsAfter = sqlite3_column_int(row, 9);
       game.demo = sqlite3_column_int(row, 10) != 0;
       game.session = sqlite3_column_int64(row, 11);
+      if (sqlite3_column_type(row, 12) != SQLITE_NULL) game.bestEv = sqlite3_column_double(row, 12);
+      if (sqlite3_column_type(row, 13) != SQLITE_NULL) game.heldEv = sqlite3_column_double(row, 13);
+      game.bestHolds = ColumnText(row, 14);
       games.push_back(game);
     }
     return code == SQLITE_DONE || Failed(code);

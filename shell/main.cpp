@@ -1,7 +1,13 @@
 // LYNX Video Poker: start-up, the event loop, and the one exit save.
-// The program takes no options of its own; Qt's own (-platform ...) work.
+// The program's own options are --help and --version, answered before Qt
+// starts so that they need no display; Qt's own (-platform, -display,
+// -style ...) are taken out by QApplication, and whatever it leaves is an
+// error.
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "common/program_values.h"
 #include "engine/random_source.h"
@@ -12,15 +18,79 @@
 #include "platform/qt_screen.h"
 #include "platform/qt_sound.h"
 #include "platform/sqlite_history.h"
+#include "shell/pixel_scaling.h"
 #include "shell/signal_watcher.h"
 #include "shell/startup.h"
 #include "shell/title_window.h"
 
+namespace {
+
+constexpr const char* kVersion = "4.7";
+
+constexpr const char* kHelp = R"(Usage: lynx-video-poker [OPTION] [QT OPTION]...
+A casino video-poker machine: Jacks or Better, Joker Wild and Deuces Wild.
+
+Options:
+  -h, --help     print this help and exit
+  --version      print the version and exit
+
+Qt's own options work as in every Qt program, e.g. -platform offscreen,
+-display :1, -style fusion.
+
+The balance is kept in $XDG_CONFIG_HOME/ZEB.INI (by default ~/.config/ZEB.INI).
+See also lynx-video-poker(6) and lynx-analyze(6).
+)";
+
+// Prints text on standard output: 0 when all of it got there, else 1.
+int PrintAndEnd(const std::string& text) {
+  std::fputs(text.c_str(), stdout);
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+  std::fputs("lynx-video-poker: cannot write to standard output\n", stderr);
+  return 1;
+}
+
+// An argument as it can be shown on one line: control and non-ASCII bytes
+// written \xNN, and cut after 32 bytes.
+std::string Quoted(const char* arg) {
+  constexpr std::size_t kShown = 32;
+  std::string text = "'";
+  const std::size_t length = std::strlen(arg);
+  for (std::size_t i = 0; i < length && i < kShown; ++i) {
+    const auto byte = static_cast<unsigned char>(arg[i]);
+    if (byte < 0x20 || byte >= 0x7f) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+      text += hex;
+    } else {
+      text += static_cast<char>(byte);
+    }
+  }
+  if (length > kShown) text += "...";
+  return text + "'";
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
+      return PrintAndEnd(kHelp);
+    if (std::strcmp(argv[i], "--version") == 0)
+      return PrintAndEnd(std::string("lynx-video-poker ") + kVersion + "\n");
+  }
+  lynx::UseWholeScaleFactors();  // before the application: pixel art needs whole factors
   QApplication app(argc, argv);
+  // QApplication has taken out the options it knows; the game has no
+  // operands.
+  if (argc > 1) {
+    const bool option = argv[1][0] == '-';
+    std::fprintf(stderr, "lynx-video-poker: %s %s; try lynx-video-poker --help\n",
+                 option ? "unknown option" : "unexpected argument", Quoted(argv[1]).c_str());
+    return 2;
+  }
   QApplication::setApplicationName(QStringLiteral("lynx-video-poker"));
   QApplication::setOrganizationName(QStringLiteral("LYNX Video Poker"));
-  QApplication::setApplicationVersion(QStringLiteral("4.7"));
+  QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.lynx_video_poker"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon32.png")));
   // The program ends when the title window closes, not when the last visible
@@ -57,6 +127,8 @@ int main(int argc, char** argv) {
   recorder.Start(title.get());
   lynx::ConnectProgramEnd(*title, &watcher);
   lynx::ConnectHistory(*title, recorder, review);
+  lynx::CoachRun coach;
+  lynx::ConnectCoach(*title, coach, values, services);
   // Saves if the display goes away: Qt then ends the program with exit().
   const lynx::ExitSave exitSave(*title);
   const int result = QApplication::exec();

@@ -78,6 +78,15 @@ void ConnectHistory(TitleWindow& title, HistoryRecorder& recorder, ReviewWindows
   QObject::connect(&recorder, &HistoryRecorder::GameRecorded, &review, &ReviewWindows::Refresh);
 }
 
+void ConnectCoach(TitleWindow& title, CoachRun& run, ProgramValues& values, Services& services) {
+  LoadCoachSettings(run, services.profile);
+  QObject::connect(&title, &TitleWindow::TableOpened, &title,
+                   [&run, &values, &services](TableWindow& table) {
+                     // The table owns its side panel.
+                     new CoachPanel(table, values.gameVariant, run, services);
+                   });
+}
+
 namespace {
 
 // The application being asked to quit (a session ending, a quit from the

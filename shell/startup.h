@@ -8,6 +8,7 @@
 
 #include "common/program_values.h"
 #include "platform/services.h"
+#include "review/coach_panel.h"
 #include "shell/history_recorder.h"
 #include "shell/review_windows.h"
 #include "shell/title_window.h"
@@ -44,6 +45,11 @@ std::unique_ptr<TitleWindow> StartUp(ProgramValues& values, Services& services,
 // keys and the title window's menu open the review windows, which refresh
 // when a game has been kept; the exit save ends the run in the history.
 void ConnectHistory(TitleWindow& title, HistoryRecorder& recorder, ReviewWindows& review);
+
+// Every table the title window opens gets the strategy coach beside it
+// (review/coach_panel.h), its settings read from the settings file now.
+// run, values and services must outlive the title window's tables.
+void ConnectCoach(TitleWindow& title, CoachRun& run, ProgramValues& values, Services& services);
 
 // Ties the ways of ending to the title window's one save: its close quits
 // the event loop; a session logout, the application being asked to quit and

@@ -94,6 +94,12 @@ TitleWindow::TitleWindow(ProgramValues& values, Services& services, QWidget* par
   connect(Image6, &PictureButton::Clicked, this, &TitleWindow::ShowAbout);
   connect(Image7, &PictureButton::Clicked, this, &TitleWindow::ShowCatalog);
   connect(Image8, &PictureButton::Clicked, this, &QWidget::close);
+  // Tab goes through the three games first, then Help, About, Catalog, Quit.
+  const std::array<QWidget*, 7> tabOrder{Image2, Image3, Image4, Image5, Image6, Image7, Image8};
+  for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+  // The window itself holds the focus when it opens: no picture shows the
+  // focus frame until Tab is pressed.
+  setFocus(Qt::OtherFocusReason);
 
   // Load.
   SetCaptionText(CaptionSteps(values.lineBreak).front());
@@ -120,8 +126,8 @@ TitleWindow::~TitleWindow() = default;
 QStringList TitleWindow::CaptionSteps(const QString& lineBreak) {
   return {
       QStringLiteral("Quillon Software") + lineBreak + QStringLiteral("Presents"),
-      QStringLiteral("LYNX Video Poker") + lineBreak + QStringLiteral("for Windows"),
-      QStringLiteral("Free Software") + lineBreak + QStringLiteral("for Linux"),
+      QStringLiteral("LYNX Video Poker") + lineBreak + QStringLiteral("for Linux"),
+      QStringLiteral("Free Software") + lineBreak + QStringLiteral("by its Developers"),
       QStringLiteral("To Play") + lineBreak + QStringLiteral("Choose Game Below"),
   };
 }
@@ -294,6 +300,10 @@ void TitleWindow::keyPressEvent(QKeyEvent* event) {
     emit HistoryRequested();
   } else if (event->key() == Qt::Key_T && plain) {
     emit StatisticsRequested();
+  } else if (event->key() >= Qt::Key_1 && event->key() <= Qt::Key_3 && plain &&
+             !event->isAutoRepeat()) {
+    // The games in the order of their pictures.
+    ChooseGame(static_cast<GameVariant>(event->key() - Qt::Key_1 + 1));
   } else {
     QWidget::keyPressEvent(event);
   }

@@ -1,10 +1,16 @@
 #include "table/table_controls.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOption>
+
+#include "table/table_accessibility.h"
 
 namespace lynx {
 
@@ -25,7 +31,12 @@ QFont ClassicFont(double pointSize, bool bold) {
 ClassicLabel::ClassicLabel(QWidget* parent, const QString& objectName, const QRect& geometry,
                            Qt::Alignment horizontal, const QColor& back, const QColor& text,
                            const QFont& font, const QString& caption)
-    : QLabel(caption, parent) {
+    : QLabel(parent) {
+  // The text is set here rather than through QLabel's constructor: a text
+  // set there makes Qt settle on a plain label's accessible interface before
+  // this class exists.
+  InstallAccessibleInterfaces();
+  setText(caption);
   setObjectName(objectName);
   setGeometry(geometry);
   setAlignment(horizontal | Qt::AlignTop);
@@ -64,6 +75,7 @@ void ClassicLabel::mouseReleaseEvent(QMouseEvent* event) {
 PictureButton::PictureButton(QWidget* parent, const QString& objectName,
                              const QString& accessibleName, const QRect& geometry)
     : QLabel(parent) {
+  InstallAccessibleInterfaces();
   setObjectName(objectName);
   setGeometry(geometry);
   setAccessibleName(accessibleName);
@@ -71,6 +83,72 @@ PictureButton::PictureButton(QWidget* parent, const QString& objectName,
   setScaledContents(false);
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
   setMargin(0);
+  // Tab only: a click passes the focus on to the window (which takes it on
+  // a click), so the mouse player never sees the focus frame.
+  setFocusPolicy(Qt::TabFocus);
+}
+
+void PictureButton::Press() {
+  emit Clicked();
+}
+
+void PictureButton::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  // Nearest neighbour: the picture stays sharp at any device pixel ratio.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  const QPixmap picture = pixmap();
+  if (!picture.isNull()) {
+    if (isEnabled()) {
+      painter.drawPixmap(0, 0, picture);
+    } else {
+      QStyleOption option;
+      option.initFrom(this);
+      painter.drawPixmap(0, 0, style()->generatedIconPixmap(QIcon::Disabled, picture, &option));
+    }
+  }
+  if (!hasFocus() || width() < 5 || height() < 5) return;
+  // The focus frame: one pixel inside the edge, black and white pixels in
+  // turn, so that it shows on any picture.
+  const QRect frame = rect().adjusted(1, 1, -1, -1);
+  auto dot = [&painter](int x, int y) {
+    painter.fillRect(x, y, 1, 1, (x + y) % 2 == 0 ? Qt::black : Qt::white);
+  };
+  for (int x = frame.left(); x <= frame.right(); ++x) {
+    dot(x, frame.top());
+    dot(x, frame.bottom());
+  }
+  for (int y = frame.top() + 1; y < frame.bottom(); ++y) {
+    dot(frame.left(), y);
+    dot(frame.right(), y);
+  }
+}
+
+void PictureButton::keyPressEvent(QKeyEvent* event) {
+  const bool plain =
+      !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      if (!plain) break;
+      event->accept();
+      if (!event->isAutoRepeat()) Press();
+      return;
+    default:
+      break;
+  }
+  // Everything else is the window's (its own keys, Tab).
+  event->ignore();
+}
+
+void PictureButton::focusInEvent(QFocusEvent* event) {
+  QLabel::focusInEvent(event);
+  update();
+}
+
+void PictureButton::focusOutEvent(QFocusEvent* event) {
+  QLabel::focusOutEvent(event);
+  update();
 }
 
 void PictureButton::mousePressEvent(QMouseEvent* event) {

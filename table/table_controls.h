@@ -9,9 +9,13 @@
 #include <QRect>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 class QEvent;
+class QFocusEvent;
+class QKeyEvent;
 class QMouseEvent;
+class QPaintEvent;
 class QWidget;
 
 namespace lynx {
@@ -54,6 +58,11 @@ class ClassicLabel : public QLabel {
   void SetTextColour(const QColor& colour);
   QColor TextColour() const;
 
+  // What assistive technology reads as the label's name, asked each time it
+  // is read; without one the name is the label's text.
+  void SetSpokenName(std::function<QString()> source) { spokenName = std::move(source); }
+  QString SpokenName() const { return spokenName ? spokenName() : text(); }
+
  signals:
   void Pressed(Qt::MouseButton button);
   void Released(Qt::MouseButton button);
@@ -61,11 +70,21 @@ class ClassicLabel : public QLabel {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  std::function<QString()> spokenName;
 };
 
 // An image control that reacts to a click: Clicked() is emitted when the left
 // button is released inside the control after being pressed on it. The
 // control takes the size of its picture when one is given.
+//
+// It is a push button to the keyboard and to assistive technology as well:
+// Tab reaches it (a mouse click does not take the focus), Enter or Space
+// presses it, and while it has the focus a dotted frame is drawn just inside
+// its edge. Without the focus it shows its picture and nothing else. The
+// picture is drawn pixel for pixel: on a scaled screen every pixel becomes a
+// block of screen pixels, never a blend of its neighbours.
 class PictureButton : public QLabel {
   Q_OBJECT
  public:
@@ -73,10 +92,17 @@ class PictureButton : public QLabel {
   PictureButton(QWidget* parent, const QString& objectName, const QString& accessibleName,
                 const QRect& geometry);
 
+  // Presses the button: emits Clicked() as a click does.
+  void Press();
+
  signals:
   void Clicked();
 
  protected:
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 

@@ -14,6 +14,7 @@
 #include "engine/evaluate.h"
 #include "engine/paytable.h"
 #include "table/card_painter.h"
+#include "table/table_accessibility.h"
 
 namespace lynx {
 
@@ -194,6 +195,43 @@ void TableWindow::CreateControls() {
     }
   }
 
+  // For assistive technology: a pay cell says its row and stake, each card
+  // position says its card and whether it is held.
+  for (int c = 1; c <= 5; ++c) {
+    for (int r = 0; r < kRows; ++r) {
+      ClassicLabel* cell = WinColumn(c)[static_cast<std::size_t>(r)];
+      cell->SetSpokenName([this, cell, c, r] {
+        const QString row = Value[static_cast<std::size_t>(r)]->text();
+        if (row.isEmpty() || cell->text().isEmpty()) return QString();
+        return QStringLiteral("%1, %2 %3: %4")
+            .arg(row)
+            .arg(c)
+            .arg(c == 1 ? QStringLiteral("coin") : QStringLiteral("coins"), cell->text());
+      });
+    }
+  }
+  for (int k = 0; k < 5; ++k) {
+    const auto i = static_cast<std::size_t>(k);
+    auto* spot = new CardSpot(
+        this, QStringLiteral("Card_%1").arg(k + 1),
+        [this, i] {
+          const QString name = CardName(hand[i]);
+          return dealt && held[i] ? name + QStringLiteral(", held") : name;
+        },
+        [this, k] { return CardRect(k); });
+    connect(this, &TableWindow::HandChanged, spot, &CardSpot::NameMayHaveChanged);
+    connect(this, &TableWindow::GameSettled, spot, &CardSpot::NameMayHaveChanged);
+  }
+  // Tab goes through the play first: the hold markers, Deal/Draw and the
+  // bets, then the other buttons as they stand.
+  const std::array<QWidget*, 13> tabOrder{Image1[0], Image1[1], Image1[2], Image1[3], Image1[4],
+                                          Image8,    Image10,   Image11,   Image12,   Image5,
+                                          Image13,   Image6,    Image7};
+  for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+  // The window itself holds the focus when it opens: no button shows the
+  // focus frame until Tab is pressed.
+  setFocus(Qt::OtherFocusReason);
+
   Timer2 = new QTimer(this);
   Timer2->setObjectName(QStringLiteral("Timer2"));
   Timer2->setInterval(500);
@@ -255,7 +293,7 @@ void TableWindow::ApplyTableLayout() {
                                               Image13, Image8, Image10, Image11};
   for (PictureButton* b : buttons) b->hide();
 
-  setFixedSize(large ? QSize(kLargeWidth, kLargeHeight) : QSize(kSmallWidth, kSmallHeight));
+  FitSidePanel();
 
   // Buttons: a column at the right (small) or a row along the bottom (large).
   const std::array<int, 8> smallTops{8, 50, 92, 134, 176, 230, 272, 314};
@@ -548,10 +586,114 @@ void TableWindow::keyPressEvent(QKeyEvent* event) {
       reject();
       break;
     default:
+      if (MachineKey(event)) break;
       event->ignore();
       return;
   }
   event->accept();
+}
+
+bool TableWindow::MachineKey(QKeyEvent* event) {
+  // The letter or digit itself, not a shortcut made with it; a key held down
+  // acts once, as one click would.
+  if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  const int key = event->key();
+  if (key >= Qt::Key_1 && key <= Qt::Key_5) {
+    if (!event->isAutoRepeat()) ToggleHold(key - Qt::Key_1);
+    return true;
+  }
+  std::function<void()> action;
+  switch (key) {
+    case Qt::Key_M:
+      action = [this] { BetMax(); };
+      break;
+    case Qt::Key_C:
+      action = [this] { AddCredits(); };
+      break;
+    case Qt::Key_S:
+      action = [this] { ToggleSound(); };
+      break;
+    case Qt::Key_L:
+      action = [this] { SwitchMode(); };
+      break;
+    case Qt::Key_H:
+      action = [this] {
+        Guarded([this] {
+          if (!dealt || advisor == nullptr) return;
+          const int mask = advisor->HintFor(InProgress());
+          if (mask >= 0) ApplyHolds(static_cast<unsigned>(mask));
+        });
+      };
+      break;
+    case Qt::Key_A:
+      action = [this] { Guarded([this] { emit AnalysisRequested(); }); };
+      break;
+    case Qt::Key_K:
+      action = [this] {
+        Guarded([this] {
+          if (sidePanel == nullptr) return;
+          ShowSidePanel(!sidePanelShown);
+          emit SidePanelToggled(sidePanelShown);
+        });
+      };
+      break;
+    default:
+      return false;
+  }
+  if (!event->isAutoRepeat()) action();
+  return true;
+}
+
+void TableWindow::SetHolds(unsigned mask) {
+  Guarded([this, mask] { ApplyHolds(mask); });
+}
+
+void TableWindow::ApplyHolds(unsigned mask) {
+  if (!dealt) return;
+  bool changed = false;
+  for (int i = 0; i < 5; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const bool hold = (mask >> i & 1u) != 0;
+    if (held[k] == hold) continue;
+    held[k] = hold;
+    Image1[k]->setPixmap(MarkerFace(hold));
+    changed = true;
+  }
+  if (changed) emit HandChanged(InProgress());
+}
+
+QSize TableWindow::DesignedSize() const {
+  return values.largeCards == 1 ? QSize(kLargeWidth, kLargeHeight)
+                                : QSize(kSmallWidth, kSmallHeight);
+}
+
+void TableWindow::SetSidePanel(QWidget* panel) {
+  if (sidePanel != nullptr && sidePanel != panel) sidePanel->deleteLater();
+  sidePanel = panel;
+  sidePanelShown = false;
+  if (panel != nullptr) {
+    panel->setParent(this);
+    panel->hide();
+  }
+  FitSidePanel();
+}
+
+void TableWindow::ShowSidePanel(bool shown) {
+  if (sidePanel == nullptr || shown == sidePanelShown) return;
+  sidePanelShown = shown;
+  FitSidePanel();
+  move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
+}
+
+// The window is the designed area, widened by the side panel while it shows;
+// the panel stands to the right of the designed area, as high as it.
+void TableWindow::FitSidePanel() {
+  const QSize designed = DesignedSize();
+  const bool withPanel = sidePanel != nullptr && sidePanelShown;
+  setFixedSize(designed + QSize(withPanel ? sidePanel->width() : 0, 0));
+  if (sidePanel == nullptr) return;
+  sidePanel->setGeometry(designed.width(), 0, sidePanel->width(), designed.height());
+  sidePanel->setVisible(withPanel);
 }
 
 void TableWindow::mousePressEvent(QMouseEvent* event) {
@@ -590,10 +732,12 @@ void TableWindow::RunDealOrDraw() {
     Refuse(QStringLiteral("You must place a bet first!"));
     return;
   }
-  if (dealt)
+  if (dealt) {
+    if (advisor != nullptr && !advisor->AllowDraw(InProgress())) return;
     Draw();
-  else
+  } else {
     Deal();
+  }
 }
 
 void TableWindow::Deal() {
@@ -651,6 +795,8 @@ void TableWindow::Deal() {
   Mess->setText(QString());
   if (winRow > -1) SetLit(Value[static_cast<std::size_t>(winRow)], true);
   revealing = false;
+  // The five cards are all on the table now.
+  for (CardSpot* spot : findChildren<CardSpot*>()) spot->NameMayHaveChanged();
 }
 
 void TableWindow::Draw() {
@@ -692,6 +838,7 @@ void TableWindow::Draw() {
   settled.won = winAmount;
   settled.creditsAfter = values.credits;
   settled.demo = demoDeal;
+  if (advisor != nullptr) advisor->Appraise(settled);
   emit GameSettled(settled);
 
   Mess->setText(QString::fromStdString(evaluation.message));

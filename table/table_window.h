@@ -35,6 +35,21 @@ struct TableState {
   int drawPos = 0;             // deck position of the last card taken
 };
 
+// A coach beside the table: the table asks it for the hint of the H key,
+// before each draw, and for its figures on each settled game. Without one
+// the H key does nothing and every draw goes ahead.
+class TableAdvisor {
+ public:
+  virtual ~TableAdvisor() = default;
+  // The hold mask (bit i keeps card i) the hint puts on the markers, or -1
+  // when there is none to give yet.
+  virtual int HintFor(const HandInProgress& hand) = 0;
+  // Draw was pressed on hand: false keeps it dealt (the player is warned).
+  virtual bool AllowDraw(const HandInProgress& hand) = 0;
+  // Adds what the advisor knows of a game about to be recorded.
+  virtual void Appraise(GameRecord& game) = 0;
+};
+
 class TableWindow : public QDialog {
   Q_OBJECT
  public:
@@ -57,6 +72,20 @@ class TableWindow : public QDialog {
 
   // Lays the window out for values.largeCards and values.gameVariant.
   void ApplyTableLayout();
+
+  // The advisor (may be null; not owned; must outlive its use here).
+  void SetAdvisor(TableAdvisor* advisor) { this->advisor = advisor; }
+  // Sets the hold markers to mask (bit i for card i) while a hand is dealt,
+  // as clicks on the cards would.
+  void SetHolds(unsigned mask);
+  // A widget shown to the right of the designed area, as high as it; the
+  // table takes it over. While it is shown the window is wider by its width,
+  // while hidden the window is exactly the designed size.
+  void SetSidePanel(QWidget* panel);
+  void ShowSidePanel(bool shown);
+  bool SidePanelShown() const { return sidePanelShown; }
+  // The designed client area: 550 x 390 with small cards, 780 x 570 with large.
+  QSize DesignedSize() const;
 
   // Puts a hand that was left dealt back on the table, right after the window
   // is made: its cards, holds and stake (already paid), and the deck behind
@@ -112,6 +141,10 @@ class TableWindow : public QDialog {
   // The R and T keys: the game history and the statistics windows.
   void HistoryRequested();
   void StatisticsRequested();
+  // The A key: the values of every hold of the hand on the table.
+  void AnalysisRequested();
+  // The K key showed (true) or hid the side panel.
+  void SidePanelToggled(bool shown);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -133,6 +166,10 @@ class TableWindow : public QDialog {
   void Draw();
   void RunBetOne();
   void RunBetMax();
+  void ApplyHolds(unsigned mask);
+  void FitSidePanel();
+  // Runs the keys 1..5, M, C, S, L, H, A and K; false for any other key.
+  bool MachineKey(QKeyEvent* event);
 
   void HighlightCoinColumn();
   void ClearWinHighlight();
@@ -169,6 +206,10 @@ class TableWindow : public QDialog {
   int demoCode = 0;
   bool demoDeal = false;  // the hand on the table was a demonstration hand
   int helpTopic = 0;
+
+  TableAdvisor* advisor = nullptr;
+  QWidget* sidePanel = nullptr;
+  bool sidePanelShown = false;
 
   bool busy = false;       // an operation is running
   bool revealing = false;  // a deal or draw is putting cards on the surface

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "engine/evaluate.h"
+#include "engine/pays.h"
 #include "engine/paytable.h"
 #include "tools/analyze_strategy.h"
 #include "tools/card_parse.h"
@@ -29,9 +30,10 @@ constexpr const char* kHelp = R"(lynx-analyze: the rules of LYNX Video Poker fro
 Usage:
   lynx-analyze evaluate --game G [--coins N] CARD CARD CARD CARD CARD
   lynx-analyze evaluate --game G [--coins N]          (hands from standard input)
-  lynx-analyze paytable --game G
-  lynx-analyze advise --game G [--coins N] [--deck D] [--top K] [--json] CARD x5
-  lynx-analyze return --game G [--coins N] [--deck D] [--json]
+  lynx-analyze paytable --game G [--pays P [--royal5 N]] [--coins N]
+  lynx-analyze advise --game G [--coins N] [--deck D] [--pays P] [--top K] [--json] CARD x5
+  lynx-analyze return --game G [--coins N] [--deck D] [--pays P] [--json]
+  lynx-analyze strategy --game G [--coins N] [--deck D] [--pays P] [--lines L] [--json]
   lynx-analyze --help
 
 Verbs:
@@ -42,7 +44,8 @@ Verbs:
              order; a bad line is reported with its line number on standard error
              and the run goes on (the exit status is then 2). Blank lines are
              skipped; a line longer than 4096 bytes is a bad line.
-  paytable   Prints the game's pay table as the machine shows it.
+  paytable   Prints the game's pay table as the machine shows it; with --pays,
+             that table instead and its return with best play.
   advise     Values all 32 ways to hold the dealt hand and lists them best
              first: the cards held (-- for a card drawn), the expected credits
              for the bet (EV, six decimals), EV per coin bet, the number of
@@ -54,17 +57,30 @@ Verbs:
              percent of the bet (six decimals, and as an exact fraction), the
              probability of every pay row and its part of the return, and the
              time taken. Progress goes to standard error after one second.
+  strategy   A strategy chart for the game: hold patterns best first; play a
+             hand by holding the cards of the first line it fits (of several
+             sets of cards that fit one line, the one with the highest cards).
+             Then the return when every deal is played by the chart, the
+             return with best play, the difference, and the share of deals
+             where the chart's hold is worth less than a best hold.
 
 Options:
   --game G   jacks (Jacks or Better), joker (Joker Wild) or deuces (Deuces Wild).
   --coins N  coins bet, 1 to 5 (default 5; five coins on a royal flush pay 4000).
-  --deck D   advise, return: the deck the draws come from. machine (default)
-             is this machine's: for Joker Wild 52 positions where the joker
+  --deck D   advise, return, strategy: the deck the draws come from. machine
+             (default) is this machine's: for Joker Wild 52 positions where the joker
              replaced one random card the player never sees. standard53 is the
              classic 52 cards plus the joker, Joker Wild only (Jacks or Better
              and Deuces Wild always deal the plain 52 cards).
+  --pays P   paytable, advise, return, strategy: another pay table, the
+             one-coin pay of every row, top row first, separated by commas
+             (Jacks or Better 9 values, Joker Wild 11, Deuces Wild 10), e.g.
+             --pays 250,50,25,9,6,4,3,2,1. Five coins on the top row still pay
+             4000 unless --royal5 says otherwise.
+  --royal5 N what the top row pays for five coins (default 4000).
+  --lines L  strategy: at most L lines in the chart, 2 to 999 (default 40).
   --top K    advise: list only the K best holds, 1 to 32 (default 32).
-  --json     advise, return: the same results as one JSON document.
+  --json     advise, return, strategy: the same results as one JSON document.
 
 Cards: a rank A 2 3 4 5 6 7 8 9 T J Q K (or 10) followed by a suit C H D S in
 either case, e.g. AS, 10h, td; the joker as JK or X (Joker Wild only); or a plain
@@ -81,12 +97,84 @@ struct Options {
   JokerDeck deck = JokerDeck::kMachine;
   bool standard53 = false;  // --deck standard53 asked for
   int top = kHoldCount;
+  int lines = 40;
   bool json = false;
-  std::vector<std::string> words;  // the operands (cards)
+  std::optional<std::string> pays;    // --pays as given
+  std::optional<std::string> royal5;  // --royal5 as given
+  std::vector<std::string> words;     // the operands (cards)
 };
 
 bool IsStrategyVerb(const std::string& verb) {
-  return verb == "advise" || verb == "return";
+  return verb == "advise" || verb == "return" || verb == "strategy";
+}
+
+bool TakesPays(const std::string& verb) {
+  return IsStrategyVerb(verb) || verb == "paytable";
+}
+
+// Largest pay accepted, per coin or for the five-coin top row: any larger
+// and the exact sums could overflow.
+constexpr long kMaxPay = 1000000;
+
+// A pay of 0 to kMaxPay written in decimal digits; on a problem writes one
+// line to err naming `what` and the word.
+std::optional<int> ParsePay(const std::string& word, const char* what, std::ostream& err) {
+  const bool digits = !word.empty() && std::all_of(word.begin(), word.end(),
+                                                   [](char c) { return c >= '0' && c <= '9'; });
+  if (!digits) {
+    if (word.size() > 1 && word[0] == '-' &&
+        std::all_of(word.begin() + 1, word.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      err << "lynx-analyze: " << what << ' ' << QuoteWord(word) << " is negative\n";
+    } else {
+      err << "lynx-analyze: " << what << ' ' << QuoteWord(word) << " is not a number\n";
+    }
+    return std::nullopt;
+  }
+  const std::size_t first = std::min(word.find_first_not_of('0'), word.size());
+  if (word.size() - first > 7 || std::stol(word) > kMaxPay) {
+    err << "lynx-analyze: " << what << ' ' << QuoteWord(word) << " is more than " << kMaxPay
+        << '\n';
+    return std::nullopt;
+  }
+  return static_cast<int>(std::stol(word));
+}
+
+// The pay table of --pays and --royal5 for the game (the machine's without
+// them).
+std::optional<Pays> ParsePays(const Options& o, std::ostream& err) {
+  Pays pays = MachinePays(*o.game);
+  if (o.pays) {
+    std::vector<std::string> values;
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t comma = o.pays->find(',', start);
+      values.push_back(o.pays->substr(start, comma == std::string::npos ? comma : comma - start));
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+    if (o.pays->empty()) {
+      err << "lynx-analyze: pays '' gives no value; " << GameTitle(*o.game) << " has "
+          << pays.rowCount << " rows\n";
+      return std::nullopt;
+    }
+    if (static_cast<int>(values.size()) != pays.rowCount) {
+      err << "lynx-analyze: pays " << QuoteWord(*o.pays) << " has " << values.size()
+          << (values.size() == 1 ? " value" : " values") << "; " << GameTitle(*o.game) << " has "
+          << pays.rowCount << " rows\n";
+      return std::nullopt;
+    }
+    for (std::size_t r = 0; r < values.size(); ++r) {
+      const auto pay = ParsePay(values[r], "pay", err);
+      if (!pay) return std::nullopt;
+      pays.perCoin[r] = *pay;
+    }
+  }
+  if (o.royal5) {
+    const auto pay = ParsePay(*o.royal5, "royal5", err);
+    if (!pay) return std::nullopt;
+    pays.royalFiveCoins = *pay;
+  }
+  return pays;
 }
 
 // Parses the options after the verb. On a problem writes one line to err and
@@ -146,6 +234,26 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
       o.top = top;
     } else if (a == "--json" && IsStrategyVerb(o.verb)) {
       o.json = true;
+    } else if (a == "--lines" && o.verb == "strategy") {
+      const auto v = value("--lines");
+      if (!v) return std::nullopt;
+      const bool digits =
+          !v->empty() && v->size() <= 3 &&
+          std::all_of(v->begin(), v->end(), [](char c) { return c >= '0' && c <= '9'; });
+      const int lines = digits ? std::stoi(*v) : 0;
+      if (lines < 2 || lines > 999) {
+        err << "lynx-analyze: lines " << QuoteWord(*v) << " must be 2 to 999\n";
+        return std::nullopt;
+      }
+      o.lines = lines;
+    } else if (a == "--pays" && TakesPays(o.verb)) {
+      const auto v = value("--pays");
+      if (!v) return std::nullopt;
+      o.pays = *v;
+    } else if (a == "--royal5" && TakesPays(o.verb)) {
+      const auto v = value("--royal5");
+      if (!v) return std::nullopt;
+      o.royal5 = *v;
     } else if (a.size() > 1 && a[0] == '-' && !ParseCard(a)) {
       err << "lynx-analyze: unknown option " << QuoteWord(a) << '\n';
       return std::nullopt;
@@ -230,11 +338,24 @@ int Evaluate(const Options& o, std::istream& in, std::ostream& out, std::ostream
   return status;
 }
 
-int PrintPayTable(const Options& o, std::ostream& out, std::ostream& err) {
+StrategyRequest RequestOf(const Options& o, const Pays& pays) {
+  StrategyRequest r;
+  r.game = *o.game;
+  r.coins = o.coins;
+  r.deck = o.deck;
+  r.top = o.top;
+  r.json = o.json;
+  r.lines = o.lines;
+  r.pays = pays;
+  return r;
+}
+
+int PrintPayTable(const Options& o, const Pays& pays, std::ostream& out, std::ostream& err) {
   if (!o.words.empty()) {
     err << "lynx-analyze: paytable takes no operand, got " << QuoteWord(o.words[0]) << '\n';
     return kBadInput;
   }
+  if (o.pays || o.royal5) return PrintOtherPayTable(RequestOf(o, pays), out);
   const PayTable& table = PayTableFor(*o.game);
   out << GameTitle(*o.game) << '\n';
   out << std::left << std::setw(24) << "Coins In";
@@ -249,34 +370,25 @@ int PrintPayTable(const Options& o, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
-StrategyRequest RequestOf(const Options& o) {
-  StrategyRequest r;
-  r.game = *o.game;
-  r.coins = o.coins;
-  r.deck = o.deck;
-  r.top = o.top;
-  r.json = o.json;
-  return r;
-}
-
-int Advise(const Options& o, std::ostream& out, std::ostream& err) {
+int Advise(const Options& o, const Pays& pays, std::ostream& out, std::ostream& err) {
   std::string problem;
   const auto hand = ParseHand(o.words, *o.game, problem);
   if (!hand) {
     err << "lynx-analyze: " << problem << '\n';
     return kBadInput;
   }
-  StrategyRequest r = RequestOf(o);
+  StrategyRequest r = RequestOf(o, pays);
   r.hand = *hand;
   return PrintAdvice(r, out);
 }
 
-int Return(const Options& o, std::ostream& out, std::ostream& err) {
+int Return(const Options& o, const Pays& pays, std::ostream& out, std::ostream& err) {
   if (!o.words.empty()) {
-    err << "lynx-analyze: return takes no operand, got " << QuoteWord(o.words[0]) << '\n';
+    err << "lynx-analyze: " << o.verb << " takes no operand, got " << QuoteWord(o.words[0]) << '\n';
     return kBadInput;
   }
-  return PrintGameReturn(RequestOf(o), out, err);
+  if (o.verb == "strategy") return PrintStrategyChart(RequestOf(o, pays), out);
+  return PrintGameReturn(RequestOf(o, pays), out, err);
 }
 
 int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
@@ -296,9 +408,12 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
   const auto options = ParseOptions(args, err);
   if (!options) return kBadInput;
   if (options->verb == "evaluate") return Evaluate(*options, in, out, err);
-  if (options->verb == "advise") return Advise(*options, out, err);
-  if (options->verb == "return") return Return(*options, out, err);
-  return PrintPayTable(*options, out, err);
+  const auto pays = ParsePays(*options, err);
+  if (!pays) return kBadInput;
+  if (options->verb == "advise") return Advise(*options, *pays, out, err);
+  if (options->verb == "return" || options->verb == "strategy")
+    return Return(*options, *pays, out, err);
+  return PrintPayTable(*options, *pays, out, err);
 }
 
 }  // namespace

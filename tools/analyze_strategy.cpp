@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/paytable.h"
+#include "engine/strategy_chart.h"
 #include "engine/strategy_return.h"
 #include "tools/card_parse.h"
 
@@ -157,7 +158,8 @@ double Seconds(std::chrono::steady_clock::time_point from,
 
 int PrintAdvice(const StrategyRequest& request, std::ostream& out) {
   const StrategyTables& tables = TablesFor(request.game);
-  const HandAdvice advice = AdviseHand(tables, request.hand, request.coins, request.deck);
+  const HandAdvice advice =
+      AdviseHand(tables, request.hand, request.coins, request.deck, request.pays);
   if (request.json) {
     PrintAdviceJson(request, advice, out);
   } else {
@@ -183,8 +185,8 @@ int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostr
     shown = true;
     lastShown = now;
   };
-  const GameReturn g =
-      ComputeReturn(tables, request.coins, request.deck, ReturnPolicy::kOptimal, 0, progress);
+  const GameReturn g = ComputeReturn(tables, request.pays, request.coins, request.deck,
+                                     ReturnPolicy::kOptimal, 0, progress);
   const auto end = Clock::now();
   if (shown) err << '\n';
 
@@ -229,6 +231,85 @@ int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostr
   out << Format("%-24s%14.9f\n", "No win", g.noWinProbability);
   out << Format("Time: %.3f s (tables %.3f s, deals %.3f s)\n", total, tableTime, solveTime);
   return 0;
+}
+
+int PrintOtherPayTable(const StrategyRequest& request, std::ostream& out) {
+  const PayTable& table = PayTableFor(request.game);
+  const Pays& pays = request.pays;
+  out << GameTitle(request.game) << " (pay table as given)\n";
+  out << Format("%-24s", "Coins In");
+  for (int c = 1; c <= kMaxCoins; ++c) out << Format("%8d", c);
+  out << '\n';
+  for (int row = 0; row < pays.rowCount; ++row) {
+    out << Format("%-24s", std::string(table.rows[static_cast<std::size_t>(row)].caption).c_str());
+    for (int c = 1; c <= kMaxCoins; ++c)
+      out << Format("%8lld", static_cast<long long>(PayoutOf(pays, row, c)));
+    out << '\n';
+  }
+  const GameReturn g = ComputeReturn(TablesFor(request.game), pays, request.coins, request.deck);
+  out << "Return with best play, " << request.coins << (request.coins == 1 ? " coin" : " coins")
+      << ": " << Format("%.6f%%", g.returnRatio * 100) << " (exactly " << g.exactReturn
+      << " of the bet)\n";
+  return 0;
+}
+
+int PrintStrategyChart(const StrategyRequest& request, std::ostream& out) {
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  const StrategyTables& tables = TablesFor(request.game);
+  ChartOptions options;
+  options.maxLines = request.lines;
+  const StrategyChart chart =
+      BuildChart(tables, request.pays, request.coins, request.deck, options);
+  const auto built = Clock::now();
+  const PlayedReturn played = ComputeChartReturn(tables, chart);
+  const auto end = Clock::now();
+  const ChartTimes times{Seconds(start, built), Seconds(built, end)};
+  PrintChart(request, chart, played, times, out);
+  return 0;
+}
+
+void PrintChart(const StrategyRequest& request, const StrategyChart& chart,
+                const PlayedReturn& played, const ChartTimes& times, std::ostream& out) {
+  const double difference = (played.optimalRatio - played.returnRatio) * 100;
+  if (request.json) {
+    out << "{\"game\":\"" << GameName(request.game) << "\",\"coins\":" << request.coins
+        << ",\"deck\":\"" << DeckName(request) << "\",\"pays\":[";
+    for (int row = 0; row < request.pays.rowCount; ++row)
+      out << (row ? "," : "") << request.pays.perCoin[static_cast<std::size_t>(row)];
+    out << "],\"royal5\":" << request.pays.royalFiveCoins << ",\"lines\":[\n";
+    for (std::size_t i = 0; i < chart.lines.size(); ++i) {
+      out << '"' << chart.lines[i].text << '"' << (i + 1 < chart.lines.size() ? "," : "") << '\n';
+    }
+    out << "],"
+        << Format("\"chartReturn\":%.6f,\"optimalReturn\":%.6f", played.returnRatio * 100,
+                  played.optimalRatio * 100)
+        << ",\"exactChartReturn\":\"" << played.exactReturn << "\",\"exactOptimalReturn\":\""
+        << played.exactOptimal << '"'
+        << Format(",\"difference\":%.6f,\"differentShare\":%.6f,\"seconds\":%.3f}", difference,
+                  played.differentShare, times.chart + times.returns)
+        << '\n';
+    return;
+  }
+  out << GameTitle(request.game) << ", " << request.coins
+      << (request.coins == 1 ? " coin" : " coins");
+  if (request.game == kJokerWild) {
+    out << (request.deck == JokerDeck::kMachine ? ", machine deck" : ", 53-card deck");
+  }
+  out << ": strategy chart\n";
+  out << "Hold the cards of the first line the hand fits; of several sets of cards that fit one\n"
+         "line, hold the one with the highest cards.\n";
+  for (std::size_t i = 0; i < chart.lines.size(); ++i)
+    out << Format("%3d  ", static_cast<int>(i + 1)) << chart.lines[i].text << '\n';
+  out << "Chart return:   " << Format("%.6f%%", played.returnRatio * 100) << " (exactly "
+      << played.exactReturn << ")\n";
+  out << "Best play:      " << Format("%.6f%%", played.optimalRatio * 100) << " (exactly "
+      << played.exactOptimal << ")\n";
+  out << "Difference:     " << Format("%.6f", difference) << " percentage points\n";
+  out << "Chart's hold worth less than a best hold: "
+      << Format("%.4f%%", played.differentShare * 100) << " of the deals\n";
+  out << Format("Time: %.3f s (chart %.3f s, returns %.3f s)\n", times.chart + times.returns,
+                times.chart, times.returns);
 }
 
 }  // namespace lynx

@@ -1,21 +1,26 @@
 #pragma once
-// The analyser's strategy verbs: `advise` (every hold of one hand) and
-// `return` (the whole game with best play).
+// The analyser's strategy verbs: `advise` (every hold of one hand), `return`
+// (the whole game with best play), `strategy` (a strategy chart and its
+// return) and `paytable` with a pay table of the user's.
 
 #include <iosfwd>
 
 #include "engine/deck.h"
+#include "engine/pays.h"
 #include "engine/strategy.h"
+#include "engine/strategy_chart.h"
 
 namespace lynx {
 
 struct StrategyRequest {
   GameVariant game = kJacksOrBetter;
-  int coins = kMaxCoins;                 // 1..5
-  JokerDeck deck = JokerDeck::kMachine;  // kStandard53 only with Joker Wild
-  int top = kHoldCount;                  // advise: how many holds to list, 1..32
-  bool json = false;                     // JSON instead of text
-  Hand hand{};                           // advise: five distinct cards of the game
+  int coins = kMaxCoins;                    // 1..5
+  JokerDeck deck = JokerDeck::kMachine;     // kStandard53 only with Joker Wild
+  int top = kHoldCount;                     // advise: how many holds to list, 1..32
+  int lines = 40;                           // strategy: lines of the chart at most
+  bool json = false;                        // JSON instead of text
+  Hand hand{};                              // advise: five distinct cards of the game
+  Pays pays = MachinePays(kJacksOrBetter);  // the pay table; pays.variant is game
 };
 
 // Prints the holds of request.hand, best first. Returns 0.
@@ -25,5 +30,24 @@ int PrintAdvice(const StrategyRequest& request, std::ostream& out);
 // and the time taken; shows progress on err once it has run for a second.
 // Returns 0.
 int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostream& err);
+
+// Prints request.pays as a pay table (one column per coin) and its return
+// with best play. Returns 0.
+int PrintOtherPayTable(const StrategyRequest& request, std::ostream& out);
+
+// Makes and prints the strategy chart of the request's game, deck, pays and
+// coins (at most request.lines lines), then its return over every deal
+// against best play. Returns 0.
+int PrintStrategyChart(const StrategyRequest& request, std::ostream& out);
+
+struct ChartTimes {
+  double chart = 0;    // seconds to make the chart
+  double returns = 0;  // seconds for its return and the best-play return
+};
+
+// Prints a chart made for the request and its returns, as text or JSON
+// (request.json): what PrintStrategyChart writes.
+void PrintChart(const StrategyRequest& request, const StrategyChart& chart,
+                const PlayedReturn& played, const ChartTimes& times, std::ostream& out);
 
 }  // namespace lynx

@@ -41,9 +41,9 @@ int main(int argc, char** argv) {
   art::Save(art::MakeSuitsMask(suits), 2, picture("suits_mask"));
   art::Save(art::MakeSuitsSmall(), 16, picture("suits_small"));
 
-  for (const char* name : {"btn_quit", "btn_help", "btn_sound", "btn_credits", "btn_mode", "btn_deal",
-                           "btn_bet_one", "btn_max_bet", "title_help", "title_about",
-                           "title_catalog", "title_quit"}) {
+  for (const char* name :
+       {"btn_quit", "btn_help", "btn_sound", "btn_credits", "btn_mode", "btn_deal", "btn_bet_one",
+        "btn_max_bet", "title_help", "title_about", "title_catalog", "title_quit"}) {
     art::Save(art::MakeButton(QLatin1String(name)), 16, picture(name));
   }
   art::Save(art::MakeButton(QStringLiteral("btn_draw")), 256, picture("btn_draw"));
@@ -54,8 +54,12 @@ int main(int argc, char** argv) {
   art::Save(art::MakeGamePicture(1), 16, picture("game_jacks"));
   art::Save(art::MakeGamePicture(2), 16, picture("game_joker"));
   art::Save(art::MakeGamePicture(3), 16, picture("game_deuces"));
-  art::Save(art::MakeIcon(32), 32, picture("icon32"));
-  art::Save(art::MakeIcon(256), 32, picture("icon256"));
+  // The desktop icon at every size the hicolor theme is given, each drawn at
+  // its own size rather than scaled from another (icon32 and icon256 are the
+  // windows' icons too).
+  for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+    art::Save(art::MakeIcon(size), 32, picture(qPrintable(QStringLiteral("icon%1").arg(size))));
+  }
 
   art::WriteCardSound(root.filePath(QStringLiteral("data/SND2.WAV")));
   art::WriteWinSound(root.filePath(QStringLiteral("data/SND0.WAV")));

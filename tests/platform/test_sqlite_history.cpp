@@ -102,7 +102,8 @@ HandInProgress ShuffledHand(GameVariant game, int coins, int held, float seed) {
 }
 
 const QString kGamesColumns =
-    "id\nplayed_at\ngame\ncoins\ndealt\nheld\nfinal\nrow\nwon\ncredits_after\ndemo\nsession\n";
+    "id\nplayed_at\ngame\ncoins\ndealt\nheld\nfinal\nrow\nwon\ncredits_after\ndemo\nsession\n"
+    "best_ev\nheld_ev\nbest_holds\n";
 
 class SqliteHistoryTest : public testing::Test {
  protected:
@@ -124,7 +125,7 @@ TEST_F(SqliteHistoryTest, NewFileHasTheSchemaInWalMode) {
   EXPECT_EQ(Sql(File(), "SELECT name FROM pragma_table_info('games')"), kGamesColumns);
   EXPECT_EQ(Sql(File(), "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
             "games\nhands\njournal\nsessions\n");
-  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "2\n");
+  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "3\n");
   EXPECT_EQ(Sql(File(), "PRAGMA journal_mode"), "wal\n");
 }
 
@@ -132,6 +133,9 @@ TEST_F(SqliteHistoryTest, EveryColumnRoundTrips) {
   GameRecord first = Game(kJokerWild, 5, "AS KD 7C JK 2H", 0b10011, "AS KD 9S 8S JK", 10, 5, 1234);
   first.playedAt = Utc("2026-12-08T22:31:05.678Z");
   first.demo = true;
+  first.bestEv = 99.5;
+  first.heldEv = 7.25;
+  first.bestHolds = "15,31";
   GameRecord second = Game(kDeucesWild, 1, "2C 2H 9S 9D KC", 0b01111, "2C 2H 9S 9D 9H", 6, 5, 1239);
   const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
   {
@@ -149,7 +153,12 @@ TEST_F(SqliteHistoryTest, EveryColumnRoundTrips) {
   EXPECT_TRUE(second.playedAt >= before && second.playedAt <= after);
 
   EXPECT_EQ(Sql(File(), "SELECT * FROM games WHERE id = 1"),
-            "1|2026-12-08T22:31:05Z|joker|5|AS KD 7C JK 2H|19|AS KD 9S 8S JK|10|5|1234|1|1\n");
+            "1|2026-12-08T22:31:05Z|joker|5|AS KD 7C JK 2H|19|AS KD 9S 8S JK|10|5|1234|1|1|99.5|7.25|"
+            "15,31\n");
+  // A game the coach did not judge keeps NULLs.
+  EXPECT_EQ(Sql(File(), "SELECT quote(best_ev), quote(held_ev), quote(best_holds) FROM games "
+                        "WHERE id = 2"),
+            "NULL|NULL|NULL\n");
   SqliteHistory history(File());
   EXPECT_EQ(history.GameCount(), 2);
   EXPECT_EQ(history.Games(0, 10), (std::vector<GameRecord>{second, first}));
@@ -313,9 +322,13 @@ TEST_F(SqliteHistoryTest, UpgradesAVersionOneFile) {
     history.RecordGame(next, 100);
     EXPECT_EQ(next.session, 2);
   }
-  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "2\n");
+  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "3\n");
   EXPECT_EQ(Sql(File(), "SELECT name FROM pragma_table_info('games')"), kGamesColumns);
   EXPECT_EQ(Sql(File(), "SELECT id, session FROM games ORDER BY id"), "1|1\n2|1\n3|2\n");
+  // Games from before the coach's columns have none of its values.
+  EXPECT_EQ(Sql(File(), "SELECT count(*) FROM games WHERE best_ev IS NULL AND held_ev IS NULL "
+                        "AND best_holds IS NULL"),
+            "3\n");
 }
 
 TEST_F(SqliteHistoryTest, NewerVersionIsReadButNeverWritten) {
@@ -324,7 +337,7 @@ TEST_F(SqliteHistoryTest, NewerVersionIsReadButNeverWritten) {
     GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
     history.RecordGame(game, 100);
   }
-  ASSERT_EQ(Sql(File(), "PRAGMA user_version = 3"), "");
+  ASSERT_EQ(Sql(File(), "PRAGMA user_version = 4"), "");
   const QByteArray before = ReadAll(File());
   {
     SqliteHistory history(File());

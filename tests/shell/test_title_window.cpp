@@ -162,7 +162,7 @@ TEST_F(TitleWindowTest, CaptionCyclesThroughFourStepsAndIgnoresOtherTexts) {
   EXPECT_EQ(title->Timer2.interval(), 3000);
   EXPECT_TRUE(title->Timer2.isActive());
   const QStringList shown{
-      QStringLiteral("LYNX Video Poker\nfor Windows"), QStringLiteral("Free Software\nfor Linux"),
+      QStringLiteral("LYNX Video Poker\nfor Linux"), QStringLiteral("Free Software\nby its Developers"),
       QStringLiteral("To Play\nChoose Game Below"), QStringLiteral("Quillon Software\nPresents")};
   for (int i = 0; i < 8; ++i) {
     title->AdvanceCaption();
@@ -234,6 +234,20 @@ TEST_F(TitleWindowTest, GamesRunModallyFromAFreshTableAndKeepTheBalance) {
   EXPECT_EQ(values.credits, 180);
   EXPECT_TRUE(fake.profile.writes.empty());  // no save until the program ends
   EXPECT_TRUE(fake.dialogs.shown.empty());
+}
+
+TEST_F(TitleWindowTest, DigitKeysChooseTheGamesInTheOrderOfTheirPictures) {
+  QTest::keyClick(title.get(), Qt::Key_2, Qt::ControlModifier);  // a shortcut: no game
+  EXPECT_EQ(CountTableWindows(), 0);
+  const std::array<GameVariant, 3> games{kJacksOrBetter, kJokerWild, kDeucesWild};
+  for (int k = 0; k < 3; ++k) {
+    WithModal([&] { QTest::keyClick(title.get(), static_cast<Qt::Key>(Qt::Key_1 + k)); },
+              [&](QWidget* modal) {
+                ASSERT_NE(qobject_cast<TableWindow*>(modal), nullptr);
+                EXPECT_EQ(values.gameVariant, games[static_cast<std::size_t>(k)]);
+              });
+  }
+  EXPECT_EQ(CountTableWindows(), 0);
 }
 
 // Counts the mouse presses delivered to one widget.

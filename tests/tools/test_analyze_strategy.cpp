@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/strategy_chart.h"
+#include "engine/strategy_classes.h"
 #include "tests/support/analyze_run.h"
+#include "tools/analyze_strategy.h"
 
 namespace lynx {
 namespace {
@@ -167,9 +170,139 @@ TEST(AnalyzeStrategy, BadInputGetsOneLineAndStatusTwo) {
     EXPECT_EQ(run.out, "");
   }
   const Outcome help = Analyze({"--help"});
-  for (const char* word : {"advise", "return", "--deck", "--top", "--json", "standard53"}) {
+  for (const char* word : {"advise", "return", "strategy", "--deck", "--top", "--json",
+                           "standard53", "--pays", "--royal5", "--lines"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
+}
+
+// --pays with the machine's own values gives the machine's figures exactly;
+// other values give that table and its return.
+TEST(AnalyzePays, MachineValuesChangeNothingAndOtherTablesAreShown) {
+  const Outcome machine = Analyze({"return", "--game", "deuces", "--json"});
+  const Outcome same =
+      Analyze({"return", "--game", "deuces", "--json", "--pays", "250,200,25,15,9,5,3,2,2,1"});
+  ASSERT_EQ(machine.status, 0);
+  ASSERT_EQ(same.status, 0);
+  const auto cut = [](const std::string& json) { return json.substr(0, json.find("\"seconds\"")); };
+  EXPECT_EQ(cut(same.out), cut(machine.out));
+  const Outcome advise =
+      Analyze({"advise", "--game", "jacks", "--top", "1", "JH", "JS", "4C", "8D", "KH"});
+  const Outcome adviseSame =
+      Analyze({"advise", "--game", "jacks", "--top", "1", "--pays", "250,50,25,8,5,4,3,2,1",
+               "--royal5", "4000", "JH", "JS", "4C", "8D", "KH"});
+  EXPECT_EQ(adviseSame.out, advise.out);
+
+  const Outcome nineSix = Analyze(
+      {"paytable", "--game", "jacks", "--pays", "250,50,25,9,6,4,3,2,1", "--royal5", "1000"});
+  EXPECT_EQ(nineSix.status, 0);
+  const auto lines = Lines(nineSix.out);
+  ASSERT_EQ(lines.size(), 12u);
+  EXPECT_EQ(lines[0], "Jacks or Better (pay table as given)");
+  EXPECT_EQ(lines[2], "Royal Flush                  250     500     750    1000    1000");
+  EXPECT_EQ(lines[5], "Full House                     9      18      27      36      45");
+  EXPECT_EQ(lines[6], "Flush                          6      12      18      24      30");
+  EXPECT_EQ(lines[11].substr(0, 42), "Return with best play, 5 coins: 98.280010%");
+}
+
+TEST(AnalyzePays, BadPaysGetOneLineAndStatusTwo) {
+  const struct {
+    std::vector<std::string> args;
+    const char* err;
+  } cases[] = {
+      {{"return", "--game", "jacks", "--pays", "250,50,25,9,6,4,3,2"},
+       "lynx-analyze: pays '250,50,25,9,6,4,3,2' has 8 values; Jacks or Better has 9 rows\n"},
+      {{"strategy", "--game", "joker", "--pays", "1,2"},
+       "lynx-analyze: pays '1,2' has 2 values; Joker Wild has 11 rows\n"},
+      {{"paytable", "--game", "deuces", "--pays", ""},
+       "lynx-analyze: pays '' gives no value; Deuces Wild has 10 rows\n"},
+      {{"advise", "--game", "jacks", "--pays", "250,50,25,9,-6,4,3,2,1", "AS", "KS", "QS", "JS",
+        "TS"},
+       "lynx-analyze: pay '-6' is negative\n"},
+      {{"return", "--game", "jacks", "--pays", "250,50,25,9,six,4,3,2,1"},
+       "lynx-analyze: pay 'six' is not a number\n"},
+      {{"return", "--game", "jacks", "--pays", "250,50,25,9,6,4,3,2,\x1b[2J"},
+       "lynx-analyze: pay '\\x1b[2J' is not a number\n"},
+      {{"return", "--game", "jacks", "--royal5", "1e3"},
+       "lynx-analyze: royal5 '1e3' is not a number\n"},
+      {{"return", "--game", "jacks", "--royal5", "1000001"},
+       "lynx-analyze: royal5 '1000001' is more than 1000000\n"},
+      {{"return", "--game", "jacks", "--pays"}, "lynx-analyze: option --pays needs a value\n"},
+      {{"evaluate", "--game", "jacks", "--pays", "1", "AS", "KS", "QS", "JS", "TS"},
+       "lynx-analyze: unknown option '--pays'\n"},
+      {{"strategy", "--game", "jacks", "--lines", "1"},
+       "lynx-analyze: lines '1' must be 2 to 999\n"},
+      {{"strategy", "--game", "jacks", "AS"},
+       "lynx-analyze: strategy takes no operand, got 'AS'\n"},
+  };
+  for (const auto& c : cases) {
+    const Outcome run = Analyze(c.args);
+    EXPECT_EQ(run.status, 2) << c.err;
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+// The chart as text and as JSON, for a short chart made from a sample of the
+// deals (the analyser's verb makes it from all of them, which takes longer
+// than a test should).
+TEST(AnalyzeStrategyChart, PrintsTheChartAndItsReturns) {
+  const StrategyTables tables(kJacksOrBetter);
+  auto deals = DealClasses(kJacksOrBetter);
+  std::vector<DealClass> sample;
+  for (std::size_t i = 0; i < deals.size(); i += 53) sample.push_back(deals[i]);
+  ChartOptions options;
+  options.maxLines = 6;
+  const StrategyChart chart =
+      BuildChart(tables, sample, MachinePays(kJacksOrBetter), 5, JokerDeck::kMachine, options);
+  const PlayedReturn played = ComputeChartReturn(tables, chart, sample, 1);
+  StrategyRequest request;
+  request.pays = chart.pays;
+
+  std::ostringstream text;
+  PrintChart(request, chart, played, {1.25, 0.5}, text);
+  const auto lines = Lines(text.str());
+  ASSERT_EQ(lines.size(), chart.lines.size() + 8);
+  EXPECT_EQ(lines[0], "Jacks or Better, 5 coins: strategy chart");
+  EXPECT_EQ(lines[3], "  1  " + chart.lines[0].text);
+  EXPECT_EQ(lines[2 + chart.lines.size()],
+            "  " + std::to_string(chart.lines.size()) + "  Discard everything");
+  const std::size_t after = 3 + chart.lines.size();
+  EXPECT_EQ(lines[after].rfind("Chart return:   ", 0), 0u);
+  EXPECT_NE(lines[after].find("(exactly " + played.exactReturn + ")"), std::string::npos);
+  EXPECT_NE(lines[after + 1].find("(exactly " + played.exactOptimal + ")"), std::string::npos);
+  EXPECT_EQ(lines[after + 4], "Time: 1.750 s (chart 1.250 s, returns 0.500 s)");
+
+  request.json = true;
+  std::ostringstream json;
+  PrintChart(request, chart, played, {1.25, 0.5}, json);
+  const std::string out = json.str();
+  std::string expectLines = "\"lines\":[\n";
+  for (std::size_t i = 0; i < chart.lines.size(); ++i)
+    expectLines += '"' + chart.lines[i].text + '"' + (i + 1 < chart.lines.size() ? ",\n" : "\n");
+  expectLines += "],";
+  EXPECT_NE(out.find(expectLines), std::string::npos) << out;
+  EXPECT_EQ(
+      out.rfind("{\"game\":\"jacks\",\"coins\":5,\"deck\":\"machine\",\"pays\":[250,50,25,8,5,4,"
+                "3,2,1],\"royal5\":4000,",
+                0),
+      0u);
+  double chartReturn = 0, optimal = 0, difference = 0, share = 0;
+  const auto at = out.find("\"chartReturn\"");
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(std::sscanf(out.c_str() + at, "\"chartReturn\":%lf,\"optimalReturn\":%lf", &chartReturn,
+                        &optimal),
+            2);
+  const auto diffAt = out.find("\"difference\"");
+  ASSERT_NE(diffAt, std::string::npos);
+  ASSERT_EQ(std::sscanf(out.c_str() + diffAt, "\"difference\":%lf,\"differentShare\":%lf",
+                        &difference, &share),
+            2);
+  EXPECT_NEAR(chartReturn, played.returnRatio * 100, 5e-7);
+  EXPECT_NEAR(optimal, played.optimalRatio * 100, 5e-7);
+  EXPECT_NEAR(difference, (played.optimalRatio - played.returnRatio) * 100, 5e-7);
+  EXPECT_NEAR(share, played.differentShare, 5e-7);
+  EXPECT_NE(out.find("\"seconds\":1.750}"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+#include "coach/coach.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#include "engine/card_text.h"
+#include "engine/evaluate.h"
+
+namespace lynx {
+
+bool SameValue(double a, double b) {
+  const double scale = std::max({1.0, std::abs(a), std::abs(b)});
+  return std::abs(a - b) <= kTieTolerance * scale;
+}
+
+double HandJudgement::Cost(unsigned mask) const {
+  return IsBest(mask) ? 0.0 : bestEv - ev[mask & 31u];
+}
+
+std::vector<unsigned> HandJudgement::BestMasks() const {
+  std::vector<unsigned> masks;
+  for (unsigned m = 0; m < kHoldCount; ++m)
+    if (IsBest(m)) masks.push_back(m);
+  return masks;
+}
+
+HandJudgement JudgeHand(const StrategyTables& tables, const Hand& dealt, int coins) {
+  const HandAdvice advice = AdviseHand(tables, dealt, coins, JokerDeck::kMachine);
+  HandJudgement j;
+  j.game = tables.Variant();
+  j.coins = coins;
+  j.dealt = dealt;
+  for (const HoldValue& hold : advice.holds) j.ev[hold.mask] = hold.ev;
+  j.bestEv = advice.holds[0].ev;
+  for (unsigned m = 0; m < kHoldCount; ++m)
+    if (SameValue(j.ev[m], j.bestEv)) j.bestSet |= 1u << m;
+  j.bestMask = static_cast<unsigned>(std::countr_zero(j.bestSet));
+  j.bestCount = std::popcount(j.bestSet);
+  return j;
+}
+
+ShadowPlay PlayBest(const HandJudgement& judgement, const Deck& deck) {
+  ShadowPlay shadow;
+  shadow.mask = judgement.bestMask;
+  std::array<bool, 5> held{};
+  for (int i = 0; i < 5; ++i) held[static_cast<std::size_t>(i)] = (shadow.mask >> i & 1u) != 0;
+  shadow.final = DrawHand(deck, judgement.dealt, held);
+  HandTable table = HandTable::FromHand(shadow.final);
+  const Evaluation evaluation = EvaluateHand(table, judgement.game, judgement.coins);
+  shadow.row = evaluation.winRow;
+  shadow.won = evaluation.winAmount;
+  return shadow;
+}
+
+std::string HoldText(const Hand& dealt, unsigned mask) {
+  if ((mask & 31u) == 0) return "Draw five";
+  std::string text;
+  for (int i = 0; i < 5; ++i) {
+    if (i > 0) text += ' ';
+    text += (mask >> i & 1u) != 0 ? CardName(dealt[static_cast<std::size_t>(i)]) : "--";
+  }
+  return text;
+}
+
+void CoachTally::Add(const HandJudgement& judgement, unsigned heldMask, int paid) {
+  ++hands;
+  coinsBet += judgement.coins;
+  won += paid;
+  heldEv += judgement.ev[heldMask & 31u];
+  bestEv += judgement.bestEv;
+  if (!judgement.IsBest(heldMask)) {
+    ++mistakes;
+    mistakeCost += judgement.Cost(heldMask);
+  }
+}
+
+double CoachTally::ActualReturn() const {
+  return coinsBet == 0 ? 0.0 : static_cast<double>(won) / static_cast<double>(coinsBet);
+}
+double CoachTally::HeldReturn() const {
+  return coinsBet == 0 ? 0.0 : heldEv / static_cast<double>(coinsBet);
+}
+double CoachTally::BestReturn() const {
+  return coinsBet == 0 ? 0.0 : bestEv / static_cast<double>(coinsBet);
+}
+
+}  // namespace lynx

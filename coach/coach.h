@@ -1,0 +1,81 @@
+#pragma once
+// The coach's judgement of a dealt hand: the exact value of every hold on
+// this machine's deck, the best holds, what a hold costs against them, what
+// best play would have drawn, and a running tally of the player's play.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/card.h"
+#include "engine/deck.h"
+#include "engine/strategy.h"
+
+namespace lynx {
+
+// Two holds whose expected values differ by no more than this fraction of the
+// larger one (or of one credit, when that is larger) count as equal: floating
+// division can make exactly equal values differ in the last bits, and no
+// difference that small is worth a warning. Real differences between holds
+// are at least one draw in a few million, far above it.
+inline constexpr double kTieTolerance = 1e-9;
+
+// True when a and b (credits) are equal within kTieTolerance.
+bool SameValue(double a, double b);
+
+// The 32 holds of one dealt hand, valued for the stake on the deck the
+// machine deals from (in Joker Wild the joker replaced one ordinary card).
+struct HandJudgement {
+  GameVariant game = kJacksOrBetter;
+  int coins = kMaxCoins;
+  Hand dealt{};
+  std::array<double, kHoldCount> ev{};  // expected credits for the stake, by hold mask
+  double bestEv = 0;                    // the largest of ev
+  unsigned bestMask = 0;                // the first best hold in ascending mask order
+  std::uint32_t bestSet = 0;            // bit m set: hold m is as good as the best
+  int bestCount = 0;                    // holds in bestSet
+
+  bool IsBest(unsigned mask) const { return (bestSet >> (mask & 31u) & 1u) != 0; }
+  // Expected credits the hold gives up against best play; 0 for a best hold.
+  double Cost(unsigned mask) const;
+  // Every best hold, ascending.
+  std::vector<unsigned> BestMasks() const;
+};
+
+// Values every hold of dealt (five distinct cards of the tables' game) for a
+// stake of coins 1..5.
+HandJudgement JudgeHand(const StrategyTables& tables, const Hand& dealt, int coins);
+
+// The best hold played out with the cards the player's draw came from: the
+// discards replaced from deck positions 6.. in order, as the machine draws.
+struct ShadowPlay {
+  unsigned mask = 0;
+  Hand final{};
+  int row = -1;  // pay-table row of the final hand, -1 for none
+  int won = 0;   // credits it would have paid for the stake
+};
+ShadowPlay PlayBest(const HandJudgement& judgement, const Deck& deck);
+
+// The holds of a hand as text, "AS KS -- -- TS": held cards by name,
+// "--" for each discard; "Draw five" when nothing is held.
+std::string HoldText(const Hand& dealt, unsigned mask);
+
+// Sums over played hands.
+struct CoachTally {
+  std::int64_t hands = 0;
+  std::int64_t coinsBet = 0;
+  std::int64_t won = 0;       // credits actually paid
+  double heldEv = 0;          // expected credits of the holds the player chose
+  double bestEv = 0;          // expected credits of best play
+  std::int64_t mistakes = 0;  // hands held worse than best play
+  double mistakeCost = 0;     // expected credits those holds gave up
+
+  void Add(const HandJudgement& judgement, unsigned heldMask, int won);
+  // Per coin bet, 0 before the first hand: 0.97 is a 97% return.
+  double ActualReturn() const;
+  double HeldReturn() const;
+  double BestReturn() const;
+};
+
+}  // namespace lynx

@@ -1,0 +1,40 @@
+#pragma once
+// The strategy tables of each game, built once per run on a thread of their
+// own (about a second each in a debug build, tens of milliseconds optimised)
+// and then shared read-only by everything that values holds.
+
+#include <array>
+#include <future>
+#include <memory>
+#include <mutex>
+
+#include "engine/card.h"
+#include "engine/strategy.h"
+
+namespace lynx {
+
+class TablesCache {
+ public:
+  TablesCache() = default;
+  // Waits for a build still running.
+  ~TablesCache();
+  TablesCache(const TablesCache&) = delete;
+  TablesCache& operator=(const TablesCache&) = delete;
+
+  // Starts building the tables of game 1..3 unless that was done already.
+  void Prepare(GameVariant game);
+  // The tables of game once built, else null (starting the build); never
+  // waits.
+  const StrategyTables* Find(GameVariant game);
+  // The tables of game, waiting for them (and starting the build) as needed.
+  const StrategyTables& Wait(GameVariant game);
+
+ private:
+  using Built = std::shared_future<std::shared_ptr<const StrategyTables>>;
+  Built& Slot(GameVariant game);
+
+  std::mutex mutex;
+  std::array<Built, 3> byGame;  // index game - 1; invalid until Prepare
+};
+
+}  // namespace lynx

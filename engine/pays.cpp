@@ -1,0 +1,22 @@
+#include "engine/pays.h"
+
+namespace lynx {
+
+Pays MachinePays(GameVariant variant) {
+  const PayTable& table = PayTableFor(variant);
+  Pays pays;
+  pays.variant = variant == kJacksOrBetter || variant == kJokerWild ? variant : kDeucesWild;
+  pays.rowCount = table.rowCount;
+  for (int r = 0; r < table.rowCount; ++r)
+    pays.perCoin[static_cast<std::size_t>(r)] = table.rows[static_cast<std::size_t>(r)].perCoin;
+  pays.royalFiveCoins = kFiveCoinRoyal;
+  return pays;
+}
+
+std::int64_t PayoutOf(const Pays& pays, int row, int coins) {
+  if (row < 0 || row >= pays.rowCount || coins <= 0) return 0;
+  if (row == 0 && coins == kMaxCoins) return pays.royalFiveCoins;
+  return static_cast<std::int64_t>(pays.perCoin[static_cast<std::size_t>(row)]) * coins;
+}
+
+}  // namespace lynx

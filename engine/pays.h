@@ -1,0 +1,29 @@
+#pragma once
+// A pay table as numbers only: what each row pays per coin, and the five-coin
+// top row. The machine's own tables are MachinePays(game); the analyser and
+// the strategy engine also take others (a "9/6" Jacks or Better, say).
+
+#include <array>
+#include <cstdint>
+
+#include "engine/card.h"
+#include "engine/paytable.h"
+
+namespace lynx {
+
+struct Pays {
+  GameVariant variant = kJacksOrBetter;
+  int rowCount = 0;                          // the game's paying rows, top row first
+  std::array<int, kPayTableRows> perCoin{};  // credits per coin of rows 0..rowCount-1
+  int royalFiveCoins = kFiveCoinRoyal;       // what the top row pays for five coins
+};
+
+// The machine's table of variant 1..3 (any other value is Deuces Wild).
+Pays MachinePays(GameVariant variant);
+
+// Credits won on row 0..rowCount-1 for coins 1..5: perCoin[row] * coins, but
+// royalFiveCoins for row 0 with five coins. -1, another row or coins 0 win 0.
+// MachinePays(g) gives exactly Payout(g, row, coins).
+std::int64_t PayoutOf(const Pays& pays, int row, int coins);
+
+}  // namespace lynx

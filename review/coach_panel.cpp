@@ -1,0 +1,347 @@
+#include "review/coach_panel.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "engine/evaluate.h"
+#include "platform/history_store.h"
+#include "review/review_look.h"
+#include "table/table_controls.h"
+
+namespace lynx {
+
+namespace {
+
+const QString kSection = QStringLiteral("Coach");
+constexpr int kTablesPollMs = 100;
+
+QString Credits(double value) {
+  return QString::number(value, 'f', 2);
+}
+
+QString Hold(const Hand& dealt, unsigned mask) {
+  return QString::fromStdString(HoldText(dealt, mask));
+}
+
+QString Heading(const QString& text) {
+  return QStringLiteral("<span style='color:#ffff00; font-weight:bold'>%1</span>").arg(text);
+}
+
+QString Percent(double ratio) {
+  return QStringLiteral("%1%").arg(ratio * 100, 0, 'f', 2);
+}
+
+QLabel* SectionLabel(QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setTextFormat(Qt::RichText);
+  label->setWordWrap(true);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  return label;
+}
+
+}  // namespace
+
+void LoadCoachSettings(CoachRun& run, ProfileFile& profile) {
+  auto flag = [&profile](const QString& key, bool current) {
+    const QString text = profile.ReadString(kSection, key, QString()).trimmed();
+    if (text == QLatin1String("0")) return false;
+    if (text == QLatin1String("1")) return true;
+    return current;
+  };
+  run.panelShown = flag(QStringLiteral("Panel"), run.panelShown);
+  run.warn = flag(QStringLiteral("Warn"), run.warn);
+}
+
+bool SaveCoachSettings(const CoachRun& run, ProfileFile& profile) {
+  return profile.WriteStrings(kSection, {{QStringLiteral("Panel"), run.panelShown ? "1" : "0"},
+                                         {QStringLiteral("Warn"), run.warn ? "1" : "0"}});
+}
+
+CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Services& services)
+    : QWidget(&table), table(table), game(game), run(run), services(services) {
+  setObjectName(QStringLiteral("CoachPanel"));
+  ApplyReviewLook(this);
+  setFont(ClassicFont(8, false));
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, QColor(0, 0, 128));
+  setPalette(palette);
+  setStyleSheet(styleSheet() + QStringLiteral("QCheckBox { color: #ffffff; }"));
+  setFixedWidth(kWidth);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(10, 8, 8, 8);
+  layout->setSpacing(6);
+  auto* title = new QLabel(
+      Heading(QStringLiteral("STRATEGY COACH")) +
+          QStringLiteral("<br>%1, exact values on this machine's deck").arg(GameTitleText(game)),
+      this);
+  title->setWordWrap(true);
+  layout->addWidget(title);
+  warnBox = new QCheckBox(QStringLiteral("Warn before a costly draw"), this);
+  warnBox->setObjectName(QStringLiteral("CoachWarn"));
+  warnBox->setChecked(run.warn);
+  // The keys stay with the table.
+  warnBox->setFocusPolicy(Qt::NoFocus);
+  layout->addWidget(warnBox);
+  handLabel = SectionLabel(this);
+  lastLabel = SectionLabel(this);
+  tallyLabel = SectionLabel(this);
+  layout->addWidget(handLabel);
+  layout->addWidget(lastLabel);
+  layout->addWidget(tallyLabel);
+  layout->addStretch(1);
+  auto* keys = new QLabel(QStringLiteral("H hint · A all holds · K hide"), this);
+  keys->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
+  layout->addWidget(keys);
+
+  connect(warnBox, &QCheckBox::toggled, this, [this](bool on) {
+    this->run.warn = on;
+    if (!on) warning = false;
+    SaveCoachSettings(this->run, this->services.profile);
+    ShowHand();
+  });
+  connect(&table, &TableWindow::HandChanged, this, &CoachPanel::HandChanged);
+  connect(&table, &TableWindow::GameSettled, this, &CoachPanel::Settled);
+  connect(&table, &TableWindow::AnalysisRequested, this, &CoachPanel::ShowAnalysis);
+  connect(&table, &TableWindow::SidePanelToggled, this, [this](bool shown) {
+    this->run.panelShown = shown;
+    SaveCoachSettings(this->run, this->services.profile);
+  });
+
+  run.tables.Prepare(game);
+  table.SetAdvisor(this);
+  table.SetSidePanel(this);
+  table.ShowSidePanel(run.panelShown);
+  // A hand put back on the table when it opened.
+  if (table.State().dealt) HandChanged(table.InProgress());
+  lastLabel->setText(Heading(QStringLiteral("LAST DRAW")) +
+                     QStringLiteral("<br>Nothing drawn yet at this table."));
+  ShowHand();
+  ShowTally();
+}
+
+const HandJudgement* CoachPanel::Judge(GameVariant variant, const Hand& dealt, int coins) {
+  if (judgement && judgement->game == variant && judgement->dealt == dealt &&
+      judgement->coins == coins)
+    return &*judgement;
+  const StrategyTables* tables = run.tables.Find(variant);
+  if (tables == nullptr || variant != game || coins < 1 || coins > kMaxCoins) return nullptr;
+  judgement = JudgeHand(*tables, dealt, coins);
+  return &*judgement;
+}
+
+void CoachPanel::HandChanged(const HandInProgress& hand) {
+  const bool newDeal = !onTable || onTable->dealt != hand.dealt || onTable->deck != hand.deck ||
+                       onTable->coins != hand.coins;
+  onTable = hand;
+  if (newDeal) {
+    warned = 0;
+    if (Judge(hand.game, hand.dealt, hand.coins) == nullptr) JudgeWhenReady();
+  }
+  warning = false;
+  ShowHand();
+  FillAnalysis();
+}
+
+void CoachPanel::JudgeWhenReady() {
+  if (waiting) return;
+  waiting = true;
+  QTimer::singleShot(kTablesPollMs, this, [this] {
+    waiting = false;
+    if (!onTable) return;
+    if (Judge(onTable->game, onTable->dealt, onTable->coins) == nullptr) {
+      JudgeWhenReady();
+      return;
+    }
+    ShowHand();
+    FillAnalysis();
+  });
+}
+
+int CoachPanel::HintFor(const HandInProgress& hand) {
+  const HandJudgement* j = Judge(hand.game, hand.dealt, hand.coins);
+  return j == nullptr ? -1 : static_cast<int>(j->bestMask);
+}
+
+bool CoachPanel::AllowDraw(const HandInProgress& hand) {
+  // A hidden coach keeps quiet: a warning is only ever given where it is read.
+  if (!run.warn || !table.SidePanelShown()) return true;
+  const HandJudgement* j = Judge(hand.game, hand.dealt, hand.coins);
+  const auto mask = static_cast<unsigned>(hand.held) & 31u;
+  if (j == nullptr || j->IsBest(mask) || (warned >> mask & 1u) != 0) return true;
+  warned |= 1u << mask;
+  onTable = hand;
+  warning = true;
+  ShowHand();
+  return false;
+}
+
+void CoachPanel::Appraise(GameRecord& record) {
+  const HandJudgement* j = Judge(record.game, record.dealt, record.coins);
+  if (j == nullptr) return;
+  record.bestEv = j->bestEv;
+  record.heldEv = j->ev[static_cast<unsigned>(record.held) & 31u];
+  QStringList masks;
+  for (unsigned m : j->BestMasks()) masks << QString::number(m);
+  record.bestHolds = masks.join(QLatin1Char(','));
+}
+
+void CoachPanel::Settled(const GameRecord& record) {
+  const std::optional<HandInProgress> drawn = onTable;
+  onTable.reset();
+  warning = false;
+  const HandJudgement* j = Judge(record.game, record.dealt, record.coins);
+  QString text = Heading(QStringLiteral("LAST DRAW"));
+  const auto held = static_cast<unsigned>(record.held) & 31u;
+  text += QStringLiteral("<br>You held %1: %2, paid %3.")
+              .arg(Hold(record.dealt, held), RowText(record.game, record.row))
+              .arg(record.won);
+  if (j == nullptr || !drawn) {
+    text += QStringLiteral("<br>(The strategy tables were still being built.)");
+  } else {
+    run.tally.Add(*j, held, record.won);
+    const ShadowPlay shadow = PlayBest(*j, drawn->deck);
+    if (j->IsBest(held)) {
+      text +=
+          QStringLiteral("<br>That was a best hold (%1 credits expected).").arg(Credits(j->bestEv));
+    } else {
+      text += QStringLiteral("<br>Best play, %1, would have drawn to %2 and paid %3.")
+                  .arg(Hold(record.dealt, shadow.mask), RowText(record.game, shadow.row))
+                  .arg(shadow.won);
+      text += QStringLiteral("<br>Your hold was worth %1 of %2: it cost %3 credits.")
+                  .arg(Credits(j->ev[held]), Credits(j->bestEv), Credits(j->Cost(held)));
+    }
+  }
+  lastLabel->setText(text);
+  ShowHand();
+  ShowTally();
+}
+
+QString CoachPanel::HandSectionText() const {
+  return handLabel->text();
+}
+QString CoachPanel::LastDrawText() const {
+  return lastLabel->text();
+}
+QString CoachPanel::TallyText() const {
+  return tallyLabel->text();
+}
+
+void CoachPanel::ShowHand() {
+  QString text = Heading(QStringLiteral("THIS HAND"));
+  if (!onTable) {
+    text += QStringLiteral("<br>Bet and deal; H then shows the best hold.");
+  } else if (!judgement || judgement->dealt != onTable->dealt ||
+             judgement->coins != onTable->coins) {
+    text += QStringLiteral("<br>Working out the values of this deal…");
+  } else {
+    const HandJudgement& j = *judgement;
+    const auto held = static_cast<unsigned>(onTable->held) & 31u;
+    if (warning) {
+      text += QStringLiteral(
+                  "<br><span style='color:#ffff00; font-weight:bold'>This hold gives away %1 "
+                  "credits.</span>")
+                  .arg(Credits(j.Cost(held)));
+      text +=
+          QStringLiteral("<br>Yours: %1, worth %2").arg(Hold(j.dealt, held), Credits(j.ev[held]));
+      text += QStringLiteral("<br>Best: %1, worth %2")
+                  .arg(Hold(j.dealt, j.bestMask), Credits(j.bestEv));
+      if (j.bestCount > 1) text += QStringLiteral(" (%1 holds are as good)").arg(j.bestCount);
+      text += QStringLiteral("<br>Draw again to draw as held, or change the holds.");
+    } else {
+      text += QStringLiteral("<br>%1 coin%2 bet. H shows the best hold.")
+                  .arg(j.coins)
+                  .arg(j.coins == 1 ? QString() : QStringLiteral("s"));
+    }
+  }
+  handLabel->setText(text);
+}
+
+void CoachPanel::ShowTally() {
+  const CoachTally& t = run.tally;
+  QString text = Heading(QStringLiteral("THIS SESSION"));
+  if (t.hands == 0) {
+    text += QStringLiteral("<br>No hands judged yet.");
+  } else {
+    text += QStringLiteral("<br>Hands %1, coins bet %2, won %3")
+                .arg(t.hands)
+                .arg(t.coinsBet)
+                .arg(t.won);
+    text += QStringLiteral("<br>Return %1").arg(Percent(t.ActualReturn()));
+    text += QStringLiteral("<br>Expected: your holds %1, best play %2")
+                .arg(Percent(t.HeldReturn()), Percent(t.BestReturn()));
+    text += QStringLiteral("<br>Mistakes %1, costing %2 credits")
+                .arg(t.mistakes)
+                .arg(Credits(t.mistakeCost));
+  }
+  const GameStatistics all = services.history.Statistics(game);
+  if (all.hands > 0) {
+    text += QStringLiteral("<br>") +
+            Heading(QStringLiteral("ALL TIME, %1").arg(GameTitleText(game).toUpper()));
+    text += QStringLiteral("<br>Hands %1, return %2")
+                .arg(all.hands)
+                .arg(PercentText(static_cast<double>(all.won), static_cast<double>(all.coinsBet)));
+  }
+  tallyLabel->setText(text);
+}
+
+void CoachPanel::ShowAnalysis() {
+  if (!analysis) {
+    auto* window = new QWidget(&table, Qt::Tool);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setObjectName(QStringLiteral("CoachAnalysis"));
+    window->setWindowTitle(QStringLiteral("LYNX Video Poker -- All Holds"));
+    ApplyReviewLook(window);
+    auto* layout = new QVBoxLayout(window);
+    analysisCaption = new QLabel(window);
+    analysisTable = new QTableWidget(kHoldCount, 3, window);
+    analysisTable->setHorizontalHeaderLabels(
+        {QStringLiteral("Hold"), QStringLiteral("Expected credits"), QStringLiteral("Cost")});
+    SetUpReviewTable(analysisTable);
+    analysisTable->setFocusPolicy(Qt::NoFocus);
+    analysisTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    layout->addWidget(analysisCaption);
+    layout->addWidget(analysisTable);
+    window->resize(400, 560);
+    analysis = window;
+  }
+  FillAnalysis();
+  analysis->show();
+  analysis->raise();
+}
+
+void CoachPanel::FillAnalysis() {
+  if (!analysis || analysisTable == nullptr) return;
+  if (!judgement || !onTable || judgement->dealt != onTable->dealt) {
+    analysisCaption->setText(onTable ? QStringLiteral("Working out the values of this deal…")
+                                     : QStringLiteral("No hand dealt."));
+    analysisTable->clearContents();
+    return;
+  }
+  const HandJudgement& j = *judgement;
+  analysisCaption->setText(QStringLiteral("%1, %2 coins: every hold, best first")
+                               .arg(GameTitleText(j.game))
+                               .arg(j.coins));
+  std::array<unsigned, kHoldCount> order{};
+  for (unsigned m = 0; m < kHoldCount; ++m) order[m] = m;
+  std::stable_sort(order.begin(), order.end(), [&j](unsigned a, unsigned b) {
+    return j.ev[a] > j.ev[b] && !SameValue(j.ev[a], j.ev[b]);
+  });
+  for (int r = 0; r < kHoldCount; ++r) {
+    const unsigned m = order[static_cast<std::size_t>(r)];
+    const QStringList cells{Hold(j.dealt, m), Credits(j.ev[m]), Credits(j.Cost(m))};
+    for (int c = 0; c < 3; ++c) {
+      auto* item = new QTableWidgetItem(cells[c]);
+      if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      if (j.IsBest(m)) item->setForeground(QColor(255, 255, 0));
+      analysisTable->setItem(r, c, item);
+    }
+  }
+}
+
+}  // namespace lynx

@@ -1,0 +1,97 @@
+#pragma once
+// The strategy coach beside the machine table: it hints the best hold (H),
+// warns before a draw that gives value away, shows what best play would have
+// done after each draw, and keeps the tally of the run. It is the table's
+// side panel (K shows and hides it) and its advisor; hidden, it never holds
+// up a draw.
+
+#include <QPointer>
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+
+#include "coach/coach.h"
+#include "coach/tables_cache.h"
+#include "platform/services.h"
+#include "table/table_window.h"
+
+class QCheckBox;
+class QLabel;
+class QTableWidget;
+
+namespace lynx {
+
+// What the coach keeps through one run of the program.
+struct CoachRun {
+  TablesCache tables;
+  CoachTally tally;  // every game judged this run
+  bool panelShown = false;
+  bool warn = true;
+};
+
+// [Coach] Panel and Warn (0 or 1) of the settings file; missing keys keep
+// what run holds.
+void LoadCoachSettings(CoachRun& run, ProfileFile& profile);
+bool SaveCoachSettings(const CoachRun& run, ProfileFile& profile);
+
+class CoachPanel final : public QWidget, public TableAdvisor {
+  Q_OBJECT
+ public:
+  static constexpr int kWidth = 250;
+
+  // Becomes table's side panel and advisor, shown as run says, for the game
+  // the table plays. run and services must outlive the panel.
+  CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Services& services);
+
+  int HintFor(const HandInProgress& hand) override;
+  bool AllowDraw(const HandInProgress& hand) override;
+  void Appraise(GameRecord& game) override;
+
+  // The judgement of the hand on the table (or last drawn); null until the
+  // tables are built.
+  const HandJudgement* Judgement() const { return judgement ? &*judgement : nullptr; }
+  // A warning stands for the hand on the table.
+  bool Warning() const { return warning; }
+  QCheckBox* WarnBox() const { return warnBox; }
+  // The text of the sections: the hand, the last draw, the tally.
+  QString HandSectionText() const;
+  QString LastDrawText() const;
+  QString TallyText() const;
+
+  // The values of all 32 holds of the hand on the table, in a window of its
+  // own beside the table (the A key).
+  void ShowAnalysis();
+  QWidget* Analysis() const { return analysis; }
+
+ private:
+  // The judgement of hand, made when the tables are there; null otherwise.
+  const HandJudgement* Judge(GameVariant game, const Hand& dealt, int coins);
+  void HandChanged(const HandInProgress& hand);
+  void Settled(const GameRecord& game);
+  // Judges the hand on the table once the tables are built.
+  void JudgeWhenReady();
+  void ShowHand();
+  void ShowTally();
+  void FillAnalysis();
+
+  TableWindow& table;
+  GameVariant game;
+  CoachRun& run;
+  Services& services;
+
+  std::optional<HandJudgement> judgement;
+  std::optional<HandInProgress> onTable;  // the hand dealt, while it is
+  std::uint32_t warned = 0;               // hold masks already warned about
+  bool warning = false;
+  bool waiting = false;  // a look for the tables is due
+
+  QCheckBox* warnBox = nullptr;
+  QLabel* handLabel = nullptr;
+  QLabel* lastLabel = nullptr;
+  QLabel* tallyLabel = nullptr;
+  QPointer<QWidget> analysis;
+  QTableWidget* analysisTable = nullptr;
+  QLabel* analysisCaption = nullptr;
+};
+
+}  // namespace lynx

@@ -1,0 +1,112 @@
+// The coach's judgement of hands chosen so that a wrong deck, a wrong tie
+// rule or a wrong shadow draw changes the answer.
+#include <gtest/gtest.h>
+
+#include "coach/coach.h"
+#include "coach/tables_cache.h"
+#include "tests/support/hand_text.h"
+#include "tests/support/strategy_tables.h"
+
+namespace lynx {
+namespace {
+
+using testing_support::Card;
+using testing_support::H;
+using testing_support::Tables;
+
+// A deck whose positions 1..5 are dealt and whose next positions hold next.
+Deck Stacked(const Hand& dealt, const std::vector<CardCode>& next) {
+  Deck deck;
+  int p = 1;
+  for (CardCode c : dealt) deck.Set(p++, c);
+  for (CardCode c : next) deck.Set(p++, c);
+  return deck;
+}
+
+TEST(CoachJudgement, EqualHoldsTieAndTheFirstInMaskOrderIsShown) {
+  // Four nines: holding the four and holding all five both make exactly 125.
+  const HandJudgement j = JudgeHand(Tables(kJacksOrBetter), H("9S 9H 9D 9C 2S"), 5);
+  EXPECT_EQ(j.bestEv, 125.0);
+  EXPECT_EQ(j.bestMask, 15u);
+  EXPECT_EQ(j.bestCount, 2);
+  EXPECT_EQ(j.BestMasks(), (std::vector<unsigned>{15u, 31u}));
+  EXPECT_EQ(j.Cost(31), 0.0);
+  EXPECT_TRUE(SameValue(125.0, 125.0 + 125.0 * 5e-10));
+  EXPECT_FALSE(SameValue(125.0, 125.0 + 125.0 * 5e-9));
+}
+
+TEST(CoachJudgement, BestHoldCanBreakAPayingPairAndTheCostIsInCredits) {
+  const Hand dealt = H("AS KS QS JS JH");
+  const HandJudgement j = JudgeHand(Tables(kJacksOrBetter), dealt, 5);
+  EXPECT_EQ(j.bestMask, 15u);
+  EXPECT_EQ(j.bestCount, 1);
+  EXPECT_DOUBLE_EQ(j.bestEv, 4315.0 / 47.0);  // 91.808511 credits for 5 coins
+  const unsigned pair = 0b11000;
+  EXPECT_DOUBLE_EQ(j.Cost(pair), j.bestEv - j.ev[pair]);
+  EXPECT_NEAR(j.Cost(pair), 91.808511 - 7.631822, 1e-5);
+
+  // Behind the deal lie TS 3D 4H: the player's three-card draw to the jacks
+  // takes them all, best play takes only the ten, to the royal.
+  const Deck deck = Stacked(dealt, {Card("TS"), Card("3D"), Card("4H")});
+  const ShadowPlay shadow = PlayBest(j, deck);
+  EXPECT_EQ(shadow.mask, 15u);
+  EXPECT_EQ(shadow.final, H("AS KS QS JS TS"));
+  EXPECT_EQ(shadow.row, 0);
+  EXPECT_EQ(shadow.won, 4000);
+  EXPECT_EQ(HoldText(dealt, 15), "AS KS QS JS --");
+  EXPECT_EQ(HoldText(dealt, 0), "Draw five");
+}
+
+TEST(CoachJudgement, JokerWildIsValuedOnTheMachineDeck) {
+  // No joker dealt: the machine's deck lacks one unknown ordinary card, so the
+  // royal draw is worth more than on a 53-card deck (99.479167).
+  const Hand dealt = H("AS KS QS JS 3D");
+  const HandJudgement j = JudgeHand(Tables(kJokerWild), dealt, 5);
+  EXPECT_EQ(j.bestMask, 15u);
+  EXPECT_NEAR(j.bestEv, 99.660480, 1e-6);
+
+  // The joker dealt: keep it with the pair of sevens.
+  const HandJudgement joker = JudgeHand(Tables(kJokerWild), H("JK 7C 7D 2S 9H"), 5);
+  EXPECT_EQ(joker.bestMask, 7u);
+  EXPECT_NEAR(joker.bestEv, 19.680851, 1e-6);
+  EXPECT_NEAR(joker.Cost(31), 9.680851, 1e-6);
+}
+
+TEST(CoachJudgement, DealtRoyalIsKeptWholeAndShadowPlayDrawsNothing) {
+  const Hand dealt = H("TH JH QH KH AH");
+  const HandJudgement j = JudgeHand(Tables(kJacksOrBetter), dealt, 3);
+  EXPECT_EQ(j.bestMask, 31u);
+  EXPECT_EQ(j.bestCount, 1);
+  EXPECT_EQ(j.bestEv, 750.0);
+  const ShadowPlay shadow = PlayBest(j, Stacked(dealt, {Card("2C")}));
+  EXPECT_EQ(shadow.final, dealt);
+  EXPECT_EQ(shadow.won, 750);
+}
+
+TEST(CoachTally, SumsBetsWinsValuesAndMistakes) {
+  const HandJudgement nines = JudgeHand(Tables(kJacksOrBetter), H("9S 9H 9D 9C 2S"), 5);
+  const HandJudgement royal = JudgeHand(Tables(kJacksOrBetter), H("AS KS QS JS JH"), 2);
+  CoachTally tally;
+  EXPECT_EQ(tally.ActualReturn(), 0.0);
+  tally.Add(nines, 31, 125);     // a best hold: no mistake
+  tally.Add(royal, 0b11000, 0);  // kept the jacks, drew nothing
+  EXPECT_EQ(tally.hands, 2);
+  EXPECT_EQ(tally.coinsBet, 7);
+  EXPECT_EQ(tally.won, 125);
+  EXPECT_EQ(tally.mistakes, 1);
+  EXPECT_DOUBLE_EQ(tally.mistakeCost, royal.bestEv - royal.ev[0b11000]);
+  EXPECT_DOUBLE_EQ(tally.heldEv, 125.0 + royal.ev[0b11000]);
+  EXPECT_DOUBLE_EQ(tally.BestReturn(), (125.0 + royal.bestEv) / 7.0);
+  EXPECT_DOUBLE_EQ(tally.ActualReturn(), 125.0 / 7.0);
+}
+
+TEST(TablesCache, FindNeverWaitsAndWaitGivesTheBuiltTables) {
+  TablesCache cache;
+  cache.Prepare(kDeucesWild);
+  const StrategyTables& built = cache.Wait(kDeucesWild);
+  EXPECT_EQ(built.Variant(), kDeucesWild);
+  EXPECT_EQ(cache.Find(kDeucesWild), &built);
+}
+
+}  // namespace
+}  // namespace lynx
