@@ -125,7 +125,8 @@ void CheckHand(std::string_view line) {
       Require(card >= 1 && card <= (game == lynx::kJokerWild ? lynx::kJoker : 52));
       Require(lynx::ParseCard(words[i]) == card);
       distinct.insert(card);
-      written += (i ? " " : "") + lynx::CardName(card);
+      if (i > 0) written += ' ';
+      written += lynx::CardName(card);
     }
     Require(distinct.size() == 5);
     std::string again;
