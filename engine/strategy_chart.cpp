@@ -9,12 +9,11 @@
 #include <thread>
 
 #include "engine/evaluate.h"
+#include "engine/exact_sums.h"
 
 namespace lynx {
 
 namespace {
-
-__extension__ typedef unsigned __int128 UInt128;
 
 // Kinds of pattern. A code packs kind (bits 16-19), cards held n (13-15),
 // wild cards held w (10-12) and details a (5-9), b (2-4) and c (bit 1).
@@ -420,38 +419,6 @@ Found FindLine(GameVariant variant, const Hand& hand, int row, const LineOf& lin
     }
   }
   return found;
-}
-
-std::uint64_t Choose(std::uint64_t n, std::uint64_t k) {
-  std::uint64_t c = 1;
-  for (std::uint64_t i = 1; i <= k; ++i) c = c * (n - k + i) / i;
-  return c;
-}
-
-std::string ToString(UInt128 v) {
-  if (v == 0) return "0";
-  std::string s;
-  while (v != 0) {
-    s.push_back(static_cast<char>('0' + static_cast<int>(v % 10)));
-    v /= 10;
-  }
-  std::reverse(s.begin(), s.end());
-  return s;
-}
-
-std::string Fraction(UInt128 num, UInt128 den) {
-  UInt128 a = num, b = den;
-  while (b != 0) {
-    const UInt128 t = a % b;
-    a = b;
-    b = t;
-  }
-  if (a == 0) a = 1;
-  return ToString(num / a) + "/" + ToString(den / a);
-}
-
-double Ratio(UInt128 num, UInt128 den) {
-  return static_cast<double>(static_cast<long double>(num) / static_cast<long double>(den));
 }
 
 bool MachineJoker(GameVariant variant, JokerDeck deck) {

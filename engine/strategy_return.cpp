@@ -6,13 +6,12 @@
 #include <thread>
 #include <vector>
 
+#include "engine/exact_sums.h"
 #include "engine/strategy_classes.h"
 
 namespace lynx {
 
 namespace {
-
-__extension__ typedef unsigned __int128 UInt128;
 
 constexpr std::size_t kChunk = 256;  // deal classes taken by a thread at a time
 
@@ -25,36 +24,6 @@ struct Sums {
   UInt128 payout = 0;
   std::uint64_t weight = 0;  // sum of the deal weights
 };
-
-std::uint64_t Choose(std::uint64_t n, std::uint64_t k) {
-  std::uint64_t c = 1;
-  for (std::uint64_t i = 1; i <= k; ++i) c = c * (n - k + i) / i;
-  return c;
-}
-
-std::string ToString(UInt128 v) {
-  if (v == 0) return "0";
-  std::string s;
-  while (v != 0) {
-    s.push_back(static_cast<char>('0' + static_cast<int>(v % 10)));
-    v /= 10;
-  }
-  std::reverse(s.begin(), s.end());
-  return s;
-}
-
-UInt128 Gcd(UInt128 a, UInt128 b) {
-  while (b != 0) {
-    const UInt128 t = a % b;
-    a = b;
-    b = t;
-  }
-  return a;
-}
-
-double Ratio(UInt128 num, UInt128 den) {
-  return static_cast<double>(static_cast<long double>(num) / static_cast<long double>(den));
-}
 
 // True when row distribution a (counts over draws) beats b: greater
 // probability at the first row where they differ, from row 0 down.
@@ -189,8 +158,7 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
       static_cast<UInt128>(total.weight) * scale;  // denominator of a probability
   const UInt128 bet = chance * static_cast<unsigned>(coins);
   result.returnRatio = Ratio(total.payout, bet);
-  const UInt128 g = Gcd(total.payout, bet);
-  result.exactReturn = ToString(total.payout / g) + "/" + ToString(bet / g);
+  result.exactReturn = Fraction(total.payout, bet);
   for (std::size_t r = 0; r < kPayTableRows; ++r) {
     result.rowProbability[r] = Ratio(total.rows[r], chance);
     result.rowReturn[r] = Ratio(total.rows[r] * static_cast<std::uint64_t>(pay[r]), bet);
