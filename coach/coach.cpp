@@ -63,6 +63,30 @@ std::string HoldText(const Hand& dealt, unsigned mask) {
   return text;
 }
 
+Deck PracticeDeck(const Hand& dealt, GameVariant game, UniformSource& random) {
+  const auto pick = [&random](std::size_t n) {
+    const auto i = static_cast<std::size_t>(random.Next() * static_cast<float>(n));
+    return std::min(i, n - 1);
+  };
+  const auto in = [&dealt](CardCode c) { return std::find(dealt.begin(), dealt.end(), c) != dealt.end(); };
+  std::vector<CardCode> rest;
+  for (CardCode c = 1; c <= 52; ++c)
+    if (!in(c)) rest.push_back(c);
+  if (game == kJokerWild) {
+    const std::size_t missing = pick(rest.size());
+    if (in(kJoker))
+      rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(missing));
+    else
+      rest[missing] = kJoker;
+  }
+  for (std::size_t i = rest.size(); i > 1; --i) std::swap(rest[i - 1], rest[pick(i)]);
+  Deck deck;
+  for (int p = 1; p <= 5; ++p) deck.Set(p, dealt[static_cast<std::size_t>(p - 1)]);
+  for (std::size_t i = 0; i < rest.size() && i + 6 <= Deck::kSize; ++i)
+    deck.Set(static_cast<int>(i) + 6, rest[i]);
+  return deck;
+}
+
 void CoachTally::Add(const HandJudgement& judgement, unsigned heldMask, int paid) {
   ++hands;
   coinsBet += judgement.coins;

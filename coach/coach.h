@@ -10,6 +10,7 @@
 
 #include "engine/card.h"
 #include "engine/deck.h"
+#include "engine/random_source.h"
 #include "engine/strategy.h"
 
 namespace lynx {
@@ -60,6 +61,12 @@ ShadowPlay PlayBest(const HandJudgement& judgement, const Deck& deck);
 // The holds of a hand as text, "AS KS -- -- TS": held cards by name,
 // "--" for each discard; "Draw five" when nothing is held.
 std::string HoldText(const Hand& dealt, unsigned mask);
+
+// A deck to deal dealt again from, for practice: dealt in positions 1..5 and
+// the rest as the machine's shuffle would leave them behind those cards. In
+// Joker Wild one ordinary card the hand does not show is missing, the joker
+// having taken its place. dealt: five distinct cards of game.
+Deck PracticeDeck(const Hand& dealt, GameVariant game, UniformSource& random);
 
 // Sums over played hands.
 struct CoachTally {

@@ -559,6 +559,10 @@ PlayedReturn ComputeChartReturn(const StrategyTables& tables, const StrategyChar
 
 namespace {
 
+bool StopAsked(const std::atomic<bool>* stop) {
+  return stop != nullptr && stop->load(std::memory_order_relaxed);
+}
+
 // Every deal with, for each pattern some hold of it fits, the value of the
 // hold the chart would play for that pattern.
 struct Entry {
@@ -575,7 +579,8 @@ struct Prepared {
 };
 
 Prepared Prepare(const StrategyTables& tables, const std::vector<DealClass>& deals,
-                 const Pays& pays, int coins, JokerDeck deck, int threads) {
+                 const Pays& pays, int coins, JokerDeck deck, int threads,
+                 const std::atomic<bool>* stop) {
   const GameVariant variant = tables.Variant();
   const bool machineJoker = MachineJoker(variant, deck);
   std::array<std::int64_t, kPayTableRows> pay{};
@@ -604,6 +609,7 @@ Prepared Prepare(const StrategyTables& tables, const std::vector<DealClass>& dea
     };
     std::vector<Candidate> found;
     for (std::size_t i = from; i < to; ++i) {
+      if ((i & 255u) == 0 && StopAsked(stop)) return;
       const Hand& hand = deals[i].hand;
       tables.CountHolds(hand, deck, counts);
       const int row = tables.RowOf(hand);
@@ -667,7 +673,8 @@ Prepared Prepare(const StrategyTables& tables, const std::vector<DealClass>& dea
 // "Discard everything", which every deal has.
 class Ranking {
  public:
-  explicit Ranking(const Prepared& p) : p(p), keys(static_cast<int>(p.codes.size())) {
+  Ranking(const Prepared& p, const std::atomic<bool>* stop)
+      : p(p), keys(static_cast<int>(p.codes.size())), stop(stop) {
     const std::size_t deals = p.weight.size();
     // Deals of each pattern.
     std::vector<std::uint32_t> count(static_cast<std::size_t>(keys) + 1, 0);
@@ -721,12 +728,16 @@ class Ranking {
     return total;
   }
 
+  // The build was asked to stop.
+  bool Stopped() const { return StopAsked(stop); }
+
   // Moves every pattern once to its best place; patterns outside the chart
   // enter it only while it has fewer than `limit` patterns. Returns the gain.
   double Sweep(int limit) {
     double gained = 0;
     const std::vector<int> snapshot = order;
     for (int k : snapshot) {
+      if (Stopped()) break;
       if (k == p.nothing) continue;
       const bool inside = rank[static_cast<std::size_t>(k)] < ChartSize();
       const Place place = BestPlace(k, inside || ChartSize() < limit);
@@ -766,7 +777,7 @@ class Ranking {
   // pattern in it costs, swaps the two. Returns the number of swaps.
   int Swaps(int rounds) {
     int swaps = 0;
-    for (; swaps < rounds; ++swaps) {
+    for (; swaps < rounds && !Stopped(); ++swaps) {
       const auto [cheapest, loss] = Cheapest();
       if (cheapest < 0) break;
       int entrant = -1;
@@ -799,6 +810,7 @@ class Ranking {
     std::sort(common.rbegin(), common.rend());
     if (static_cast<int>(common.size()) > tries) common.resize(static_cast<std::size_t>(tries));
     for (const auto& [weight, k] : common) {
+      if (Stopped()) break;
       if (rank[static_cast<std::size_t>(k)] < ChartSize()) continue;
       const Place place = BestPlace(k, true, true);
       const double before = Total();
@@ -932,6 +944,7 @@ class Ranking {
 
   const Prepared& p;
   int keys;
+  const std::atomic<bool>* stop;
   std::vector<std::uint32_t> byKeyBegin;
   std::vector<DealValue> byKey;
   std::vector<int> order, rank;
@@ -948,15 +961,16 @@ class Ranking {
 namespace {
 
 // The chart's patterns above "Discard everything", best first.
-std::vector<PatternCode> RankPatterns(const Prepared& prepared, int maxLines) {
-  Ranking ranking(prepared);
+std::vector<PatternCode> RankPatterns(const Prepared& prepared, int maxLines,
+                                      const std::atomic<bool>* stop) {
+  Ranking ranking(prepared, stop);
   const int limit = std::max(0, maxLines - 1);  // patterns above "Discard everything"
   const int unlimited = static_cast<int>(prepared.codes.size());
   for (int i = 0; i < 30 && ranking.Sweep(unlimited) > 0; ++i) {
   }
   // Local improvements for a chart of at most `lines` patterns.
   const auto improve = [&ranking](int lines) {
-    while (ranking.ChartSize() > lines) ranking.DropCheapest();
+    while (ranking.ChartSize() > lines && !ranking.Stopped()) ranking.DropCheapest();
     for (int round = 0; round < 3; ++round) {
       const double before = ranking.Total();
       ranking.Swaps(lines);
@@ -979,6 +993,7 @@ std::vector<PatternCode> RankPatterns(const Prepared& prepared, int maxLines) {
   }
   improve(limit);
   if (ranking.Total() < directTotal) ranking.SetOrder(direct);
+  if (ranking.Stopped()) return {};
 
   std::vector<PatternCode> codes;
   for (int k : ranking.UsedChart()) codes.push_back(prepared.codes[static_cast<std::size_t>(k)]);
@@ -1000,8 +1015,10 @@ StrategyChart BuildChart(const StrategyTables& tables, const std::vector<DealCla
   chart.coins = coins;
   chart.deck = deck;
   if (!deals.empty()) {
-    const Prepared prepared = Prepare(tables, deals, pays, coins, deck, options.threads);
-    for (const PatternCode code : RankPatterns(prepared, options.maxLines))
+    const Prepared prepared =
+        Prepare(tables, deals, pays, coins, deck, options.threads, options.stop);
+    if (StopAsked(options.stop)) return chart;
+    for (const PatternCode code : RankPatterns(prepared, options.maxLines, options.stop))
       chart.lines.push_back({code, PatternText(variant, code)});
   }
   chart.lines.push_back({DiscardEverything(), PatternText(variant, DiscardEverything())});

@@ -21,6 +21,7 @@
 // reads the chart, so any number of threads may share one.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -79,6 +80,9 @@ ChartMatch MatchChart(const StrategyChart& chart, const Hand& hand);
 struct ChartOptions {
   int maxLines = 40;  // lines of the chart at most, "Discard everything" included
   int threads = 0;    // worker threads including the caller, 0 for one per core
+  // When set, the build looks at it now and then and, once it is true, gives
+  // up soon after (well under a second) and returns a chart without lines.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 // Makes the chart of the tables' game for pays (pays.variant must be the

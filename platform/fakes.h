@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <algorithm>
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <map>
@@ -162,6 +163,28 @@ class FakeHistory final : public HistoryStore {
     balance = JournaledBalance{game.creditsAfter, borrowed, true};
     hands.erase(game.game);
   }
+  void RecordPractice(GameRecord& game) override {
+    ++gamesRecorded;
+    game.demo = true;
+    game.won = 0;
+    if (!game.playedAt.isValid()) game.playedAt = QDateTime::currentDateTimeUtc();
+    if (!Writable()) return;
+    game.id = static_cast<std::int64_t>(games.size()) + 1;
+    game.session = session;
+    games.push_back(game);
+  }
+  std::vector<GameRecord> Mistakes(int limit) override {
+    std::vector<GameRecord> found;
+    for (auto it = games.rbegin(); it != games.rend() && static_cast<int>(found.size()) < limit;
+         ++it)
+      if (Mistaken(*it)) found.push_back(*it);
+    return found;
+  }
+  static bool Judged(const GameRecord& g) { return !g.demo && g.bestEv && g.heldEv; }
+  static bool Mistaken(const GameRecord& g) {
+    return Judged(g) &&
+           *g.bestEv - *g.heldEv > 1e-9 * std::max({std::abs(*g.bestEv), std::abs(*g.heldEv), 1.0});
+  }
   std::vector<GameRecord> Games(std::int64_t offset, int limit) override {
     std::vector<GameRecord> page;
     for (auto it = games.rbegin() + std::clamp<std::int64_t>(offset, 0, GameCount());
@@ -179,6 +202,15 @@ class FakeHistory final : public HistoryStore {
       sums.won += g.won;
       sums.biggestWin = std::max(sums.biggestWin, g.won);
       if (g.row >= 0 && g.row < 11) ++sums.rowCounts[static_cast<std::size_t>(g.row)];
+      if (!Judged(g)) continue;
+      ++sums.judged;
+      sums.judgedCoins += g.coins;
+      sums.heldEv += *g.heldEv;
+      sums.bestEv += *g.bestEv;
+      if (Mistaken(g)) {
+        ++sums.mistakes;
+        sums.mistakeCost += *g.bestEv - *g.heldEv;
+      }
     }
     return sums;
   }

@@ -68,6 +68,17 @@ struct GameStatistics {
   std::int64_t won = 0;
   int biggestWin = 0;
   std::array<std::int64_t, 11> rowCounts{};  // how often each pay row came up
+  // The coach's sums over the games it judged (bestEv and heldEv known),
+  // demonstration hands left out: coins bet on them, the expected credits
+  // of the holds played and of best play, and the holds worth less than best
+  // play (by more than a rounding error, as the coach counts them) with the
+  // expected credits they gave up.
+  std::int64_t judged = 0;
+  std::int64_t judgedCoins = 0;
+  double heldEv = 0;
+  double bestEv = 0;
+  std::int64_t mistakes = 0;
+  double mistakeCost = 0;
   bool operator==(const GameStatistics&) const = default;
 };
 
@@ -116,9 +127,16 @@ class HistoryStore {
   // Fills in id, session and (when invalid) playedAt of game.
   virtual void RecordGame(GameRecord& game, std::int32_t borrowed) = 0;
 
+  // Records a practice hand (demo set, paying nothing): the games row only,
+  // leaving the balance and every hand in progress as they are.
+  virtual void RecordPractice(GameRecord& game) = 0;
+
   // Settled games, newest first: at most limit of them after skipping offset.
   virtual std::vector<GameRecord> Games(std::int64_t offset, int limit) = 0;
   virtual std::int64_t GameCount() = 0;
+  // The newest (at most limit) games that were not demonstration hands and
+  // were held worse than best play, as the coach judged them; newest first.
+  virtual std::vector<GameRecord> Mistakes(int limit) = 0;
   // Sums over one game, or over all games for nothing.
   virtual GameStatistics Statistics(std::optional<GameVariant> game) = 0;
   // The credit meter after each game, oldest first, thinned evenly to at most

@@ -18,6 +18,25 @@
 #include "engine/card_text.h"
 #include "engine/paytable.h"
 
+// The columns GameOf reads, in its order.
+#define GAME_COLUMNS                                                                 \
+  "id, played_at, game, coins, dealt, held, final, row, won, credits_after, demo, " \
+  "session, best_ev, held_ev, best_holds"
+
+// A game the coach judged, and one held worse than best play by more than
+// the coach's tie tolerance (1e-9 of the larger value or of one credit).
+#define JUDGED "(demo = 0 AND best_ev IS NOT NULL AND held_ev IS NOT NULL)"
+#define MISTAKE JUDGED " AND best_ev - held_ev > 1e-9 * max(abs(best_ev), abs(held_ev), 1.0)"
+
+// What Statistics reads per group of games.
+#define STATISTICS_COLUMNS                                                          \
+  "row, count(*), sum(coins), sum(won), max(won), "                                 \
+  "sum(" JUDGED "), sum(CASE WHEN " JUDGED " THEN coins ELSE 0 END), "              \
+  "total(CASE WHEN " JUDGED " THEN held_ev END), "                                  \
+  "total(CASE WHEN " JUDGED " THEN best_ev END), "                                  \
+  "sum(CASE WHEN " MISTAKE " THEN 1 ELSE 0 END), "                                  \
+  "total(CASE WHEN " MISTAKE " THEN best_ev - held_ev END)"
+
 namespace lynx {
 
 namespace {
@@ -733,6 +752,16 @@ void SqliteHistory::DropHands() {
 }
 
 void SqliteHistory::RecordGame(GameRecord& game, std::int32_t borrowed) {
+  Keep(game, &borrowed);
+}
+
+void SqliteHistory::RecordPractice(GameRecord& game) {
+  game.demo = true;
+  game.won = 0;
+  Keep(game, nullptr);
+}
+
+void SqliteHistory::Keep(GameRecord& game, const std::int32_t* borrowed) {
   game.playedAt =
       ToTheSecond(game.playedAt.isValid() ? game.playedAt : QDateTime::currentDateTimeUtc());
   const QString playedAt = TimeText(game.playedAt);
@@ -774,8 +803,9 @@ void SqliteHistory::RecordGame(GameRecord& game, std::int32_t borrowed) {
       BindText(s, 14, game.bestHolds);
     if (!Run(s) || !Step("game")) return false;
     id = sqlite3_last_insert_rowid(db);
+    if (borrowed == nullptr) return true;
     sqlite3_bind_int(saveBalance.get(), 1, game.creditsAfter);
-    sqlite3_bind_int(saveBalance.get(), 2, borrowed);
+    sqlite3_bind_int(saveBalance.get(), 2, *borrowed);
     if (!Run(saveBalance.get()) || !Step("balance")) return false;
     BindText(dropHand.get(), 1, name);
     return Run(dropHand.get()) && Step("drop-hand");
@@ -791,33 +821,28 @@ std::vector<GameRecord> SqliteHistory::Games(std::int64_t offset, int limit) {
   return Read<std::vector<GameRecord>>([&](std::vector<GameRecord>& games) {
     Statement statement;
     if (!Prepare(statement,
-                 "SELECT id, played_at, game, coins, dealt, held, final, row, won, "
-                 "credits_after, demo, session, best_ev, held_ev, best_holds "
-                 "FROM games ORDER BY id DESC LIMIT ?1 OFFSET ?2"))
+                 "SELECT " GAME_COLUMNS " FROM games ORDER BY id DESC LIMIT ?1 OFFSET ?2"))
       return false;
     sqlite3_stmt* row = statement.get();
     sqlite3_bind_int(row, 1, limit);
     sqlite3_bind_int64(row, 2, std::max<std::int64_t>(offset, 0));
     int code = SQLITE_ROW;
-    while ((code = sqlite3_step(row)) == SQLITE_ROW) {
-      GameRecord game;
-      game.id = sqlite3_column_int64(row, 0);
-      game.playedAt = ColumnTime(row, 1);
-      game.game = GameFromText(ColumnText(row, 2));
-      game.coins = sqlite3_column_int(row, 3);
-      ParseCards(ColumnText(row, 4), game.dealt.data(), 5);
-      game.held = sqlite3_column_int(row, 5);
-      ParseCards(ColumnText(row, 6), game.final.data(), 5);
-      game.row = sqlite3_column_int(row, 7);
-      game.won = sqlite3_column_int(row, 8);
-      game.creditsAfter = sqlite3_column_int(row, 9);
-      game.demo = sqlite3_column_int(row, 10) != 0;
-      game.session = sqlite3_column_int64(row, 11);
-      if (sqlite3_column_type(row, 12) != SQLITE_NULL) game.bestEv = sqlite3_column_double(row, 12);
-      if (sqlite3_column_type(row, 13) != SQLITE_NULL) game.heldEv = sqlite3_column_double(row, 13);
-      game.bestHolds = ColumnText(row, 14);
-      games.push_back(game);
-    }
+    while ((code = sqlite3_step(row)) == SQLITE_ROW) games.push_back(GameOf(row));
+    return code == SQLITE_DONE || Failed(code);
+  });
+}
+
+std::vector<GameRecord> SqliteHistory::Mistakes(int limit) {
+  if (limit <= 0) return {};
+  return Read<std::vector<GameRecord>>([&](std::vector<GameRecord>& games) {
+    Statement statement;
+    if (!Prepare(statement, "SELECT " GAME_COLUMNS " FROM games WHERE " MISTAKE
+                            " ORDER BY id DESC LIMIT ?1"))
+      return false;
+    sqlite3_stmt* row = statement.get();
+    sqlite3_bind_int(row, 1, limit);
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(row)) == SQLITE_ROW) games.push_back(GameOf(row));
     return code == SQLITE_DONE || Failed(code);
   });
 }
@@ -833,14 +858,33 @@ std::int64_t SqliteHistory::GameCount() {
   });
 }
 
+GameRecord SqliteHistory::GameOf(sqlite3_stmt* row) {
+  GameRecord game;
+  game.id = sqlite3_column_int64(row, 0);
+  game.playedAt = ColumnTime(row, 1);
+  game.game = GameFromText(ColumnText(row, 2));
+  game.coins = sqlite3_column_int(row, 3);
+  ParseCards(ColumnText(row, 4), game.dealt.data(), 5);
+  game.held = sqlite3_column_int(row, 5);
+  ParseCards(ColumnText(row, 6), game.final.data(), 5);
+  game.row = sqlite3_column_int(row, 7);
+  game.won = sqlite3_column_int(row, 8);
+  game.creditsAfter = sqlite3_column_int(row, 9);
+  game.demo = sqlite3_column_int(row, 10) != 0;
+  game.session = sqlite3_column_int64(row, 11);
+  if (sqlite3_column_type(row, 12) != SQLITE_NULL) game.bestEv = sqlite3_column_double(row, 12);
+  if (sqlite3_column_type(row, 13) != SQLITE_NULL) game.heldEv = sqlite3_column_double(row, 13);
+  game.bestHolds = ColumnText(row, 14);
+  return game;
+}
+
 GameStatistics SqliteHistory::Statistics(std::optional<GameVariant> game) {
   return Read<GameStatistics>([&](GameStatistics& sums) {
     // Grouped the way the index games_by_game is ordered, so no sort is needed.
     Statement statement;
-    if (!Prepare(statement, game ? "SELECT row, count(*), sum(coins), sum(won), max(won) "
-                                   "FROM games WHERE game = ?1 GROUP BY row"
-                                 : "SELECT row, count(*), sum(coins), sum(won), max(won) "
-                                   "FROM games GROUP BY game, row"))
+    if (!Prepare(statement, game ? "SELECT " STATISTICS_COLUMNS
+                                   " FROM games WHERE game = ?1 GROUP BY row"
+                                 : "SELECT " STATISTICS_COLUMNS " FROM games GROUP BY game, row"))
       return false;
     if (game) BindText(statement.get(), 1, GameText(*game));
     sqlite3_stmt* row = statement.get();
@@ -854,6 +898,12 @@ GameStatistics SqliteHistory::Statistics(std::optional<GameVariant> game) {
       sums.biggestWin = std::max(sums.biggestWin, sqlite3_column_int(row, 4));
       if (payRow >= 0 && payRow < kPayTableRows)
         sums.rowCounts[static_cast<std::size_t>(payRow)] += hands;
+      sums.judged += sqlite3_column_int64(row, 5);
+      sums.judgedCoins += sqlite3_column_int64(row, 6);
+      sums.heldEv += sqlite3_column_double(row, 7);
+      sums.bestEv += sqlite3_column_double(row, 8);
+      sums.mistakes += sqlite3_column_int64(row, 9);
+      sums.mistakeCost += sqlite3_column_double(row, 10);
     }
     return code == SQLITE_DONE || Failed(code);
   });

@@ -88,8 +88,10 @@ class SqliteHistory final : public HistoryStore {
   void DropHands() override;
   // A game played before BeginSession starts a session of its own.
   void RecordGame(GameRecord& game, std::int32_t borrowed) override;
+  void RecordPractice(GameRecord& game) override;
   std::vector<GameRecord> Games(std::int64_t offset, int limit) override;
   std::int64_t GameCount() override;
+  std::vector<GameRecord> Mistakes(int limit) override;
   GameStatistics Statistics(std::optional<GameVariant> game) override;
   std::vector<std::int32_t> BalanceSeries(int maxPoints) override;
   std::vector<SessionReturn> SessionReturns() override;
@@ -128,6 +130,10 @@ class SqliteHistory final : public HistoryStore {
   bool Transaction(const std::function<bool()>& body);
   bool Write(const std::function<bool()>& body);
   bool StartSession(std::int64_t* started);
+  // Writes game; with borrowed also the balance after it and the end of its
+  // game's hand in progress.
+  void Keep(GameRecord& game, const std::int32_t* borrowed);
+  static GameRecord GameOf(sqlite3_stmt* row);
   template <typename Result, typename Query>
   Result Read(Query query);
 

@@ -9,6 +9,8 @@
 #include <algorithm>
 
 #include "engine/evaluate.h"
+#include "engine/paytable.h"
+#include "engine/strategy.h"
 #include "platform/history_store.h"
 #include "review/review_look.h"
 #include "table/table_controls.h"
@@ -19,6 +21,9 @@ namespace {
 
 const QString kSection = QStringLiteral("Coach");
 constexpr int kTablesPollMs = 100;
+constexpr int kChartPollMs = 500;
+// The analysis table's columns: #, Hold, EV, EV/coin, then the pay rows.
+constexpr int kAnalysisRowsFrom = 4;
 
 QString Credits(double value) {
   return QString::number(value, 'f', 2);
@@ -114,6 +119,7 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   });
 
   run.tables.Prepare(game);
+  run.charts.Prepare(game, kMaxCoins);
   table.SetAdvisor(this);
   table.SetSidePanel(this);
   table.ShowSidePanel(run.panelShown);
@@ -141,6 +147,7 @@ void CoachPanel::HandChanged(const HandInProgress& hand) {
   onTable = hand;
   if (newDeal) {
     warned = 0;
+    hinted = false;
     if (Judge(hand.game, hand.dealt, hand.coins) == nullptr) JudgeWhenReady();
   }
   warning = false;
@@ -165,12 +172,14 @@ void CoachPanel::JudgeWhenReady() {
 
 int CoachPanel::HintFor(const HandInProgress& hand) {
   const HandJudgement* j = Judge(hand.game, hand.dealt, hand.coins);
-  return j == nullptr ? -1 : static_cast<int>(j->bestMask);
+  if (j == nullptr) return -1;
+  hinted = true;
+  ShowHand();
+  return static_cast<int>(j->bestMask);
 }
 
 bool CoachPanel::AllowDraw(const HandInProgress& hand) {
-  // A hidden coach keeps quiet: a warning is only ever given where it is read.
-  if (!run.warn || !table.SidePanelShown()) return true;
+  if (!run.warn) return true;
   const HandJudgement* j = Judge(hand.game, hand.dealt, hand.coins);
   const auto mask = static_cast<unsigned>(hand.held) & 31u;
   if (j == nullptr || j->IsBest(mask) || (warned >> mask & 1u) != 0) return true;
@@ -178,6 +187,12 @@ bool CoachPanel::AllowDraw(const HandInProgress& hand) {
   onTable = hand;
   warning = true;
   ShowHand();
+  // The draw held back says why where it can be read.
+  if (!table.SidePanelShown()) {
+    table.ShowSidePanel(true);
+    run.panelShown = true;
+    SaveCoachSettings(run, services.profile);
+  }
   return false;
 }
 
@@ -215,11 +230,33 @@ void CoachPanel::Settled(const GameRecord& record) {
                   .arg(shadow.won);
       text += QStringLiteral("<br>Your hold was worth %1 of %2: it cost %3 credits.")
                   .arg(Credits(j->ev[held]), Credits(j->bestEv), Credits(j->Cost(held)));
+      text += ChartNote(*j);
     }
   }
   lastLabel->setText(text);
   ShowHand();
   ShowTally();
+}
+
+QString CoachPanel::ChartNote(const HandJudgement& j) {
+  const StrategyChart* chart = run.charts.Find(j.game, j.coins);
+  if (chart == nullptr || chart->lines.empty()) {
+    if (!chartDue) {
+      chartDue = true;
+      QTimer::singleShot(kChartPollMs, this, [this] {
+        chartDue = false;
+        ShowHand();
+      });
+    }
+    return QStringLiteral("<br>The strategy chart is still being worked out.");
+  }
+  const ChartMatch match = MatchChart(*chart, j.dealt);
+  const QString line = QStringLiteral("Line %1: %2")
+                           .arg(match.line + 1)
+                           .arg(QString::fromStdString(match.text).toHtmlEscaped());
+  if (j.IsBest(match.holdMask)) return QStringLiteral("<br>By the chart: %1").arg(line);
+  return QStringLiteral("<br>The chart says %1, holding %2; best play differs on this deal.")
+      .arg(line, Hold(j.dealt, match.holdMask));
 }
 
 QString CoachPanel::HandSectionText() const {
@@ -252,7 +289,13 @@ void CoachPanel::ShowHand() {
       text += QStringLiteral("<br>Best: %1, worth %2")
                   .arg(Hold(j.dealt, j.bestMask), Credits(j.bestEv));
       if (j.bestCount > 1) text += QStringLiteral(" (%1 holds are as good)").arg(j.bestCount);
+      text += ChartNote(j);
       text += QStringLiteral("<br>Draw again to draw as held, or change the holds.");
+    } else if (hinted) {
+      text += QStringLiteral("<br>Best: %1, worth %2")
+                  .arg(Hold(j.dealt, j.bestMask), Credits(j.bestEv));
+      if (j.bestCount > 1) text += QStringLiteral(" (%1 holds are as good)").arg(j.bestCount);
+      text += ChartNote(j);
     } else {
       text += QStringLiteral("<br>%1 coin%2 bet. H shows the best hold.")
                   .arg(j.coins)
@@ -286,6 +329,15 @@ void CoachPanel::ShowTally() {
     text += QStringLiteral("<br>Hands %1, return %2")
                 .arg(all.hands)
                 .arg(PercentText(static_cast<double>(all.won), static_cast<double>(all.coinsBet)));
+    if (all.judged > 0) {
+      const auto coins = static_cast<double>(all.judgedCoins);
+      text += QStringLiteral("<br>Judged hands %1. Expected: your holds %2, best play %3")
+                  .arg(all.judged)
+                  .arg(Percent(all.heldEv / coins), Percent(all.bestEv / coins));
+      text += QStringLiteral("<br>Mistakes %1, costing %2 credits")
+                  .arg(all.mistakes)
+                  .arg(Credits(all.mistakeCost));
+    }
   }
   tallyLabel->setText(text);
 }
@@ -299,15 +351,19 @@ void CoachPanel::ShowAnalysis() {
     ApplyReviewLook(window);
     auto* layout = new QVBoxLayout(window);
     analysisCaption = new QLabel(window);
-    analysisTable = new QTableWidget(kHoldCount, 3, window);
-    analysisTable->setHorizontalHeaderLabels(
-        {QStringLiteral("Hold"), QStringLiteral("Expected credits"), QStringLiteral("Cost")});
+    analysisCaption->setWordWrap(true);
+    const int rows = PayTableFor(game).rowCount;
+    analysisTable = new QTableWidget(kHoldCount, kAnalysisRowsFrom + rows + 1, window);
+    QStringList headers{QStringLiteral("#"), QStringLiteral("Hold"), QStringLiteral("EV"),
+                        QStringLiteral("EV/coin")};
+    for (int r = 0; r < rows; ++r) headers << RowText(game, r);
+    headers << QStringLiteral("No win");
+    analysisTable->setHorizontalHeaderLabels(headers);
     SetUpReviewTable(analysisTable);
     analysisTable->setFocusPolicy(Qt::NoFocus);
-    analysisTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     layout->addWidget(analysisCaption);
     layout->addWidget(analysisTable);
-    window->resize(400, 560);
+    window->resize(960, 640);
     analysis = window;
   }
   FillAnalysis();
@@ -317,31 +373,45 @@ void CoachPanel::ShowAnalysis() {
 
 void CoachPanel::FillAnalysis() {
   if (!analysis || analysisTable == nullptr) return;
-  if (!judgement || !onTable || judgement->dealt != onTable->dealt) {
+  const StrategyTables* tables = run.tables.Find(game);
+  if (!judgement || tables == nullptr || (onTable && judgement->dealt != onTable->dealt)) {
     analysisCaption->setText(onTable ? QStringLiteral("Working out the values of this deal…")
                                      : QStringLiteral("No hand dealt."));
     analysisTable->clearContents();
     return;
   }
   const HandJudgement& j = *judgement;
-  analysisCaption->setText(QStringLiteral("%1, %2 coins: every hold, best first")
-                               .arg(GameTitleText(j.game))
-                               .arg(j.coins));
-  std::array<unsigned, kHoldCount> order{};
-  for (unsigned m = 0; m < kHoldCount; ++m) order[m] = m;
-  std::stable_sort(order.begin(), order.end(), [&j](unsigned a, unsigned b) {
-    return j.ev[a] > j.ev[b] && !SameValue(j.ev[a], j.ev[b]);
-  });
-  for (int r = 0; r < kHoldCount; ++r) {
-    const unsigned m = order[static_cast<std::size_t>(r)];
-    const QStringList cells{Hold(j.dealt, m), Credits(j.ev[m]), Credits(j.Cost(m))};
-    for (int c = 0; c < 3; ++c) {
+  const HandAdvice advice = AdviseHand(*tables, j.dealt, j.coins, JokerDeck::kMachine);
+  analysisCaption->setText(
+      QStringLiteral("%1, %2 coin%3: %4. Every hold, best first (* marks the %5 best); EV is "
+                     "the expected credits for the bet, then the probability of each pay row.")
+          .arg(GameTitleText(j.game))
+          .arg(j.coins)
+          .arg(j.coins == 1 ? QString() : QStringLiteral("s"))
+          .arg(Hold(j.dealt, 31))
+          .arg(advice.bestCount == 1 ? QStringLiteral("best hold")
+                                     : QStringLiteral("%1 equally").arg(advice.bestCount)));
+  const int rows = tables->RowCount();
+  for (int i = 0; i < kHoldCount; ++i) {
+    const HoldValue& h = advice.holds[static_cast<std::size_t>(i)];
+    const bool best = i < advice.bestCount;
+    QStringList cells{QStringLiteral("%1%2").arg(i + 1).arg(best ? QStringLiteral("*") : QString()),
+                      Hold(j.dealt, h.mask), QString::number(h.ev, 'f', 6),
+                      QString::number(h.evPerCoin, 'f', 6)};
+    const auto share = [&h](std::int64_t count) {
+      return QString::number(static_cast<double>(count) / static_cast<double>(h.draws), 'f', 6);
+    };
+    for (int r = 0; r < rows; ++r) cells << share(h.counts[static_cast<std::size_t>(r)]);
+    cells << share(h.noWin);
+    for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
       auto* item = new QTableWidgetItem(cells[c]);
-      if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      if (j.IsBest(m)) item->setForeground(QColor(255, 255, 0));
-      analysisTable->setItem(r, c, item);
+      if (c != 1) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      if (best) item->setForeground(QColor(255, 255, 0));
+      analysisTable->setItem(i, c, item);
     }
   }
+  // Once, not cell by cell.
+  analysisTable->resizeColumnsToContents();
 }
 
 }  // namespace lynx

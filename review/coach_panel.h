@@ -2,14 +2,15 @@
 // The strategy coach beside the machine table: it hints the best hold (H),
 // warns before a draw that gives value away, shows what best play would have
 // done after each draw, and keeps the tally of the run. It is the table's
-// side panel (K shows and hides it) and its advisor; hidden, it never holds
-// up a draw.
+// side panel (K shows and hides it) and its advisor. A warning shows the
+// panel when it is hidden: a draw held back must say why.
 
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
 
+#include "coach/chart_cache.h"
 #include "coach/coach.h"
 #include "coach/tables_cache.h"
 #include "platform/services.h"
@@ -24,6 +25,7 @@ namespace lynx {
 // What the coach keeps through one run of the program.
 struct CoachRun {
   TablesCache tables;
+  ChartCache charts{tables};  // goes before the tables it builds from
   CoachTally tally;  // every game judged this run
   bool panelShown = false;
   bool warn = true;
@@ -73,6 +75,10 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   void ShowHand();
   void ShowTally();
   void FillAnalysis();
+  // Which line of the game's strategy chart the deal falls under, and
+  // whether the chart's hold is a best one; shows again once the chart is
+  // built.
+  QString ChartNote(const HandJudgement& j);
 
   TableWindow& table;
   GameVariant game;
@@ -84,6 +90,8 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   std::uint32_t warned = 0;               // hold masks already warned about
   bool warning = false;
   bool waiting = false;  // a look for the tables is due
+  bool hinted = false;   // H was pressed for the hand on the table
+  bool chartDue = false;  // a look for the chart is due
 
   QCheckBox* warnBox = nullptr;
   QLabel* handLabel = nullptr;

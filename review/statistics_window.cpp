@@ -185,9 +185,21 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   exportButton->setObjectName(QStringLiteral("ExportCsv"));
   exportButton->setToolTip(QStringLiteral("Write every game played to a CSV file"));
   exportRow->addWidget(exportButton);
+  practiseButton = new QPushButton(QStringLiteral("Practise my mistakes"), this);
+  practiseButton->setObjectName(QStringLiteral("PractiseMistakes"));
+  practiseButton->setToolTip(
+      QStringLiteral("Deal again, as practice paying nothing, the last %1 hands held worse than "
+                     "best play")
+          .arg(kPracticeHands));
+  exportRow->addWidget(practiseButton);
   exportRow->addStretch(1);
   left->addLayout(exportRow);
   connect(exportButton, &QPushButton::clicked, this, &StatisticsWindow::ExportCsv);
+  connect(practiseButton, &QPushButton::clicked, this, &StatisticsWindow::PractiseRequested);
+  coachLine = new QLabel(this);
+  coachLine->setObjectName(QStringLiteral("CoachFigures"));
+  coachLine->setWordWrap(true);
+  left->addWidget(coachLine);
 
   // The charts, one above the other.
   auto* right = new QVBoxLayout;
@@ -264,12 +276,39 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   Refresh();
 }
 
+void StatisticsWindow::ShowCoachFigures() {
+  GameStatistics all;
+  for (int g = 0; g < 3; ++g) {
+    const GameStatistics& f = figures[static_cast<std::size_t>(g)];
+    all.judged += f.judged;
+    all.judgedCoins += f.judgedCoins;
+    all.heldEv += f.heldEv;
+    all.bestEv += f.bestEv;
+    all.mistakes += f.mistakes;
+    all.mistakeCost += f.mistakeCost;
+  }
+  if (all.judged == 0) {
+    coachLine->setText(QStringLiteral("The strategy coach has judged no hands yet."));
+  } else {
+    const auto coins = static_cast<double>(all.judgedCoins);
+    coachLine->setText(
+        QStringLiteral("Strategy coach, all games: %1 hands judged. Expected return of your "
+                       "holds %2, of best play %3. Mistakes %4, costing %5 credits.")
+            .arg(all.judged)
+            .arg(RatioText(all.heldEv / coins), RatioText(all.bestEv / coins))
+            .arg(all.mistakes)
+            .arg(all.mistakeCost, 0, 'f', 2));
+  }
+  practiseButton->setEnabled(all.mistakes > 0);
+}
+
 void StatisticsWindow::Refresh() {
   const QString why = store.Problem();
   problem->setText(why);
   problem->setVisible(!why.isEmpty());
 
   for (int g = 0; g < 3; ++g) figures[static_cast<std::size_t>(g)] = store.Statistics(kGames[g]);
+  ShowCoachFigures();
   figures[kAllGamesRow] = store.Statistics(std::nullopt);
   for (int r = 0; r < 4; ++r) {
     const GameStatistics& f = figures[static_cast<std::size_t>(r)];

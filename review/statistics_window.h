@@ -56,6 +56,11 @@ class StatisticsWindow : public QWidget {
   QTableWidget* Rows(GameVariant game) const { return rows[static_cast<std::size_t>(game - 1)]; }
   QTabWidget* RowTabs() const { return rowTabs; }
   QPushButton* ExportButton() const { return exportButton; }
+  // Enabled while there are hands held worse than best play to practise.
+  QPushButton* PractiseButton() const { return practiseButton; }
+  // The strategy coach's figures over all games.
+  QLabel* CoachFigures() const { return coachLine; }
+  static constexpr int kPracticeHands = 50;
   // The credits after each game, x the number of the game.
   QLineSeries* BalanceLine() const { return balanceLine; }
   // The return in percent of each session shown (the last kSessionBars),
@@ -68,6 +73,10 @@ class StatisticsWindow : public QWidget {
   static constexpr int kBalancePoints = 1000;
   static constexpr int kSessionBars = 30;
 
+ signals:
+  // "Practise my mistakes" was pressed.
+  void PractiseRequested();
+
  public slots:
   // Reads every figure again (a game was settled).
   void Refresh();
@@ -78,6 +87,7 @@ class StatisticsWindow : public QWidget {
   void ShowBestPlay();
   void ShowBalance();
   void ShowSessions();
+  void ShowCoachFigures();
 
   HistoryStore& store;
   Dialogs& dialogs;
@@ -90,6 +100,8 @@ class StatisticsWindow : public QWidget {
   QTabWidget* rowTabs = nullptr;
   std::array<QTableWidget*, 3> rows{};
   QPushButton* exportButton = nullptr;
+  QPushButton* practiseButton = nullptr;
+  QLabel* coachLine = nullptr;
   QChart* balanceChart = nullptr;
   QLineSeries* balanceLine = nullptr;
   QChart* sessionChart = nullptr;

@@ -113,7 +113,9 @@ int main(int argc, char** argv) {
   lynx::Services services{dialogs, sound, profile, help, screen, random, history};
   lynx::ProgramValues values;
   lynx::HistoryRecorder recorder(values, services);
-  lynx::ReviewWindows review(services);
+  // Before the review windows: the mistake drill values holds with its tables.
+  lynx::CoachRun coach;
+  lynx::ReviewWindows review(services, coach.tables, [&values] { return values.credits; });
 
   bool declined = false;
   auto title = lynx::StartUp(values, services, dataDir, &declined);
@@ -127,7 +129,6 @@ int main(int argc, char** argv) {
   recorder.Start(title.get());
   lynx::ConnectProgramEnd(*title, &watcher);
   lynx::ConnectHistory(*title, recorder, review);
-  lynx::CoachRun coach;
   lynx::ConnectCoach(*title, coach, values, services);
   // Saves if the display goes away: Qt then ends the program with exit().
   const lynx::ExitSave exitSave(*title);

@@ -1,6 +1,7 @@
 #include "shell/review_windows.h"
 
 #include "review/best_play_cache.h"
+#include "review/drill_window.h"
 #include "review/history_window.h"
 #include "review/statistics_window.h"
 
@@ -16,11 +17,17 @@ void Raise(QWidget& window) {
 
 }  // namespace
 
-ReviewWindows::ReviewWindows(Services& services, QObject* parent)
-    : QObject(parent), services(services), bestPlay(std::make_unique<BestPlayCache>()) {}
+ReviewWindows::ReviewWindows(Services& services, TablesCache& tables, std::function<int()> credits,
+                             QObject* parent)
+    : QObject(parent),
+      services(services),
+      tables(tables),
+      credits(std::move(credits)),
+      bestPlay(std::make_unique<BestPlayCache>()) {}
 
 // The windows go before the cache whose figures they may still wait for.
 ReviewWindows::~ReviewWindows() {
+  drill.reset();
   statistics.reset();
   history.reset();
 }
@@ -39,10 +46,22 @@ void ReviewWindows::ShowStatistics() {
   if (!statistics) {
     statistics = std::make_unique<StatisticsWindow>(services.history, services.dialogs, *bestPlay);
     statistics->setAttribute(Qt::WA_QuitOnClose, false);
+    connect(statistics.get(), &StatisticsWindow::PractiseRequested, this,
+            &ReviewWindows::ShowDrill);
   } else {
     statistics->Refresh();
   }
   Raise(*statistics);
+}
+
+void ReviewWindows::ShowDrill() {
+  if (!drill) {
+    drill = std::make_unique<DrillWindow>(services.history, tables, services.random, credits);
+    drill->setAttribute(Qt::WA_QuitOnClose, false);
+    connect(drill.get(), &DrillWindow::Practised, this, &ReviewWindows::Refresh);
+  }
+  drill->Start();
+  Raise(*drill);
 }
 
 void ReviewWindows::Refresh() {

@@ -1,9 +1,10 @@
 #pragma once
-// The History and Statistics windows of a run: made when first asked for,
-// shown beside the title or table window (never modal), refreshed whenever a
-// game has been kept.
+// The History and Statistics windows of a run, and the mistake drill started
+// from Statistics: made when first asked for, shown beside the title or table
+// window (never modal), refreshed whenever a game has been kept.
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
 #include "platform/history_store.h"
@@ -12,29 +13,39 @@
 namespace lynx {
 
 class BestPlayCache;
+class DrillWindow;
 class HistoryWindow;
 class StatisticsWindow;
+class TablesCache;
 
 class ReviewWindows final : public QObject {
   Q_OBJECT
  public:
-  // services must outlive this object.
-  explicit ReviewWindows(Services& services, QObject* parent = nullptr);
+  // services and tables must outlive this object; credits gives the credit
+  // meter now.
+  ReviewWindows(Services& services, TablesCache& tables, std::function<int()> credits,
+                QObject* parent = nullptr);
   ~ReviewWindows() override;
 
   void ShowHistory();
   void ShowStatistics();
+  // Deals the last mistakes again (the Statistics window's button).
+  void ShowDrill();
   // Re-reads the history into the windows that are open.
   void Refresh();
 
   HistoryWindow* History() const { return history.get(); }
   StatisticsWindow* Statistics() const { return statistics.get(); }
+  DrillWindow* Drill() const { return drill.get(); }
 
  private:
   Services& services;
+  TablesCache& tables;
+  std::function<int()> credits;
   std::unique_ptr<BestPlayCache> bestPlay;
   std::unique_ptr<HistoryWindow> history;
   std::unique_ptr<StatisticsWindow> statistics;
+  std::unique_ptr<DrillWindow> drill;
 };
 
 }  // namespace lynx

@@ -686,12 +686,28 @@ void TableWindow::ShowSidePanel(bool shown) {
 }
 
 // The window is the designed area, widened by the side panel while it shows;
-// the panel stands to the right of the designed area, as high as it.
+// the panel stands to the right of the designed area, as high as it. Where
+// the screen is too narrow for both, the panel is a small window of its own
+// at the right edge of the screen and the table keeps its designed size.
 void TableWindow::FitSidePanel() {
   const QSize designed = DesignedSize();
   const bool withPanel = sidePanel != nullptr && sidePanelShown;
-  setFixedSize(designed + QSize(withPanel ? sidePanel->width() : 0, 0));
+  const bool beside =
+      withPanel && designed.width() + sidePanel->width() <= services.screen.Width();
+  setFixedSize(designed + QSize(beside ? sidePanel->width() : 0, 0));
   if (sidePanel == nullptr) return;
+  if (withPanel && !beside) {
+    if (!sidePanel->isWindow()) {
+      // A tool window that never takes the focus: the keys stay with the table.
+      sidePanel->setParent(this, Qt::Tool | Qt::WindowDoesNotAcceptFocus);
+      sidePanel->setWindowTitle(QStringLiteral("LYNX Video Poker -- Coach"));
+    }
+    sidePanel->setGeometry(std::max(0, services.screen.Width() - sidePanel->width()), 0,
+                           sidePanel->width(), designed.height());
+    sidePanel->show();
+    return;
+  }
+  if (sidePanel->isWindow()) sidePanel->setParent(this, Qt::Widget);
   sidePanel->setGeometry(designed.width(), 0, sidePanel->width(), designed.height());
   sidePanel->setVisible(withPanel);
 }

@@ -2,6 +2,9 @@
 // rule or a wrong shadow draw changes the answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include "coach/coach.h"
 #include "coach/tables_cache.h"
 #include "tests/support/hand_text.h"
@@ -98,6 +101,37 @@ TEST(CoachTally, SumsBetsWinsValuesAndMistakes) {
   EXPECT_DOUBLE_EQ(tally.heldEv, 125.0 + royal.ev[0b11000]);
   EXPECT_DOUBLE_EQ(tally.BestReturn(), (125.0 + royal.bestEv) / 7.0);
   EXPECT_DOUBLE_EQ(tally.ActualReturn(), 125.0 / 7.0);
+}
+
+// The practice deck is a deck the machine could have dealt the hand from:
+// the hand first, 52 distinct codes, in Joker Wild the joker and one unseen
+// ordinary card gone, and that card any of the unseen ones.
+TEST(PracticeDeck, DealsTheHandFromADeckTheMachineCouldHaveShuffled) {
+  struct Case {
+    GameVariant game;
+    const char* hand;
+    int jokers;
+  };
+  for (const Case c : {Case{kJacksOrBetter, "AS KS QS JS JH", 0},
+                       Case{kJokerWild, "JK 7S 7H 3D 9C", 1}, Case{kJokerWild, "2C 7S 7H 3D 9C", 1}}) {
+    const Hand dealt = H(c.hand);
+    std::set<CardCode> missing;
+    for (std::uint32_t seed = 1; seed <= 2000; ++seed) {
+      SeededSource random(seed);
+      const Deck deck = PracticeDeck(dealt, c.game, random);
+      std::set<CardCode> codes;
+      for (int p = 1; p <= Deck::kSize; ++p) codes.insert(deck.At(p));
+      ASSERT_EQ(codes.size(), 52u) << c.hand;
+      ASSERT_EQ(DealHand(deck), dealt);
+      ASSERT_EQ(static_cast<int>(codes.count(kJoker)), c.jokers);
+      for (CardCode code = 1; code <= 52; ++code)
+        if (codes.count(code) == 0) missing.insert(code);
+    }
+    // Without the joker in the hand it took the place of one of the 47
+    // unseen cards; with it, one of the 48 unseen ordinary cards is gone.
+    const bool jokerDealt = std::count(dealt.begin(), dealt.end(), kJoker) == 1;
+    EXPECT_EQ(missing.size(), c.game == kJokerWild ? (jokerDealt ? 48u : 47u) : 0u) << c.hand;
+  }
 }
 
 TEST(TablesCache, FindNeverWaitsAndWaitGivesTheBuiltTables) {

@@ -274,6 +274,59 @@ TEST_F(SqliteHistoryTest, StatisticsBalanceSeriesAndSessionReturns) {
             (std::vector<std::int32_t>{100, 102, 114, 4109, 4106, 4118, 4126}));
 }
 
+// What the coach reads back: its sums (judged, non-demonstration games only;
+// a hold equal to best play up to rounding is no mistake), the newest
+// mistakes first, and practice hands that leave the balance and the hand in
+// progress alone.
+TEST_F(SqliteHistoryTest, CoachSumsMistakesAndPracticeHands) {
+  SqliteHistory history(File());
+  history.BeginSession();
+  auto judged = [](GameRecord g, double best, double held, bool demo = false) {
+    g.bestEv = best;
+    g.heldEv = held;
+    g.demo = demo;
+    return g;
+  };
+  std::vector<GameRecord> games = {
+      judged(Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100), 7.5, 2.5),
+      Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100),  // not judged
+      judged(Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD AC 9C 3D", 6, 3, 102), 1.5,
+             1.5 - 1e-12),
+      judged(Game(kJacksOrBetter, 2, "AS AD 7C 8H 2H", 1, "AS 2D AC 9C 3D", 8, 2, 104), 3.0, 1.0,
+             true),
+      judged(Game(kDeucesWild, 3, "2C 5H 9S 9D KC", 13, "2C 5H 9S 9D 3C", -1, 0, 101), 4.0, 3.0),
+  };
+  for (GameRecord& g : games) history.RecordGame(g, 100);
+
+  const GameStatistics all = history.Statistics(std::nullopt);
+  EXPECT_EQ(all.hands, 5);
+  EXPECT_EQ(all.judged, 3);
+  EXPECT_EQ(all.judgedCoins, 9);
+  EXPECT_DOUBLE_EQ(all.heldEv, 2.5 + 1.5 - 1e-12 + 3.0);
+  EXPECT_DOUBLE_EQ(all.bestEv, 7.5 + 1.5 + 4.0);
+  EXPECT_EQ(all.mistakes, 2);
+  EXPECT_DOUBLE_EQ(all.mistakeCost, 5.0 + 1.0);
+  EXPECT_EQ(history.Statistics(kDeucesWild).mistakes, 1);
+
+  const std::vector<GameRecord> wrong = history.Mistakes(50);
+  ASSERT_EQ(wrong.size(), 2u);
+  EXPECT_EQ(wrong[0].id, games[4].id);
+  EXPECT_EQ(wrong[1].id, games[0].id);
+  EXPECT_EQ(history.Mistakes(1).size(), 1u);
+
+  HandInProgress pending = ShuffledHand(kJacksOrBetter, 5, 0, 0.2f);
+  history.SaveHand(pending, 95, 100);
+  GameRecord practice = games[0];
+  practice.won = 800;
+  history.RecordPractice(practice);
+  EXPECT_EQ(history.PendingHand(kJacksOrBetter), pending);
+  EXPECT_EQ(history.Balance(), (JournaledBalance{95, 100, false}));
+  const GameRecord kept = history.Games(0, 1).front();
+  EXPECT_TRUE(kept.demo);
+  EXPECT_EQ(kept.won, 0);
+  EXPECT_EQ(history.Mistakes(50).size(), 2u);
+}
+
 // A file as the first version of the program left it: no sessions yet.
 TEST_F(SqliteHistoryTest, UpgradesAVersionOneFile) {
   ASSERT_TRUE(QDir().mkpath(QFileInfo(File()).absolutePath()));

@@ -5,8 +5,11 @@
 
 #include <QCheckBox>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
 
+#include "engine/evaluate.h"
+#include "engine/pays.h"
 #include "platform/fakes.h"
 #include "review/coach_panel.h"
 #include "table/table_window.h"
@@ -18,6 +21,25 @@ namespace {
 using testing_support::Card;
 using testing_support::H;
 
+// A two-line chart for five coins: "Four to a royal flush", then "Discard
+// everything".
+StrategyChart RoyalDrawChart() {
+  StrategyChart chart;
+  chart.pays = MachinePays(kJacksOrBetter);
+  chart.coins = 5;
+  const Hand hand = H("AS KS QS JS JH");
+  HoldPatternList patterns;
+  const int n =
+      HoldPatterns(kJacksOrBetter, hand, 15, ClassifyHand(hand, kJacksOrBetter), patterns);
+  for (int i = 0; i < n; ++i) {
+    const PatternCode p = patterns[static_cast<std::size_t>(i)];
+    if (PatternText(kJacksOrBetter, p) == "Four to a royal flush")
+      chart.lines.push_back({p, "Four to a royal flush"});
+  }
+  chart.lines.push_back({DiscardEverything(), "Discard everything"});
+  return chart;
+}
+
 class CoachPanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -25,6 +47,9 @@ class CoachPanelTest : public ::testing::Test {
     values.credits = 100;
     table = std::make_unique<TableWindow>(values, fakes.services);
     run.tables.Wait(kJacksOrBetter);
+    const StrategyChart chart = RoyalDrawChart();
+    ASSERT_EQ(chart.lines.size(), 2u);
+    run.charts.Put(chart);
     panel = new CoachPanel(*table, kJacksOrBetter, run, fakes.services);
     table->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(table.get()));
@@ -60,6 +85,8 @@ TEST_F(CoachPanelTest, HintThenDrawNeverWarnsAndNeitherDoesAnEqualHold) {
   Deal("AS KS QS JS JH", "TS 3D 4H 5C 6C");
   Key(Qt::Key_H);
   EXPECT_EQ(table->State().held, (std::array<bool, 5>{true, true, true, true, false}));
+  EXPECT_TRUE(panel->HandSectionText().contains("By the chart: Line 1: Four to a royal flush"))
+      << panel->HandSectionText().toStdString();
   Key(Qt::Key_Return);
   EXPECT_FALSE(table->State().dealt);
   EXPECT_FALSE(panel->Warning());
@@ -76,6 +103,13 @@ TEST_F(CoachPanelTest, HintThenDrawNeverWarnsAndNeitherDoesAnEqualHold) {
   EXPECT_EQ(nines.heldEv, 125.0);
   EXPECT_EQ(run.tally.mistakes, 0);
   EXPECT_FALSE(table->SidePanelShown());
+
+  // Where the chart's line holds less than best play, the panel says so.
+  Deal("2S 2H 7D 9C KH", "5C 6C 7C 8C TC");
+  Key(Qt::Key_H);
+  EXPECT_TRUE(panel->HandSectionText().contains(
+      "The chart says Line 2: Discard everything, holding Draw five; best play differs"))
+      << panel->HandSectionText().toStdString();
 }
 
 TEST_F(CoachPanelTest, ACostlyHoldWarnsOnceAndTheSecondDrawDrawsAsHeld) {
@@ -118,13 +152,61 @@ TEST_F(CoachPanelTest, ACostlyHoldWarnsOnceAndTheSecondDrawDrawsAsHeld) {
   Key(Qt::Key_4);
   Key(Qt::Key_Return);
   EXPECT_FALSE(table->State().dealt);
-  // Warnings on but the coach hidden: no warning holds up the draw.
+  // Warnings on and the coach hidden: the warning brings the panel back.
   panel->WarnBox()->setChecked(true);
   Key(Qt::Key_K);
+  ASSERT_FALSE(table->SidePanelShown());
   Deal("AS KS QS JS JH", "TS 3D 4H 5C 6C");
   Key(Qt::Key_4);
   Key(Qt::Key_Return);
-  EXPECT_FALSE(table->State().dealt);
+  EXPECT_TRUE(table->State().dealt);
+  EXPECT_TRUE(table->SidePanelShown());
+  EXPECT_EQ(fakes.profile.values.value("coach/panel"), "1");
+  EXPECT_TRUE(panel->HandSectionText().contains("By the chart: Line 1: Four to a royal flush"));
+}
+
+// The analysis window lists the 32 holds as the analyser does: best first,
+// with EV, EV per coin and the probability of each pay row.
+TEST_F(CoachPanelTest, AnalysisWindowShowsEveryHoldBestFirst) {
+  Deal("AS KS QS JS JH", "3D 4H 5C 6C 7C");
+  Key(Qt::Key_A);
+  ASSERT_NE(panel->Analysis(), nullptr);
+  auto* list = panel->Analysis()->findChild<QTableWidget*>();
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->rowCount(), 32);
+  auto cell = [list](int row, int column) { return list->item(row, column)->text(); };
+  EXPECT_EQ(cell(0, 0), "1*");
+  EXPECT_EQ(cell(0, 1), "AS KS QS JS --");
+  EXPECT_EQ(cell(0, 2), "91.808511");
+  EXPECT_EQ(cell(0, 3), "18.361702");
+  EXPECT_EQ(list->horizontalHeaderItem(4)->text(), "Royal Flush");
+  EXPECT_EQ(cell(0, 4), "0.021277");  // one draw in 47
+  EXPECT_EQ(cell(1, 0), "2");
+  // It follows the table to the next deal.
+  Key(Qt::Key_H);
+  Key(Qt::Key_Return);
+  Deal("9S 9H 9D 9C 2S", "5C 6C 7C 8C TC");
+  EXPECT_EQ(cell(0, 0), "1*");
+  EXPECT_EQ(cell(1, 0), "2*");
+  EXPECT_EQ(cell(2, 0), "3");
+}
+
+// On a screen too narrow for both, the panel is a window of its own and the
+// table keeps its designed size.
+TEST_F(CoachPanelTest, NarrowScreenPutsThePanelInAWindowOfItsOwn) {
+  const int designed = table->width();
+  fakes.screen.width = designed + CoachPanel::kWidth - 1;
+  Key(Qt::Key_K);
+  ASSERT_TRUE(table->SidePanelShown());
+  EXPECT_EQ(table->width(), designed);
+  EXPECT_TRUE(panel->isWindow());
+  EXPECT_TRUE(panel->isVisible());
+  Key(Qt::Key_K);
+  EXPECT_FALSE(panel->isVisible());
+  fakes.screen.width = designed + CoachPanel::kWidth;
+  Key(Qt::Key_K);
+  EXPECT_EQ(table->width(), designed + CoachPanel::kWidth);
+  EXPECT_FALSE(panel->isWindow());
 }
 
 TEST(CoachSettings, PanelAndWarnAreReadFromTheirOwnSection) {

@@ -6,6 +6,7 @@ session, with accessibility on and its own configuration and data folders.
 Through AT-SPI alone it presses the title window's Jacks or Better picture,
 walks the table window's tree, presses Max Bet and reads back the five cards
 that were dealt, holds the first card and reads its name again, then draws
+(reading the strategy coach's warning, when it gives one, and drawing again)
 and reads the message line.
 
 Usage: atspi_walk.py GAME_EXECUTABLE
@@ -197,11 +198,27 @@ def inner(game):
             fail("the message line still says 'Play 5 Coins' after the deal")
 
         # The draw: the message line announces the result, a win ("... pays
-        # N!") or the call to play again.
+        # N!") or the call to play again. A hold worth less than best play
+        # is first held back by the strategy coach, whose warning is read
+        # here too; the second press draws.
+        def outcome():
+            for item in descendants(table):
+                if item.getRoleName() != "label":
+                    continue
+                if item.name == "Play 5 Coins" or " pays " in item.name:
+                    return ("drawn", item.name)
+                if "gives away" in item.name:
+                    return ("warned", item.name)
+            return None
+
         press(find(table, BUTTON_ROLE, "Deal/Draw"))
-        message = wait_for("the message of the draw", lambda: next(
-            (item.name for item in descendants(table) if item.getRoleName() == "label"
-             and (item.name == "Play 5 Coins" or " pays " in item.name)), None), timeout=30)
+        kind, message = wait_for("the message of the draw", outcome, timeout=30)
+        if kind == "warned":
+            print("Coach: " + " ".join(message.split()))
+            press(find(table, BUTTON_ROLE, "Deal/Draw"))
+            kind, message = wait_for("the message of the draw", lambda: (
+                lambda seen: seen if seen and seen[0] == "drawn" else None)(outcome()),
+                timeout=30)
         print("After the draw: " + " | ".join(c.name for c in cards(table)))
         print("Message line: " + message)
         if cards(table)[0].name != dealt[0]:

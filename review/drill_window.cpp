@@ -1,0 +1,249 @@
+#include "review/drill_window.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "coach/coach.h"
+#include "engine/evaluate.h"
+#include "review/review_look.h"
+#include "table/card_painter.h"
+#include "table/table_controls.h"
+
+namespace lynx {
+
+namespace {
+
+constexpr int kCardWidth = 73;
+constexpr int kCardHeight = 98;
+constexpr int kGap = 8;
+constexpr int kMargin = 8;
+constexpr int kTagHeight = 22;
+constexpr int kStripWidth = 2 * kMargin + 5 * kCardWidth + 4 * kGap;
+constexpr int kStripHeight = 2 * kMargin + kCardHeight + kTagHeight;
+constexpr int kTablesPollMs = 100;
+
+QString Hold(const Hand& dealt, unsigned mask) {
+  return QString::fromStdString(HoldText(dealt, mask));
+}
+
+QString Credits(double value) {
+  return QString::number(value, 'f', 2);
+}
+
+}  // namespace
+
+DrillWindow::DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource& random,
+                         std::function<int()> credits, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      store(store),
+      tables(tables),
+      random(random),
+      credits(std::move(credits)) {
+  setObjectName(QStringLiteral("MistakeDrill"));
+  setWindowTitle(QStringLiteral("LYNX Video Poker -- Practise My Mistakes"));
+  ApplyReviewLook(this);
+  auto* layout = new QVBoxLayout(this);
+  caption = new QLabel(this);
+  caption->setWordWrap(true);
+  cards = new QLabel(this);
+  cards->setFixedSize(kStripWidth, kStripHeight);
+  cards->installEventFilter(this);
+  cards->setCursor(Qt::PointingHandCursor);
+  verdict = new QLabel(this);
+  verdict->setWordWrap(true);
+  verdict->setTextFormat(Qt::RichText);
+  verdict->setMinimumHeight(90);
+  verdict->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  layout->addWidget(caption);
+  layout->addWidget(cards, 0, Qt::AlignHCenter);
+  layout->addWidget(verdict);
+  auto* buttons = new QHBoxLayout;
+  advanceButton = new QPushButton(QStringLiteral("Draw"), this);
+  advanceButton->setObjectName(QStringLiteral("DrillAdvance"));
+  auto* close = new QPushButton(QStringLiteral("Close"), this);
+  buttons->addStretch(1);
+  buttons->addWidget(advanceButton);
+  buttons->addWidget(close);
+  layout->addLayout(buttons);
+  connect(advanceButton, &QPushButton::clicked, this, &DrillWindow::Advance);
+  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  setFixedWidth(kStripWidth + 40);
+}
+
+void DrillWindow::Start() {
+  hands = store.Mistakes(kHands);
+  std::reverse(hands.begin(), hands.end());
+  for (const GameRecord& g : hands) tables.Prepare(g.game);
+  current = 0;
+  right = 0;
+  Deal();
+}
+
+void DrillWindow::Deal() {
+  held = 0;
+  if (current >= HandCount()) {
+    phase = Phase::kDone;
+    dealt = {};
+    caption->setText(QStringLiteral("Practise my mistakes"));
+    verdict->setText(
+        hands.empty()
+            ? QStringLiteral("No mistakes on record: every hand the coach judged was held as "
+                             "best play holds it.")
+            : QStringLiteral("Practice over: %1 of %2 held right.").arg(right).arg(HandCount()));
+    advanceButton->setEnabled(false);
+    ShowCards();
+    return;
+  }
+  const GameRecord& g = hands[static_cast<std::size_t>(current)];
+  phase = Phase::kHolding;
+  dealt = g.dealt;
+  deck = PracticeDeck(dealt, g.game, random);
+  caption->setText(QStringLiteral("Hand %1 of %2: %3, %4 coin%5, first played %6")
+                       .arg(current + 1)
+                       .arg(HandCount())
+                       .arg(GameTitleText(g.game))
+                       .arg(g.coins)
+                       .arg(g.coins == 1 ? QString() : QStringLiteral("s"))
+                       .arg(g.playedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+  verdict->setText(
+      QStringLiteral("Hold the cards you would keep (click them or press 1 to 5), then Draw "
+                     "(Enter). Practice pays nothing."));
+  advanceButton->setText(QStringLiteral("Draw"));
+  advanceButton->setEnabled(true);
+  ShowCards();
+}
+
+void DrillWindow::ToggleHold(int card) {
+  if (phase != Phase::kHolding || card < 0 || card > 4) return;
+  held ^= 1u << card;
+  ShowCards();
+}
+
+void DrillWindow::Advance() {
+  if (phase == Phase::kHolding) {
+    Draw();
+  } else if (phase == Phase::kDrawn) {
+    ++current;
+    Deal();
+  }
+}
+
+void DrillWindow::Draw() {
+  const GameRecord& g = hands[static_cast<std::size_t>(current)];
+  const StrategyTables* t = tables.Find(g.game);
+  if (t == nullptr) {
+    verdict->setText(QStringLiteral("Working out the values of this deal…"));
+    advanceButton->setEnabled(false);
+    QTimer::singleShot(kTablesPollMs, this, [this] {
+      advanceButton->setEnabled(true);
+      if (phase == Phase::kHolding) Draw();
+    });
+    return;
+  }
+  const HandJudgement j = JudgeHand(*t, dealt, g.coins);
+  std::array<bool, 5> keep{};
+  for (int i = 0; i < 5; ++i) keep[static_cast<std::size_t>(i)] = (held >> i & 1u) != 0;
+  final = DrawHand(deck, dealt, keep);
+  GameRecord practice;
+  practice.game = g.game;
+  practice.coins = g.coins;
+  practice.dealt = dealt;
+  practice.held = static_cast<int>(held);
+  practice.final = final;
+  practice.row = ClassifyHand(final, g.game);
+  practice.creditsAfter = credits();
+  practice.bestEv = j.bestEv;
+  practice.heldEv = j.ev[held];
+  QStringList masks;
+  for (unsigned m : j.BestMasks()) masks << QString::number(m);
+  practice.bestHolds = masks.join(QLatin1Char(','));
+  store.RecordPractice(practice);
+  emit Practised();
+
+  const bool isBest = j.IsBest(held);
+  if (isBest) ++right;
+  QString text;
+  if (isBest) {
+    text = QStringLiteral("<b>Right.</b> %1 is a best hold, worth %2 credits")
+               .arg(Hold(dealt, held), Credits(j.bestEv));
+    if (j.bestCount > 1) text += QStringLiteral(" (%1 holds are as good)").arg(j.bestCount);
+    text += QLatin1Char('.');
+  } else {
+    text = QStringLiteral("<b>Not best.</b> %1 is worth %2 credits; best is %3, worth %4 (it "
+                          "costs %5).")
+               .arg(Hold(dealt, held), Credits(j.ev[held]), Hold(dealt, j.bestMask),
+                    Credits(j.bestEv), Credits(j.Cost(held)));
+  }
+  text += QStringLiteral("<br>The first time you held %1, worth %2.")
+              .arg(Hold(dealt, static_cast<unsigned>(g.held) & 31u),
+                   Credits(j.ev[static_cast<unsigned>(g.held) & 31u]));
+  text += QStringLiteral("<br>The draw made %1 (practice pays nothing).")
+              .arg(RowText(g.game, practice.row));
+  text += QStringLiteral("<br>Right so far: %1 of %2.").arg(right).arg(current + 1);
+  verdict->setText(text);
+  phase = Phase::kDrawn;
+  advanceButton->setText(current + 1 < HandCount() ? QStringLiteral("Next hand")
+                                                   : QStringLiteral("Finish"));
+  ShowCards();
+}
+
+void DrillWindow::ShowCards() {
+  QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
+  strip.fill(QColor(0, 0, 128));
+  const GameVariant game =
+      current < HandCount() ? hands[static_cast<std::size_t>(current)].game : kJacksOrBetter;
+  QPainter painter;
+  for (int i = 0; i < 5; ++i) {
+    const int x = kMargin + i * (kCardWidth + kGap);
+    const auto k = static_cast<std::size_t>(i);
+    const bool isHeld = (held >> i & 1u) != 0;
+    if (phase == Phase::kDone)
+      DrawCardBack(strip, x, kMargin);
+    else
+      DrawCardFace(strip, x, kMargin, phase == Phase::kDrawn ? final[k] : dealt[k], game);
+    if (!isHeld || phase == Phase::kDone) continue;
+    painter.begin(&strip);
+    painter.setPen(QColor(255, 255, 0));
+    painter.setFont(ClassicFont(10, true));
+    painter.drawText(QRect(x, kMargin + kCardHeight + 2, kCardWidth, kTagHeight - 2),
+                     Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("HELD"));
+    painter.end();
+  }
+  cards->setPixmap(QPixmap::fromImage(strip));
+}
+
+void DrillWindow::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key >= Qt::Key_1 && key <= Qt::Key_5) {
+    ToggleHold(key - Qt::Key_1);
+  } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    Advance();
+  } else if (key == Qt::Key_Escape) {
+    close();
+  } else {
+    QWidget::keyPressEvent(event);
+  }
+}
+
+bool DrillWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == cards && event->type() == QEvent::MouseButtonPress) {
+    const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
+    const int step = kCardWidth + kGap;
+    const int i = (p.x() - kMargin) / step;
+    const int within = (p.x() - kMargin) % step;
+    if (p.x() >= kMargin && i < 5 && within < kCardWidth && p.y() >= kMargin &&
+        p.y() < kMargin + kCardHeight)
+      ToggleHold(i);
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace lynx

@@ -1,0 +1,82 @@
+#pragma once
+// The mistake drill: the hands the player last held worse than best play,
+// dealt again one after another as practice (paying nothing, kept in the
+// history as demonstration hands). For each, the player holds and draws, and
+// the window says whether the new hold was a best one.
+
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "coach/tables_cache.h"
+#include "engine/deck.h"
+#include "engine/random_source.h"
+#include "platform/history_store.h"
+
+class QLabel;
+class QPushButton;
+
+namespace lynx {
+
+class DrillWindow final : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kHands = 50;
+
+  // credits gives the credit meter now, kept with each practice hand. Every
+  // reference must outlive the window. A top-level window even with a parent.
+  DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource& random,
+              std::function<int()> credits, QWidget* parent = nullptr);
+
+  // Reads the mistakes again and deals the first of them.
+  void Start();
+  // Hands in this drill, the one shown (0-based), and how many were held right.
+  int HandCount() const { return static_cast<int>(hands.size()); }
+  int Current() const { return current; }
+  int Right() const { return right; }
+  // Toggles the hold of card 0..4 while a hand waits for its draw.
+  void ToggleHold(int card);
+  // Draw, or on to the next hand once drawn (Enter does the same).
+  void Advance();
+  unsigned Held() const { return held; }
+  const Hand& Dealt() const { return dealt; }
+  QLabel* Verdict() const { return verdict; }
+  QLabel* Caption() const { return caption; }
+  QPushButton* AdvanceButton() const { return advanceButton; }
+
+ signals:
+  // A practice hand was kept in the history.
+  void Practised();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  enum class Phase { kNone, kHolding, kDrawn, kDone };
+
+  void Deal();
+  void Draw();
+  void ShowCards();
+
+  HistoryStore& store;
+  TablesCache& tables;
+  UniformSource& random;
+  std::function<int()> credits;
+
+  std::vector<GameRecord> hands;  // oldest first
+  int current = 0;
+  int right = 0;
+  Phase phase = Phase::kNone;
+  Hand dealt{};
+  Hand final{};
+  Deck deck;
+  unsigned held = 0;
+
+  QLabel* caption = nullptr;
+  QLabel* cards = nullptr;
+  QLabel* verdict = nullptr;
+  QPushButton* advanceButton = nullptr;
+};
+
+}  // namespace lynx

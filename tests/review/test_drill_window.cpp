@@ -1,0 +1,91 @@
+// The mistake drill on a fake history: which hands come back and in what
+// order, the verdict on each new hold, and what is kept of the practice.
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "platform/fakes.h"
+#include "review/drill_window.h"
+#include "tests/support/hand_text.h"
+
+namespace lynx {
+namespace {
+
+using testing_support::H;
+
+GameRecord Judged(GameVariant game, const char* dealt, int held, double best, double heldEv,
+                  bool demo = false) {
+  GameRecord g;
+  g.game = game;
+  g.coins = 5;
+  g.dealt = H(dealt);
+  g.held = held;
+  g.final = g.dealt;
+  g.bestEv = best;
+  g.heldEv = heldEv;
+  g.demo = demo;
+  return g;
+}
+
+TEST(DrillWindow, DealsTheMistakesOldestFirstAndJudgesEachNewHold) {
+  FakeServices fakes;
+  // Two mistakes, a best hold and a demonstration hand held wrong.
+  std::vector<GameRecord> games = {
+      Judged(kJacksOrBetter, "AS KS QS JS JH", 24, 91.8, 7.6),
+      Judged(kJacksOrBetter, "9S 9H 9D 9C 2S", 15, 125, 125),
+      Judged(kJokerWild, "JK 7S 7H 3D 9C", 0, 10, 2, true),
+      Judged(kJokerWild, "JK 7S 7H 3D 9C", 1, 10, 2),
+  };
+  for (GameRecord& g : games) fakes.history.RecordGame(g, 100);
+  HandInProgress pending;
+  pending.game = kJacksOrBetter;
+  pending.dealt = H("2C 3C 4C 5C 7D");
+  fakes.history.hands[kJacksOrBetter] = pending;
+  fakes.history.balance = JournaledBalance{77, 100, true};
+
+  TablesCache tables;
+  DrillWindow drill(fakes.history, tables, fakes.random, [] { return 77; });
+  drill.Start();
+  ASSERT_EQ(drill.HandCount(), 2);
+  EXPECT_EQ(drill.Dealt(), H("AS KS QS JS JH"));
+
+  // Keys 1 to 4 hold the four to the royal flush: right.
+  tables.Wait(kJacksOrBetter);
+  for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4}) QTest::keyClick(&drill, k);
+  EXPECT_EQ(drill.Held(), 15u);
+  QTest::keyClick(&drill, Qt::Key_Return);
+  EXPECT_EQ(drill.Right(), 1);
+  EXPECT_TRUE(drill.Verdict()->text().contains("<b>Right.</b> AS KS QS JS -- is a best hold"))
+      << drill.Verdict()->text().toStdString();
+  ASSERT_EQ(fakes.history.games.size(), 5u);
+  const GameRecord kept = fakes.history.games.back();
+  EXPECT_TRUE(kept.demo);
+  EXPECT_EQ(kept.won, 0);
+  EXPECT_EQ(kept.held, 15);
+  EXPECT_EQ(kept.creditsAfter, 77);
+  EXPECT_EQ(kept.bestHolds, "15");
+  EXPECT_EQ(std::vector<CardCode>(kept.final.begin(), kept.final.begin() + 4),
+            std::vector<CardCode>(kept.dealt.begin(), kept.dealt.begin() + 4));
+  // Practice leaves the journal alone.
+  EXPECT_EQ(fakes.history.hands.at(kJacksOrBetter), pending);
+  EXPECT_EQ(fakes.history.balance, (JournaledBalance{77, 100, true}));
+
+  // The joker hand, drawn to five new cards: not best.
+  tables.Wait(kJokerWild);
+  QTest::keyClick(&drill, Qt::Key_Return);
+  EXPECT_EQ(drill.Dealt(), H("JK 7S 7H 3D 9C"));
+  drill.AdvanceButton()->click();
+  EXPECT_EQ(drill.Right(), 1);
+  EXPECT_TRUE(drill.Verdict()->text().contains("<b>Not best.</b> Draw five is worth"))
+      << drill.Verdict()->text().toStdString();
+  QTest::keyClick(&drill, Qt::Key_Return);
+  EXPECT_EQ(drill.Verdict()->text(), "Practice over: 1 of 2 held right.");
+  // The practice hands are demonstration hands: no new mistakes to practise.
+  EXPECT_EQ(fakes.history.Mistakes(50).size(), 2u);
+}
+
+}  // namespace
+}  // namespace lynx
