@@ -166,6 +166,7 @@ class FakeHistory final : public HistoryStore {
   void RecordPractice(GameRecord& game) override {
     ++gamesRecorded;
     game.demo = true;
+    game.practice = true;
     game.won = 0;
     if (!game.playedAt.isValid()) game.playedAt = QDateTime::currentDateTimeUtc();
     if (!Writable()) return;
@@ -196,7 +197,7 @@ class FakeHistory final : public HistoryStore {
   GameStatistics Statistics(std::optional<GameVariant> game) override {
     GameStatistics sums;
     for (const GameRecord& g : games) {
-      if (game && g.game != *game) continue;
+      if (g.practice || (game && g.game != *game)) continue;
       ++sums.hands;
       sums.coinsBet += g.coins;
       sums.won += g.won;
@@ -216,6 +217,9 @@ class FakeHistory final : public HistoryStore {
   }
   // Thinned as the SQLite store does: the games at k * (n - 1) / (m - 1).
   std::vector<std::int32_t> BalanceSeries(int maxPoints) override {
+    std::vector<GameRecord> games;
+    for (const GameRecord& g : this->games)
+      if (!g.practice) games.push_back(g);
     const auto n = static_cast<std::int64_t>(games.size());
     const std::int64_t m = std::min<std::int64_t>(std::max(maxPoints, 0), n);
     std::vector<std::int32_t> series;
@@ -227,6 +231,7 @@ class FakeHistory final : public HistoryStore {
   std::vector<SessionReturn> SessionReturns() override {
     std::map<std::int64_t, SessionReturn> sums;
     for (const GameRecord& g : games) {
+      if (g.practice) continue;
       SessionReturn& s = sums[g.session];
       s.session = g.session;
       ++s.hands;

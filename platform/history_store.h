@@ -36,6 +36,10 @@ struct GameRecord {
   std::optional<double> bestEv;
   std::optional<double> heldEv;
   QString bestHolds;  // empty when the deal was not judged
+  // A practice hand of the mistake drill (demo is set too): nothing was bet
+  // or paid, so the sums over play (Statistics, BalanceSeries,
+  // SessionReturns) leave it out.
+  bool practice = false;
   bool operator==(const GameRecord&) const = default;
 };
 
@@ -127,8 +131,9 @@ class HistoryStore {
   // Fills in id, session and (when invalid) playedAt of game.
   virtual void RecordGame(GameRecord& game, std::int32_t borrowed) = 0;
 
-  // Records a practice hand (demo set, paying nothing): the games row only,
-  // leaving the balance and every hand in progress as they are.
+  // Records a practice hand (demo and practice set, paying nothing): the
+  // games row only, leaving the balance and every hand in progress as they
+  // are.
   virtual void RecordPractice(GameRecord& game) = 0;
 
   // Settled games, newest first: at most limit of them after skipping offset.

@@ -21,7 +21,7 @@
 // The columns GameOf reads, in its order.
 #define GAME_COLUMNS                                                                 \
   "id, played_at, game, coins, dealt, held, final, row, won, credits_after, demo, " \
-  "session, best_ev, held_ev, best_holds"
+  "session, best_ev, held_ev, best_holds, practice"
 
 // A game the coach judged, and one held worse than best play by more than
 // the coach's tie tolerance (1e-9 of the larger value or of one credit).
@@ -97,6 +97,11 @@ ALTER TABLE games ADD COLUMN best_ev REAL;
 ALTER TABLE games ADD COLUMN held_ev REAL;
 ALTER TABLE games ADD COLUMN best_holds TEXT;
 )sql",
+    // 4: practice hands of the mistake drill, kept with the games but
+    // without a bet or a win: the sums over play leave them out.
+    R"sql(
+ALTER TABLE games ADD COLUMN practice INTEGER NOT NULL DEFAULT 0;
+)sql",
 };
 static_assert(std::size(kMigrations) == kHistorySchemaVersion);
 
@@ -114,7 +119,7 @@ constexpr Column kColumns[] = {
     {"games", "won", 1},        {"games", "credits_after", 1},
     {"games", "demo", 1},       {"games", "session", 2},
     {"games", "best_ev", 3},    {"games", "held_ev", 3},
-    {"games", "best_holds", 3},
+    {"games", "best_holds", 3}, {"games", "practice", 4},
     {"journal", "id", 1},       {"journal", "credits", 1},
     {"journal", "borrowed", 1}, {"journal", "running", 1},
     {"hands", "game", 1},       {"hands", "coins", 1},
@@ -516,8 +521,8 @@ bool SqliteHistory::PrepareWrites() {
          Prepare(dropHands, "DELETE FROM hands") &&
          Prepare(insertGame,
                  "INSERT INTO games (played_at, game, coins, dealt, held, final, row, won, "
-                 "credits_after, demo, session, best_ev, held_ev, best_holds) "
-                 "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)");
+                 "credits_after, demo, session, best_ev, held_ev, best_holds, practice) "
+                 "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)");
 }
 
 // checkpoint false leaves a WAL file as it is instead of copying it into the
@@ -757,6 +762,7 @@ void SqliteHistory::RecordGame(GameRecord& game, std::int32_t borrowed) {
 
 void SqliteHistory::RecordPractice(GameRecord& game) {
   game.demo = true;
+  game.practice = true;
   game.won = 0;
   Keep(game, nullptr);
 }
@@ -801,6 +807,7 @@ void SqliteHistory::Keep(GameRecord& game, const std::int32_t* borrowed) {
       sqlite3_bind_null(s, 14);
     else
       BindText(s, 14, game.bestHolds);
+    sqlite3_bind_int(s, 15, game.practice ? 1 : 0);
     if (!Run(s) || !Step("game")) return false;
     id = sqlite3_last_insert_rowid(db);
     if (borrowed == nullptr) return true;
@@ -875,6 +882,7 @@ GameRecord SqliteHistory::GameOf(sqlite3_stmt* row) {
   if (sqlite3_column_type(row, 12) != SQLITE_NULL) game.bestEv = sqlite3_column_double(row, 12);
   if (sqlite3_column_type(row, 13) != SQLITE_NULL) game.heldEv = sqlite3_column_double(row, 13);
   game.bestHolds = ColumnText(row, 14);
+  game.practice = sqlite3_column_int(row, 15) != 0;
   return game;
 }
 
@@ -883,8 +891,9 @@ GameStatistics SqliteHistory::Statistics(std::optional<GameVariant> game) {
     // Grouped the way the index games_by_game is ordered, so no sort is needed.
     Statement statement;
     if (!Prepare(statement, game ? "SELECT " STATISTICS_COLUMNS
-                                   " FROM games WHERE game = ?1 GROUP BY row"
-                                 : "SELECT " STATISTICS_COLUMNS " FROM games GROUP BY game, row"))
+                                   " FROM games WHERE game = ?1 AND practice = 0 GROUP BY row"
+                                 : "SELECT " STATISTICS_COLUMNS
+                                   " FROM games WHERE practice = 0 GROUP BY game, row"))
       return false;
     if (game) BindText(statement.get(), 1, GameText(*game));
     sqlite3_stmt* row = statement.get();
@@ -913,7 +922,7 @@ std::vector<std::int32_t> SqliteHistory::BalanceSeries(int maxPoints) {
   if (maxPoints <= 0) return {};
   return Read<std::vector<std::int32_t>>([&](std::vector<std::int32_t>& series) {
     Statement count;
-    if (!Prepare(count, "SELECT count(*) FROM games")) return false;
+    if (!Prepare(count, "SELECT count(*) FROM games WHERE practice = 0")) return false;
     int code = sqlite3_step(count.get());
     if (code != SQLITE_ROW) return Failed(code);
     const std::int64_t n = sqlite3_column_int64(count.get(), 0);
@@ -922,7 +931,8 @@ std::vector<std::int32_t> SqliteHistory::BalanceSeries(int maxPoints) {
     // first, which ends with the newest; all of them when there are no more.
     const std::int64_t m = std::min<std::int64_t>(maxPoints, n);
     Statement statement;
-    if (!Prepare(statement, "SELECT credits_after FROM games ORDER BY id")) return false;
+    if (!Prepare(statement, "SELECT credits_after FROM games WHERE practice = 0 ORDER BY id"))
+      return false;
     sqlite3_stmt* row = statement.get();
     series.reserve(static_cast<std::size_t>(m));
     std::int64_t index = 0;
@@ -948,7 +958,7 @@ std::vector<SessionReturn> SqliteHistory::SessionReturns() {
     if (!Prepare(statement,
                  "SELECT a.session, s.started_at, a.hands, a.bet, a.won FROM "
                  "(SELECT session, count(*) AS hands, sum(coins) AS bet, sum(won) AS won "
-                 "FROM games GROUP BY session) AS a "
+                 "FROM games WHERE practice = 0 GROUP BY session) AS a "
                  "LEFT JOIN sessions AS s ON s.id = a.session ORDER BY a.session"))
       return false;
     sqlite3_stmt* row = statement.get();

@@ -33,7 +33,7 @@ QString HandText(const Hand& hand);
 QString TimeText(const QDateTime& time);
 
 // The schema version this program writes (PRAGMA user_version).
-inline constexpr int kHistorySchemaVersion = 3;
+inline constexpr int kHistorySchemaVersion = 4;
 
 // Opening the file (in the constructor):
 //  - A missing file, and its folder, are made. An older schema is brought up to

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -93,13 +95,30 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   // The keys stay with the table.
   warnBox->setFocusPolicy(Qt::NoFocus);
   layout->addWidget(warnBox);
-  handLabel = SectionLabel(this);
-  lastLabel = SectionLabel(this);
-  tallyLabel = SectionLabel(this);
-  layout->addWidget(handLabel);
-  layout->addWidget(lastLabel);
-  layout->addWidget(tallyLabel);
-  layout->addStretch(1);
+  // The sections scroll when they say more than the machine is high.
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("CoachSections"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setFocusPolicy(Qt::NoFocus);
+  auto* sections = new QWidget(scroll);
+  scroll->viewport()->setAutoFillBackground(false);
+  auto* sectionLayout = new QVBoxLayout(sections);
+  sectionLayout->setContentsMargins(0, 0, 0, 0);
+  sectionLayout->setSpacing(6);
+  handLabel = SectionLabel(sections);
+  lastLabel = SectionLabel(sections);
+  tallyLabel = SectionLabel(sections);
+  sectionLayout->addWidget(handLabel);
+  sectionLayout->addWidget(lastLabel);
+  sectionLayout->addWidget(tallyLabel);
+  sectionLayout->addStretch(1);
+  scroll->setWidget(sections);
+  // setWidget fills the sections' background; the panel's blue shows through.
+  sections->setAutoFillBackground(false);
+  scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+  layout->addWidget(scroll, 1);
   auto* keys = new QLabel(QStringLiteral("H hint · A all holds · K hide"), this);
   keys->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
   layout->addWidget(keys);
@@ -365,6 +384,7 @@ void CoachPanel::ShowAnalysis() {
     layout->addWidget(analysisTable);
     window->resize(960, 640);
     analysis = window;
+    analysisSized = false;
   }
   FillAnalysis();
   analysis->show();
@@ -383,14 +403,15 @@ void CoachPanel::FillAnalysis() {
   const HandJudgement& j = *judgement;
   const HandAdvice advice = AdviseHand(*tables, j.dealt, j.coins, JokerDeck::kMachine);
   analysisCaption->setText(
-      QStringLiteral("%1, %2 coin%3: %4. Every hold, best first (* marks the %5 best); EV is "
-                     "the expected credits for the bet, then the probability of each pay row.")
+      QStringLiteral("%1, %2 coin%3: %4. Every hold, best first (* marks %5); EV is the "
+                     "expected credits for the bet, then the probability of each pay row.")
           .arg(GameTitleText(j.game))
           .arg(j.coins)
           .arg(j.coins == 1 ? QString() : QStringLiteral("s"))
           .arg(Hold(j.dealt, 31))
-          .arg(advice.bestCount == 1 ? QStringLiteral("best hold")
-                                     : QStringLiteral("%1 equally").arg(advice.bestCount)));
+          .arg(advice.bestCount == 1
+                   ? QStringLiteral("the best hold")
+                   : QStringLiteral("the %1 equally best holds").arg(advice.bestCount)));
   const int rows = tables->RowCount();
   for (int i = 0; i < kHoldCount; ++i) {
     const HoldValue& h = advice.holds[static_cast<std::size_t>(i)];
@@ -412,6 +433,15 @@ void CoachPanel::FillAnalysis() {
   }
   // Once, not cell by cell.
   analysisTable->resizeColumnsToContents();
+  if (!analysisSized) {
+    // Wide enough for every column where the screen allows.
+    analysisSized = true;
+    int width = analysisTable->verticalScrollBar()->sizeHint().width() +
+                2 * analysisTable->frameWidth() + 2 * 12;
+    for (int c = 0; c < analysisTable->columnCount(); ++c) width += analysisTable->columnWidth(c);
+    analysis->resize(std::min(width, std::max(400, services.screen.Width() - 40)),
+                     analysis->height());
+  }
 }
 
 }  // namespace lynx

@@ -39,7 +39,7 @@ bool SaveCoachSettings(const CoachRun& run, ProfileFile& profile);
 class CoachPanel final : public QWidget, public TableAdvisor {
   Q_OBJECT
  public:
-  static constexpr int kWidth = 250;
+  static constexpr int kWidth = 280;
 
   // Becomes table's side panel and advisor, shown as run says, for the game
   // the table plays. run and services must outlive the panel.
@@ -100,6 +100,7 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   QPointer<QWidget> analysis;
   QTableWidget* analysisTable = nullptr;
   QLabel* analysisCaption = nullptr;
+  bool analysisSized = false;  // made as wide as its columns once
 };
 
 }  // namespace lynx

@@ -47,7 +47,10 @@ QString TimeText(const QDateTime& utc) {
 
 QString GameCellText(const GameRecord& game) {
   QString text = GameTitleText(game.game);
-  if (game.demo) text += QStringLiteral(" (demo)");
+  if (game.practice)
+    text += QStringLiteral(" (practice)");
+  else if (game.demo)
+    text += QStringLiteral(" (demo)");
   return text;
 }
 

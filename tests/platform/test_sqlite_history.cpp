@@ -103,7 +103,7 @@ HandInProgress ShuffledHand(GameVariant game, int coins, int held, float seed) {
 
 const QString kGamesColumns =
     "id\nplayed_at\ngame\ncoins\ndealt\nheld\nfinal\nrow\nwon\ncredits_after\ndemo\nsession\n"
-    "best_ev\nheld_ev\nbest_holds\n";
+    "best_ev\nheld_ev\nbest_holds\npractice\n";
 
 class SqliteHistoryTest : public testing::Test {
  protected:
@@ -125,7 +125,7 @@ TEST_F(SqliteHistoryTest, NewFileHasTheSchemaInWalMode) {
   EXPECT_EQ(Sql(File(), "SELECT name FROM pragma_table_info('games')"), kGamesColumns);
   EXPECT_EQ(Sql(File(), "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
             "games\nhands\njournal\nsessions\n");
-  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "3\n");
+  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "4\n");
   EXPECT_EQ(Sql(File(), "PRAGMA journal_mode"), "wal\n");
 }
 
@@ -154,7 +154,7 @@ TEST_F(SqliteHistoryTest, EveryColumnRoundTrips) {
 
   EXPECT_EQ(Sql(File(), "SELECT * FROM games WHERE id = 1"),
             "1|2026-12-08T22:31:05Z|joker|5|AS KD 7C JK 2H|19|AS KD 9S 8S JK|10|5|1234|1|1|99.5|7.25|"
-            "15,31\n");
+            "15,31|0\n");
   // A game the coach did not judge keeps NULLs.
   EXPECT_EQ(Sql(File(), "SELECT quote(best_ev), quote(held_ev), quote(best_holds) FROM games "
                         "WHERE id = 2"),
@@ -322,9 +322,13 @@ TEST_F(SqliteHistoryTest, CoachSumsMistakesAndPracticeHands) {
   EXPECT_EQ(history.PendingHand(kJacksOrBetter), pending);
   EXPECT_EQ(history.Balance(), (JournaledBalance{95, 100, false}));
   const GameRecord kept = history.Games(0, 1).front();
-  EXPECT_TRUE(kept.demo);
+  EXPECT_TRUE(kept.demo && kept.practice);
   EXPECT_EQ(kept.won, 0);
   EXPECT_EQ(history.Mistakes(50).size(), 2u);
+  // Nothing was bet on it: the sums over play are as they were.
+  EXPECT_EQ(history.Statistics(std::nullopt), all);
+  EXPECT_EQ(history.SessionReturns().front().hands, 5);
+  EXPECT_EQ(history.BalanceSeries(100).size(), 5u);
 }
 
 // A file as the first version of the program left it: no sessions yet.
@@ -375,7 +379,7 @@ TEST_F(SqliteHistoryTest, UpgradesAVersionOneFile) {
     history.RecordGame(next, 100);
     EXPECT_EQ(next.session, 2);
   }
-  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "3\n");
+  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "4\n");
   EXPECT_EQ(Sql(File(), "SELECT name FROM pragma_table_info('games')"), kGamesColumns);
   EXPECT_EQ(Sql(File(), "SELECT id, session FROM games ORDER BY id"), "1|1\n2|1\n3|2\n");
   // Games from before the coach's columns have none of its values.
@@ -390,7 +394,7 @@ TEST_F(SqliteHistoryTest, NewerVersionIsReadButNeverWritten) {
     GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
     history.RecordGame(game, 100);
   }
-  ASSERT_EQ(Sql(File(), "PRAGMA user_version = 4"), "");
+  ASSERT_EQ(Sql(File(), "PRAGMA user_version = 5"), "");
   const QByteArray before = ReadAll(File());
   {
     SqliteHistory history(File());
