@@ -370,7 +370,8 @@ void StatisticsWindow::ShowBestPlay() {
 
 void StatisticsWindow::ShowBalance() {
   const std::vector<std::int32_t> series = store.BalanceSeries(kBalancePoints);
-  const double games = static_cast<double>(store.GameCount());
+  // Games played, practice hands left out as the series leaves them out.
+  const double games = static_cast<double>(figures[kAllGamesRow].hands);
   const auto points = static_cast<qsizetype>(series.size());
   QList<QPointF> line;
   int low = 0;
