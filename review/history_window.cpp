@@ -54,9 +54,10 @@ QString GameCellText(const GameRecord& game) {
   return text;
 }
 
-// The same cards whether the row is picked or not (the style would tint them).
+// The same cards whether the row is picked or not (the style would tint
+// them), never smoothed on a scaled screen.
 QIcon CardsIcon(const QImage& strip) {
-  const QPixmap pixmap = QPixmap::fromImage(strip);
+  const QPixmap pixmap = ScreenPixmap(strip);
   QIcon icon;
   icon.addPixmap(pixmap, QIcon::Normal);
   icon.addPixmap(pixmap, QIcon::Selected);

@@ -25,7 +25,8 @@ AboutWindow::AboutWindow(const ProgramValues& values, const ScreenInfo& screen, 
   Frame2->setObjectName(QStringLiteral("Frame2"));
   Frame2->setGeometry(TwipsRect(4920, 120, 1575, 4455));
 
-  const QPixmap iconPicture = icon.pixmap(QSize(32, 32));
+  // The 32-pixel picture itself, enlarged pixel by pixel on a scaled screen.
+  const QPixmap iconPicture = ScreenPixmap(icon.pixmap(QSize(32, 32), 1.0).toImage());
   const std::array<int, 2> iconLeft{120, 4080};
   for (std::size_t i = 0; i < AboutIcon.size(); ++i) {
     AboutIcon[i] = new QLabel(Frame1);

@@ -14,6 +14,15 @@
 
 namespace lynx {
 
+QPixmap ScreenPixmap(const QImage& image) {
+  const int factor = qRound(qApp->devicePixelRatio());
+  if (factor <= 1) return QPixmap::fromImage(image);
+  QPixmap pixmap = QPixmap::fromImage(
+      image.scaled(image.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+  pixmap.setDevicePixelRatio(factor);
+  return pixmap;
+}
+
 QFont ClassicFont(double pointSize, bool bold) {
   QFont font;
   // "MS Sans Serif" is a Windows bitmap face; Liberation Sans has the same

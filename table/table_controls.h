@@ -41,6 +41,11 @@ inline const QColor kTextRed{255, 0, 0};
 // the original is not installed.
 QFont ClassicFont(double pointSize, bool bold);
 
+// image as a pixmap for the screen: on a scaled screen (whole factors only)
+// enlarged pixel by pixel and marked with the factor, so that nothing
+// smooths the pixel art on its way to the screen.
+QPixmap ScreenPixmap(const QImage& image);
+
 // A label drawn the classic way: text at the top of the label (horizontal
 // alignment as given), opaque background in its back colour, no word wrap.
 // Mouse buttons pressed or released on it stay with it (they do not fall
