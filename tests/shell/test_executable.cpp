@@ -221,7 +221,9 @@ TEST_F(GameOnX, AGameKilledWithAHandDealtComesBackWithItsBalanceAndHand) {
   }
 
   // The next start says what it restored, offers it, and the table comes
-  // back with the hand; its draw gives the cards the deck held.
+  // back with the hand; its draw gives the cards the deck held. The coach
+  // must not hold the draw back to warn about the one card held.
+  ASSERT_TRUE(WriteFile(Ini(), "[Coach]\nWarn=0\n"));
   game = StartGame();
   const QString restored = x->WaitForWindow(kTitleWindow);
   ASSERT_FALSE(restored.isEmpty()) << "no restore message";
@@ -245,7 +247,8 @@ TEST_F(GameOnX, AGameKilledWithAHandDealtComesBackWithItsBalanceAndHand) {
   EXPECT_EQ(played.creditsAfter, 98 + played.won);
   EXPECT_FALSE(history.PendingHand(kJacksOrBetter).has_value());
   EXPECT_EQ(history.Balance(), (JournaledBalance{98 + played.won, 100, true}));
-  EXPECT_EQ(ReadFile(Ini()), "[Settings]\nCredits=" + std::to_string(98 + played.won) +
+  EXPECT_EQ(ReadFile(Ini()), "[Coach]\nWarn=0\n[Settings]\nCredits=" +
+                                 std::to_string(98 + played.won) +
                                  "\nBorrowed=100\nLargeCards=0\n");
 }
 
