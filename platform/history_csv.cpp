@@ -36,6 +36,7 @@ void AppendRow(QByteArray& out, const GameRecord& game) {
       QString::number(game.creditsAfter),
       QString::number(game.demo ? 1 : 0),
       QString::number(game.session),
+      QString::number(game.practice ? 1 : 0),
   };
   for (std::size_t i = 0; i < std::size(fields); ++i) {
     if (i > 0) out += ',';
@@ -55,7 +56,8 @@ bool ExportHistoryCsv(HistoryStore& store, const QString& path) {
     return save.write(bytes) == bytes.size() && save.error() == QFileDevice::NoError;
   };
   bool ok =
-      write("id,played_at,game,coins,dealt,held,final,row,won,credits_after,demo,session\r\n");
+      write("id,played_at,game,coins,dealt,held,final,row,won,credits_after,demo,session,"
+            "practice\r\n");
   // Games come newest first: the pages are read from the oldest end and each
   // is written back to front.
   std::int64_t remaining = store.GameCount();

@@ -674,9 +674,10 @@ TEST_F(SqliteHistoryTest, CsvExportHasTheHeaderAndOneRowPerGame) {
   const QString csv = dir.filePath("games.csv");
   ASSERT_TRUE(ExportHistoryCsv(history, csv));
   EXPECT_EQ(ReadAll(csv),
-            "id,played_at,game,coins,dealt,held,final,row,won,credits_after,demo,session\r\n"
-            "1,2026-12-08T22:31:05Z,joker,5,AS KD 7C JK 2H,19,AS KD 9S 8S JK,10,5,1234,1,1\r\n"
-            "2,2026-12-08T22:31:09Z,deuces,1,2C 2H 9S 9D KC,15,2C 2H 9S 9D 9H,6,5,1239,0,1\r\n");
+            "id,played_at,game,coins,dealt,held,final,row,won,credits_after,demo,session,"
+            "practice\r\n"
+            "1,2026-12-08T22:31:05Z,joker,5,AS KD 7C JK 2H,19,AS KD 9S 8S JK,10,5,1234,1,1,0\r\n"
+            "2,2026-12-08T22:31:09Z,deuces,1,2C 2H 9S 9D KC,15,2C 2H 9S 9D 9H,6,5,1239,0,1,0\r\n");
   EXPECT_FALSE(ExportHistoryCsv(history, dir.filePath("games.csv/x.csv")));
   EXPECT_EQ(QDir(dir.path()).entryList({"games.csv*"}, QDir::AllEntries), QStringList{"games.csv"});
 }
