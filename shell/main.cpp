@@ -5,9 +5,12 @@
 // error.
 #include <QApplication>
 #include <QIcon>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "common/program_values.h"
 #include "engine/random_source.h"
@@ -69,6 +72,62 @@ std::string Quoted(const char* arg) {
   return text + "'";
 }
 
+// Prints the refusal of an argument that is neither the program's nor Qt's.
+int Refuse(const char* arg) {
+  std::fprintf(stderr, "lynx-video-poker: %s %s; try lynx-video-poker --help\n",
+               arg[0] == '-' ? "unknown option" : "unexpected argument", Quoted(arg).c_str());
+  return 2;
+}
+
+// True when Qt will find no display to open: the X or Wayland platform (the
+// default) with neither DISPLAY nor WAYLAND_DISPLAY set, and no -platform.
+bool NoDisplay(int argc, char** argv) {
+  const auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+  };
+  if (set("DISPLAY") || set("WAYLAND_DISPLAY")) return false;
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform != nullptr && platform[0] != '\0' && std::strncmp(platform, "xcb", 3) != 0 &&
+      std::strncmp(platform, "wayland", 7) != 0)
+    return false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "-platform" || arg == "--platform" || arg.starts_with("-platform=") ||
+        arg.starts_with("--platform="))
+      return false;
+  }
+  return true;
+}
+
+// The first argument that is none of Qt's documented options (or their
+// values), or null. Qt takes its options with one dash or two, and with the
+// value after the option or after '='.
+const char* FirstNotForQt(int argc, char** argv) {
+  static constexpr std::string_view kWithValue[] = {
+      "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+      "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style", "stylesheet",
+      "name", "title", "visual", "ncols", "cmap", "im", "inputstyle", "qmljsdebugger"};
+  static constexpr std::string_view kFlags[] = {"reverse", "widgetcount", "nograb", "dograb",
+                                                "sync", "testability"};
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (!arg.starts_with('-')) return argv[i];
+    arg.remove_prefix(arg.starts_with("--") ? 2 : 1);
+    const std::size_t equals = arg.find('=');
+    const std::string_view name = arg.substr(0, equals);
+    if (std::find(std::begin(kWithValue), std::end(kWithValue), name) != std::end(kWithValue)) {
+      if (equals == std::string_view::npos) ++i;  // the value follows
+      continue;
+    }
+    if (equals == std::string_view::npos &&
+        std::find(std::begin(kFlags), std::end(kFlags), name) != std::end(kFlags))
+      continue;
+    return argv[i];
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,16 +137,17 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--version") == 0)
       return PrintAndEnd(std::string("lynx-video-poker ") + kVersion + "\n");
   }
+  // With no display at all Qt would end the program with its own error
+  // before QApplication returns: arguments that are certainly not Qt's are
+  // refused first, as they would be once it had.
+  if (NoDisplay(argc, argv)) {
+    if (const char* arg = FirstNotForQt(argc, argv)) return Refuse(arg);
+  }
   lynx::UseWholeScaleFactors();  // before the application: pixel art needs whole factors
   QApplication app(argc, argv);
   // QApplication has taken out the options it knows; the game has no
   // operands.
-  if (argc > 1) {
-    const bool option = argv[1][0] == '-';
-    std::fprintf(stderr, "lynx-video-poker: %s %s; try lynx-video-poker --help\n",
-                 option ? "unknown option" : "unexpected argument", Quoted(argv[1]).c_str());
-    return 2;
-  }
+  if (argc > 1) return Refuse(argv[1]);
   QApplication::setApplicationName(QStringLiteral("lynx-video-poker"));
   QApplication::setOrganizationName(QStringLiteral("LYNX Video Poker"));
   QApplication::setApplicationVersion(QString::fromLatin1(kVersion));

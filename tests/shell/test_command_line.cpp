@@ -87,6 +87,11 @@ TEST_F(CommandLine, WhatQtLeavesIsRefusedInOneLine) {
       {{"--bogus"},
        true,
        "lynx-video-poker: unknown option '--bogus'; try lynx-video-poker --help\n"},
+      // With no display at all, before Qt gives up on it; Qt's own options
+      // and their values are passed over.
+      {{"-style", "fusion", "--reverse", "-geometry=10x10", "--bogus"},
+       false,
+       "lynx-video-poker: unknown option '--bogus'; try lynx-video-poker --help\n"},
       // -platform is Qt's: taken by Qt (no display is needed for offscreen),
       // and only what follows it is refused.
       {{"-platform", "offscreen", "-x"},
