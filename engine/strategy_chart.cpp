@@ -61,6 +61,12 @@ constexpr int BOf(PatternCode p) {
 constexpr int COf(PatternCode p) {
   return static_cast<int>(p >> 1 & 1);
 }
+
+// A pay row named "... or Better" (the lowest pair that pays).
+bool OrBetterRow(const PayTable& table, int row) {
+  const std::string_view caption = table.rows[static_cast<std::size_t>(row)].caption;
+  return caption.size() > 10 && caption.ends_with(" or Better");
+}
 constexpr std::size_t kCodeSpace = std::size_t{1} << 20;
 constexpr int kAnyWild = 7;  // in the wild-card count: any number of them
 
@@ -231,7 +237,16 @@ int HoldPatterns(GameVariant variant, const Hand& hand, unsigned mask, int row,
     }
   }
   if (n == 5) {
-    if (row >= 0) add(Code(kPat, 5, 0, row));  // the same line whatever the wild cards
+    if (row >= 0) {
+      add(Code(kPat, 5, 0, row));  // the same line whatever the wild cards
+      // Also "Pat <X> or better" for every row X from this one down (X
+      // below the top row, and not a row that is itself "... or Better"):
+      // one chart line can then stand for several pat hands in a row of the
+      // order.
+      const PayTable& table = PayTableFor(variant);
+      for (int x = std::max(row, 1); x < table.rowCount; ++x)
+        if (!OrBetterRow(table, x)) add(Code(kPat, 5, 0, x, 0, 1));
+    }
     return count;
   }
   if (naturals == 0) {
@@ -320,7 +335,8 @@ std::string PatternText(GameVariant variant, PatternCode p) {
     case kNothing:
       return "Discard everything";
     case kPat:
-      return "Pat " + Lower(PayTableFor(variant).rows[static_cast<std::size_t>(a)].caption) + wild;
+      return "Pat " + Lower(PayTableFor(variant).rows[static_cast<std::size_t>(a)].caption) +
+             (c ? " or better" : "") + wild;
     case kSameRank:
       if (n == 2) {
         if (variant == kDeucesWild) return "Pair" + wild;
@@ -1002,6 +1018,29 @@ std::vector<PatternCode> RankPatterns(const Prepared& prepared, int maxLines,
 
 }  // namespace
 
+void NarrowPatLines(StrategyChart& chart, const std::vector<DealClass>& deals) {
+  const GameVariant variant = chart.pays.variant;
+  std::vector<int> lowest(chart.lines.size(), -1), highest(chart.lines.size(), kPayTableRows);
+  bool any = false;
+  for (const ChartLine& line : chart.lines) any = any || (KindOf(line.pattern) == kPat && COf(line.pattern));
+  if (!any) return;
+  for (const DealClass& d : deals) {
+    const ChartMatch m = MatchChart(chart, d.hand);
+    if (m.line < 0) continue;
+    const auto i = static_cast<std::size_t>(m.line);
+    if (KindOf(chart.lines[i].pattern) != kPat || !COf(chart.lines[i].pattern)) continue;
+    const int row = ClassifyHand(d.hand, variant);
+    lowest[i] = std::max(lowest[i], row);
+    highest[i] = std::min(highest[i], row);
+  }
+  for (std::size_t i = 0; i < chart.lines.size(); ++i) {
+    if (lowest[i] < 0) continue;
+    const PatternCode narrowed =
+        Code(kPat, 5, 0, lowest[i], 0, lowest[i] == highest[i] ? 0 : 1);
+    chart.lines[i] = {narrowed, PatternText(variant, narrowed)};
+  }
+}
+
 StrategyChart BuildChart(const StrategyTables& tables, const Pays& pays, int coins, JokerDeck deck,
                          const ChartOptions& options) {
   return BuildChart(tables, DealClasses(tables.Variant()), pays, coins, deck, options);
@@ -1022,6 +1061,7 @@ StrategyChart BuildChart(const StrategyTables& tables, const std::vector<DealCla
       chart.lines.push_back({code, PatternText(variant, code)});
   }
   chart.lines.push_back({DiscardEverything(), PatternText(variant, DiscardEverything())});
+  NarrowPatLines(chart, deals);
   return chart;
 }
 

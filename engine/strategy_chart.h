@@ -95,6 +95,14 @@ StrategyChart BuildChart(const StrategyTables& tables, const std::vector<DealCla
                          const Pays& pays, int coins, JokerDeck deck,
                          const ChartOptions& options = {});
 
+// A "Pat <X> or better" line names the pat hands it may take, not the ones
+// that reach it past the lines above (a pat three of a kind may already have
+// been taken by "Three of a kind"). Renames each such line after the hands
+// of deals that do reach it: "Pat <X>" when they are all of one row X, else
+// "Pat <X> or better" with X the lowest of their rows. The chart takes the
+// same hold on every deal as before. BuildChart does this last.
+void NarrowPatLines(StrategyChart& chart, const std::vector<DealClass>& deals);
+
 // A way of playing: the hold mask played on a dealt hand.
 using HoldChooser = std::function<unsigned(const Hand& hand)>;
 

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/card_text.h"
@@ -118,10 +120,64 @@ TEST(StrategyChart, PatternsTellNeighboursApart) {
   EXPECT_TRUE(fits(jokerSeven, "Low pair with the joker"));
   EXPECT_TRUE(fits(Texts(joker, {"JK", "7C", "KD", "4S", "2D"}, {"JK", "KD"}),
                    "High pair (kings or better) with the joker"));
-  EXPECT_EQ(Texts(deuces, {"2C", "2H", "2S", "2D", "4D"}, {"2C", "2H", "2S", "2D", "4D"}),
-            std::set<std::string>{"Pat 4 deuces"});
+  // A pat hand is itself, and every "or better" from its own row down (not
+  // from a better row); "... or Better" rows have none.
+  const auto fourDeuces =
+      Texts(deuces, {"2C", "2H", "2S", "2D", "4D"}, {"2C", "2H", "2S", "2D", "4D"});
+  EXPECT_EQ(fourDeuces.size(), 10u);
+  EXPECT_TRUE(fits(fourDeuces, "Pat 4 deuces") && fits(fourDeuces, "Pat 4 deuces or better") &&
+              fits(fourDeuces, "Pat 3 of a kind or better"));
+  EXPECT_FALSE(fits(fourDeuces, "Pat royal flush (natural) or better"));
+  EXPECT_EQ(Texts(jacks, {"AS", "AD", "AC", "7H", "2S"}, {"AS", "AD", "AC", "7H", "2S"}),
+            (std::set<std::string>{"Pat 3 of a kind", "Pat 3 of a kind or better",
+                                   "Pat 2 pair or better"}));
   EXPECT_EQ(Texts(jacks, {"2C", "2H", "9S", "TS", "4D"}, {}),
             std::set<std::string>{"Discard everything"});
+}
+
+// The code of the pattern with text that the held cards of hand fit.
+PatternCode PatternOf(GameVariant game, const std::vector<std::string>& hand, unsigned mask,
+                      const std::string& text) {
+  Hand h{};
+  for (std::size_t i = 0; i < 5; ++i) h[i] = *ParseCard(hand[i]);
+  HoldPatternList patterns;
+  const int n = HoldPatterns(game, h, mask, ClassifyHand(h, game), patterns);
+  for (int i = 0; i < n; ++i)
+    if (PatternText(game, patterns[static_cast<std::size_t>(i)]) == text)
+      return patterns[static_cast<std::size_t>(i)];
+  ADD_FAILURE() << "no pattern " << text;
+  return DiscardEverything();
+}
+
+// "Pat ... or better" lines are renamed after the pat hands that reach them,
+// and still take the same deals.
+TEST(StrategyChart, PatLinesAreNamedAfterTheHandsThatReachThem) {
+  const GameVariant jacks = kJacksOrBetter;
+  StrategyChart chart;
+  chart.pays = MachinePays(jacks);
+  const std::vector<std::string> trips{"AS", "AD", "AC", "7H", "2S"};
+  const std::vector<std::string> quads{"AS", "AD", "AC", "AH", "2S"};
+  for (const auto& [hand, mask, text] :
+       std::vector<std::tuple<std::vector<std::string>, unsigned, std::string>>{
+           {quads, 15, "Four of a kind"},
+           {trips, 7, "Three of a kind"},
+           {trips, 31, "Pat 3 of a kind or better"},
+           {trips, 31, "Pat 2 pair or better"},
+           {trips, 0, "Discard everything"}})
+    chart.lines.push_back({PatternOf(jacks, hand, mask, text), text});
+  const std::vector<std::string> flush{"2H", "7H", "9H", "JH", "KH"};
+  Hand flushHand{};
+  for (std::size_t i = 0; i < 5; ++i) flushHand[i] = *ParseCard(flush[i]);
+  const ChartMatch before = MatchChart(chart, flushHand);
+
+  NarrowPatLines(chart, DealClasses(jacks));
+  // Fours go to line 1, threes of a kind and full houses to line 2: line 3
+  // takes straights, flushes and straight flushes, line 4 only two pair.
+  EXPECT_EQ(chart.lines[2].text, "Pat straight or better");
+  EXPECT_EQ(chart.lines[3].text, "Pat 2 pair");
+  const ChartMatch after = MatchChart(chart, flushHand);
+  EXPECT_EQ(after.line, before.line);
+  EXPECT_EQ(after.holdMask, 31u);
 }
 
 // A hand chart: the first line some set of cards fits wins, ties go to the
@@ -208,6 +264,15 @@ TEST(StrategyChart, ChartReturnAddsUpHandByHand) {
       const ChartMatch m = MatchChart(chart, d.hand);
       ASSERT_GE(m.line, 0);
       Add(s, AdviseHand(tables, d.hand, 5, c.deck), d, m.holdMask, machineJoker);
+      // A "Pat <X>" line (without "or better") is named after every deal it takes.
+      if (m.text.starts_with("Pat ") && !m.text.ends_with(" or better")) {
+        std::string caption(PayTableFor(c.game).rows[static_cast<std::size_t>(
+                                                         ClassifyHand(d.hand, c.game))]
+                                .caption);
+        std::transform(caption.begin(), caption.end(), caption.begin(),
+                       [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+        EXPECT_EQ(m.text, "Pat " + caption);
+      }
     }
     EXPECT_NEAR(played.returnRatio, static_cast<double>(s.chosen / s.weight), 1e-12) << c.game;
     EXPECT_NEAR(played.optimalRatio, static_cast<double>(s.best / s.weight), 1e-12) << c.game;
