@@ -44,7 +44,7 @@ void BM_RecordGame(benchmark::State& state) {
   history.BeginSession();
   for (auto _ : state) {
     GameRecord game = SampleGame();
-    history.RecordGame(game, 100);
+    history.RecordGame(game, 100, 0);
   }
   if (!history.Problem().isEmpty()) state.SkipWithError(history.Problem().toUtf8().constData());
 }
@@ -57,7 +57,7 @@ void BM_SaveHand(benchmark::State& state) {
   SeededSource random(7);
   Shuffle(hand.deck, kJacksOrBetter, random);
   hand.dealt = DealHand(hand.deck);
-  for (auto _ : state) history.SaveHand(hand, 95, 100);
+  for (auto _ : state) history.SaveHand(hand, 95, 100, 0);
   if (!history.Problem().isEmpty()) state.SkipWithError(history.Problem().toUtf8().constData());
 }
 BENCHMARK(BM_SaveHand)->Unit(benchmark::kMillisecond)->MinTime(2.0);

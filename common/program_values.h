@@ -11,8 +11,8 @@
 namespace lynx {
 
 struct ProgramValues {
-  QString programDir;      // folder of the data files, no trailing separator
-  QString helpFile;        // programDir + "/ZEB.HLP"
+  QString programDir;  // folder of the data files, no trailing separator
+  QString helpFile;    // programDir + "/ZEB.HLP"
   QString lineBreak = QStringLiteral("\r\n");
   QString programTitle = QStringLiteral("LYNX Video Poker");
   QString programVersion = QStringLiteral("v4.7");
@@ -22,9 +22,21 @@ struct ProgramValues {
   std::int32_t credits = 100;   // the credit meter
   std::int32_t borrowed = 100;  // the part of credits that is a loan
   std::int16_t largeCards = 0;  // 0 small cards, 1 large cards
+  // The number of the last change of the balance. The history journal and
+  // the settings file each keep the number of the balance they hold, so the
+  // start-up can tell which of the two is newer.
+  std::int64_t ledgerChange = 0;
   std::int16_t maxCoins = 5;
-  QString helpTopic;            // the table window's help topic, e.g. "41007"
+  QString helpTopic;  // the table window's help topic, e.g. "41007"
   Deck deck;
 };
+
+// Advances values.ledgerChange for a new change of the balance and returns it.
+// A number at the 64-bit limit (only a hand-edited file holds one) stays
+// there: stores then tie, and the settings file wins.
+inline std::int64_t NextLedgerChange(ProgramValues& values) {
+  if (values.ledgerChange < INT64_MAX) ++values.ledgerChange;
+  return values.ledgerChange;
+}
 
 }  // namespace lynx

@@ -84,4 +84,24 @@ Hand DrawHand(const Deck& deck, const Hand& dealt, const std::array<bool, 5>& he
   return hand;
 }
 
+bool ValidHand(GameVariant game, const Hand& hand) {
+  if (game != kJacksOrBetter && game != kJokerWild && game != kDeucesWild) return false;
+  const CardCode highest = game == kJokerWild ? kJoker : Deck::kSize;
+  for (std::size_t i = 0; i < hand.size(); ++i) {
+    if (hand[i] < 1 || hand[i] > highest) return false;
+    for (std::size_t j = 0; j < i; ++j) {
+      if (hand[j] == hand[i]) return false;
+    }
+  }
+  return true;
+}
+
+bool ValidDraw(GameVariant game, const Hand& dealt, int held, const Hand& final) {
+  if (held < 0 || held > 31 || !ValidHand(game, dealt) || !ValidHand(game, final)) return false;
+  for (std::size_t i = 0; i < 5; ++i) {
+    if ((held >> i & 1) != 0 && final[i] != dealt[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace lynx

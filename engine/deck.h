@@ -53,4 +53,12 @@ Hand DealHand(const Deck& deck);
 // held[i] true keeps hand[i]. Returns the hand after the draw.
 Hand DrawHand(const Deck& deck, const Hand& dealt, const std::array<bool, 5>& held);
 
+// True when hand is five distinct cards of game 1..3: codes 1..52, and in
+// Joker Wild also the joker (53). False for any other game.
+bool ValidHand(GameVariant game, const Hand& hand);
+// True when final can follow dealt in game with the hold mask held (bit i
+// holds position i+1): both are valid hands, held is in 0..31, and every held
+// position keeps its dealt card.
+bool ValidDraw(GameVariant game, const Hand& dealt, int held, const Hand& final);
+
 }  // namespace lynx

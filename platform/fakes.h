@@ -71,12 +71,19 @@ class FakeProfile final : public ProfileFile {
     const auto it = values.find(Key(section, key));
     return it == values.end() ? defaultValue : *it;
   }
-  bool WriteStrings(const QString& section, const Entries& entries) override {
+  bool WriteSections(const Sections& sections) override {
     ++saves;
-    for (const auto& [key, value] : entries) writes.push_back({key, value});
+    for (const auto& [section, entries] : sections) {
+      if (section.compare(QStringLiteral("Ledger"), Qt::CaseInsensitive) == 0) continue;
+      for (const auto& [key, value] : entries) writes.push_back({key, value});
+    }
     if (readOnly) return false;
-    for (const auto& [key, value] : entries) values[Key(section, key)] = value;
+    for (const auto& [section, entries] : sections)
+      for (const auto& [key, value] : entries) values[Key(section, key)] = value;
     return true;
+  }
+  QString WriteProblem() const override {
+    return readOnly ? QStringLiteral("read-only file system") : QString();
   }
   static QString Key(const QString& section, const QString& key) {
     return section.toLower() + QLatin1Char('/') + key.toLower();
@@ -84,8 +91,10 @@ class FakeProfile final : public ProfileFile {
 
   QMap<QString, QString> values;  // "section/key" in lower case -> value
   QStringList reads;
-  std::vector<std::pair<QString, QString>> writes;  // (key, value) in order
-  int saves = 0;                                    // calls that wrote, each all at once
+  // (key, value) in order, of every section but [Ledger] (its change number
+  // is read from values).
+  std::vector<std::pair<QString, QString>> writes;
+  int saves = 0;  // calls that wrote, each all at once
   bool readOnly = false;
 };
 
@@ -132,35 +141,39 @@ class FakeHistory final : public HistoryStore {
   void MarkEndedCleanly() override {
     if (Writable()) running = false;
   }
+  // As the SQLite store: a journal that cannot be written from the start
+  // (readOnly) is no ledger.
   std::optional<JournaledBalance> Balance() override {
-    if (!balance) return std::nullopt;
-    return JournaledBalance{balance->credits, balance->borrowed, !running};
+    if (!balance || readOnly) return std::nullopt;
+    return JournaledBalance{balance->credits, balance->borrowed, !running, balance->change};
   }
-  void SaveBalance(std::int32_t credits, std::int32_t borrowed) override {
+  void SaveBalance(std::int32_t credits, std::int32_t borrowed, std::int64_t change) override {
     ++balancesSaved;
-    if (Writable()) balance = JournaledBalance{credits, borrowed, true};
+    if (Writable()) balance = JournaledBalance{credits, borrowed, true, change};
   }
   std::optional<HandInProgress> PendingHand(GameVariant game) override {
     const auto it = hands.find(game);
-    return it == hands.end() ? std::nullopt : std::optional<HandInProgress>(it->second);
+    if (failWrites || it == hands.end()) return std::nullopt;
+    return it->second;
   }
-  void SaveHand(const HandInProgress& hand, std::int32_t credits, std::int32_t borrowed) override {
+  void SaveHand(const HandInProgress& hand, std::int32_t credits, std::int32_t borrowed,
+                std::int64_t change) override {
     ++handsSaved;
     if (!Writable()) return;
     hands[hand.game] = hand;
-    balance = JournaledBalance{credits, borrowed, true};
+    balance = JournaledBalance{credits, borrowed, true, change};
   }
   void DropHands() override {
     if (Writable()) hands.clear();
   }
-  void RecordGame(GameRecord& game, std::int32_t borrowed) override {
+  void RecordGame(GameRecord& game, std::int32_t borrowed, std::int64_t change) override {
     ++gamesRecorded;
     if (!game.playedAt.isValid()) game.playedAt = QDateTime::currentDateTimeUtc();
     if (!Writable()) return;
     game.id = static_cast<std::int64_t>(games.size()) + 1;
     game.session = session;
     games.push_back(game);
-    balance = JournaledBalance{game.creditsAfter, borrowed, true};
+    balance = JournaledBalance{game.creditsAfter, borrowed, true, change};
     hands.erase(game.game);
   }
   void RecordPractice(GameRecord& game) override {
@@ -178,9 +191,12 @@ class FakeHistory final : public HistoryStore {
     std::vector<GameRecord> found;
     for (auto it = games.rbegin(); it != games.rend() && static_cast<int>(found.size()) < limit;
          ++it)
-      if (Mistaken(*it)) found.push_back(*it);
+      if (!Damaged(*it) && Mistaken(*it)) found.push_back(*it);
     return found;
   }
+  // A row read back as damaged, as the SQLite store finds it: one a test
+  // marked so, or one that is no game (ValidRecord).
+  static bool Damaged(const GameRecord& g) { return g.damaged || !ValidRecord(g); }
   static bool Judged(const GameRecord& g) { return !g.demo && g.bestEv && g.heldEv; }
   static bool Mistaken(const GameRecord& g) {
     return Judged(g) &&
@@ -189,15 +205,18 @@ class FakeHistory final : public HistoryStore {
   std::vector<GameRecord> Games(std::int64_t offset, int limit) override {
     std::vector<GameRecord> page;
     for (auto it = games.rbegin() + std::clamp<std::int64_t>(offset, 0, GameCount());
-         it != games.rend() && static_cast<int>(page.size()) < limit; ++it)
+         it != games.rend() && static_cast<int>(page.size()) < limit; ++it) {
       page.push_back(*it);
+      page.back().damaged = Damaged(*it);
+    }
     return page;
   }
   std::int64_t GameCount() override { return static_cast<std::int64_t>(games.size()); }
   GameStatistics Statistics(std::optional<GameVariant> game) override {
+    if (cannedStatistics) return *cannedStatistics;
     GameStatistics sums;
     for (const GameRecord& g : games) {
-      if (g.practice || (game && g.game != *game)) continue;
+      if (g.practice || Damaged(g) || (game && g.game != *game)) continue;
       ++sums.hands;
       sums.coinsBet += g.coins;
       sums.won += g.won;
@@ -219,7 +238,7 @@ class FakeHistory final : public HistoryStore {
   std::vector<std::int32_t> BalanceSeries(int maxPoints) override {
     std::vector<GameRecord> games;
     for (const GameRecord& g : this->games)
-      if (!g.practice) games.push_back(g);
+      if (!g.practice && !Damaged(g)) games.push_back(g);
     const auto n = static_cast<std::int64_t>(games.size());
     const std::int64_t m = std::min<std::int64_t>(std::max(maxPoints, 0), n);
     std::vector<std::int32_t> series;
@@ -231,7 +250,7 @@ class FakeHistory final : public HistoryStore {
   std::vector<SessionReturn> SessionReturns() override {
     std::map<std::int64_t, SessionReturn> sums;
     for (const GameRecord& g : games) {
-      if (g.practice) continue;
+      if (g.practice || Damaged(g)) continue;
       SessionReturn& s = sums[g.session];
       s.session = g.session;
       ++s.hands;
@@ -248,7 +267,10 @@ class FakeHistory final : public HistoryStore {
     return !failWrites;
   }
 
-  std::vector<GameRecord> games;            // oldest first
+  std::vector<GameRecord> games;  // oldest first
+  // When set, what Statistics answers for every game instead of the sums
+  // (figures no history of valid games gives, which windows must still show).
+  std::optional<GameStatistics> cannedStatistics;
   std::optional<JournaledBalance> balance;  // endedCleanly unused: see running
   std::map<GameVariant, HandInProgress> hands;
   bool running = false;
@@ -256,6 +278,7 @@ class FakeHistory final : public HistoryStore {
   std::int64_t sessions = 0;
   QString problem;
   bool failWrites = false;
+  bool readOnly = false;
   int gamesRecorded = 0;  // calls, whether or not anything was kept
   int handsSaved = 0;
   int balancesSaved = 0;

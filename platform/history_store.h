@@ -40,8 +40,19 @@ struct GameRecord {
   // or paid, so the sums over play (Statistics, BalanceSeries,
   // SessionReturns) leave it out.
   bool practice = false;
+  // Set by the store on a row read back that is no game this program could
+  // have played (see ValidRecord; the SQLite store also finds fields of the
+  // wrong type). Such a row is listed as damaged and left out of every sum,
+  // of Mistakes and of the drill.
+  bool damaged = false;
   bool operator==(const GameRecord&) const = default;
 };
+
+// True when game holds what a game of this program can hold: game 1..3,
+// coins 1..5, held 0..31, row -1 or one of the game's pay rows, dealt and
+// final as ValidDraw checks them, and bestEv and heldEv (when there) from 0
+// to the top prize for the stake. The damaged flag is not looked at.
+bool ValidRecord(const GameRecord& game);
 
 // A hand dealt and not yet drawn: everything needed to show it again and to
 // draw exactly the cards the deck behind it holds.
@@ -60,8 +71,11 @@ struct JournaledBalance {
   std::int32_t credits = 0;
   std::int32_t borrowed = 0;
   // False when the run that wrote it ended without its normal save (a kill,
-  // a crash, a power cut): the balance may be newer than the settings file.
+  // a crash, a power cut, a settings file that could not be written).
   bool endedCleanly = true;
+  // The number of the balance change this is (ProgramValues::ledgerChange);
+  // 0 in journals written before the number was kept.
+  std::int64_t change = 0;
   bool operator==(const JournaledBalance&) const = default;
 };
 
@@ -111,25 +125,31 @@ class HistoryStore {
   // Called by the normal save at the end of a run.
   virtual void MarkEndedCleanly() = 0;
 
-  // The balance last journaled, or nothing when none was ever written.
+  // The balance last journaled, or nothing when none was ever written or
+  // the file is not one this program can write (a newer version's, a
+  // read-only one): such a journal is not the player's ledger. After writes
+  // failed during the run it is what the file holds for the next start.
   virtual std::optional<JournaledBalance> Balance() = 0;
-  // Journals the credit meter (a bet taken, credits added, a loan paid off).
-  virtual void SaveBalance(std::int32_t credits, std::int32_t borrowed) = 0;
+  // Journals the credit meter (a bet taken, credits added, a loan paid off)
+  // as balance change number change.
+  virtual void SaveBalance(std::int32_t credits, std::int32_t borrowed, std::int64_t change) = 0;
 
-  // The hand in progress of a game, if one was left dealt.
+  // The hand in progress of a game, if one was left dealt; nothing, like
+  // Balance(), from a file this program cannot write.
   virtual std::optional<HandInProgress> PendingHand(GameVariant game) = 0;
-  // Journals a hand just dealt (with the balance after its bet), or its new
-  // holds; one transaction.
-  virtual void SaveHand(const HandInProgress& hand, std::int32_t credits,
-                        std::int32_t borrowed) = 0;
+  // Journals a hand just dealt (with the balance after its bet, as change
+  // number change), or its new holds; one transaction.
+  virtual void SaveHand(const HandInProgress& hand, std::int32_t credits, std::int32_t borrowed,
+                        std::int64_t change) = 0;
   // Forgets every hand in progress (the balance they were bet from was not
   // resumed).
   virtual void DropHands() = 0;
 
   // Records a settled game in one transaction, synchronously on disk: the
-  // games row, the balance after it, and the end of its hand in progress.
-  // Fills in id, session and (when invalid) playedAt of game.
-  virtual void RecordGame(GameRecord& game, std::int32_t borrowed) = 0;
+  // games row, the balance after it (as change number change), and the end
+  // of its hand in progress. Fills in playedAt (when invalid) and, once
+  // written, id and session of game.
+  virtual void RecordGame(GameRecord& game, std::int32_t borrowed, std::int64_t change) = 0;
 
   // Records a practice hand (demo and practice set, paying nothing): the
   // games row only, leaving the balance and every hand in progress as they

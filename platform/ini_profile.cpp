@@ -359,27 +359,40 @@ QString IniProfileFile::ReadString(const QString& section, const QString& key,
   return IniDocument(bytes).Find(section, key, &value) ? value : defaultValue;
 }
 
-bool IniProfileFile::WriteStrings(const QString& section, const Entries& entries) {
-  for (const auto& [key, value] : entries) {
-    if (!ValidEntry(section, key, value)) return false;
-  }
-  if (entries.empty()) return true;
-
-  QByteArray old;
-  if (LoadFile(&old) == Load::Refused) return false;
-  const QFileInfo info(path);
-  if (WriteProtected(info)) return false;
-
-  IniDocument document(old);
-  for (const auto& [key, value] : entries) document.Set(section, key, value);
-  const QByteArray text = document.Text();
-
+bool IniProfileFile::WriteSections(const Sections& sections) {
+  writeProblem.clear();
   const QString shown = QDir::toNativeSeparators(path);
   auto fail = [&](const QString& why) {
+    writeProblem = why;
     Report(QStringLiteral("the settings could not be saved to %1 (%2); the file keeps what it had")
                .arg(shown, why));
     return false;
   };
+  bool any = false;
+  for (const auto& [section, entries] : sections) {
+    for (const auto& [key, value] : entries) {
+      if (!ValidEntry(section, key, value)) {
+        writeProblem = QStringLiteral("a value that cannot be written");
+        return false;
+      }
+      any = true;
+    }
+  }
+  if (!any) return true;
+
+  QByteArray old;
+  if (LoadFile(&old) == Load::Refused) {
+    writeProblem = QStringLiteral("not a file that can be written");
+    return false;
+  }
+  const QFileInfo info(path);
+  if (WriteProtected(info)) return fail(QStringLiteral("the file is read-only"));
+
+  IniDocument document(old);
+  for (const auto& [section, entries] : sections)
+    for (const auto& [key, value] : entries) document.Set(section, key, value);
+  const QByteArray text = document.Text();
+
   if (!QDir().mkpath(info.absolutePath())) return fail(QStringLiteral("no folder"));
   // Unbuffered, so that every failed write (a full disk) is seen here and the
   // new file never replaces the old one unless all of it has been written.

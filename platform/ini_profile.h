@@ -45,14 +45,15 @@ class IniProfileFile final : public ProfileFile {
   QString ReadString(const QString& section, const QString& key,
                      const QString& defaultValue) override;
 
-  // Writes all entries in one atomic replacement of the file (every byte is
+  // Writes all sections in one atomic replacement of the file (every byte is
   // written and flushed to disk before the new file takes the old one's
   // name), creating the folder if needed. False, with the old file untouched
   // byte for byte and a line on standard error, when the file or folder
   // cannot be written (full disk, no permission), the file is marked
   // read-only (no write permission bit at all), or a name or value could not
   // be read back (see ValidEntry).
-  bool WriteStrings(const QString& section, const Entries& entries) override;
+  bool WriteSections(const Sections& sections) override;
+  QString WriteProblem() const override { return writeProblem; }
 
   const QString& Path() const { return path; }
 
@@ -63,6 +64,7 @@ class IniProfileFile final : public ProfileFile {
 
   QString path;
   QString lastReport;  // each problem is told once, not at every read
+  QString writeProblem;
 };
 
 // True when section/key = value can be written and read back as given: names

@@ -23,20 +23,24 @@ QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const 
 }  // namespace
 
 void QtDialogs::Info(QWidget* parent, const QString& title, const QString& text) {
+  if (ended) return;
   Show(parent, QMessageBox::Information, title, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void QtDialogs::Exclaim(QWidget* parent, const QString& title, const QString& text) {
+  if (ended) return;
   Show(parent, QMessageBox::Warning, title, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool QtDialogs::Ask(QWidget* parent, const QString& title, const QString& text) {
+  if (ended) return false;
   return Show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
               QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 QString QtDialogs::AskSaveFileName(QWidget* parent, const QString& title,
                                    const QString& suggestedName) {
+  if (ended) return {};
   return QFileDialog::getSaveFileName(parent, title, suggestedName);
 }
 

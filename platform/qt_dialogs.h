@@ -16,6 +16,13 @@ class QtDialogs final : public Dialogs {
   // QFileDialog::getSaveFileName; it asks before replacing a file.
   QString AskSaveFileName(QWidget* parent, const QString& title,
                           const QString& suggestedName) override;
+
+  // The program is ending with nobody there to answer: from now on no box is
+  // shown, a question is answered No and a file name is not given.
+  void EndQuestions() { ended = true; }
+
+ private:
+  bool ended = false;
 };
 
 }  // namespace lynx

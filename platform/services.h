@@ -45,15 +45,22 @@ class SoundPlayer {
 // case; everything else in the file is kept as it was.
 class ProfileFile {
  public:
-  using Entries = std::vector<std::pair<QString, QString>>;  // (key, value) in order
+  using Entries = std::vector<std::pair<QString, QString>>;   // (key, value) in order
+  using Sections = std::vector<std::pair<QString, Entries>>;  // (section, entries) in order
 
   virtual ~ProfileFile() = default;
   virtual QString ReadString(const QString& section, const QString& key,
                              const QString& defaultValue) = 0;
-  // Writes every (key, value) of one section in one step: either all of them
-  // are kept or, when the file could not be written, none, and what was there
-  // before is left as it was (false).
-  virtual bool WriteStrings(const QString& section, const Entries& entries) = 0;
+  // Writes every (key, value) of the sections in one step: either all of
+  // them are kept or, when the file could not be written, none, and what was
+  // there before is left as it was (false).
+  virtual bool WriteSections(const Sections& sections) = 0;
+  // Why the last write failed, in a few words ("disk full", "read-only file
+  // system" ...); empty after a write that worked.
+  virtual QString WriteProblem() const { return {}; }
+  bool WriteStrings(const QString& section, const Entries& entries) {
+    return WriteSections({{section, entries}});
+  }
   bool WriteString(const QString& section, const QString& key, const QString& value) {
     return WriteStrings(section, {{key, value}});
   }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTimeZone>
+#include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,9 +20,10 @@
 
 #include "engine/card_text.h"
 #include "engine/paytable.h"
+#include "platform/history_rows.h"
 
 // The columns GameOf reads, in its order.
-#define GAME_COLUMNS                                                                 \
+#define GAME_COLUMNS                                                                \
   "id, played_at, game, coins, dealt, held, final, row, won, credits_after, demo, " \
   "session, best_ev, held_ev, best_holds, practice"
 
@@ -28,13 +32,31 @@
 #define JUDGED "(demo = 0 AND best_ev IS NOT NULL AND held_ev IS NOT NULL)"
 #define MISTAKE JUDGED " AND best_ev - held_ev > 1e-9 * max(abs(best_ev), abs(held_ev), 1.0)"
 
+// A row that is a game this program could have played, by the rule of
+// ValidRecord: plain range checks (the pay rows of jacks, joker and deuces
+// are -1..8, -1..10 and -1..9; the top prize is 250 credits a coin, 4000 for
+// five coins), then the cards. Flags other than 0 and 1 make a row damaged
+// too, as SQL and GameOf would read them differently.
+#define TOP_PRIZE "(CASE coins WHEN 5 THEN 4000 ELSE 250 * coins END)"
+#define VALID                                                                           \
+  "(game IN ('jacks', 'joker', 'deuces') AND coins IN (1, 2, 3, 4, 5) AND "             \
+  "held BETWEEN 0 AND 31 AND demo IN (0, 1) AND practice IN (0, 1) AND row BETWEEN -1 " \
+  "AND (CASE game WHEN 'jacks' THEN 8 WHEN 'joker' THEN 10 ELSE 9 END) AND "            \
+  "(best_ev IS NULL OR best_ev BETWEEN 0 AND " TOP_PRIZE                                \
+  ") AND (held_ev IS NULL OR held_ev BETWEEN 0 AND " TOP_PRIZE                          \
+  ") AND lynx_valid_draw(game, dealt, held, final))"
+
 // What Statistics reads per group of games.
-#define STATISTICS_COLUMNS                                                          \
-  "row, count(*), sum(coins), sum(won), max(won), "                                 \
-  "sum(" JUDGED "), sum(CASE WHEN " JUDGED " THEN coins ELSE 0 END), "              \
-  "total(CASE WHEN " JUDGED " THEN held_ev END), "                                  \
-  "total(CASE WHEN " JUDGED " THEN best_ev END), "                                  \
-  "sum(CASE WHEN " MISTAKE " THEN 1 ELSE 0 END), "                                  \
+#define STATISTICS_COLUMNS                          \
+  "row, count(*), sum(coins), sum(won), max(won), " \
+  "sum(" JUDGED "), sum(CASE WHEN " JUDGED          \
+  " THEN coins ELSE 0 END), "                       \
+  "total(CASE WHEN " JUDGED                         \
+  " THEN held_ev END), "                            \
+  "total(CASE WHEN " JUDGED                         \
+  " THEN best_ev END), "                            \
+  "sum(CASE WHEN " MISTAKE                          \
+  " THEN 1 ELSE 0 END), "                           \
   "total(CASE WHEN " MISTAKE " THEN best_ev - held_ev END)"
 
 namespace lynx {
@@ -102,6 +124,11 @@ ALTER TABLE games ADD COLUMN best_holds TEXT;
     R"sql(
 ALTER TABLE games ADD COLUMN practice INTEGER NOT NULL DEFAULT 0;
 )sql",
+    // 5: the number of the balance change the journal holds, so that the
+    // start-up can tell whether it or the settings file is newer.
+    R"sql(
+ALTER TABLE journal ADD COLUMN ledger_change INTEGER NOT NULL DEFAULT 0;
+)sql",
 };
 static_assert(std::size(kMigrations) == kHistorySchemaVersion);
 
@@ -112,29 +139,53 @@ struct Column {
   int since;  // schema version
 };
 constexpr Column kColumns[] = {
-    {"games", "id", 1},         {"games", "played_at", 1},
-    {"games", "game", 1},       {"games", "coins", 1},
-    {"games", "dealt", 1},      {"games", "held", 1},
-    {"games", "final", 1},      {"games", "row", 1},
-    {"games", "won", 1},        {"games", "credits_after", 1},
-    {"games", "demo", 1},       {"games", "session", 2},
-    {"games", "best_ev", 3},    {"games", "held_ev", 3},
-    {"games", "best_holds", 3}, {"games", "practice", 4},
-    {"journal", "id", 1},       {"journal", "credits", 1},
-    {"journal", "borrowed", 1}, {"journal", "running", 1},
-    {"hands", "game", 1},       {"hands", "coins", 1},
-    {"hands", "dealt", 1},      {"hands", "held", 1},
-    {"hands", "deck", 1},       {"hands", "demo", 1},
-    {"sessions", "id", 2},      {"sessions", "started_at", 2},
+    {"games", "id", 1},
+    {"games", "played_at", 1},
+    {"games", "game", 1},
+    {"games", "coins", 1},
+    {"games", "dealt", 1},
+    {"games", "held", 1},
+    {"games", "final", 1},
+    {"games", "row", 1},
+    {"games", "won", 1},
+    {"games", "credits_after", 1},
+    {"games", "demo", 1},
+    {"games", "session", 2},
+    {"games", "best_ev", 3},
+    {"games", "held_ev", 3},
+    {"games", "best_holds", 3},
+    {"games", "practice", 4},
+    {"journal", "id", 1},
+    {"journal", "credits", 1},
+    {"journal", "borrowed", 1},
+    {"journal", "running", 1},
+    {"journal", "ledger_change", 5},
+    {"hands", "game", 1},
+    {"hands", "coins", 1},
+    {"hands", "dealt", 1},
+    {"hands", "held", 1},
+    {"hands", "deck", 1},
+    {"hands", "demo", 1},
+    {"sessions", "id", 2},
+    {"sessions", "started_at", 2},
 };
 
-constexpr int kBusyMilliseconds = 5000;
+// How long a statement waits for another program's lock: the store is used
+// from the window thread, which must not stop for longer than a frame. A
+// write that still meets the lock is kept and retried (kRetryMilliseconds).
+constexpr int kBusyMilliseconds = 10;
+constexpr int kRetryMilliseconds = 250;
+// The last try of the kept writes, when the store goes at the program's end.
+constexpr int kFinalBusyMilliseconds = 2000;
 
 int Primary(int code) {
   return code & 0xff;
 }
 bool DamageCode(int code) {
   return Primary(code) == SQLITE_CORRUPT || Primary(code) == SQLITE_NOTADB;
+}
+bool LockCode(int code) {
+  return Primary(code) == SQLITE_BUSY || Primary(code) == SQLITE_LOCKED;
 }
 
 QString Shown(const QString& path) {
@@ -154,8 +205,8 @@ QDateTime ToTheSecond(const QDateTime& time) {
   return QDateTime::fromSecsSinceEpoch(time.toSecsSinceEpoch(), QTimeZone::utc());
 }
 
-// Settings every connection gets: wait for another copy of the program
-// rather than fail, and let nothing stored in the file run code (triggers,
+// Settings every connection gets: wait a moment for another program's lock
+// rather than fail at once, and let nothing stored in the file run code (triggers,
 // functions with side effects in the schema) or change the schema behind
 // SQLite's back.
 void Configure(sqlite3* db) {
@@ -163,6 +214,7 @@ void Configure(sqlite3* db) {
   sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  AddRowCheck(db);
 }
 
 void CloseConnection(sqlite3* db) {
@@ -318,6 +370,14 @@ SqliteHistory::SqliteHistory(const QString& filePath) : path(filePath) {
 }
 
 SqliteHistory::~SqliteHistory() {
+  // The program is ending: the window no longer needs answering, so the
+  // writes kept for a lock get one last, longer chance.
+  if (!kept.empty()) {
+    finalTry = true;
+    if (db != nullptr) sqlite3_busy_timeout(db, kFinalBusyMilliseconds);
+    RetryKeptWrites();
+  }
+  retryTimer.reset();
   Close(true);
 }
 
@@ -342,6 +402,7 @@ void SqliteHistory::Open() {
       return;
     }
     state = State::ReadOnly;
+    readOnlyFromStart = true;
     problem = QStringLiteral(
                   "The game history %1 comes from a newer version of LYNX Video Poker: it is "
                   "shown, but no game is added to it.")
@@ -364,6 +425,7 @@ void SqliteHistory::Open() {
                   .arg(Shown(path), Shown(movedAsideTo));
   }
   damaged = false;
+  lastCode = SQLITE_OK;
   if (OpenReadWrite(&why)) {
     state = State::Working;
     return;
@@ -373,12 +435,20 @@ void SqliteHistory::Open() {
     Recover();
     return;
   }
+  QString readWhy;
+  if (LockCode(lastCode) && verdict == Verdict::Usable && OpenReadOnly(&readWhy)) {
+    // Another program is writing: read now, write once it has finished.
+    state = State::Waiting;
+    reopen = true;
+    ScheduleRetry();
+    return;
+  }
   const QString sentence =
       QStringLiteral("The game history is off: the file %1 cannot be written (%2).")
           .arg(Shown(path), why);
-  QString readWhy;
   if (verdict == Verdict::Usable && OpenReadOnly(&readWhy)) {
     state = State::ReadOnly;
+    readOnlyFromStart = true;
     problem = sentence;
   } else {
     TurnOff(sentence);
@@ -492,6 +562,8 @@ bool SqliteHistory::OpenReadWrite(QString* why) {
     Close(false);
     return false;
   }
+  if (finalTry) sqlite3_busy_timeout(db, kFinalBusyMilliseconds);
+  RememberFile();
   return true;
 }
 
@@ -511,9 +583,10 @@ bool SqliteHistory::PrepareWrites() {
                  "ON CONFLICT (id) DO UPDATE SET running = 1") &&
          Prepare(setEnded, "UPDATE journal SET running = 0 WHERE id = 1") &&
          Prepare(saveBalance,
-                 "INSERT INTO journal (id, credits, borrowed, running) VALUES (1, ?1, ?2, 0) "
+                 "INSERT INTO journal (id, credits, borrowed, running, ledger_change) "
+                 "VALUES (1, ?1, ?2, 0, ?3) "
                  "ON CONFLICT (id) DO UPDATE SET credits = excluded.credits, "
-                 "borrowed = excluded.borrowed") &&
+                 "borrowed = excluded.borrowed, ledger_change = excluded.ledger_change") &&
          Prepare(saveHand,
                  "INSERT OR REPLACE INTO hands (game, coins, dealt, held, deck, demo) "
                  "VALUES (?1, ?2, ?3, ?4, ?5, ?6)") &&
@@ -634,18 +707,231 @@ bool SqliteHistory::Transaction(const std::function<bool()>& body) {
   return false;
 }
 
-bool SqliteHistory::Write(const std::function<bool()>& body) {
+bool SqliteHistory::Write(std::function<bool()> body, std::function<void()> done) {
+  if (state == State::Waiting) {
+    Keep({std::move(body), std::move(done)});
+    return false;
+  }
   if (state != State::Working) return false;
+  const Outcome outcome = Attempt(body);
+  if (outcome == Outcome::Written) {
+    if (done) done();
+    return true;
+  }
+  if (outcome == Outcome::Locked) {
+    state = State::Waiting;
+    Keep({std::move(body), std::move(done)});
+  }
+  return false;
+}
+
+SqliteHistory::Outcome SqliteHistory::Attempt(const std::function<bool()>& body) {
+  if (!SameFileAsOpened()) {
+    FollowMovedFile();
+    if (state == State::Waiting) return Outcome::Locked;
+    if (state != State::Working) return Outcome::Failed;
+  }
   damaged = false;
-  if (Transaction(body)) return true;
+  if (Transaction(body)) return Outcome::Written;
+  if (Locked()) return Outcome::Locked;
   if (damaged) {
     Recover();
-    if (state != State::Working) return false;
-    if (Transaction(body)) return true;
+    if (state != State::Working) return Outcome::Failed;
+    if (Transaction(body)) return Outcome::Written;
   }
   StopWrites(QStringLiteral("The game history is off: the file %1 cannot be written (%2).")
                  .arg(Shown(path), FailureReason()));
-  return false;
+  return Outcome::Failed;
+}
+
+bool SqliteHistory::Locked() const {
+  return LockCode(lastCode);
+}
+
+void SqliteHistory::Keep(KeptWrite write) {
+  kept.push_back(std::move(write));
+  ScheduleRetry();
+}
+
+void SqliteHistory::ScheduleRetry() {
+  if (finalTry) return;
+  if (!retryTimer) {
+    retryTimer = std::make_unique<QTimer>();
+    retryTimer->setSingleShot(true);
+    retryTimer->setInterval(kRetryMilliseconds);
+    retryTimer->callOnTimeout([this] { RetryKeptWrites(); });
+  }
+  if (!retryTimer->isActive()) retryTimer->start();
+}
+
+void SqliteHistory::RetryKeptWrites() {
+  if (state != State::Waiting) return;
+  if (reopen) {
+    Close(false);
+    QString why;
+    damaged = false;
+    lastCode = SQLITE_OK;
+    if (!OpenReadWrite(&why)) {
+      const bool locked = Locked();
+      QString readWhy;
+      if (OpenReadOnly(&readWhy) && locked) {
+        ScheduleRetry();
+        return;
+      }
+      kept.clear();
+      const QString sentence =
+          QStringLiteral("The game history is off: the file %1 cannot be written (%2).")
+              .arg(Shown(path), why);
+      if (db != nullptr) {
+        state = State::ReadOnly;
+        problem = sentence;
+      } else {
+        TurnOff(sentence);
+      }
+      return;
+    }
+    reopen = false;
+  }
+  state = State::Working;
+  while (!kept.empty()) {
+    const Outcome outcome = Attempt(kept.front().body);
+    if (outcome == Outcome::Locked) {
+      state = State::Waiting;
+      ScheduleRetry();
+      return;
+    }
+    if (outcome == Outcome::Failed) {
+      kept.clear();
+      return;
+    }
+    const KeptWrite written = std::move(kept.front());
+    kept.pop_front();
+    if (written.done) written.done();
+  }
+}
+
+void SqliteHistory::RememberFile() {
+  struct stat info {};
+  fileKnown = ::stat(QFile::encodeName(path).constData(), &info) == 0;
+  fileDevice = info.st_dev;
+  fileInode = info.st_ino;
+}
+
+bool SqliteHistory::SameFileAsOpened() const {
+  if (!fileKnown) return true;
+  struct stat info {};
+  return ::stat(QFile::encodeName(path).constData(), &info) == 0 && info.st_dev == fileDevice &&
+         info.st_ino == fileInode;
+}
+
+// The file was deleted or another took its name. The connection still reads
+// the file as it was opened: the journal and the hands in progress are read
+// from it and carried into the file at the path, new or found there.
+void SqliteHistory::FollowMovedFile() {
+  struct CarriedHand {
+    QString game, dealt, deck;
+    int coins = 0, held = 0, demo = 0;
+  };
+  struct Carried {
+    bool journal = false;
+    std::int64_t credits = 0, borrowed = 0, running = 0, change = 0;
+    bool creditsNull = true;
+    std::vector<CarriedHand> hands;
+  };
+  auto carried = std::make_shared<Carried>();
+  {
+    Statement statement;
+    if (Prepare(statement,
+                "SELECT credits, borrowed, running, ledger_change FROM journal WHERE id = 1") &&
+        sqlite3_step(statement.get()) == SQLITE_ROW) {
+      sqlite3_stmt* row = statement.get();
+      carried->journal = true;
+      carried->creditsNull = sqlite3_column_type(row, 0) == SQLITE_NULL;
+      carried->credits = sqlite3_column_int64(row, 0);
+      carried->borrowed = sqlite3_column_int64(row, 1);
+      carried->running = sqlite3_column_int64(row, 2);
+      carried->change = sqlite3_column_int64(row, 3);
+    }
+  }
+  {
+    Statement statement;
+    if (Prepare(statement, "SELECT game, coins, dealt, held, deck, demo FROM hands")) {
+      sqlite3_stmt* row = statement.get();
+      while (sqlite3_step(row) == SQLITE_ROW) {
+        carried->hands.push_back({ColumnText(row, 0), ColumnText(row, 2), ColumnText(row, 4),
+                                  sqlite3_column_int(row, 1), sqlite3_column_int(row, 3),
+                                  sqlite3_column_int(row, 5)});
+      }
+    }
+  }
+  const bool deleted = !QFileInfo::exists(path) && !QFileInfo(path).isSymLink();
+  Close(true);
+  fileKnown = false;
+  state = State::Off;
+  problem.clear();
+  movedAsideTo.clear();
+  session = 0;
+  Open();
+  const QString opened = problem;
+  problem = (deleted ? QStringLiteral("The game history %1 was deleted while the game ran: a new "
+                                      "history was started, and your balance and any hand in "
+                                      "play were carried over.")
+                     : QStringLiteral("The game history %1 was replaced while the game ran: the "
+                                      "game goes on in the file now there, and your balance and "
+                                      "any hand in play were carried over."))
+                .arg(Shown(path));
+  if (!opened.isEmpty()) problem += QLatin1Char(' ') + opened;
+  if (state != State::Working && state != State::Waiting) return;
+
+  auto started = std::make_shared<std::int64_t>(0);
+  KeptWrite carry{
+      [this, carried, started] {
+        Statement journal;
+        if (carried->journal && (!Prepare(journal,
+                                          "INSERT OR REPLACE INTO journal "
+                                          "(id, credits, borrowed, running, ledger_change) "
+                                          "VALUES (1, ?1, ?2, ?3, ?4)") ||
+                                 [&] {
+                                   sqlite3_stmt* s = journal.get();
+                                   if (carried->creditsNull) {
+                                     sqlite3_bind_null(s, 1);
+                                     sqlite3_bind_null(s, 2);
+                                   } else {
+                                     sqlite3_bind_int64(s, 1, carried->credits);
+                                     sqlite3_bind_int64(s, 2, carried->borrowed);
+                                   }
+                                   sqlite3_bind_int64(s, 3, carried->running);
+                                   sqlite3_bind_int64(s, 4, carried->change);
+                                   return !Run(s);
+                                 }()))
+          return false;
+        for (const CarriedHand& hand : carried->hands) {
+          sqlite3_stmt* s = saveHand.get();
+          BindText(s, 1, hand.game);
+          sqlite3_bind_int(s, 2, hand.coins);
+          BindText(s, 3, hand.dealt);
+          sqlite3_bind_int(s, 4, hand.held);
+          BindText(s, 5, hand.deck);
+          sqlite3_bind_int(s, 6, hand.demo);
+          if (!Run(s)) return false;
+        }
+        return !sessionBegun || StartSession(started.get());
+      },
+      [this, started] { session = *started; }};
+  if (state == State::Waiting) {
+    kept.push_front(std::move(carry));
+    return;
+  }
+  if (Transaction(carry.body)) {
+    carry.done();
+  } else if (Locked()) {
+    state = State::Waiting;
+    kept.push_front(std::move(carry));
+    ScheduleRetry();
+  } else {
+    StopWrites(QStringLiteral("The game history is off: the file %1 cannot be written (%2).")
+                   .arg(Shown(path), FailureReason()));
+  }
 }
 
 bool SqliteHistory::StartSession(std::int64_t* started) {
@@ -663,7 +949,7 @@ Result SqliteHistory::Read(Query query) {
   if (query(result)) return result;
   if (damaged) {
     Recover();
-  } else if (state == State::Working) {
+  } else if (state == State::Working && !Locked()) {
     StopWrites(QStringLiteral("The game history is off: the file %1 cannot be read (%2).")
                    .arg(Shown(path), FailureReason()));
   }
@@ -674,38 +960,57 @@ Result SqliteHistory::Read(Query query) {
 
 void SqliteHistory::BeginSession() {
   sessionBegun = true;
-  std::int64_t started = 0;
-  if (Write([&] { return StartSession(&started); })) session = started;
+  auto started = std::make_shared<std::int64_t>(0);
+  Write([this, started] { return StartSession(started.get()); },
+        [this, started] { session = *started; });
 }
 
 void SqliteHistory::MarkEndedCleanly() {
-  Write([&] { return Run(setEnded.get()) && Step("ended"); });
+  Write([this] { return Run(setEnded.get()) && Step("ended"); });
+}
+
+bool SqliteHistory::Ledger() const {
+  return state == State::Working || state == State::Waiting;
 }
 
 std::optional<JournaledBalance> SqliteHistory::Balance() {
+  // A file whose writes failed during this run still holds what the next
+  // start will find there; one that could not be written from the start
+  // would offer the same balance at every start.
+  if (state == State::Off || readOnlyFromStart) return std::nullopt;
   return Read<std::optional<JournaledBalance>>([&](std::optional<JournaledBalance>& balance) {
+    // A file still waiting for its upgrade has no change numbers yet.
+    const bool numbered = HasColumn(db, {"journal", "ledger_change", 5});
     Statement statement;
-    if (!Prepare(statement, "SELECT credits, borrowed, running FROM journal WHERE id = 1"))
+    if (!Prepare(statement, numbered ? "SELECT credits, borrowed, running, ledger_change "
+                                       "FROM journal WHERE id = 1"
+                                     : "SELECT credits, borrowed, running, 0 "
+                                       "FROM journal WHERE id = 1"))
       return false;
     const int code = sqlite3_step(statement.get());
     if (code == SQLITE_ROW && sqlite3_column_type(statement.get(), 0) != SQLITE_NULL) {
-      balance = JournaledBalance{sqlite3_column_int(statement.get(), 0),
-                                 sqlite3_column_int(statement.get(), 1),
-                                 sqlite3_column_int(statement.get(), 2) == 0};
+      balance = JournaledBalance{
+          sqlite3_column_int(statement.get(), 0), sqlite3_column_int(statement.get(), 1),
+          sqlite3_column_int(statement.get(), 2) == 0, sqlite3_column_int64(statement.get(), 3)};
     }
     return code == SQLITE_ROW || code == SQLITE_DONE || Failed(code);
   });
 }
 
-void SqliteHistory::SaveBalance(std::int32_t credits, std::int32_t borrowed) {
-  Write([&] {
-    sqlite3_bind_int(saveBalance.get(), 1, credits);
-    sqlite3_bind_int(saveBalance.get(), 2, borrowed);
-    return Run(saveBalance.get()) && Step("balance");
-  });
+bool SqliteHistory::JournalBalance(std::int32_t credits, std::int32_t borrowed,
+                                   std::int64_t change) {
+  sqlite3_bind_int(saveBalance.get(), 1, credits);
+  sqlite3_bind_int(saveBalance.get(), 2, borrowed);
+  sqlite3_bind_int64(saveBalance.get(), 3, change);
+  return Run(saveBalance.get()) && Step("balance");
+}
+
+void SqliteHistory::SaveBalance(std::int32_t credits, std::int32_t borrowed, std::int64_t change) {
+  Write([this, credits, borrowed, change] { return JournalBalance(credits, borrowed, change); });
 }
 
 std::optional<HandInProgress> SqliteHistory::PendingHand(GameVariant game) {
+  if (!Ledger()) return std::nullopt;
   return Read<std::optional<HandInProgress>>([&](std::optional<HandInProgress>& pending) {
     Statement statement;
     if (!Prepare(statement, "SELECT coins, dealt, held, deck, demo FROM hands WHERE game = ?1"))
@@ -732,103 +1037,99 @@ std::optional<HandInProgress> SqliteHistory::PendingHand(GameVariant game) {
 }
 
 void SqliteHistory::SaveHand(const HandInProgress& hand, std::int32_t credits,
-                             std::int32_t borrowed) {
+                             std::int32_t borrowed, std::int64_t change) {
   std::array<CardCode, Deck::kSize> deck{};
   for (int p = 1; p <= Deck::kSize; ++p) deck[p - 1] = hand.deck.At(p);
-  const QString dealt = HandText(hand.dealt);
-  const QString deckText = CardsText(deck.data(), Deck::kSize);
-  Write([&] {
+  Write([this, name = GameText(hand.game), coins = hand.coins, dealt = HandText(hand.dealt),
+         held = hand.held, deckText = CardsText(deck.data(), Deck::kSize), demo = hand.demo,
+         credits, borrowed, change] {
     sqlite3_stmt* s = saveHand.get();
-    BindText(s, 1, GameText(hand.game));
-    sqlite3_bind_int(s, 2, hand.coins);
+    BindText(s, 1, name);
+    sqlite3_bind_int(s, 2, coins);
     BindText(s, 3, dealt);
-    sqlite3_bind_int(s, 4, hand.held);
+    sqlite3_bind_int(s, 4, held);
     BindText(s, 5, deckText);
-    sqlite3_bind_int(s, 6, hand.demo ? 1 : 0);
+    sqlite3_bind_int(s, 6, demo ? 1 : 0);
     if (!Run(s) || !Step("hand")) return false;
-    sqlite3_bind_int(saveBalance.get(), 1, credits);
-    sqlite3_bind_int(saveBalance.get(), 2, borrowed);
-    return Run(saveBalance.get()) && Step("balance");
+    return JournalBalance(credits, borrowed, change);
   });
 }
 
 void SqliteHistory::DropHands() {
-  Write([&] { return Run(dropHands.get()) && Step("drop-hands"); });
+  Write([this] { return Run(dropHands.get()) && Step("drop-hands"); });
 }
 
-void SqliteHistory::RecordGame(GameRecord& game, std::int32_t borrowed) {
-  Keep(game, &borrowed);
+void SqliteHistory::RecordGame(GameRecord& game, std::int32_t borrowed, std::int64_t change) {
+  KeepGame(game, std::pair{borrowed, change});
 }
 
 void SqliteHistory::RecordPractice(GameRecord& game) {
   game.demo = true;
   game.practice = true;
   game.won = 0;
-  Keep(game, nullptr);
+  KeepGame(game, std::nullopt);
 }
 
-void SqliteHistory::Keep(GameRecord& game, const std::int32_t* borrowed) {
+void SqliteHistory::KeepGame(GameRecord& game,
+                             std::optional<std::pair<std::int32_t, std::int64_t>> ledger) {
   game.playedAt =
       ToTheSecond(game.playedAt.isValid() ? game.playedAt : QDateTime::currentDateTimeUtc());
-  const QString playedAt = TimeText(game.playedAt);
-  const QString name = GameText(game.game);
-  const QString dealt = HandText(game.dealt);
-  const QString final = HandText(game.final);
-  std::int64_t gameSession = 0;
-  std::int64_t id = 0;
-  const bool recorded = Write([&] {
-    gameSession = session;
-    if (gameSession == 0) {
-      BindText(insertSession.get(), 1, playedAt);
-      if (!Run(insertSession.get()) || !Step("session")) return false;
-      gameSession = sqlite3_last_insert_rowid(db);
-    }
-    sqlite3_stmt* s = insertGame.get();
-    BindText(s, 1, playedAt);
-    BindText(s, 2, name);
-    sqlite3_bind_int(s, 3, game.coins);
-    BindText(s, 4, dealt);
-    sqlite3_bind_int(s, 5, game.held);
-    BindText(s, 6, final);
-    sqlite3_bind_int(s, 7, game.row);
-    sqlite3_bind_int(s, 8, game.won);
-    sqlite3_bind_int(s, 9, game.creditsAfter);
-    sqlite3_bind_int(s, 10, game.demo ? 1 : 0);
-    sqlite3_bind_int64(s, 11, gameSession);
-    if (game.bestEv)
-      sqlite3_bind_double(s, 12, *game.bestEv);
-    else
-      sqlite3_bind_null(s, 12);
-    if (game.heldEv)
-      sqlite3_bind_double(s, 13, *game.heldEv);
-    else
-      sqlite3_bind_null(s, 13);
-    if (game.bestHolds.isEmpty())
-      sqlite3_bind_null(s, 14);
-    else
-      BindText(s, 14, game.bestHolds);
-    sqlite3_bind_int(s, 15, game.practice ? 1 : 0);
-    if (!Run(s) || !Step("game")) return false;
-    id = sqlite3_last_insert_rowid(db);
-    if (borrowed == nullptr) return true;
-    sqlite3_bind_int(saveBalance.get(), 1, game.creditsAfter);
-    sqlite3_bind_int(saveBalance.get(), 2, *borrowed);
-    if (!Run(saveBalance.get()) || !Step("balance")) return false;
-    BindText(dropHand.get(), 1, name);
-    return Run(dropHand.get()) && Step("drop-hand");
-  });
-  if (!recorded) return;
-  session = gameSession;
-  game.id = id;
-  game.session = gameSession;
+  // The session and id it was written with, once it is.
+  auto written = std::make_shared<std::pair<std::int64_t, std::int64_t>>(0, 0);
+  const bool now = Write(
+      [this, game, ledger, written, playedAt = TimeText(game.playedAt), name = GameText(game.game),
+       dealt = HandText(game.dealt), final = HandText(game.final)] {
+        std::int64_t gameSession = session;
+        if (gameSession == 0) {
+          BindText(insertSession.get(), 1, playedAt);
+          if (!Run(insertSession.get()) || !Step("session")) return false;
+          gameSession = sqlite3_last_insert_rowid(db);
+        }
+        sqlite3_stmt* s = insertGame.get();
+        BindText(s, 1, playedAt);
+        BindText(s, 2, name);
+        sqlite3_bind_int(s, 3, game.coins);
+        BindText(s, 4, dealt);
+        sqlite3_bind_int(s, 5, game.held);
+        BindText(s, 6, final);
+        sqlite3_bind_int(s, 7, game.row);
+        sqlite3_bind_int(s, 8, game.won);
+        sqlite3_bind_int(s, 9, game.creditsAfter);
+        sqlite3_bind_int(s, 10, game.demo ? 1 : 0);
+        sqlite3_bind_int64(s, 11, gameSession);
+        if (game.bestEv)
+          sqlite3_bind_double(s, 12, *game.bestEv);
+        else
+          sqlite3_bind_null(s, 12);
+        if (game.heldEv)
+          sqlite3_bind_double(s, 13, *game.heldEv);
+        else
+          sqlite3_bind_null(s, 13);
+        if (game.bestHolds.isEmpty())
+          sqlite3_bind_null(s, 14);
+        else
+          BindText(s, 14, game.bestHolds);
+        sqlite3_bind_int(s, 15, game.practice ? 1 : 0);
+        if (!Run(s) || !Step("game")) return false;
+        *written = {gameSession, sqlite3_last_insert_rowid(db)};
+        if (!ledger) return true;
+        if (!JournalBalance(game.creditsAfter, ledger->first, ledger->second)) return false;
+        BindText(dropHand.get(), 1, name);
+        return Run(dropHand.get()) && Step("drop-hand");
+      },
+      [this, written] { session = written->first; });
+  if (!now) return;
+  game.session = written->first;
+  game.id = written->second;
 }
 
 std::vector<GameRecord> SqliteHistory::Games(std::int64_t offset, int limit) {
   if (limit <= 0) return {};
   return Read<std::vector<GameRecord>>([&](std::vector<GameRecord>& games) {
     Statement statement;
-    if (!Prepare(statement,
-                 "SELECT " GAME_COLUMNS " FROM games ORDER BY id DESC LIMIT ?1 OFFSET ?2"))
+    // The row check comes last, where GameOf looks for it.
+    if (!Prepare(statement, "SELECT " GAME_COLUMNS ", " VALID
+                            " FROM games ORDER BY id DESC LIMIT ?1 OFFSET ?2"))
       return false;
     sqlite3_stmt* row = statement.get();
     sqlite3_bind_int(row, 1, limit);
@@ -843,7 +1144,7 @@ std::vector<GameRecord> SqliteHistory::Mistakes(int limit) {
   if (limit <= 0) return {};
   return Read<std::vector<GameRecord>>([&](std::vector<GameRecord>& games) {
     Statement statement;
-    if (!Prepare(statement, "SELECT " GAME_COLUMNS " FROM games WHERE " MISTAKE
+    if (!Prepare(statement, "SELECT " GAME_COLUMNS " FROM games WHERE " MISTAKE " AND " VALID
                             " ORDER BY id DESC LIMIT ?1"))
       return false;
     sqlite3_stmt* row = statement.get();
@@ -871,9 +1172,15 @@ GameRecord SqliteHistory::GameOf(sqlite3_stmt* row) {
   game.playedAt = ColumnTime(row, 1);
   game.game = GameFromText(ColumnText(row, 2));
   game.coins = sqlite3_column_int(row, 3);
-  ParseCards(ColumnText(row, 4), game.dealt.data(), 5);
+  // As the SQL row check reads them.
+  const auto hand = [row](int column, Hand& cards) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+    const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes(row, column));
+    ParseHandText(text != nullptr ? std::string_view(text, bytes) : std::string_view(), cards);
+  };
+  hand(4, game.dealt);
   game.held = sqlite3_column_int(row, 5);
-  ParseCards(ColumnText(row, 6), game.final.data(), 5);
+  hand(6, game.final);
   game.row = sqlite3_column_int(row, 7);
   game.won = sqlite3_column_int(row, 8);
   game.creditsAfter = sqlite3_column_int(row, 9);
@@ -883,17 +1190,29 @@ GameRecord SqliteHistory::GameOf(sqlite3_stmt* row) {
   if (sqlite3_column_type(row, 13) != SQLITE_NULL) game.heldEv = sqlite3_column_double(row, 13);
   game.bestHolds = ColumnText(row, 14);
   game.practice = sqlite3_column_int(row, 15) != 0;
+  // Games() adds the SQL row check, which also sees fields of the wrong type,
+  // after the columns of GAME_COLUMNS.
+  constexpr std::string_view kColumns = GAME_COLUMNS;
+  constexpr int kChecked = static_cast<int>(std::count(kColumns.begin(), kColumns.end(), ',')) + 1;
+  const bool checked =
+      sqlite3_column_count(row) <= kChecked || sqlite3_column_int(row, kChecked) != 0;
+  game.damaged = !checked || !ValidRecord(game);
   return game;
 }
 
 GameStatistics SqliteHistory::Statistics(std::optional<GameVariant> game) {
   return Read<GameStatistics>([&](GameStatistics& sums) {
-    // Grouped the way the index games_by_game is ordered, so no sort is needed.
+    // Damaged rows are left out. Every row is read for that check, so one
+    // pass over the table (NOT INDEXED) beats the index games_by_game and a
+    // look-up of each row it lists.
     Statement statement;
-    if (!Prepare(statement, game ? "SELECT " STATISTICS_COLUMNS
-                                   " FROM games WHERE game = ?1 AND practice = 0 GROUP BY row"
-                                 : "SELECT " STATISTICS_COLUMNS
-                                   " FROM games WHERE practice = 0 GROUP BY game, row"))
+    if (!Prepare(statement,
+                 game ? "SELECT " STATISTICS_COLUMNS
+                        " FROM games NOT INDEXED WHERE game = ?1 AND practice = 0 AND " VALID
+                        " GROUP BY row"
+                      : "SELECT " STATISTICS_COLUMNS
+                        " FROM games NOT INDEXED WHERE practice = 0 AND " VALID
+                        " GROUP BY game, row"))
       return false;
     if (game) BindText(statement.get(), 1, GameText(*game));
     sqlite3_stmt* row = statement.get();
@@ -921,44 +1240,39 @@ GameStatistics SqliteHistory::Statistics(std::optional<GameVariant> game) {
 std::vector<std::int32_t> SqliteHistory::BalanceSeries(int maxPoints) {
   if (maxPoints <= 0) return {};
   return Read<std::vector<std::int32_t>>([&](std::vector<std::int32_t>& series) {
-    Statement count;
-    if (!Prepare(count, "SELECT count(*) FROM games WHERE practice = 0")) return false;
-    int code = sqlite3_step(count.get());
-    if (code != SQLITE_ROW) return Failed(code);
-    const std::int64_t n = sqlite3_column_int64(count.get(), 0);
-    if (n == 0) return true;
-    // Kept: the games at k * (n - 1) / (m - 1) for k = 0 .. m - 1, oldest
-    // first, which ends with the newest; all of them when there are no more.
-    const std::int64_t m = std::min<std::int64_t>(maxPoints, n);
+    // One pass over the table, in the order of its ids, as each row is
+    // checked on the way (see Statistics): a count first would check them
+    // all twice.
     Statement statement;
-    if (!Prepare(statement, "SELECT credits_after FROM games WHERE practice = 0 ORDER BY id"))
+    if (!Prepare(statement,
+                 "SELECT credits_after FROM games NOT INDEXED WHERE practice = 0 AND " VALID
+                 " ORDER BY id"))
       return false;
     sqlite3_stmt* row = statement.get();
+    std::vector<std::int32_t> all;
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(row)) == SQLITE_ROW) all.push_back(sqlite3_column_int(row, 0));
+    if (code != SQLITE_DONE) return Failed(code);
+    // Kept: the games at k * (n - 1) / (m - 1) for k = 0 .. m - 1, oldest
+    // first, which ends with the newest; all of them when there are no more.
+    const auto n = static_cast<std::int64_t>(all.size());
+    const std::int64_t m = std::min<std::int64_t>(maxPoints, n);
     series.reserve(static_cast<std::size_t>(m));
-    std::int64_t index = 0;
-    std::int64_t k = 0;
-    std::int64_t next = m == 1 ? n - 1 : 0;
-    while (k < m && (code = sqlite3_step(row)) == SQLITE_ROW) {
-      if (index == next) {
-        series.push_back(sqlite3_column_int(row, 0));
-        ++k;
-        next = m == 1 ? n - 1 : k * (n - 1) / (m - 1);
-      }
-      ++index;
-    }
-    return k == m || code == SQLITE_DONE || Failed(code);
+    for (std::int64_t k = 0; k < m; ++k)
+      series.push_back(all[static_cast<std::size_t>(m == 1 ? n - 1 : k * (n - 1) / (m - 1))]);
+    return true;
   });
 }
 
 std::vector<SessionReturn> SqliteHistory::SessionReturns() {
   return Read<std::vector<SessionReturn>>([&](std::vector<SessionReturn>& sessions) {
-    // The sums first (on the index games_by_session), then one look-up per
-    // session rather than one per game.
+    // The sums first, in one pass over the table as every row is checked
+    // (see Statistics), then one look-up per session rather than one per game.
     Statement statement;
     if (!Prepare(statement,
                  "SELECT a.session, s.started_at, a.hands, a.bet, a.won FROM "
                  "(SELECT session, count(*) AS hands, sum(coins) AS bet, sum(won) AS won "
-                 "FROM games WHERE practice = 0 GROUP BY session) AS a "
+                 "FROM games NOT INDEXED WHERE practice = 0 AND " VALID " GROUP BY session) AS a "
                  "LEFT JOIN sessions AS s ON s.id = a.session ORDER BY a.session"))
       return false;
     sqlite3_stmt* row = statement.get();

@@ -2,7 +2,10 @@
 // The game history in an SQLite file that players may also read with the
 // sqlite3 tool: table games holds one row per settled game, in order of play.
 
+#include <sys/types.h>
+
 #include <QString>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,6 +15,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+class QTimer;
 
 namespace lynx {
 
@@ -33,7 +37,7 @@ QString HandText(const Hand& hand);
 QString TimeText(const QDateTime& time);
 
 // The schema version this program writes (PRAGMA user_version).
-inline constexpr int kHistorySchemaVersion = 4;
+inline constexpr int kHistorySchemaVersion = 5;
 
 // Opening the file (in the constructor):
 //  - A missing file, and its folder, are made. An older schema is brought up to
@@ -56,14 +60,25 @@ inline constexpr int kHistorySchemaVersion = 4;
 // write that fails leaves the file as it was before it. After a failed write
 // (disk full) history is off for the rest of the run: no later write is tried,
 // so the journal in the file stays at the last write that succeeded.
-// One object is used from one thread; another program (or a second copy of
-// this one) may read and write the same file meanwhile.
+// The object never waits on another program's lock for longer than a few
+// milliseconds (it is used from the window thread): a write that meets a lock
+// (or a file that cannot be opened for writing because of one) is kept, and
+// the kept writes are retried in order on a timer until the lock goes; reads
+// go on meanwhile. Whatever is still kept when the object goes is tried once
+// more, waiting up to two seconds.
+// A file deleted or renamed away while the program runs is noticed at the
+// next write: a new file is started at the path (or the file now there is
+// used), the journal and the hands in progress are carried over, and
+// Problem() says so.
+// One object is used from one thread; another program may read and write the
+// same file meanwhile.
 // Hands read back by PendingHand are checked: a row with a stake outside 1..5,
 // a hold mask outside 0..31 or a word that is not a card reads as no hand.
 class SqliteHistory final : public HistoryStore {
  public:
   enum class State {
     Working,   // reads and writes go to the file
+    Waiting,   // another program holds the file's write lock: writes are kept
     ReadOnly,  // reads only: a newer schema, or writes failed
     Off,       // no file to read or write
   };
@@ -77,17 +92,22 @@ class SqliteHistory final : public HistoryStore {
   const QString& Path() const { return path; }
   // Where a damaged file was moved this run; empty when none was.
   const QString& MovedAsideTo() const { return movedAsideTo; }
+  // Writes kept while a lock is held, not yet in the file.
+  std::size_t KeptWrites() const { return kept.size(); }
+  // Tries the kept writes now, in order (the timer calls it; so may tests).
+  void RetryKeptWrites();
 
   QString Problem() const override { return problem; }
   void BeginSession() override;
   void MarkEndedCleanly() override;
   std::optional<JournaledBalance> Balance() override;
-  void SaveBalance(std::int32_t credits, std::int32_t borrowed) override;
+  void SaveBalance(std::int32_t credits, std::int32_t borrowed, std::int64_t change) override;
   std::optional<HandInProgress> PendingHand(GameVariant game) override;
-  void SaveHand(const HandInProgress& hand, std::int32_t credits, std::int32_t borrowed) override;
+  void SaveHand(const HandInProgress& hand, std::int32_t credits, std::int32_t borrowed,
+                std::int64_t change) override;
   void DropHands() override;
   // A game played before BeginSession starts a session of its own.
-  void RecordGame(GameRecord& game, std::int32_t borrowed) override;
+  void RecordGame(GameRecord& game, std::int32_t borrowed, std::int64_t change) override;
   void RecordPractice(GameRecord& game) override;
   std::vector<GameRecord> Games(std::int64_t offset, int limit) override;
   std::int64_t GameCount() override;
@@ -110,6 +130,14 @@ class SqliteHistory final : public HistoryStore {
   };
   using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
   enum class Verdict { Missing, Usable, Newer, Damaged, Foreign, Unreadable };
+  enum class Outcome { Written, Locked, Failed };
+  // A write: its statements (run inside one transaction) and what to do once
+  // it is in the file. Both own everything they use, since a write may be
+  // kept and run later.
+  struct KeptWrite {
+    std::function<bool()> body;
+    std::function<void()> done;
+  };
 
   void Open();
   Verdict Examine(QString* why);
@@ -128,11 +156,23 @@ class SqliteHistory final : public HistoryStore {
   bool Failed(int code);
   QString FailureReason() const;
   bool Transaction(const std::function<bool()>& body);
-  bool Write(const std::function<bool()>& body);
+  // Writes now, or keeps the write when the file is locked; true once written.
+  bool Write(std::function<bool()> body, std::function<void()> done = {});
+  Outcome Attempt(const std::function<bool()>& body);
+  void Keep(KeptWrite write);
+  bool Locked() const;
+  void ScheduleRetry();
+  // True while the file is the player's ledger: one this object writes (or
+  // will write once a lock goes).
+  bool Ledger() const;
+  bool JournalBalance(std::int32_t credits, std::int32_t borrowed, std::int64_t change);
+  void RememberFile();
+  bool SameFileAsOpened() const;
+  void FollowMovedFile();
   bool StartSession(std::int64_t* started);
-  // Writes game; with borrowed also the balance after it and the end of its
-  // game's hand in progress.
-  void Keep(GameRecord& game, const std::int32_t* borrowed);
+  // Writes game; with ledger (borrowed, change) also the balance after it
+  // and the end of its game's hand in progress.
+  void KeepGame(GameRecord& game, std::optional<std::pair<std::int32_t, std::int64_t>> ledger);
   static GameRecord GameOf(sqlite3_stmt* row);
   template <typename Result, typename Query>
   Result Read(Query query);
@@ -144,8 +184,16 @@ class SqliteHistory final : public HistoryStore {
   sqlite3* db = nullptr;
   std::int64_t session = 0;
   bool sessionBegun = false;
-  bool damaged = false;  // a statement found the file damaged
-  int lastCode = 0;      // of the last failed statement
+  bool damaged = false;            // a statement found the file damaged
+  int lastCode = 0;                // of the last failed statement
+  bool reopen = false;             // opened for reading only because of a lock
+  bool finalTry = false;           // the last try of the kept writes, at the end
+  bool readOnlyFromStart = false;  // opened for reading only: not the ledger
+  std::deque<KeptWrite> kept;
+  std::unique_ptr<QTimer> retryTimer;
+  bool fileKnown = false;  // the file's identity, as opened
+  dev_t fileDevice = 0;
+  ino_t fileInode = 0;
   StepHook stepHook;
 
   Statement begin, commit, rollback;

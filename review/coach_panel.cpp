@@ -28,7 +28,7 @@ constexpr int kChartPollMs = 500;
 constexpr int kAnalysisRowsFrom = 4;
 
 QString Credits(double value) {
-  return QString::number(value, 'f', 2);
+  return CreditsText(value);
 }
 
 QString Hold(const Hand& dealt, unsigned mask) {
@@ -40,7 +40,7 @@ QString Heading(const QString& text) {
 }
 
 QString Percent(double ratio) {
-  return QStringLiteral("%1%").arg(ratio * 100, 0, 'f', 2);
+  return PercentText(ratio, 1);
 }
 
 QLabel* SectionLabel(QWidget* parent) {
@@ -352,7 +352,7 @@ void CoachPanel::ShowTally() {
       const auto coins = static_cast<double>(all.judgedCoins);
       text += QStringLiteral("<br>Judged hands %1. Expected: your holds %2, best play %3")
                   .arg(all.judged)
-                  .arg(Percent(all.heldEv / coins), Percent(all.bestEv / coins));
+                  .arg(PercentText(all.heldEv, coins), PercentText(all.bestEv, coins));
       text += QStringLiteral("<br>Mistakes %1, costing %2 credits")
                   .arg(all.mistakes)
                   .arg(Credits(all.mistakeCost));

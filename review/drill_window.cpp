@@ -11,7 +11,7 @@
 #include <algorithm>
 
 #include "coach/coach.h"
-#include "engine/evaluate.h"
+#include "review/drill_deals.h"
 #include "review/review_look.h"
 #include "table/card_painter.h"
 #include "table/table_controls.h"
@@ -34,7 +34,7 @@ QString Hold(const Hand& dealt, unsigned mask) {
 }
 
 QString Credits(double value) {
-  return QString::number(value, 'f', 2);
+  return CreditsText(value);
 }
 
 }  // namespace
@@ -78,8 +78,7 @@ DrillWindow::DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource
 }
 
 void DrillWindow::Start() {
-  hands = store.Mistakes(kHands);
-  std::reverse(hands.begin(), hands.end());
+  hands = DrillHands(store.Mistakes(kHands));
   for (const GameRecord& g : hands) tables.Prepare(g.game);
   current = 0;
   right = 0;
@@ -148,22 +147,8 @@ void DrillWindow::Draw() {
     return;
   }
   const HandJudgement j = JudgeHand(*t, dealt, g.coins);
-  std::array<bool, 5> keep{};
-  for (int i = 0; i < 5; ++i) keep[static_cast<std::size_t>(i)] = (held >> i & 1u) != 0;
-  final = DrawHand(deck, dealt, keep);
-  GameRecord practice;
-  practice.game = g.game;
-  practice.coins = g.coins;
-  practice.dealt = dealt;
-  practice.held = static_cast<int>(held);
-  practice.final = final;
-  practice.row = ClassifyHand(final, g.game);
-  practice.creditsAfter = credits();
-  practice.bestEv = j.bestEv;
-  practice.heldEv = j.ev[held];
-  QStringList masks;
-  for (unsigned m : j.BestMasks()) masks << QString::number(m);
-  practice.bestHolds = masks.join(QLatin1Char(','));
+  GameRecord practice = PracticeRecord(g, deck, held, j, credits());
+  final = practice.final;
   store.RecordPractice(practice);
   emit Practised();
 

@@ -45,7 +45,9 @@ QString TimeText(const QDateTime& utc) {
   return utc.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+// A damaged row may name no game, or one its cards do not belong to.
 QString GameCellText(const GameRecord& game) {
+  if (game.damaged) return QStringLiteral("Damaged record");
   QString text = GameTitleText(game.game);
   if (game.practice)
     text += QStringLiteral(" (practice)");
@@ -64,6 +66,10 @@ QIcon CardsIcon(const QImage& strip) {
   icon.addPixmap(pixmap, QIcon::Active);
   return icon;
 }
+
+const QString kDamagedTip = QStringLiteral(
+    "This row of the history file is no game this program could have played: it is left out of "
+    "the statistics and the drill.");
 
 QTableWidgetItem* TextItem(const QString& text, Qt::Alignment alignment) {
   auto* item = new QTableWidgetItem(text);
@@ -185,14 +191,24 @@ void HistoryWindow::Load(std::int64_t pickedId) {
     list->setItem(r, kGame, TextItem(GameCellText(game), Qt::AlignLeft));
     list->setItem(r, kPlayed, TextItem(TimeText(game.playedAt), Qt::AlignLeft));
     list->setItem(r, kBet, TextItem(QString::number(game.coins), Qt::AlignRight));
-    auto* dealt = new QTableWidgetItem;
-    dealt->setIcon(CardsIcon(Strip(game.dealt, game.game, game.held)));
-    dealt->setToolTip(QStringLiteral("Dealt; the held cards stand raised under a yellow bar"));
-    list->setItem(r, kDealt, dealt);
-    auto* final = new QTableWidgetItem;
-    final->setIcon(CardsIcon(Strip(game.final, game.game, 0)));
-    list->setItem(r, kFinal, final);
-    list->setItem(r, kHand, TextItem(RowText(game.game, game.row), Qt::AlignLeft));
+    if (game.damaged) {
+      // Its cards may be no cards at all: none are painted.
+      for (const int c : {kDealt, kFinal, kHand}) {
+        QTableWidgetItem* item = TextItem(QStringLiteral("—"), Qt::AlignHCenter);
+        item->setToolTip(kDamagedTip);
+        list->setItem(r, c, item);
+      }
+      list->item(r, kGame)->setToolTip(kDamagedTip);
+    } else {
+      auto* dealt = new QTableWidgetItem;
+      dealt->setIcon(CardsIcon(Strip(game.dealt, game.game, game.held)));
+      dealt->setToolTip(QStringLiteral("Dealt; the held cards stand raised under a yellow bar"));
+      list->setItem(r, kDealt, dealt);
+      auto* final = new QTableWidgetItem;
+      final->setIcon(CardsIcon(Strip(game.final, game.game, 0)));
+      list->setItem(r, kFinal, final);
+      list->setItem(r, kHand, TextItem(RowText(game.game, game.row), Qt::AlignLeft));
+    }
     list->setItem(r, kWon, TextItem(QString::number(game.won), Qt::AlignRight));
   }
 
@@ -224,6 +240,13 @@ void HistoryWindow::ShowGame(int listRow) {
     return;
   }
   const GameRecord& game = page[static_cast<std::size_t>(listRow)];
+  if (game.damaged) {
+    gameLine->setText(QStringLiteral("Game %1: damaged record, %2. %3")
+                          .arg(game.id)
+                          .arg(TimeText(game.playedAt), kDamagedTip));
+    detailView->setPixmap(QPixmap::fromImage(detail));
+    return;
+  }
   QString line = QStringLiteral("Game %1: %2, %3, bet %4 — %5")
                      .arg(game.id)
                      .arg(GameCellText(game), TimeText(game.playedAt))

@@ -2,6 +2,7 @@
 // The history window: the games played, newest first, a hundred to a page,
 // each with its dealt cards (the held ones marked), the cards after the draw,
 // the hand and the win; the game picked in the list is shown at full size.
+// A row the store reads back as damaged is listed as such, without cards.
 // Non-modal: it may stay open beside the table.
 
 #include <QImage>

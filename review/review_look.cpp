@@ -60,8 +60,14 @@ QString RowText(GameVariant game, int row) {
 }
 
 QString PercentText(double part, double whole) {
-  if (whole == 0) return QStringLiteral("—");
-  return QStringLiteral("%1%").arg(part / whole * 100, 0, 'f', 2);
+  const double percent = whole == 0 ? 0 : part / whole * 100;
+  if (whole == 0 || !std::isfinite(percent)) return QStringLiteral("—");
+  return QStringLiteral("%1%").arg(percent, 0, 'f', 2);
+}
+
+QString CreditsText(double credits) {
+  if (!std::isfinite(credits)) return QStringLiteral("—");
+  return QString::number(credits, 'f', 2);
 }
 
 QString ProbabilityText(double probability) {

@@ -25,8 +25,12 @@ QString GameTitleText(GameVariant game);
 // does not have).
 QString RowText(GameVariant game, int row);
 
-// part / whole as a percentage with two decimals, "98.40%"; "—" when whole is 0.
+// part / whole as a percentage with two decimals, "98.40%"; "—" when whole is 0
+// or the ratio is not a finite number.
 QString PercentText(double part, double whole);
+
+// Credits with two decimals, "12.50"; "—" for a value that is not finite.
+QString CreditsText(double credits);
 
 // A probability as a percentage with at least two decimals and at least three
 // significant digits: "21.46%", "0.0248%", "0.00248%".

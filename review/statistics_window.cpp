@@ -57,7 +57,7 @@ void FitHeight(QTableWidget* table) {
 }
 
 QString RatioText(double ratio) {
-  return QStringLiteral("%1%").arg(ratio * 100, 0, 'f', 2);
+  return PercentText(ratio, 1);
 }
 
 // The charts in the table's colours.
@@ -295,9 +295,9 @@ void StatisticsWindow::ShowCoachFigures() {
         QStringLiteral("Strategy coach, all games: %1 hands judged. Expected return of your "
                        "holds %2, of best play %3. Mistakes %4, costing %5 credits.")
             .arg(all.judged)
-            .arg(RatioText(all.heldEv / coins), RatioText(all.bestEv / coins))
+            .arg(PercentText(all.heldEv, coins), PercentText(all.bestEv, coins))
             .arg(all.mistakes)
-            .arg(all.mistakeCost, 0, 'f', 2));
+            .arg(CreditsText(all.mistakeCost)));
   }
   practiseButton->setEnabled(all.mistakes > 0);
 }

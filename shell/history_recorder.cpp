@@ -10,7 +10,7 @@ HistoryRecorder::HistoryRecorder(ProgramValues& values, Services& services, QObj
 void HistoryRecorder::Start(QWidget* dialogParent) {
   HistoryStore& store = services.history;
   store.BeginSession();
-  store.SaveBalance(values.credits, values.borrowed);
+  store.SaveBalance(values.credits, values.borrowed, NextChange());
   TellProblemOnce(dialogParent);
 }
 
@@ -29,18 +29,18 @@ void HistoryRecorder::Attach(TableWindow& table) {
 
   connect(&table, &TableWindow::HandChanged, this, [this, &table](const HandInProgress& hand) {
     pending[hand.game] = hand;
-    services.history.SaveHand(hand, values.credits, values.borrowed);
+    services.history.SaveHand(hand, values.credits, values.borrowed, NextChange());
     TellProblemOnce(&table);
   });
   connect(&table, &TableWindow::GameSettled, this, [this, &table](const GameRecord& settled) {
     pending.erase(settled.game);
     GameRecord game = settled;
-    services.history.RecordGame(game, values.borrowed);
+    services.history.RecordGame(game, values.borrowed, NextChange());
     TellProblemOnce(&table);
     emit GameRecorded();
   });
   connect(&table, &TableWindow::CreditsAdded, this, [this, &table] {
-    services.history.SaveBalance(values.credits, values.borrowed);
+    services.history.SaveBalance(values.credits, values.borrowed, NextChange());
     TellProblemOnce(&table);
   });
 }
@@ -50,16 +50,17 @@ void HistoryRecorder::DropHands() {
   services.history.DropHands();
 }
 
-void HistoryRecorder::Finish() {
-  services.history.SaveBalance(values.credits, values.borrowed);
-  services.history.MarkEndedCleanly();
+void HistoryRecorder::Finish(bool settingsWritten) {
+  // The save's own change number: the settings file holds the same balance.
+  services.history.SaveBalance(values.credits, values.borrowed, values.ledgerChange);
+  // A run whose balance is only in the journal did not end through the save.
+  if (settingsWritten) services.history.MarkEndedCleanly();
 }
 
 void HistoryRecorder::TellProblemOnce(QWidget* parent) {
-  if (told) return;
   const QString problem = services.history.Problem();
-  if (problem.isEmpty()) return;
-  told = true;
+  if (problem.isEmpty() || problem == told) return;
+  told = problem;
   services.dialogs.Exclaim(parent, values.programTitle, problem);
 }
 

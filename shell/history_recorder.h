@@ -32,9 +32,9 @@ class HistoryRecorder final : public QObject {
   // Forgets every hand left dealt: the balance they were bet from was not
   // resumed.
   void DropHands();
-  // The end of a run, once the settings file has been written: the balance as
-  // saved, and the run marked as ended cleanly.
-  void Finish();
+  // The end of a run, once the settings file has been saved: the balance as
+  // saved, and, when the file was written, the run marked as ended cleanly.
+  void Finish(bool settingsWritten);
 
  signals:
   // A settled game has been kept; windows that show the history refresh.
@@ -42,11 +42,13 @@ class HistoryRecorder final : public QObject {
 
  private:
   void TellProblemOnce(QWidget* parent);
+  // The number of the next change of the balance.
+  std::int64_t NextChange() { return NextLedgerChange(values); }
 
   ProgramValues& values;
   Services& services;
   std::map<GameVariant, HandInProgress> pending;  // this run's hands left dealt
-  bool told = false;
+  QString told;                                   // the last problem told; each is told once
 };
 
 }  // namespace lynx

@@ -5,6 +5,7 @@
 // error.
 #include <QApplication>
 #include <QIcon>
+#include <QWidget>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -20,11 +21,13 @@
 #include "platform/qt_help.h"
 #include "platform/qt_screen.h"
 #include "platform/qt_sound.h"
+#include "platform/single_instance.h"
 #include "platform/sqlite_history.h"
 #include "shell/pixel_scaling.h"
 #include "shell/signal_watcher.h"
 #include "shell/startup.h"
 #include "shell/title_window.h"
+#include "table/table_window.h"
 
 namespace {
 
@@ -104,12 +107,28 @@ bool NoDisplay(int argc, char** argv) {
 // values), or null. Qt takes its options with one dash or two, and with the
 // value after the option or after '='.
 const char* FirstNotForQt(int argc, char** argv) {
-  static constexpr std::string_view kWithValue[] = {
-      "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-      "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style", "stylesheet",
-      "name", "title", "visual", "ncols", "cmap", "im", "inputstyle", "qmljsdebugger"};
-  static constexpr std::string_view kFlags[] = {"reverse", "widgetcount", "nograb", "dograb",
-                                                "sync", "testability"};
+  static constexpr std::string_view kWithValue[] = {"platform",
+                                                    "platformpluginpath",
+                                                    "platformtheme",
+                                                    "plugin",
+                                                    "qwindowgeometry",
+                                                    "qwindowicon",
+                                                    "qwindowtitle",
+                                                    "session",
+                                                    "display",
+                                                    "geometry",
+                                                    "style",
+                                                    "stylesheet",
+                                                    "name",
+                                                    "title",
+                                                    "visual",
+                                                    "ncols",
+                                                    "cmap",
+                                                    "im",
+                                                    "inputstyle",
+                                                    "qmljsdebugger"};
+  static constexpr std::string_view kFlags[] = {"reverse", "widgetcount", "nograb",
+                                                "dograb",  "sync",        "testability"};
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
     if (!arg.starts_with('-')) return argv[i];
@@ -126,6 +145,72 @@ const char* FirstNotForQt(int argc, char** argv) {
     return argv[i];
   }
   return nullptr;
+}
+
+// The window of this copy a player wants to see: a modal window that is up
+// (a question, a message box, a table), else a window that is showing,
+// the table before the others and the title window last; null when none is.
+QWidget* WindowToShow() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  QWidget* title = nullptr;
+  QWidget* other = nullptr;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    const Qt::WindowType type = window->windowType();
+    if (!window->isVisible() || (type != Qt::Window && type != Qt::Dialog)) continue;
+    if (qobject_cast<lynx::TableWindow*>(window) != nullptr) return window;
+    if (qobject_cast<lynx::TitleWindow*>(window) != nullptr) {
+      title = window;
+    } else if (other == nullptr) {
+      other = window;
+    }
+  }
+  return other != nullptr ? other : title;
+}
+
+// Brings the window to the front, with the windows it stands on: a message
+// box over a minimised table would stay out of sight with it.
+void BringToFront(QWidget* window) {
+  for (QWidget* below = window; below != nullptr;
+       below = below->parentWidget() != nullptr ? below->parentWidget()->window() : nullptr) {
+    if (below->isMinimized()) {
+      below->setWindowState(below->windowState() & ~Qt::WindowMinimized);
+      below->show();
+    }
+  }
+  window->raise();
+  window->activateWindow();
+}
+
+// One copy per player: a second start on the same settings and history
+// would restore the balance the first is playing and replay its hand. The
+// exit status of a copy that must not play, or -1 when this copy plays.
+int KeepToOneCopy(lynx::SingleInstance& instance) {
+  using Role = lynx::SingleInstance::Role;
+  Role role = instance.Acquire();
+  if (role == Role::Second) {
+    if (instance.AskFirstToShow()) {
+      std::fputs("lynx-video-poker: already running; its window was brought to the front\n",
+                 stderr);
+      return 0;
+    }
+    // The first copy may have ended while it was asked.
+    role = instance.Acquire();
+    if (role == Role::Second) {
+      std::fputs("lynx-video-poker: already running, but its window could not be shown\n", stderr);
+      return 1;
+    }
+  }
+  if (role == Role::First && !instance.Listen([] {
+        if (QWidget* window = WindowToShow()) BringToFront(window);
+      })) {
+    std::fprintf(stderr, "lynx-video-poker: %s; a second start will not show this window\n",
+                 qPrintable(instance.Problem()));
+  }
+  if (role == Role::Unavailable) {
+    std::fprintf(stderr, "lynx-video-poker: %s; a second copy will not be kept out\n",
+                 qPrintable(instance.Problem()));
+  }
+  return -1;
 }
 
 }  // namespace
@@ -157,13 +242,24 @@ int main(int argc, char** argv) {
   // window does: the title window is hidden while a table runs.
   QApplication::setQuitOnLastWindowClosed(false);
 
+  // Before anything is read or asked. Made before the services, so the lock
+  // is let go only after the history and the settings are closed.
+  lynx::SingleInstance instance(lynx::DefaultProfilePath(), lynx::DefaultHistoryPath());
+  if (const int status = KeepToOneCopy(instance); status >= 0) return status;
+
   // Signals are caught from here on; before the event loop they wait in the
   // watcher's socket.
   lynx::SignalWatcher watcher;
-  QObject::connect(&watcher, &lynx::SignalWatcher::EndRequested, [] { lynx::CloseModalWindows(); });
+  lynx::QtDialogs dialogs;
+  // Nobody is there to answer: the box that is up closes, and no other comes
+  // (a question on the way, such as the resume question after a message box,
+  // is answered No).
+  QObject::connect(&watcher, &lynx::SignalWatcher::EndRequested, [&dialogs] {
+    dialogs.EndQuestions();
+    lynx::CloseModalWindows();
+  });
 
   const QString dataDir = lynx::FindDataDirectory(QCoreApplication::applicationDirPath());
-  lynx::QtDialogs dialogs;
   lynx::QtSoundPlayer sound(dataDir);
   lynx::IniProfileFile profile(lynx::DefaultProfilePath());
   lynx::QtHelpViewer help;

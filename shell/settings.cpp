@@ -1,5 +1,6 @@
 #include "shell/settings.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -54,38 +55,64 @@ std::int64_t ReadNumber(ProfileFile& profile, const QString& key) {
 
 }  // namespace
 
+SavedBalance NewestSavedBalance(ProfileFile& profile, HistoryStore& history) {
+  SavedBalance saved;
+  saved.credits = ClampToInt32(ReadNumber(profile, kCreditsKey));
+  // A number is only a number when the text starts with a digit.
+  const QString changeText = profile.ReadString(kLedgerSection, kChangeKey, QString()).trimmed();
+  std::optional<std::int64_t> settingsChange;
+  if (!changeText.isEmpty() && changeText[0].isDigit())
+    settingsChange = ParseLeadingNumber(changeText);
+  saved.change = settingsChange.value_or(0);
+
+  const std::optional<JournaledBalance> journal = history.Balance();
+  if (!journal) return saved;
+  const bool journalNewer =
+      settingsChange ? journal->change > *settingsChange : !journal->endedCleanly;
+  saved.change = std::max(saved.change, journal->change);
+  if (!journalNewer) return saved;
+  saved.credits = journal->credits;
+  saved.borrowed = journal->borrowed;
+  saved.fromJournal = true;
+  saved.runEndedCleanly = journal->endedCleanly;
+  return saved;
+}
+
 bool LoadSettings(ProgramValues& values, Services& services, QWidget* parent) {
   values.largeCards = ClampLargeCards(ReadNumber(services.profile, kLargeCardsKey));
 
-  std::int32_t saved = ClampToInt32(ReadNumber(services.profile, kCreditsKey));
-  // A run that ended without its save (killed, crashed, the power gone) left
-  // a balance in the history journal that is newer than the settings file.
-  std::optional<std::int32_t> journaledBorrowed;
-  const std::optional<JournaledBalance> journal = services.history.Balance();
-  if (journal && !journal->endedCleanly && journal->credits > 0) {
-    saved = journal->credits;
-    journaledBorrowed = journal->borrowed;
-    services.dialogs.Info(parent, values.programTitle,
-                          QStringLiteral("LYNX Video Poker did not close normally the last time it "
-                                         "ran.  Your balance of ") +
-                              QString::number(saved) +
-                              QStringLiteral(" credits, as it stood after your last bet or game, "
-                                             "has been restored."));
+  const SavedBalance saved = NewestSavedBalance(services.profile, services.history);
+  values.ledgerChange = saved.change;
+  if (saved.fromJournal) {
+    const QString opening =
+        saved.runEndedCleanly
+            ? QStringLiteral("The settings file holds an older balance than the game history.  ")
+            : QStringLiteral("LYNX Video Poker did not close normally the last time it ran.  ");
+    const QString text =
+        saved.credits > 0
+            ? QStringLiteral("Your balance of ") + QString::number(saved.credits) +
+                  QStringLiteral(
+                      " credits, as it stood after your last bet or game, has been "
+                      "restored.")
+            : QStringLiteral("Your balance, as it stood after your last bet or game, was ") +
+                  QString::number(saved.credits) +
+                  QStringLiteral(" credits, so a new game starts.");
+    services.dialogs.Info(parent, values.programTitle, opening + text);
   }
-  if (saved <= 0) return false;
+  if (saved.credits <= 0) return false;
   const QString question =
       QStringLiteral("The last time you played LYNX Video Poker, you had ") +
-      QString::number(saved) +
+      QString::number(saved.credits) +
       QStringLiteral(
           " credits.  Would you like to resume your last game?  (Click NO to start a new game)");
   if (!services.dialogs.Ask(parent, QStringLiteral("Resume Saved Game?"), question)) return true;
-  values.credits = saved;
-  values.borrowed = journaledBorrowed ? *journaledBorrowed
-                                      : ClampToInt32(ReadNumber(services.profile, kBorrowedKey));
+  values.credits = saved.credits;
+  values.borrowed =
+      saved.borrowed ? *saved.borrowed : ClampToInt32(ReadNumber(services.profile, kBorrowedKey));
   return false;
 }
 
-void SaveSettings(ProgramValues& values, Services& services, QWidget* parent, bool askQuestions) {
+bool SaveSettings(ProgramValues& values, Services& services, QWidget* parent, bool askQuestions) {
   if (askQuestions && values.credits > values.borrowed && values.borrowed > 0) {
     const QString question =
         QStringLiteral("You have ") + QString::number(values.credits) +
@@ -96,12 +123,38 @@ void SaveSettings(ProgramValues& values, Services& services, QWidget* parent, bo
       values.borrowed = 0;
     }
   }
-  // One write for all three keys, so that no end of the program can leave a
-  // new balance beside an old loan. A failed write keeps the old file whole.
-  services.profile.WriteStrings(kSettingsSection,
-                                {{kCreditsKey, QString::number(values.credits)},
-                                 {kBorrowedKey, QString::number(values.borrowed)},
-                                 {kLargeCardsKey, QString::number(values.largeCards)}});
+  // One write for all three keys and the change number, so that no end of
+  // the program can leave a new balance beside an old loan or an old number.
+  // The save is a change of its own: the journal, written after it with the
+  // same number, then ties with it.
+  NextLedgerChange(values);
+  return services.profile.WriteSections(
+      {{kSettingsSection,
+        {{kCreditsKey, QString::number(values.credits)},
+         {kBorrowedKey, QString::number(values.borrowed)},
+         {kLargeCardsKey, QString::number(values.largeCards)}}},
+       {kLedgerSection, {{kChangeKey, QString::number(values.ledgerChange)}}}});
+}
+
+QString SaveFailedText(const ProgramValues& values, Services& services) {
+  const QString why = services.profile.WriteProblem();
+  QString text = QStringLiteral("Your balance of ") + QString::number(values.credits) +
+                 QStringLiteral(" credits could not be saved in the settings file") +
+                 (why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')')) +
+                 QStringLiteral(".  ");
+  const SavedBalance next = NewestSavedBalance(services.profile, services.history);
+  if (next.fromJournal && next.credits == values.credits) {
+    text += QStringLiteral("The game history keeps it: the next start will offer ") +
+            QString::number(next.credits) + QStringLiteral(" credits.");
+  } else if (next.credits > 0) {
+    text +=
+        QStringLiteral("The next start will offer ") + QString::number(next.credits) +
+        (next.credits == values.credits ? QStringLiteral(" credits.")
+                                        : QStringLiteral(" credits, the balance saved before."));
+  } else {
+    text += QStringLiteral("The next start will begin a new game.");
+  }
+  return text;
 }
 
 }  // namespace lynx

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "common/program_values.h"
 #include "platform/services.h"
@@ -16,6 +17,10 @@ inline const QString kSettingsSection = QStringLiteral("Settings");
 inline const QString kCreditsKey = QStringLiteral("Credits");
 inline const QString kBorrowedKey = QStringLiteral("Borrowed");
 inline const QString kLargeCardsKey = QStringLiteral("LargeCards");
+// The number of the balance change the file holds, in a section of its own so
+// that [Settings] keeps exactly its three keys.
+inline const QString kLedgerSection = QStringLiteral("Ledger");
+inline const QString kChangeKey = QStringLiteral("Change");
 
 // The leading number of a profile value: leading blanks (spaces, tabs) are
 // skipped, then an optional sign and decimal digits are read; the rest is
@@ -28,18 +33,42 @@ std::int64_t ParseLeadingNumber(const QString& text);
 std::int32_t ClampToInt32(std::int64_t value);
 std::int16_t ClampLargeCards(std::int64_t value);
 
+// The saved balance a start goes on from: the settings file's, or the history
+// journal's when that holds a newer change of the balance.
+//  - Both keep the number of the change they hold: the greater number wins; on
+//    a tie the settings file does (both then hold the same balance).
+//  - A settings file without a number (edited by hand, or written by a version
+//    that kept none) cannot be compared: the journal wins only when its run
+//    did not end through the save, as before the numbers were kept.
+//  - A journal the history store does not offer (no file, a file it cannot
+//    write) never wins. A balance of 0 or below is a balance like any other.
+struct SavedBalance {
+  std::int32_t credits = 0;
+  // The loan part, known when the journal won; from the settings file it is
+  // read only when the game is resumed.
+  std::optional<std::int32_t> borrowed;
+  std::int64_t change = 0;  // the newest change number either store holds
+  bool fromJournal = false;
+  bool runEndedCleanly = true;  // of the journal's run, when it won
+};
+SavedBalance NewestSavedBalance(ProfileFile& profile, HistoryStore& history);
+
 // Load: runs once at start-up, before any window is visible. Restores
-// LargeCards; when the saved credits are above 0, asks whether to resume and
-// on Yes restores Credits and Borrowed. When the history journal says the last
-// run ended without its save, its balance is the saved one, and the player is
-// told so first. parent may be null. True when a saved game was offered and
-// declined.
+// LargeCards and the change number; when the newest saved credits are above
+// 0, asks whether to resume and on Yes restores Credits and Borrowed. When the
+// journal's balance won, the player is told so first. parent may be null.
+// True when a saved game was offered and declined.
 bool LoadSettings(ProgramValues& values, Services& services, QWidget* parent);
 
 // Save: runs once at exit. When Credits > Borrowed > 0 and askQuestions is
 // true, offers to pay off the loan first. Then writes Credits, Borrowed and
-// LargeCards, in that order and in one write, whether or not anything was
-// asked. A write that fails is not reported (the file keeps what it had).
-void SaveSettings(ProgramValues& values, Services& services, QWidget* parent, bool askQuestions);
+// LargeCards, in that order, and the next change number (kept in
+// values.ledgerChange), in one write, whether or not anything was asked.
+// False when the file could not be written (it keeps what it had).
+bool SaveSettings(ProgramValues& values, Services& services, QWidget* parent, bool askQuestions);
+
+// What to tell the player when the save at exit failed: why, and what the
+// next start will offer (read from the stores as they are now).
+QString SaveFailedText(const ProgramValues& values, Services& services);
 
 }  // namespace lynx

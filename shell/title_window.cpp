@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPen>
+#include <cstdio>
 #include <memory>
 
 #include "platform/data_dir.h"
@@ -218,9 +219,17 @@ void TitleWindow::ShowCatalog() {
 void TitleWindow::SaveOnce(bool askQuestions) {
   if (saveStarted) return;
   saveStarted = true;
-  SaveSettings(values, services, this, askQuestions);
+  const bool written = SaveSettings(values, services, this, askQuestions);
   saveWritten = true;
-  emit SettingsSaved();
+  emit SettingsSaved(written);
+  // Somebody is there to read it only when the save may ask its question.
+  if (!written) {
+    const QString text = SaveFailedText(values, services);
+    if (askQuestions)
+      services.dialogs.Exclaim(this, values.programTitle, text);
+    else
+      std::fprintf(stderr, "lynx-video-poker: %s\n", text.toLocal8Bit().constData());
+  }
 }
 
 void TitleWindow::SaveBeforeExit() {
@@ -228,9 +237,9 @@ void TitleWindow::SaveBeforeExit() {
   // A save that started has its pay-off question open in a nested event loop
   // that exit() never returns to: the loan stays, as when the answer is No.
   saveStarted = true;
-  SaveSettings(values, services, this, false);
+  const bool written = SaveSettings(values, services, this, false);
   saveWritten = true;
-  emit SettingsSaved();
+  emit SettingsSaved(written);
 }
 
 void TitleWindow::EndQuietly() {

@@ -97,8 +97,9 @@ class TitleWindow : public QWidget {
   void Closed();
   // A fresh table is about to run: connect to it now.
   void TableOpened(lynx::TableWindow& table);
-  // The exit save has written the settings file.
-  void SettingsSaved();
+  // The exit save has been made: written is false when the settings file
+  // could not be written. Connected slots run before the save returns.
+  void SettingsSaved(bool written);
   // The R and T keys and the context menu: the game history and statistics.
   void HistoryRequested();
   void StatisticsRequested();

@@ -76,7 +76,8 @@ Options:
              one-coin pay of every row, top row first, separated by commas
              (Jacks or Better 9 values, Joker Wild 11, Deuces Wild 10), e.g.
              --pays 250,50,25,9,6,4,3,2,1. Five coins on the top row still pay
-             4000 unless --royal5 says otherwise.
+             4000 unless --royal5 says otherwise; when that is not five times
+             the top row's one-coin pay, a note on standard error says so.
   --royal5 N what the top row pays for five coins (default 4000).
   --lines L  strategy: at most L lines in the chart, 2 to 999 (default 40).
   --top K    advise: list only the K best holds, 1 to 32 (default 32).
@@ -338,6 +339,18 @@ int Evaluate(const Options& o, std::istream& in, std::ostream& out, std::ostream
   return status;
 }
 
+// With --pays and no --royal5 the top row keeps the machine's five-coin pay,
+// which need not be five times the one-coin pay given: says so once on err
+// when it is not. Called once a verb's operands have been accepted.
+void NoteFiveCoinTopRow(const Options& o, const Pays& pays, std::ostream& err) {
+  if (!o.pays || o.royal5) return;
+  const long long fiveTimes = static_cast<long long>(pays.perCoin[0]) * kMaxCoins;
+  if (fiveTimes == pays.royalFiveCoins) return;
+  err << "lynx-analyze: note: with --pays and no --royal5, the top row pays " << pays.royalFiveCoins
+      << " for five coins (not " << kMaxCoins << " x " << pays.perCoin[0] << " = " << fiveTimes
+      << "); give --royal5 to change it\n";
+}
+
 StrategyRequest RequestOf(const Options& o, const Pays& pays) {
   StrategyRequest r;
   r.game = *o.game;
@@ -355,6 +368,7 @@ int PrintPayTable(const Options& o, const Pays& pays, std::ostream& out, std::os
     err << "lynx-analyze: paytable takes no operand, got " << QuoteWord(o.words[0]) << '\n';
     return kBadInput;
   }
+  NoteFiveCoinTopRow(o, pays, err);
   if (o.pays || o.royal5) return PrintOtherPayTable(RequestOf(o, pays), out);
   const PayTable& table = PayTableFor(*o.game);
   out << GameTitle(*o.game) << '\n';
@@ -377,6 +391,7 @@ int Advise(const Options& o, const Pays& pays, std::ostream& out, std::ostream& 
     err << "lynx-analyze: " << problem << '\n';
     return kBadInput;
   }
+  NoteFiveCoinTopRow(o, pays, err);
   StrategyRequest r = RequestOf(o, pays);
   r.hand = *hand;
   return PrintAdvice(r, out);
@@ -387,6 +402,7 @@ int Return(const Options& o, const Pays& pays, std::ostream& out, std::ostream& 
     err << "lynx-analyze: " << o.verb << " takes no operand, got " << QuoteWord(o.words[0]) << '\n';
     return kBadInput;
   }
+  NoteFiveCoinTopRow(o, pays, err);
   if (o.verb == "strategy") return PrintStrategyChart(RequestOf(o, pays), out);
   return PrintGameReturn(RequestOf(o, pays), out, err);
 }

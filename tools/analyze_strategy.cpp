@@ -149,6 +149,12 @@ const StrategyTables& TablesFor(GameVariant game) {
   return *slot;
 }
 
+// Row r's part of the return in percent of the whole. A table that pays
+// nothing returns 0, and every row's share of that is 0 too.
+double SharePercent(const GameReturn& g, std::size_t r) {
+  return g.returnRatio > 0 ? g.rowReturn[r] / g.returnRatio * 100 : 0;
+}
+
 double Seconds(std::chrono::steady_clock::time_point from,
                std::chrono::steady_clock::time_point to) {
   return std::chrono::duration<double>(to - from).count();
@@ -203,7 +209,7 @@ int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostr
       const auto r = static_cast<std::size_t>(row);
       out << "{\"row\":" << row << ",\"caption\":\"" << table.rows[r].caption << '"'
           << Format(",\"probability\":%.12f,\"returnPercent\":%.6f,\"sharePercent\":%.6f}",
-                    g.rowProbability[r], g.rowReturn[r] * 100, g.rowReturn[r] / g.returnRatio * 100)
+                    g.rowProbability[r], g.rowReturn[r] * 100, SharePercent(g, r))
           << (row + 1 < table.rowCount ? "," : "") << '\n';
     }
     out << "]," << Format("\"noWinProbability\":%.12f,\"seconds\":%.3f}", g.noWinProbability, total)
@@ -226,7 +232,7 @@ int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostr
   for (int row = 0; row < table.rowCount; ++row) {
     const auto r = static_cast<std::size_t>(row);
     out << Format("%-24s%14.9f%12.6f%10.4f\n", std::string(table.rows[r].caption).c_str(),
-                  g.rowProbability[r], g.rowReturn[r] * 100, g.rowReturn[r] / g.returnRatio * 100);
+                  g.rowProbability[r], g.rowReturn[r] * 100, SharePercent(g, r));
   }
   out << Format("%-24s%14.9f\n", "No win", g.noWinProbability);
   out << Format("Time: %.3f s (tables %.3f s, deals %.3f s)\n", total, tableTime, solveTime);

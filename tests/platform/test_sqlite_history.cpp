@@ -125,12 +125,12 @@ TEST_F(SqliteHistoryTest, NewFileHasTheSchemaInWalMode) {
   EXPECT_EQ(Sql(File(), "SELECT name FROM pragma_table_info('games')"), kGamesColumns);
   EXPECT_EQ(Sql(File(), "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
             "games\nhands\njournal\nsessions\n");
-  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "4\n");
+  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "5\n");
   EXPECT_EQ(Sql(File(), "PRAGMA journal_mode"), "wal\n");
 }
 
 TEST_F(SqliteHistoryTest, EveryColumnRoundTrips) {
-  GameRecord first = Game(kJokerWild, 5, "AS KD 7C JK 2H", 0b10011, "AS KD 9S 8S JK", 10, 5, 1234);
+  GameRecord first = Game(kJokerWild, 5, "AS KD 7C JK 2H", 0b01011, "AS KD 9S JK 8S", 10, 5, 1234);
   first.playedAt = Utc("2026-12-08T22:31:05.678Z");
   first.demo = true;
   first.bestEv = 99.5;
@@ -141,8 +141,8 @@ TEST_F(SqliteHistoryTest, EveryColumnRoundTrips) {
   {
     SqliteHistory history(File());
     history.BeginSession();
-    history.RecordGame(first, 100);
-    history.RecordGame(second, 90);
+    history.RecordGame(first, 100, 0);
+    history.RecordGame(second, 90, 0);
   }
   const QDateTime after = QDateTime::currentDateTimeUtc();
   EXPECT_EQ(first.id, 1);
@@ -152,12 +152,14 @@ TEST_F(SqliteHistoryTest, EveryColumnRoundTrips) {
   EXPECT_EQ(second.session, 1);
   EXPECT_TRUE(second.playedAt >= before && second.playedAt <= after);
 
-  EXPECT_EQ(Sql(File(), "SELECT * FROM games WHERE id = 1"),
-            "1|2026-12-08T22:31:05Z|joker|5|AS KD 7C JK 2H|19|AS KD 9S 8S JK|10|5|1234|1|1|99.5|7.25|"
-            "15,31|0\n");
+  EXPECT_EQ(
+      Sql(File(), "SELECT * FROM games WHERE id = 1"),
+      "1|2026-12-08T22:31:05Z|joker|5|AS KD 7C JK 2H|11|AS KD 9S JK 8S|10|5|1234|1|1|99.5|7.25|"
+      "15,31|0\n");
   // A game the coach did not judge keeps NULLs.
-  EXPECT_EQ(Sql(File(), "SELECT quote(best_ev), quote(held_ev), quote(best_holds) FROM games "
-                        "WHERE id = 2"),
+  EXPECT_EQ(Sql(File(),
+                "SELECT quote(best_ev), quote(held_ev), quote(best_holds) FROM games "
+                "WHERE id = 2"),
             "NULL|NULL|NULL\n");
   SqliteHistory history(File());
   EXPECT_EQ(history.GameCount(), 2);
@@ -173,7 +175,7 @@ TEST_F(SqliteHistoryTest, JournalKeepsTheBalanceAndWhetherTheRunEnded) {
     EXPECT_EQ(history.Balance(), std::nullopt);
     history.BeginSession();
     EXPECT_EQ(history.Balance(), std::nullopt);  // running, but no balance yet
-    history.SaveBalance(245, 100);
+    history.SaveBalance(245, 100, 0);
     EXPECT_EQ(history.Balance(), (JournaledBalance{245, 100, false}));
   }
   {
@@ -193,10 +195,10 @@ TEST_F(SqliteHistoryTest, HandsInProgressOnePerGame) {
   deuces.demo = true;
   {
     SqliteHistory history(File());
-    history.SaveHand(jacks, 97, 100);
-    history.SaveHand(deuces, 92, 100);
+    history.SaveHand(jacks, 97, 100, 0);
+    history.SaveHand(deuces, 92, 100, 0);
     deuces.held = 0b10101;  // new holds replace the row
-    history.SaveHand(deuces, 92, 100);
+    history.SaveHand(deuces, 92, 100, 0);
   }
   {
     SqliteHistory history(File());
@@ -207,7 +209,7 @@ TEST_F(SqliteHistoryTest, HandsInProgressOnePerGame) {
 
     // Settling a game ends its own hand only, and journals the balance.
     GameRecord game = Game(kDeucesWild, 5, "2C 2H 9S 9D KC", 0, "2C 2H 9S 9D 9H", 6, 25, 117);
-    history.RecordGame(game, 90);
+    history.RecordGame(game, 90, 0);
     EXPECT_EQ(history.PendingHand(kDeucesWild), std::nullopt);
     EXPECT_EQ(history.PendingHand(kJacksOrBetter), jacks);
     EXPECT_EQ(history.Balance(), (JournaledBalance{117, 90, true}));
@@ -217,7 +219,7 @@ TEST_F(SqliteHistoryTest, HandsInProgressOnePerGame) {
             "");
   SqliteHistory history(File());
   EXPECT_EQ(history.PendingHand(kJacksOrBetter), std::nullopt);
-  history.SaveHand(jacks, 97, 100);
+  history.SaveHand(jacks, 97, 100, 0);
   history.DropHands();
   EXPECT_EQ(history.PendingHand(kJacksOrBetter), std::nullopt);
   EXPECT_EQ(Sql(File(), "SELECT count(*) FROM hands"), "0\n");
@@ -236,9 +238,9 @@ TEST_F(SqliteHistoryTest, StatisticsBalanceSeriesAndSessionReturns) {
   };
   SqliteHistory history(File());
   history.BeginSession();
-  for (int i = 0; i < 4; ++i) history.RecordGame(games[static_cast<std::size_t>(i)], 100);
+  for (int i = 0; i < 4; ++i) history.RecordGame(games[static_cast<std::size_t>(i)], 100, 0);
   history.BeginSession();
-  for (int i = 4; i < 7; ++i) history.RecordGame(games[static_cast<std::size_t>(i)], 100);
+  for (int i = 4; i < 7; ++i) history.RecordGame(games[static_cast<std::size_t>(i)], 100, 0);
 
   GameStatistics all;
   all.hands = 7;
@@ -296,7 +298,7 @@ TEST_F(SqliteHistoryTest, CoachSumsMistakesAndPracticeHands) {
              true),
       judged(Game(kDeucesWild, 3, "2C 5H 9S 9D KC", 13, "2C 5H 9S 9D 3C", -1, 0, 101), 4.0, 3.0),
   };
-  for (GameRecord& g : games) history.RecordGame(g, 100);
+  for (GameRecord& g : games) history.RecordGame(g, 100, 0);
 
   const GameStatistics all = history.Statistics(std::nullopt);
   EXPECT_EQ(all.hands, 5);
@@ -315,7 +317,7 @@ TEST_F(SqliteHistoryTest, CoachSumsMistakesAndPracticeHands) {
   EXPECT_EQ(history.Mistakes(1).size(), 1u);
 
   HandInProgress pending = ShuffledHand(kJacksOrBetter, 5, 0, 0.2f);
-  history.SaveHand(pending, 95, 100);
+  history.SaveHand(pending, 95, 100, 0);
   GameRecord practice = games[0];
   practice.won = 800;
   history.RecordPractice(practice);
@@ -376,15 +378,16 @@ TEST_F(SqliteHistoryTest, UpgradesAVersionOneFile) {
               (std::vector<SessionReturn>{{1, Utc("2026-01-02T10:00:00Z"), 2, 6, 12}}));
     history.BeginSession();
     GameRecord next = Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 1, 104);
-    history.RecordGame(next, 100);
+    history.RecordGame(next, 100, 0);
     EXPECT_EQ(next.session, 2);
   }
-  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "4\n");
+  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "5\n");
   EXPECT_EQ(Sql(File(), "SELECT name FROM pragma_table_info('games')"), kGamesColumns);
   EXPECT_EQ(Sql(File(), "SELECT id, session FROM games ORDER BY id"), "1|1\n2|1\n3|2\n");
   // Games from before the coach's columns have none of its values.
-  EXPECT_EQ(Sql(File(), "SELECT count(*) FROM games WHERE best_ev IS NULL AND held_ev IS NULL "
-                        "AND best_holds IS NULL"),
+  EXPECT_EQ(Sql(File(),
+                "SELECT count(*) FROM games WHERE best_ev IS NULL AND held_ev IS NULL "
+                "AND best_holds IS NULL"),
             "3\n");
 }
 
@@ -392,9 +395,12 @@ TEST_F(SqliteHistoryTest, NewerVersionIsReadButNeverWritten) {
   {
     SqliteHistory history(File());
     GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
-    history.RecordGame(game, 100);
+    history.RecordGame(game, 100, 0);
+    // Left running with a hand dealt, as a newer version killed would leave it.
+    history.BeginSession();
+    history.SaveHand(ShuffledHand(kJacksOrBetter, 5, 0, 0.5f), 5000, 100, 9);
   }
-  ASSERT_EQ(Sql(File(), "PRAGMA user_version = 5"), "");
+  ASSERT_EQ(Sql(File(), "PRAGMA user_version = 6"), "");
   const QByteArray before = ReadAll(File());
   {
     SqliteHistory history(File());
@@ -404,12 +410,14 @@ TEST_F(SqliteHistoryTest, NewerVersionIsReadButNeverWritten) {
                   " comes from a newer version of LYNX Video Poker: it is shown, but no game is "
                   "added to it.");
     EXPECT_EQ(history.GameCount(), 1);
-    EXPECT_EQ(history.Balance(), (JournaledBalance{100, 100, true}));
+    // Not this program's ledger: neither its balance nor its hand is offered.
+    EXPECT_EQ(history.Balance(), std::nullopt);
+    EXPECT_EQ(history.PendingHand(kJacksOrBetter), std::nullopt);
     history.BeginSession();
-    history.SaveBalance(1, 2);
-    history.SaveHand(ShuffledHand(kJacksOrBetter, 1, 0, 0.5f), 1, 2);
+    history.SaveBalance(1, 2, 0);
+    history.SaveHand(ShuffledHand(kJacksOrBetter, 1, 0, 0.5f), 1, 2, 0);
     GameRecord game = Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 1, 1);
-    history.RecordGame(game, 2);
+    history.RecordGame(game, 2, 0);
     history.DropHands();
     history.MarkEndedCleanly();
     EXPECT_EQ(game.id, 0);
@@ -449,7 +457,7 @@ TEST_P(DamagedFileTest, IsMovedAsideWholeAndANewHistoryStarts) {
   EXPECT_EQ(ReadAll(aside + "-wal"), wal);
 
   GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
-  history.RecordGame(game, 100);
+  history.RecordGame(game, 100, 0);
   EXPECT_EQ(game.id, 1);
   EXPECT_EQ(SqliteHistory(File()).Problem(), "");
 }
@@ -496,7 +504,7 @@ TEST_F(SqliteHistoryTest, DamageFoundByAWriteMovesTheFileAsideAndKeepsTheGame) {
     SqliteHistory history(File());
     for (int i = 0; i < 3; ++i) {
       GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
-      history.RecordGame(game, 100);
+      history.RecordGame(game, 100, 0);
     }
   }
   SqliteHistory history(File());
@@ -513,7 +521,7 @@ TEST_F(SqliteHistoryTest, DamageFoundByAWriteMovesTheFileAsideAndKeepsTheGame) {
   }
 
   GameRecord game = Game(kJokerWild, 1, "JK QS QH 7D 3C", 7, "JK QS QH 9D 9C", 5, 7, 106);
-  history.RecordGame(game, 100);
+  history.RecordGame(game, 100, 0);
   ASSERT_FALSE(history.MovedAsideTo().isEmpty());
   EXPECT_EQ(ReadAll(history.MovedAsideTo()), bytes);
   EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
@@ -531,10 +539,10 @@ TEST_F(SqliteHistoryTest, FolderThatIsAFileTurnsHistoryOff) {
                                    QFileInfo(File()).absolutePath() + " cannot be made.");
   // Everything stays callable and does nothing.
   history.BeginSession();
-  history.SaveBalance(10, 0);
-  history.SaveHand(ShuffledHand(kJacksOrBetter, 1, 0, 0.5f), 9, 0);
+  history.SaveBalance(10, 0, 0);
+  history.SaveHand(ShuffledHand(kJacksOrBetter, 1, 0, 0.5f), 9, 0, 0);
   GameRecord game = Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 1, 10);
-  history.RecordGame(game, 0);
+  history.RecordGame(game, 0, 0);
   history.DropHands();
   history.MarkEndedCleanly();
   EXPECT_EQ(game.id, 0);
@@ -555,7 +563,7 @@ TEST_F(SqliteHistoryTest, ReadOnlyFolderTurnsHistoryOff) {
   {
     SqliteHistory history(File());
     GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
-    history.RecordGame(game, 100);
+    history.RecordGame(game, 100, 0);
   }
   const QString folder = QFileInfo(File()).absolutePath();
   const QByteArray before = ReadAll(File());
@@ -564,7 +572,7 @@ TEST_F(SqliteHistoryTest, ReadOnlyFolderTurnsHistoryOff) {
   {
     SqliteHistory history(File());
     GameRecord game = Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 1, 1);
-    history.RecordGame(game, 0);
+    history.RecordGame(game, 0, 0);
     problem = history.Problem();
   }
   const QStringList files = FilesInFolder();
@@ -581,7 +589,8 @@ TEST_F(SqliteHistoryTest, WritesThatFailTurnHistoryOffAndKeepTheFileWhole) {
   SqliteHistory history(File());
   history.BeginSession();
   GameRecord first = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
-  history.RecordGame(first, 100);
+  history.RecordGame(first, 100, 0);
+  history.SaveHand(ShuffledHand(kJokerWild, 1, 7, 0.2f), 105, 100, 0);
 
   struct sigaction ignore {};
   struct sigaction old {};
@@ -593,7 +602,7 @@ TEST_F(SqliteHistoryTest, WritesThatFailTurnHistoryOffAndKeepTheFileWhole) {
   limit.rlim_cur = 1;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
   GameRecord second = Game(kJokerWild, 1, "JK QS QH 7D 3C", 7, "JK QS QH 9D 9C", 5, 7, 106);
-  history.RecordGame(second, 100);
+  history.RecordGame(second, 100, 0);
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::sigaction(SIGXFSZ, &old, nullptr);
 
@@ -601,10 +610,13 @@ TEST_F(SqliteHistoryTest, WritesThatFailTurnHistoryOffAndKeepTheFileWhole) {
   EXPECT_EQ(history.CurrentState(), SqliteHistory::State::ReadOnly);
   EXPECT_EQ(history.Problem(),
             "The game history is off: the file " + File() + " cannot be written (disk I/O error).");
-  // Later writes are not tried, even with room again; reads go on.
-  history.SaveBalance(1, 1);
+  // Later writes are not tried, even with room again; reads go on, and the
+  // journal is what the next start finds, but no hand comes from it: this
+  // run's hands are newer than the file.
+  history.SaveBalance(1, 1, 0);
   EXPECT_EQ(history.Games(0, 10), std::vector<GameRecord>{first});
-  EXPECT_EQ(history.Balance(), (JournaledBalance{100, 100, false}));
+  EXPECT_EQ(history.Balance(), (JournaledBalance{105, 100, false}));
+  EXPECT_EQ(history.PendingHand(kJokerWild), std::nullopt);
 
   SqliteHistory reopened(File());
   EXPECT_EQ(reopened.Problem(), "");
@@ -620,7 +632,7 @@ TEST_F(SqliteHistoryTest, SettleKilledMidwayLeavesTheOldStateOrTheNew) {
     for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(File() + suffix);
     {
       SqliteHistory history(File());
-      history.SaveHand(hand, 95, 100);
+      history.SaveHand(hand, 95, 100, 0);
     }
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -631,7 +643,7 @@ TEST_F(SqliteHistoryTest, SettleKilledMidwayLeavesTheOldStateOrTheNew) {
         return true;
       });
       GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
-      history.RecordGame(game, 100);
+      history.RecordGame(game, 100, 0);
       ::_exit(3);
     }
     int status = 0;
@@ -650,15 +662,15 @@ TEST_F(SqliteHistoryTest, SettleKilledMidwayLeavesTheOldStateOrTheNew) {
 
 TEST_F(SqliteHistoryTest, FailedSettleIsRolledBackInTheSameRun) {
   SqliteHistory history(File());
-  history.SaveBalance(95, 100);
+  history.SaveBalance(95, 100, 0);
   history.SetStepHookForTests([](std::string_view name) { return name != "balance"; });
   GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
-  history.RecordGame(game, 100);
+  history.RecordGame(game, 100, 0);
   EXPECT_EQ(game.id, 0);
   EXPECT_EQ(history.Problem(),
             "The game history is off: the file " + File() + " cannot be written (disk I/O error).");
   EXPECT_EQ(history.GameCount(), 0);
-  EXPECT_EQ(history.Balance(), (JournaledBalance{95, 100, true}));
+  EXPECT_EQ(Sql(File(), "SELECT credits, borrowed FROM journal"), "95|100\n");
 }
 
 TEST_F(SqliteHistoryTest, CsvExportHasTheHeaderAndOneRowPerGame) {
@@ -669,8 +681,8 @@ TEST_F(SqliteHistoryTest, CsvExportHasTheHeaderAndOneRowPerGame) {
   first.demo = true;
   GameRecord second = Game(kDeucesWild, 1, "2C 2H 9S 9D KC", 15, "2C 2H 9S 9D 9H", 6, 5, 1239);
   second.playedAt = Utc("2026-12-08T22:31:09Z");
-  history.RecordGame(first, 100);
-  history.RecordGame(second, 100);
+  history.RecordGame(first, 100, 0);
+  history.RecordGame(second, 100, 0);
   const QString csv = dir.filePath("games.csv");
   ASSERT_TRUE(ExportHistoryCsv(history, csv));
   EXPECT_EQ(ReadAll(csv),
@@ -686,7 +698,7 @@ TEST(HistoryCsvTest, LongHistoriesComeOutOldestFirst) {
   FakeHistory history;
   for (int i = 0; i < 12'345; ++i) {
     GameRecord game;
-    history.RecordGame(game, 0);
+    history.RecordGame(game, 0, 0);
   }
   QTemporaryDir dir;
   const QString csv = dir.filePath("games.csv");
@@ -709,6 +721,126 @@ TEST(DefaultHistoryPathTest, FollowsXdgDataHome) {
   qunsetenv("XDG_DATA_HOME");
   EXPECT_EQ(DefaultHistoryPath(), fallback);
   if (wasSet) qputenv("XDG_DATA_HOME", old);
+}
+
+}  // namespace
+}  // namespace lynx
+
+namespace lynx {
+namespace {
+
+// Another program's connection holding the file's write lock until Release.
+class WriteLock {
+ public:
+  explicit WriteLock(const QString& path) {
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    held = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+  }
+  ~WriteLock() {
+    Release();
+    sqlite3_close(db);
+  }
+  bool Held() const { return held; }
+  void Release() {
+    if (held) sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    held = false;
+  }
+
+ private:
+  sqlite3* db = nullptr;
+  bool held = false;
+};
+
+TEST_F(SqliteHistoryTest, WritesThatMeetALockAreKeptInOrderUntilItGoes) {
+  const HandInProgress hand = ShuffledHand(kJacksOrBetter, 5, 0, 0.4f);
+  GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+  SqliteHistory history(File());
+  history.BeginSession();
+  history.SaveBalance(100, 100, 1);
+  {
+    WriteLock lock(File());
+    ASSERT_TRUE(lock.Held());
+    // The deal and its settle: in the file the settle must come second, or
+    // the hand it ends would stay behind as dealt.
+    history.SaveHand(hand, 95, 100, 2);
+    history.RecordGame(game, 100, 3);
+    EXPECT_EQ(history.KeptWrites(), 2u);
+    EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Waiting);
+    EXPECT_EQ(history.Problem(), "");
+    EXPECT_EQ(game.id, 0);
+    // Reads go on meanwhile, from what is in the file.
+    EXPECT_EQ(history.Balance(), (JournaledBalance{100, 100, false, 1}));
+    history.RetryKeptWrites();  // still locked: nothing changes
+    EXPECT_EQ(history.KeptWrites(), 2u);
+  }
+  history.RetryKeptWrites();
+  EXPECT_EQ(history.KeptWrites(), 0u);
+  EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
+  EXPECT_EQ(history.Balance(), (JournaledBalance{100, 100, false, 3}));
+  EXPECT_EQ(history.PendingHand(kJacksOrBetter), std::nullopt);
+  EXPECT_EQ(Sql(File(), "SELECT id, session, credits_after FROM games"), "1|1|100\n");
+}
+
+TEST_F(SqliteHistoryTest, AFileLockedAtTheStartIsReadAndWrittenOnceTheLockGoes) {
+  {
+    SqliteHistory history(File());
+    history.BeginSession();
+    history.SaveBalance(250, 100, 4);
+  }
+  WriteLock lock(File());
+  ASSERT_TRUE(lock.Held());
+  SqliteHistory history(File());
+  EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Waiting);
+  EXPECT_EQ(history.Balance(), (JournaledBalance{250, 100, false, 4}));
+  history.BeginSession();
+  history.SaveBalance(240, 100, 5);
+  history.RetryKeptWrites();
+  EXPECT_EQ(history.KeptWrites(), 2u);
+  lock.Release();
+  history.RetryKeptWrites();
+  EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
+  EXPECT_EQ(history.Balance(), (JournaledBalance{240, 100, false, 5}));
+  EXPECT_EQ(Sql(File(), "SELECT count(*) FROM sessions"), "2\n");
+}
+
+TEST_F(SqliteHistoryTest, AFileDeletedOrReplacedWhileRunningGetsTheJournalAndHandsCarriedOver) {
+  const HandInProgress hand = ShuffledHand(kDeucesWild, 2, 0b101, 0.7f);
+  for (const bool replaced : {false, true}) {
+    SCOPED_TRACE(replaced ? "replaced" : "deleted");
+    QDir(QFileInfo(File()).absolutePath()).removeRecursively();
+    const QString other = dir.filePath("other.sqlite");
+    QFile::remove(other);
+    {
+      SqliteHistory another(other);  // a valid history of its own
+      GameRecord game = Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 1, 7);
+      another.RecordGame(game, 0, 1);
+    }
+    SqliteHistory history(File());
+    history.BeginSession();
+    history.SaveHand(hand, 98, 100, 6);
+    for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(File() + suffix);
+    if (replaced) {
+      ASSERT_TRUE(QFile::rename(other, File()));
+    }
+
+    history.SaveBalance(198, 100, 7);
+    EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
+    EXPECT_EQ(history.Problem(),
+              replaced ? "The game history " + File() +
+                             " was replaced while the game ran: the game goes on in the file now "
+                             "there, and your balance and any hand in play were carried over."
+                       : "The game history " + File() +
+                             " was deleted while the game ran: a new history was started, and "
+                             "your balance and any hand in play were carried over.");
+    EXPECT_EQ(Sql(File(), "SELECT credits, borrowed, running, ledger_change FROM journal"),
+              "198|100|1|7\n");
+    EXPECT_EQ(history.PendingHand(kDeucesWild), hand);
+    EXPECT_EQ(history.GameCount(), replaced ? 1 : 0);
+    // The run goes on as a session of the file now written.
+    GameRecord game = Game(kDeucesWild, 2, "2C 2H 9S 9D KC", 0b01111, "2C 2H 9S 9D 9H", 6, 10, 208);
+    history.RecordGame(game, 100, 8);
+    EXPECT_EQ(game.session, replaced ? 2 : 1);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <limits>
 
 #include "engine/evaluate.h"
 #include "engine/pays.h"
@@ -163,6 +164,28 @@ TEST_F(CoachPanelTest, ACostlyHoldWarnsOnceAndTheSecondDrawDrawsAsHeld) {
   EXPECT_TRUE(table->SidePanelShown());
   EXPECT_EQ(fakes.profile.values.value("coach/panel"), "1");
   EXPECT_TRUE(panel->HandSectionText().contains("By the chart: Line 1: Four to a royal flush"));
+}
+
+// All-time sums no valid history gives (nothing bet, values that are no
+// numbers) show dashes, never "inf" or "nan".
+TEST_F(CoachPanelTest, AllTimeFiguresThatAreNoNumbersShowDashes) {
+  GameStatistics odd;
+  odd.hands = 2;
+  odd.judged = 2;
+  odd.judgedCoins = 4;
+  odd.heldEv = std::numeric_limits<double>::infinity();
+  odd.bestEv = std::numeric_limits<double>::quiet_NaN();
+  odd.mistakes = 1;
+  odd.mistakeCost = -std::numeric_limits<double>::infinity();
+  fakes.history.cannedStatistics = odd;
+  GameRecord game;
+  game.dealt = game.final = H("AS KS QS JS JH");
+  emit table->GameSettled(game);
+  const QString tally = panel->TallyText();
+  EXPECT_TRUE(
+      tally.endsWith("<br>Hands 2, return —<br>Judged hands 2. Expected: your holds —, "
+                     "best play —<br>Mistakes 1, costing — credits"))
+      << tally.toStdString();
 }
 
 // The analysis window lists the 32 holds as the analyser does: best first,

@@ -5,10 +5,14 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "platform/fakes.h"
+#include "platform/sqlite_history.h"
+#include "review/drill_deals.h"
 #include "review/drill_window.h"
+#include "tests/support/damaged_history.h"
 #include "tests/support/hand_text.h"
 
 namespace lynx {
@@ -39,7 +43,7 @@ TEST(DrillWindow, DealsTheMistakesOldestFirstAndJudgesEachNewHold) {
       Judged(kJokerWild, "JK 7S 7H 3D 9C", 0, 10, 2, true),
       Judged(kJokerWild, "JK 7S 7H 3D 9C", 1, 10, 2),
   };
-  for (GameRecord& g : games) fakes.history.RecordGame(g, 100);
+  for (GameRecord& g : games) fakes.history.RecordGame(g, 100, 0);
   HandInProgress pending;
   pending.game = kJacksOrBetter;
   pending.dealt = H("2C 3C 4C 5C 7D");
@@ -85,6 +89,54 @@ TEST(DrillWindow, DealsTheMistakesOldestFirstAndJudgesEachNewHold) {
   EXPECT_EQ(drill.Verdict()->text(), "Practice over: 1 of 2 held right.");
   // The practice hands are demonstration hands: no new mistakes to practise.
   EXPECT_EQ(fakes.history.Mistakes(50).size(), 2u);
+}
+
+// A history another program wrote into: only its two valid mistakes are
+// dealt (oldest first) and kept as practice; none of the damaged rows.
+TEST(DrillWindow, PractisesOnlyTheValidMistakesOfADamagedHistory) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("history.sqlite");
+  ASSERT_TRUE(testing_support::WriteDamagedHistory(path));
+  SqliteHistory store(path);
+  SequenceSource random;
+  TablesCache tables;
+  DrillWindow drill(store, tables, random, [] { return 60; });
+  drill.Start();
+  ASSERT_EQ(drill.HandCount(), 2);
+  std::vector<Hand> dealt;
+  for (int hand = 0; hand < 2; ++hand) {
+    dealt.push_back(drill.Dealt());
+    tables.Wait(hand == 0 ? kJokerWild : kDeucesWild);
+    drill.Advance();  // draws
+    drill.Advance();  // on to the next hand
+  }
+  EXPECT_EQ(dealt, (std::vector<Hand>{H("JK KS 7H 3D 9C"), H("2C 5H 9S 9D KC")}));
+  EXPECT_EQ(drill.Verdict()->text(), "Practice over: 0 of 2 held right.");
+
+  const std::vector<GameRecord> kept = store.Games(0, 100);
+  ASSERT_EQ(kept.size(), std::size(testing_support::kHistoryRows) + 2);
+  for (int i = 0; i < 2; ++i) {
+    const GameRecord& g = kept[static_cast<std::size_t>(1 - i)];
+    EXPECT_TRUE(g.practice && !g.damaged);
+    EXPECT_EQ(g.dealt, dealt[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(g.creditsAfter, 60);
+  }
+}
+
+// Rows that are no game never reach the solver, whoever lists them.
+TEST(DrillWindow, DrillHandsLeavesOutDamagedRows) {
+  GameRecord newer = Judged(kDeucesWild, "2C 5H 9S 9D KC", 13, 1.5, 1);
+  newer.id = 4;
+  GameRecord marked = newer;  // damaged in a way only the store saw
+  marked.id = 3;
+  marked.damaged = true;
+  GameRecord joker = Judged(kJacksOrBetter, "JK KS 7H 3D 9C", 3, 3.5, 2.25);
+  joker.id = 2;
+  GameRecord older = Judged(kJokerWild, "JK KS 7H 3D 9C", 3, 3.5, 2.25);
+  older.id = 1;
+  std::vector<std::int64_t> ids;
+  for (const GameRecord& g : DrillHands({newer, marked, joker, older})) ids.push_back(g.id);
+  EXPECT_EQ(ids, (std::vector<std::int64_t>{1, 4}));
 }
 
 }  // namespace

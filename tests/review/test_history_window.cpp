@@ -43,7 +43,7 @@ class HistoryWindowTest : public ::testing::Test {
     record.won = won;
     record.creditsAfter = credits;
     record.demo = demo;
-    history.RecordGame(record, 0);
+    history.RecordGame(record, 0, 0);
   }
 
   void Open() {
@@ -176,6 +176,31 @@ TEST_F(HistoryWindowTest, ShowsThePickedGamesCardsAtFullSizeWithTheHeldOnesMarke
   for (int i = 0; i < 5; ++i)
     marked[static_cast<std::size_t>(i)] = strip.pixelColor(i * 30 + 15, 1) == QColor(255, 255, 0);
   EXPECT_EQ(marked, (std::array{true, true, false, true, false}));
+}
+
+// A joker in Jacks or Better: no game, listed as damaged with no cards.
+TEST_F(HistoryWindowTest, ListsADamagedRowAsSuchWithoutPaintingItsCards) {
+  Add(kJacksOrBetter, 5, "JK KS QS JS 9D", 0b01111, "JK KS QS JS TS", 0, 4000, 4095);
+  Add(kJacksOrBetter, 1, "AS KS QS JS 9D", 0, "AS KS QS JS 9D", -1, 0, 4094);
+  Open();
+  EXPECT_EQ(RowTexts(1), QStringList({"Damaged record", "2024-03-05 13:00:00", "5", "—", "4000"}));
+  EXPECT_TRUE(window->List()->item(1, HistoryWindow::kDealt)->icon().isNull());
+  EXPECT_TRUE(window->List()->item(1, HistoryWindow::kFinal)->icon().isNull());
+  EXPECT_FALSE(window->List()->item(0, HistoryWindow::kDealt)->icon().isNull());
+
+  window->List()->setCurrentCell(1, HistoryWindow::kGame);
+  EXPECT_TRUE(window->GameLabel()->text().startsWith(
+      "Game 1: damaged record, 2024-03-05 13:00:00. This row of the history file is no game"))
+      << window->GameLabel()->text().toStdString();
+  QImage blank(73, 98, QImage::Format_RGB32);
+  blank.fill(QColor(0, 0, 255));
+  for (const bool afterDraw : {false, true}) {
+    for (int i = 0; i < 5; ++i)
+      EXPECT_EQ(window->Detail().copy(
+                    QRect(HistoryWindow::DetailCardOrigin(afterDraw, i), QSize(73, 98))),
+                blank);
+  }
+  EXPECT_FALSE(TaggedHeld(0));
 }
 
 TEST_F(HistoryWindowTest, RefreshAddsTheNewGameAndKeepsThePickedOne) {

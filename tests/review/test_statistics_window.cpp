@@ -7,6 +7,7 @@
 #include <QChart>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSemaphore>
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
+#include <limits>
 #include <memory>
 
 #include "platform/fakes.h"
@@ -66,7 +68,7 @@ class StatisticsWindowTest : public ::testing::Test {
     record.row = row;
     record.won = won;
     record.creditsAfter = credits;
-    history.RecordGame(record, 0);
+    history.RecordGame(record, 0, 0);
   }
 
   void Open() {
@@ -129,6 +131,26 @@ TEST_F(StatisticsWindowTest, ShowsTheFiguresOfEachGameAndOfAllGames) {
   window->Refresh();
   EXPECT_EQ(SummaryRow(1), QStringList({"3", "12", "5", "41.67%", "computing…", "5"}));
   EXPECT_EQ(window->Summary()->item(W::kAllGamesRow, W::kHands)->text(), "8");
+}
+
+// Sums no valid history gives (nothing bet, values that are no numbers)
+// show dashes, never "inf" or "nan".
+TEST_F(StatisticsWindowTest, ShowsDashesForFiguresThatAreNoNumbers) {
+  GameStatistics odd;
+  odd.hands = 3;
+  odd.won = 5;
+  odd.judged = 2;
+  odd.heldEv = std::numeric_limits<double>::infinity();
+  odd.bestEv = std::numeric_limits<double>::quiet_NaN();
+  odd.mistakes = 1;
+  odd.mistakeCost = std::numeric_limits<double>::infinity();
+  history.cannedStatistics = odd;
+  Open();
+  EXPECT_EQ(SummaryRow(0), QStringList({"3", "0", "5", "—", "computing…", "0"}));
+  EXPECT_EQ(RowLine(kJacksOrBetter, 9), QStringList({"No win", "3", "100.00%", "computing…"}));
+  EXPECT_EQ(window->CoachFigures()->text(),
+            "Strategy coach, all games: 6 hands judged. Expected return of your holds —, of best "
+            "play —. Mistakes 3, costing — credits.");
 }
 
 TEST_F(StatisticsWindowTest, ShowsBestPlayWhenComputedOncePerGame) {

@@ -33,8 +33,10 @@ class WatchingProfile final : public ProfileFile {
   QString ReadString(const QString&, const QString&, const QString& defaultValue) override {
     return defaultValue;
   }
-  bool WriteStrings(const QString&, const Entries& entries) override {
-    writes.insert(writes.end(), entries.begin(), entries.end());
+  bool WriteSections(const Sections& sections) override {
+    for (const auto& [section, entries] : sections)
+      if (section == QStringLiteral("Settings"))
+        writes.insert(writes.end(), entries.begin(), entries.end());
     tablesAtWrite +=
         CountWidgets([](QWidget* w) { return qobject_cast<TableWindow*>(w) != nullptr; });
     return true;
@@ -82,7 +84,8 @@ class ProgramEndTest : public testing::Test {
 
   FakeServices fake;
   WatchingProfile profile;
-  Services services{fake.dialogs, fake.sound, profile, fake.help, fake.screen, fake.random, fake.history};
+  Services services{fake.dialogs, fake.sound,  profile,     fake.help,
+                    fake.screen,  fake.random, fake.history};
   ProgramValues values;
   SignalWatcher watcher;
   std::unique_ptr<TitleWindow> title;
@@ -125,7 +128,8 @@ class ProgramEndWithBoxesTest : public ProgramEndTest {
  protected:
   void SetUp() override { Start(withBoxes); }
   QtDialogs realDialogs;  // real message boxes, closed by the signal
-  Services withBoxes{realDialogs, fake.sound, profile, fake.help, fake.screen, fake.random, fake.history};
+  Services withBoxes{realDialogs, fake.sound,  profile,     fake.help,
+                     fake.screen, fake.random, fake.history};
 };
 
 TEST_F(ProgramEndWithBoxesTest, SignalWhileThePayOffQuestionIsUpAnswersItNoAndSavesOnce) {

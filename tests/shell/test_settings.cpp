@@ -97,9 +97,10 @@ TEST_F(SettingsTest, EmptyFileStartsANewGameWithoutAQuestion) {
   EXPECT_EQ(values.credits, 100);
   EXPECT_EQ(values.borrowed, 100);
   EXPECT_EQ(values.largeCards, 0);
-  // LargeCards is read first, then Credits; Borrowed only after a Yes.
-  EXPECT_EQ(fake.profile.reads,
-            (QStringList{QStringLiteral("LargeCards"), QStringLiteral("Credits")}));
+  // LargeCards is read first, then Credits and its change number; Borrowed
+  // only after a Yes.
+  EXPECT_EQ(fake.profile.reads, (QStringList{QStringLiteral("LargeCards"),
+                                             QStringLiteral("Credits"), QStringLiteral("Change")}));
 }
 
 TEST_F(SettingsTest, ResumeYesRestoresCreditsAndBorrowed) {
@@ -114,7 +115,7 @@ TEST_F(SettingsTest, ResumeYesRestoresCreditsAndBorrowed) {
   EXPECT_EQ(values.largeCards, 1);
   EXPECT_EQ(fake.profile.reads,
             (QStringList{QStringLiteral("LargeCards"), QStringLiteral("Credits"),
-                         QStringLiteral("Borrowed")}));
+                         QStringLiteral("Change"), QStringLiteral("Borrowed")}));
 
   // No loan: no pay-off question at the next exit.
   SaveSettings(values, fake.services, nullptr, true);
@@ -262,7 +263,7 @@ TEST_F(SettingsTest, AFileThatCannotBeWrittenIsNotReportedAndKeepsItsGame) {
   fake.profile.readOnly = true;
   values.credits = 10;
   values.borrowed = 100;
-  SaveSettings(values, fake.services, nullptr, true);
+  EXPECT_FALSE(SaveSettings(values, fake.services, nullptr, true));
   EXPECT_TRUE(fake.dialogs.shown.empty());
   EXPECT_EQ(fake.profile.writes, ThreeWrites("10", "100", "0"));
   EXPECT_EQ(Stored("credits"), QStringLiteral("777"));
@@ -270,7 +271,7 @@ TEST_F(SettingsTest, AFileThatCannotBeWrittenIsNotReportedAndKeepsItsGame) {
   EXPECT_EQ(Stored("largecards"), QStringLiteral("1"));
 }
 
-TEST(SettingsFile, ReadOnlySettingsFileKeepsItsBytesAndAWritableOneGetsTheThreeKeys) {
+TEST(SettingsFile, ReadOnlySettingsFileKeepsItsBytesAndAWritableOneGetsTheKeysAndTheNumber) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("ZEB.INI"));
   const QByteArray before =
@@ -283,7 +284,8 @@ TEST(SettingsFile, ReadOnlySettingsFileKeepsItsBytesAndAWritableOneGetsTheThreeK
   ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
   IniProfileFile ini(path);
   FakeServices fake;
-  Services services{fake.dialogs, fake.sound, ini, fake.help, fake.screen, fake.random, fake.history};
+  Services services{fake.dialogs, fake.sound,  ini,         fake.help,
+                    fake.screen,  fake.random, fake.history};
   ProgramValues values;
   fake.dialogs.answers = {true};
   LoadSettings(values, services, nullptr);
@@ -291,7 +293,8 @@ TEST(SettingsFile, ReadOnlySettingsFileKeepsItsBytesAndAWritableOneGetsTheThreeK
   EXPECT_EQ(values.borrowed, 50);
   EXPECT_EQ(values.largeCards, 1);
   values.credits = 3;
-  SaveSettings(values, services, nullptr, true);
+  EXPECT_FALSE(SaveSettings(values, services, nullptr, true));
+  EXPECT_EQ(ini.WriteProblem(), QStringLiteral("the file is read-only"));
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), before);
@@ -299,11 +302,15 @@ TEST(SettingsFile, ReadOnlySettingsFileKeepsItsBytesAndAWritableOneGetsTheThreeK
 
   const QString fresh = dir.filePath(QStringLiteral("new/ZEB.INI"));
   IniProfileFile freshIni(fresh);
-  Services freshServices{fake.dialogs, fake.sound, freshIni, fake.help, fake.screen, fake.random, fake.history};
-  SaveSettings(values, freshServices, nullptr, false);
+  Services freshServices{fake.dialogs, fake.sound,  freshIni,    fake.help,
+                         fake.screen,  fake.random, fake.history};
+  EXPECT_TRUE(SaveSettings(values, freshServices, nullptr, false));
+  EXPECT_EQ(freshIni.WriteProblem(), QString());
   QFile written(fresh);
   ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-  EXPECT_EQ(written.readAll(), QByteArray("[Settings]\nCredits=3\nBorrowed=50\nLargeCards=1\n"));
+  // Each save is a change of its own: the failed one was the first.
+  EXPECT_EQ(written.readAll(),
+            QByteArray("[Settings]\nCredits=3\nBorrowed=50\nLargeCards=1\n[Ledger]\nChange=2\n"));
 }
 
 }  // namespace

@@ -62,8 +62,9 @@ class GameProcess {
   // without end and is stopped before it takes the machine's memory.
   static constexpr qint64 kRunawayKiB = 512 * 1024;
 
-  // display empty: the offscreen platform.
-  GameProcess(const QString& configHome, const QString& display) {
+  // display empty: the offscreen platform. keepErrors: what the game writes
+  // on standard error is kept for Errors() instead of passed on.
+  GameProcess(const QString& configHome, const QString& display, bool keepErrors = false) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
     // The game history goes beside the settings, never into the user's own.
@@ -75,7 +76,8 @@ class GameProcess {
       env.insert(QStringLiteral("DISPLAY"), display);
     }
     process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setProcessChannelMode(keepErrors ? QProcess::SeparateChannels
+                                             : QProcess::ForwardedErrorChannel);
     process.setStandardOutputFile(QProcess::nullDevice());
     process.start(QStringLiteral(LYNX_GAME_EXECUTABLE), {});
     started = process.waitForStarted(10000);
@@ -90,6 +92,10 @@ class GameProcess {
   GameProcess& operator=(const GameProcess&) = delete;
 
   bool Started() const { return started; }
+
+  // What the game has written on standard error since the last call (with
+  // keepErrors only).
+  QByteArray Errors() { return process.readAllStandardError(); }
 
   // True once the game catches SIGTERM (its handlers are installed).
   bool CatchesSigterm() const {

@@ -25,7 +25,7 @@ class Soak : public TableTest {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     // Every settled game is kept as the shell keeps it.
     QObject::connect(window.get(), &TableWindow::GameSettled, [this](GameRecord g) {
-      fakes.history.RecordGame(g, values.borrowed);
+      fakes.history.RecordGame(g, values.borrowed, 0);
     });
     std::mt19937 actions(seed);
     auto chance = [&](int percent) {

@@ -243,6 +243,45 @@ TEST(AnalyzePays, BadPaysGetOneLineAndStatusTwo) {
   }
 }
 
+int Count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// A table that pays nothing returns 0, and every row's part and share of it
+// is 0 (not nan, which is no JSON); every hold is worth 0 and so is best.
+TEST(AnalyzePays, ATableThatPaysNothingGivesZeroFigures) {
+  const Outcome returned = Analyze(
+      {"return", "--game", "jacks", "--json", "--pays", "0,0,0,0,0,0,0,0,0", "--royal5", "0"});
+  EXPECT_EQ(returned.status, 0);
+  EXPECT_EQ(Count(returned.out, "\"returnPercent\":0.000000,\"sharePercent\":0.000000}"), 9)
+      << returned.out;
+  const Outcome advised =
+      Analyze({"advise", "--game", "jacks", "--json", "--pays", "0,0,0,0,0,0,0,0,0", "--royal5",
+               "0", "AS", "KS", "QS", "JS", "3D"});
+  EXPECT_EQ(Count(advised.out, "\"best\":true,"), 32);
+  EXPECT_EQ(Count(advised.out, "\"ev\":0.000000,\"evPerCoin\":0.000000,"), 32);
+}
+
+// With --pays and no --royal5, one note on err says what five coins on the
+// top row pay when that is not five times its one-coin pay; stdout stays.
+TEST(AnalyzePays, TheFiveCoinTopRowIsNotedWhenItIsNotFiveTimesTheGivenPay) {
+  const auto advise = [](std::vector<std::string> args) {
+    args.insert(args.begin(),
+                {"advise", "--game", "jacks", "--top", "1", "AS", "KS", "QS", "JS", "3D"});
+    return Analyze(args);
+  };
+  const Outcome noted = advise({"--pays", "250,50,25,9,6,4,3,2,1"});
+  EXPECT_EQ(noted.status, 0);
+  EXPECT_EQ(noted.err,
+            "lynx-analyze: note: with --pays and no --royal5, the top row pays 4000 for five "
+            "coins (not 5 x 250 = 1250); give --royal5 to change it\n");
+  EXPECT_EQ(noted.out, advise({"--pays", "250,50,25,9,6,4,3,2,1", "--royal5", "4000"}).out);
+  EXPECT_EQ(advise({"--pays", "250,50,25,9,6,4,3,2,1", "--royal5", "1250"}).err, "");
+  EXPECT_EQ(advise({"--pays", "800,50,25,9,6,4,3,2,1"}).err, "");
+}
+
 // The chart as text and as JSON, for a short chart made from a sample of the
 // deals (the analyser's verb makes it from all of them, which takes longer
 // than a test should).

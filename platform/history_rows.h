@@ -1,0 +1,26 @@
+#pragma once
+// Reading rows of the games table back: the text of a hand, and the SQL
+// function that checks a row's cards by the rule ValidRecord applies, so that
+// the sums over a history can leave damaged rows out inside SQLite.
+
+#include <string_view>
+
+#include "engine/deck.h"
+
+struct sqlite3;
+
+namespace lynx {
+
+// Cards from their names, space separated ("AS KD 7C JK 2H"). True only for
+// exactly five words that are all cards; otherwise each word that is no
+// card, and each missing one, reads as kNoCard.
+bool ParseHandText(std::string_view text, Hand& hand);
+
+// Adds lynx_valid_draw(game, dealt, held, final) to the connection: 1 when
+// game is "jacks", "joker" or "deuces", dealt and final read as hands and
+// ValidDraw holds for them with the integer value of held; else 0.
+// Deterministic and innocuous, so it may run with an untrusted schema.
+// Returns the SQLite result code.
+int AddRowCheck(sqlite3* db);
+
+}  // namespace lynx
