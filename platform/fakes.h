@@ -138,14 +138,17 @@ class FakeHistory final : public HistoryStore {
     session = ++sessions;
     running = true;
   }
-  void MarkEndedCleanly() override {
-    if (Writable()) running = false;
+  void MarkEnded(bool settingsSaved) override {
+    if (!Writable()) return;
+    running = !settingsSaved;
+    unsaved = !settingsSaved;
   }
   // As the SQLite store: a journal that cannot be written from the start
   // (readOnly) is no ledger.
   std::optional<JournaledBalance> Balance() override {
     if (!balance || readOnly) return std::nullopt;
-    return JournaledBalance{balance->credits, balance->borrowed, !running, balance->change};
+    return JournaledBalance{balance->credits, balance->borrowed, !running, balance->change,
+                            unsaved};
   }
   void SaveBalance(std::int32_t credits, std::int32_t borrowed, std::int64_t change) override {
     ++balancesSaved;
@@ -274,6 +277,7 @@ class FakeHistory final : public HistoryStore {
   std::optional<JournaledBalance> balance;  // endedCleanly unused: see running
   std::map<GameVariant, HandInProgress> hands;
   bool running = false;
+  bool unsaved = false;  // ended, with the settings file not written
   std::int64_t session = 0;
   std::int64_t sessions = 0;
   QString problem;

@@ -76,6 +76,8 @@ struct JournaledBalance {
   // The number of the balance change this is (ProgramValues::ledgerChange);
   // 0 in journals written before the number was kept.
   std::int64_t change = 0;
+  // The run ended, but its save of the settings file failed.
+  bool settingsUnsaved = false;
   bool operator==(const JournaledBalance&) const = default;
 };
 
@@ -120,10 +122,12 @@ class HistoryStore {
   virtual QString Problem() const = 0;
 
   // Starts a run: later games belong to a new session, and the journal says
-  // the program is running (endedCleanly false until MarkEndedCleanly).
+  // the program is running (endedCleanly false until MarkEnded(true)).
   virtual void BeginSession() = 0;
-  // Called by the normal save at the end of a run.
-  virtual void MarkEndedCleanly() = 0;
+  // Called by the normal save at the end of a run. With settingsSaved false
+  // the settings file could not be written: the run does not count as ended
+  // cleanly, and the journal says why.
+  virtual void MarkEnded(bool settingsSaved) = 0;
 
   // The balance last journaled, or nothing when none was ever written or
   // the file is not one this program can write (a newer version's, a

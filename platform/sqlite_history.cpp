@@ -582,6 +582,7 @@ bool SqliteHistory::PrepareWrites() {
                  "INSERT INTO journal (id, running) VALUES (1, 1) "
                  "ON CONFLICT (id) DO UPDATE SET running = 1") &&
          Prepare(setEnded, "UPDATE journal SET running = 0 WHERE id = 1") &&
+         Prepare(setUnsaved, "UPDATE journal SET running = 2 WHERE id = 1") &&
          Prepare(saveBalance,
                  "INSERT INTO journal (id, credits, borrowed, running, ledger_change) "
                  "VALUES (1, ?1, ?2, 0, ?3) "
@@ -601,8 +602,9 @@ bool SqliteHistory::PrepareWrites() {
 // checkpoint false leaves a WAL file as it is instead of copying it into the
 // database, for a file that is about to be moved aside.
 void SqliteHistory::Close(bool checkpoint) {
-  for (Statement* statement : {&begin, &commit, &rollback, &insertSession, &setRunning, &setEnded,
-                               &saveBalance, &saveHand, &dropHand, &dropHands, &insertGame})
+  for (Statement* statement :
+       {&begin, &commit, &rollback, &insertSession, &setRunning, &setEnded, &setUnsaved,
+        &saveBalance, &saveHand, &dropHand, &dropHands, &insertGame})
     statement->reset();
   if (db == nullptr) return;
   if (!checkpoint) sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
@@ -965,8 +967,12 @@ void SqliteHistory::BeginSession() {
         [this, started] { session = *started; });
 }
 
-void SqliteHistory::MarkEndedCleanly() {
-  Write([this] { return Run(setEnded.get()) && Step("ended"); });
+void SqliteHistory::MarkEnded(bool settingsSaved) {
+  // running: 1 while a run goes on, 0 once it ended through its save, 2 when
+  // that save could not be written.
+  Write([this, settingsSaved] {
+    return Run(settingsSaved ? setEnded.get() : setUnsaved.get()) && Step("ended");
+  });
 }
 
 bool SqliteHistory::Ledger() const {
@@ -989,9 +995,10 @@ std::optional<JournaledBalance> SqliteHistory::Balance() {
       return false;
     const int code = sqlite3_step(statement.get());
     if (code == SQLITE_ROW && sqlite3_column_type(statement.get(), 0) != SQLITE_NULL) {
-      balance = JournaledBalance{
-          sqlite3_column_int(statement.get(), 0), sqlite3_column_int(statement.get(), 1),
-          sqlite3_column_int(statement.get(), 2) == 0, sqlite3_column_int64(statement.get(), 3)};
+      sqlite3_stmt* row = statement.get();
+      balance = JournaledBalance{sqlite3_column_int(row, 0), sqlite3_column_int(row, 1),
+                                 sqlite3_column_int(row, 2) == 0, sqlite3_column_int64(row, 3),
+                                 sqlite3_column_int(row, 2) == 2};
     }
     return code == SQLITE_ROW || code == SQLITE_DONE || Failed(code);
   });

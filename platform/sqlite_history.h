@@ -99,7 +99,7 @@ class SqliteHistory final : public HistoryStore {
 
   QString Problem() const override { return problem; }
   void BeginSession() override;
-  void MarkEndedCleanly() override;
+  void MarkEnded(bool settingsSaved) override;
   std::optional<JournaledBalance> Balance() override;
   void SaveBalance(std::int32_t credits, std::int32_t borrowed, std::int64_t change) override;
   std::optional<HandInProgress> PendingHand(GameVariant game) override;
@@ -197,7 +197,7 @@ class SqliteHistory final : public HistoryStore {
   StepHook stepHook;
 
   Statement begin, commit, rollback;
-  Statement insertSession, setRunning, setEnded, saveBalance, saveHand, dropHand, dropHands,
+  Statement insertSession, setRunning, setEnded, setUnsaved, saveBalance, saveHand, dropHand, dropHands,
       insertGame;
 };
 

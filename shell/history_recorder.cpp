@@ -54,7 +54,7 @@ void HistoryRecorder::Finish(bool settingsWritten) {
   // The save's own change number: the settings file holds the same balance.
   services.history.SaveBalance(values.credits, values.borrowed, values.ledgerChange);
   // A run whose balance is only in the journal did not end through the save.
-  if (settingsWritten) services.history.MarkEndedCleanly();
+  services.history.MarkEnded(settingsWritten);
 }
 
 void HistoryRecorder::TellProblemOnce(QWidget* parent) {

@@ -75,6 +75,7 @@ SavedBalance NewestSavedBalance(ProfileFile& profile, HistoryStore& history) {
   saved.borrowed = journal->borrowed;
   saved.fromJournal = true;
   saved.runEndedCleanly = journal->endedCleanly;
+  saved.settingsUnsaved = journal->settingsUnsaved;
   return saved;
 }
 
@@ -85,7 +86,10 @@ bool LoadSettings(ProgramValues& values, Services& services, QWidget* parent) {
   values.ledgerChange = saved.change;
   if (saved.fromJournal) {
     const QString opening =
-        saved.runEndedCleanly
+        saved.settingsUnsaved ? QStringLiteral(
+                                    "The settings file could not be written when LYNX Video Poker "
+                                    "last ended.  ")
+        : saved.runEndedCleanly
             ? QStringLiteral("The settings file holds an older balance than the game history.  ")
             : QStringLiteral("LYNX Video Poker did not close normally the last time it ran.  ");
     const QString text =

@@ -49,7 +49,8 @@ struct SavedBalance {
   std::optional<std::int32_t> borrowed;
   std::int64_t change = 0;  // the newest change number either store holds
   bool fromJournal = false;
-  bool runEndedCleanly = true;  // of the journal's run, when it won
+  bool runEndedCleanly = true;   // of the journal's run, when it won
+  bool settingsUnsaved = false;  // that run ended, but its save failed
 };
 SavedBalance NewestSavedBalance(ProfileFile& profile, HistoryStore& history);
 

@@ -181,7 +181,7 @@ TEST_F(SqliteHistoryTest, JournalKeepsTheBalanceAndWhetherTheRunEnded) {
   {
     SqliteHistory history(File());  // a run that ended without its save
     EXPECT_EQ(history.Balance(), (JournaledBalance{245, 100, false}));
-    history.MarkEndedCleanly();
+    history.MarkEnded(true);
   }
   SqliteHistory history(File());
   EXPECT_EQ(history.Balance(), (JournaledBalance{245, 100, true}));
@@ -419,7 +419,7 @@ TEST_F(SqliteHistoryTest, NewerVersionIsReadButNeverWritten) {
     GameRecord game = Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 1, 1);
     history.RecordGame(game, 2, 0);
     history.DropHands();
-    history.MarkEndedCleanly();
+    history.MarkEnded(true);
     EXPECT_EQ(game.id, 0);
     EXPECT_EQ(history.GameCount(), 1);
   }
@@ -544,7 +544,7 @@ TEST_F(SqliteHistoryTest, FolderThatIsAFileTurnsHistoryOff) {
   GameRecord game = Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 1, 10);
   history.RecordGame(game, 0, 0);
   history.DropHands();
-  history.MarkEndedCleanly();
+  history.MarkEnded(true);
   EXPECT_EQ(game.id, 0);
   EXPECT_EQ(history.Balance(), std::nullopt);
   EXPECT_EQ(history.PendingHand(kJacksOrBetter), std::nullopt);

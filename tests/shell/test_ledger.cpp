@@ -29,6 +29,9 @@ namespace {
 const QString kDied = QStringLiteral(
     "LYNX Video Poker did not close normally the last time it ran.  Your balance of %1 credits, "
     "as it stood after your last bet or game, has been restored.");
+const QString kUnsaved = QStringLiteral(
+    "The settings file could not be written when LYNX Video Poker last ended.  Your balance of %1 "
+    "credits, as it stood after your last bet or game, has been restored.");
 
 TEST(Ledger, TheStoreWithTheNewerChangeWins) {
   struct Case {
@@ -60,6 +63,8 @@ TEST(Ledger, TheStoreWithTheNewerChangeWins) {
        8},
       {"a journal that cannot be written", "3", died, true, 150, {}, 3},
       {"no journal", "3", std::nullopt, false, 150, {}, 3},
+      {"the save at the end failed", "5", JournaledBalance{320, 40, false, 7, true}, false, 320,
+       kUnsaved.arg(320), 7},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -70,6 +75,7 @@ TEST(Ledger, TheStoreWithTheNewerChangeWins) {
     if (c.journal) {
       fake.history.balance = c.journal;
       fake.history.running = !c.journal->endedCleanly;
+      fake.history.unsaved = c.journal->settingsUnsaved;
     }
     fake.history.readOnly = c.journalReadOnly;
     fake.dialogs.defaultAnswer = true;
@@ -112,6 +118,7 @@ TEST(Ledger, AnExitSaveThatFailsIsToldAndNeverMarksTheRunAsEnded) {
                                         "history keeps it: the next start will offer 130 "
                                         "credits.")}));
   EXPECT_TRUE(fake.history.running);
+  EXPECT_TRUE(fake.history.unsaved);
   EXPECT_EQ(fake.history.balance, (JournaledBalance{130, 100, true, values.ledgerChange}));
 
   // Written, the run ends cleanly with the save's change number in both.
@@ -223,7 +230,7 @@ TEST_F(LedgerFiles, ASettingsFileOnAFullDiskLeavesTheJournalToOfferTheBalance) {
   }
   PlayerRun next(Config(), Data());
   next.Start();
-  EXPECT_EQ(next.dialogs.shown.front().text, kDied.arg(130));
+  EXPECT_EQ(next.dialogs.shown.front().text, kUnsaved.arg(130));
   EXPECT_EQ(next.values.credits, 130);
 }
 
