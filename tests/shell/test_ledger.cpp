@@ -210,6 +210,18 @@ class LedgerFiles : public testing::Test {
       if (d.icon == DialogIcon::Question) return d.text.section(QLatin1Char(' '), 10, 10);
     return QStringLiteral("nothing");
   }
+  // A run that ends with saved credits, then one killed at killedAt.
+  void SavedThenKilledAt(int saved, int killedAt) const {
+    {
+      PlayerRun run(Config(), Data());
+      run.Start();
+      run.Play(saved);
+      EXPECT_TRUE(run.Exit());
+    }
+    PlayerRun killed(Config(), Data());
+    killed.Start();
+    killed.Play(killedAt);
+  }
   QTemporaryDir dir;
 };
 
@@ -258,17 +270,7 @@ TEST_F(LedgerFiles, ReadOnlyFoldersOfferTheSettingsAndTellTheFailedSave) {
   const SmallDisk config(Config());
   const SmallDisk data(Data());
   if (!config.Mounted() || !data.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
-  {
-    PlayerRun run(Config(), Data());
-    run.Start();
-    run.Play(150);
-    ASSERT_TRUE(run.Exit());
-  }
-  {
-    PlayerRun killed(Config(), Data());
-    killed.Start();
-    killed.Play(170);  // and killed: the journal is the newer
-  }
+  SavedThenKilledAt(150, 170);  // the journal is the newer
   ASSERT_TRUE(config.MakeReadOnly() && data.MakeReadOnly());
   PlayerRun run(Config(), Data());
   run.Start();
@@ -284,17 +286,7 @@ TEST_F(LedgerFiles, ReadOnlyFoldersOfferTheSettingsAndTellTheFailedSave) {
 }
 
 TEST_F(LedgerFiles, ARunKilledWithNoCreditsLeftStartsANewGame) {
-  {
-    PlayerRun run(Config(), Data());
-    run.Start();
-    run.Play(150);
-    ASSERT_TRUE(run.Exit());
-  }
-  {
-    PlayerRun killed(Config(), Data());
-    killed.Start();
-    killed.Play(0);
-  }
+  SavedThenKilledAt(150, 0);
   PlayerRun next(Config(), Data());
   next.Start();
   EXPECT_EQ(Offered(next), QStringLiteral("nothing"));
