@@ -365,8 +365,13 @@ void SqliteHistory::Finalize::operator()(sqlite3_stmt* statement) const {
   sqlite3_finalize(statement);
 }
 
-SqliteHistory::SqliteHistory(const QString& filePath) : path(filePath) {
-  Open();
+SqliteHistory::SqliteHistory(const QString& filePath, const QString& offBecause)
+    : path(filePath) {
+  if (offBecause.isEmpty()) {
+    Open();
+  } else {
+    TurnOff(QStringLiteral("The game history is off: %1: %2.").arg(Shown(path), offBecause));
+  }
 }
 
 SqliteHistory::~SqliteHistory() {

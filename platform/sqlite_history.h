@@ -83,7 +83,9 @@ class SqliteHistory final : public HistoryStore {
     Off,       // no file to read or write
   };
 
-  explicit SqliteHistory(const QString& path);
+  // With offBecause not empty the file is not opened at all: history is off,
+  // and Problem() says why ("The game history is off: <path>: offBecause.").
+  explicit SqliteHistory(const QString& path, const QString& offBecause = {});
   ~SqliteHistory() override;
   SqliteHistory(const SqliteHistory&) = delete;
   SqliteHistory& operator=(const SqliteHistory&) = delete;

@@ -246,6 +246,10 @@ int main(int argc, char** argv) {
   // is let go only after the history and the settings are closed.
   lynx::SingleInstance instance(lynx::DefaultProfilePath(), lynx::DefaultHistoryPath());
   if (const int status = KeepToOneCopy(instance); status >= 0) return status;
+  // A copy with other settings on the same history would journal another
+  // player's balance into it: the history is kept by one copy at a time.
+  lynx::SingleInstance historyKeeper(lynx::DefaultHistoryPath(), lynx::DefaultHistoryPath());
+  const bool historyTaken = historyKeeper.Acquire() == lynx::SingleInstance::Role::Second;
 
   // Signals are caught from here on; before the event loop they wait in the
   // watcher's socket.
@@ -265,7 +269,11 @@ int main(int argc, char** argv) {
   lynx::QtHelpViewer help;
   lynx::QtScreenInfo screen;
   lynx::TimeSeededSource random;
-  lynx::SqliteHistory history(lynx::DefaultHistoryPath());
+  lynx::SqliteHistory history(
+      lynx::DefaultHistoryPath(),
+      historyTaken ? QStringLiteral("another copy of LYNX Video Poker, with other settings, "
+                                    "keeps it")
+                   : QString());
   lynx::Services services{dialogs, sound, profile, help, screen, random, history};
   lynx::ProgramValues values;
   lynx::HistoryRecorder recorder(values, services);
