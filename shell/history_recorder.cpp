@@ -17,6 +17,8 @@ void HistoryRecorder::Start(QWidget* dialogParent) {
 void HistoryRecorder::Attach(TableWindow& table) {
   HistoryStore& store = services.history;
   const GameVariant game = values.gameVariant;
+  // Once this run has dealt or settled a game, the file may lag behind it
+  // (its writes kept for a lock): only what this run knows counts then.
   std::optional<HandInProgress> left;
   if (const auto found = pending.find(game); found != pending.end())
     left = found->second;
@@ -24,7 +26,7 @@ void HistoryRecorder::Attach(TableWindow& table) {
     left = store.PendingHand(game);
   if (left && !table.ResumeHand(*left)) {
     // Not a hand this table can take (a damaged record): it cannot be played.
-    pending.erase(game);
+    pending[game] = std::nullopt;
   }
 
   connect(&table, &TableWindow::HandChanged, this, [this, &table](const HandInProgress& hand) {
@@ -33,7 +35,7 @@ void HistoryRecorder::Attach(TableWindow& table) {
     TellProblemOnce(&table);
   });
   connect(&table, &TableWindow::GameSettled, this, [this, &table](const GameRecord& settled) {
-    pending.erase(settled.game);
+    pending[settled.game] = std::nullopt;
     GameRecord game = settled;
     services.history.RecordGame(game, values.borrowed, NextChange());
     TellProblemOnce(&table);
@@ -46,7 +48,8 @@ void HistoryRecorder::Attach(TableWindow& table) {
 }
 
 void HistoryRecorder::DropHands() {
-  pending.clear();
+  for (const GameVariant game : {kJacksOrBetter, kJokerWild, kDeucesWild})
+    pending[game] = std::nullopt;
   services.history.DropHands();
 }
 

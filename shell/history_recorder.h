@@ -47,8 +47,10 @@ class HistoryRecorder final : public QObject {
 
   ProgramValues& values;
   Services& services;
-  std::map<GameVariant, HandInProgress> pending;  // this run's hands left dealt
-  QString told;                                   // the last problem told; each is told once
+  // The hand left dealt of each game this run has dealt, settled or dropped
+  // (none once settled); the file is asked only about the other games.
+  std::map<GameVariant, std::optional<HandInProgress>> pending;
+  QString told;  // the last problem told; each is told once
 };
 
 }  // namespace lynx
