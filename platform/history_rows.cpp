@@ -24,9 +24,9 @@ bool ValidRecord(const GameRecord& game) {
   return credits(game.bestEv) && credits(game.heldEv);
 }
 
-bool ParseHandText(std::string_view text, Hand& hand) {
-  hand.fill(kNoCard);
-  std::size_t words = 0;
+bool ParseCardsText(std::string_view text, CardCode* cards, int count) {
+  std::fill(cards, cards + count, kNoCard);
+  int words = 0;
   bool exact = true;
   std::size_t at = 0;
   while (at < text.size()) {
@@ -35,15 +35,22 @@ bool ParseHandText(std::string_view text, Hand& hand) {
       continue;
     }
     const std::size_t end = std::min(text.find(' ', at), text.size());
-    if (words < hand.size()) {
+    if (words < count) {
       const std::optional<CardCode> card = ParseCard(text.substr(at, end - at));
-      hand[words] = card.value_or(kNoCard);
+      cards[words] = card.value_or(kNoCard);
       exact = exact && card.has_value();
     }
     ++words;
     at = end;
   }
-  return exact && words == hand.size();
+  return exact && words == count;
+}
+
+GameVariant GameFromName(std::string_view name) {
+  for (const GameVariant game : {kJacksOrBetter, kJokerWild, kDeucesWild}) {
+    if (name == GameName(game)) return game;
+  }
+  return 0;
 }
 
 namespace {
@@ -54,20 +61,13 @@ std::string_view Text(sqlite3_value* value) {
   return {text, static_cast<std::size_t>(sqlite3_value_bytes(value))};
 }
 
-GameVariant Game(std::string_view name) {
-  for (const GameVariant game : {kJacksOrBetter, kJokerWild, kDeucesWild}) {
-    if (name == GameName(game)) return game;
-  }
-  return 0;
-}
-
 // lynx_valid_draw(game, dealt, held, final)
 void ValidDrawFunction(sqlite3_context* context, int, sqlite3_value** values) {
   Hand dealt{};
   Hand final{};
-  const bool valid = ParseHandText(Text(values[1]), dealt) &&
-                     ParseHandText(Text(values[3]), final) &&
-                     ValidDraw(Game(Text(values[0])), dealt, sqlite3_value_int(values[2]), final);
+  const bool valid =
+      ParseHandText(Text(values[1]), dealt) && ParseHandText(Text(values[3]), final) &&
+      ValidDraw(GameFromName(Text(values[0])), dealt, sqlite3_value_int(values[2]), final);
   sqlite3_result_int(context, valid ? 1 : 0);
 }
 

@@ -12,9 +12,16 @@ struct sqlite3;
 namespace lynx {
 
 // Cards from their names, space separated ("AS KD 7C JK 2H"). True only for
-// exactly five words that are all cards; otherwise each word that is no
+// exactly count words that are all cards; otherwise each word that is no
 // card, and each missing one, reads as kNoCard.
-bool ParseHandText(std::string_view text, Hand& hand);
+bool ParseCardsText(std::string_view text, CardCode* cards, int count);
+inline bool ParseHandText(std::string_view text, Hand& hand) {
+  return ParseCardsText(text, hand.data(), static_cast<int>(hand.size()));
+}
+
+// The game a name of the games table stands for ("jacks", "joker",
+// "deuces"), 0 for any other text.
+GameVariant GameFromName(std::string_view name);
 
 // Adds lynx_valid_draw(game, dealt, held, final) to the connection: 1 when
 // game is "jacks", "joker" or "deuces", dealt and final read as hands and

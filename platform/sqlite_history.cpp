@@ -305,18 +305,10 @@ QDateTime ColumnTime(sqlite3_stmt* statement, int column) {
   return time.isValid() ? time.toUTC() : QDateTime();
 }
 
-// Cards from their names. Strict: exactly count words, every one a card.
-// Otherwise each word that is no card, and each missing one, is kNoCard.
 bool ParseCards(const QString& text, CardCode* cards, int count) {
-  const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-  bool exact = words.size() == count;
-  for (int i = 0; i < count; ++i) {
-    const std::optional<CardCode> card =
-        i < words.size() ? ParseCard(words[i].toStdString()) : std::nullopt;
-    cards[i] = card.value_or(kNoCard);
-    exact = exact && card.has_value();
-  }
-  return exact;
+  const QByteArray bytes = text.toUtf8();
+  return ParseCardsText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                        cards, count);
 }
 
 }  // namespace
@@ -335,10 +327,7 @@ QString GameText(GameVariant game) {
 }
 
 GameVariant GameFromText(const QString& text) {
-  for (const GameVariant game : {kJacksOrBetter, kJokerWild, kDeucesWild}) {
-    if (text == GameText(game)) return game;
-  }
-  return 0;
+  return GameFromName(text.toStdString());
 }
 
 QString CardsText(const CardCode* cards, int count) {
@@ -365,8 +354,7 @@ void SqliteHistory::Finalize::operator()(sqlite3_stmt* statement) const {
   sqlite3_finalize(statement);
 }
 
-SqliteHistory::SqliteHistory(const QString& filePath, const QString& offBecause)
-    : path(filePath) {
+SqliteHistory::SqliteHistory(const QString& filePath, const QString& offBecause) : path(filePath) {
   if (offBecause.isEmpty()) {
     Open();
   } else {
