@@ -845,3 +845,26 @@ TEST_F(SqliteHistoryTest, AFileDeletedOrReplacedWhileRunningGetsTheJournalAndHan
 
 }  // namespace
 }  // namespace lynx
+
+namespace lynx {
+namespace {
+
+// The previous release's file: its journal, without change numbers, is kept
+// and counts as number 0; nothing is moved aside.
+TEST_F(SqliteHistoryTest, AVersionFourFileIsUpgradedWithItsJournal) {
+  {
+    SqliteHistory history(File());
+    history.BeginSession();
+    history.SaveBalance(321, 100, 0);
+  }
+  ASSERT_EQ(Sql(File(), "ALTER TABLE journal DROP COLUMN ledger_change; PRAGMA user_version = 4"),
+            "");
+  SqliteHistory history(File());
+  EXPECT_EQ(history.Problem(), "");
+  EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
+  EXPECT_EQ(history.Balance(), (JournaledBalance{321, 100, false, 0}));
+  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "5\n");
+}
+
+}  // namespace
+}  // namespace lynx
