@@ -16,7 +16,10 @@ release: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 
-run: release
+# The game and what it needs, nothing else: tests and tools wait for `make test`.
+run: deps
+	cmake --preset release
+	cmake --build --preset release --target lynx-video-poker -j $(JOBS)
 	./build/release/bin/lynx-video-poker
 
 test: build

@@ -103,9 +103,7 @@ class LongHistory {
       Shuffle(deck, game, random);
       const Hand dealt = DealHand(deck);
       const int held = static_cast<int>(random.Next() * 32);
-      std::array<bool, 5> keep{};
-      for (int p = 0; p < 5; ++p) keep[static_cast<std::size_t>(p)] = (held >> p) & 1;
-      const Hand final = DrawHand(deck, dealt, keep);
+      const Hand final = DrawHand(deck, dealt, HoldMask::FromBits(static_cast<unsigned>(held)));
       const int coins = 1 + static_cast<int>(random.Next() * 5);
       const int row = ClassifyHand(final, game);
       const int won = Payout(game, row, coins);

@@ -40,12 +40,24 @@ HandJudgement JudgeHand(const StrategyTables& tables, const Hand& dealt, int coi
   return j;
 }
 
+HoldVerdict JudgeHold(const HandJudgement& judgement, unsigned mask) {
+  mask &= 31u;
+  HoldVerdict verdict;
+  verdict.bestEv = judgement.bestEv;
+  verdict.heldEv = judgement.ev[mask];
+  for (unsigned m : judgement.BestMasks()) {
+    if (!verdict.bestHolds.empty()) verdict.bestHolds += ',';
+    verdict.bestHolds += std::to_string(m);
+  }
+  verdict.mistake = !judgement.IsBest(mask);
+  verdict.cost = judgement.Cost(mask);
+  return verdict;
+}
+
 ShadowPlay PlayBest(const HandJudgement& judgement, const Deck& deck) {
   ShadowPlay shadow;
   shadow.mask = judgement.bestMask;
-  std::array<bool, 5> held{};
-  for (int i = 0; i < 5; ++i) held[static_cast<std::size_t>(i)] = (shadow.mask >> i & 1u) != 0;
-  shadow.final = DrawHand(deck, judgement.dealt, held);
+  shadow.final = DrawHand(deck, judgement.dealt, HoldMask::FromBits(shadow.mask));
   HandTable table = HandTable::FromHand(shadow.final);
   const Evaluation evaluation = EvaluateHand(table, judgement.game, judgement.coins);
   shadow.row = evaluation.winRow;
@@ -54,11 +66,12 @@ ShadowPlay PlayBest(const HandJudgement& judgement, const Deck& deck) {
 }
 
 std::string HoldText(const Hand& dealt, unsigned mask) {
-  if ((mask & 31u) == 0) return "Draw five";
+  const HoldMask holds = HoldMask::FromBits(mask);
+  if (holds.Count() == 0) return "Draw five";
   std::string text;
   for (int i = 0; i < 5; ++i) {
     if (i > 0) text += ' ';
-    text += (mask >> i & 1u) != 0 ? CardName(dealt[static_cast<std::size_t>(i)]) : "--";
+    text += holds.Holds(i) ? CardName(dealt[static_cast<std::size_t>(i)]) : "--";
   }
   return text;
 }
@@ -68,7 +81,9 @@ Deck PracticeDeck(const Hand& dealt, GameVariant game, UniformSource& random) {
     const auto i = static_cast<std::size_t>(random.Next() * static_cast<float>(n));
     return std::min(i, n - 1);
   };
-  const auto in = [&dealt](CardCode c) { return std::find(dealt.begin(), dealt.end(), c) != dealt.end(); };
+  const auto in = [&dealt](CardCode c) {
+    return std::find(dealt.begin(), dealt.end(), c) != dealt.end();
+  };
   std::vector<CardCode> rest;
   for (CardCode c = 1; c <= 52; ++c)
     if (!in(c)) rest.push_back(c);
@@ -91,11 +106,12 @@ void CoachTally::Add(const HandJudgement& judgement, unsigned heldMask, int paid
   ++hands;
   coinsBet += judgement.coins;
   won += paid;
-  heldEv += judgement.ev[heldMask & 31u];
-  bestEv += judgement.bestEv;
-  if (!judgement.IsBest(heldMask)) {
+  const HoldVerdict verdict = JudgeHold(judgement, heldMask);
+  heldEv += verdict.heldEv;
+  bestEv += verdict.bestEv;
+  if (verdict.mistake) {
     ++mistakes;
-    mistakeCost += judgement.Cost(heldMask);
+    mistakeCost += verdict.cost;
   }
 }
 

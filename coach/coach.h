@@ -48,6 +48,20 @@ struct HandJudgement {
 // stake of coins 1..5.
 HandJudgement JudgeHand(const StrategyTables& tables, const Hand& dealt, int coins);
 
+// The coach's verdict on the hold the player chose: what the history keeps
+// of a judged game and what the windows tell the player.
+struct HoldVerdict {
+  double bestEv = 0;      // expected credits of best play for the stake
+  double heldEv = 0;      // expected credits of the hold chosen
+  std::string bestHolds;  // every best hold's mask, ascending, comma-separated: "15,31"
+  bool mistake = false;   // worth less than best play beyond the tie rule (SameValue)
+  double cost = 0;        // credits the mistake gives up; 0 for a best hold
+};
+
+// The verdict on holding mask (bit i holds card i; bits above 4 ignored) of
+// the hand judgement values.
+HoldVerdict JudgeHold(const HandJudgement& judgement, unsigned mask);
+
 // The best hold played out with the cards the player's draw came from: the
 // discards replaced from deck positions 6.. in order, as the machine draws.
 struct ShadowPlay {

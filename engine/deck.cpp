@@ -75,11 +75,11 @@ Hand DealHand(const Deck& deck) {
   return hand;
 }
 
-Hand DrawHand(const Deck& deck, const Hand& dealt, const std::array<bool, 5>& held) {
+Hand DrawHand(const Deck& deck, const Hand& dealt, HoldMask held) {
   Hand hand = dealt;
   int drawPos = 5;
-  for (std::size_t i = 0; i < 5; ++i) {
-    if (!held[i]) hand[i] = deck.At(++drawPos);
+  for (int i = 0; i < 5; ++i) {
+    if (!held.Holds(i)) hand[static_cast<std::size_t>(i)] = deck.At(++drawPos);
   }
   return hand;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/card.h"
+#include "engine/hold_mask.h"
 #include "engine/random_source.h"
 
 namespace lynx {
@@ -50,8 +51,8 @@ void StackDemoHand(Deck& deck, GameVariant variant, int demoCode);
 // left, takes the next deck position from 6 on. Held positions keep their card.
 using Hand = std::array<CardCode, 5>;
 Hand DealHand(const Deck& deck);
-// held[i] true keeps hand[i]. Returns the hand after the draw.
-Hand DrawHand(const Deck& deck, const Hand& dealt, const std::array<bool, 5>& held);
+// Returns the hand after the draw that keeps the positions held holds.
+Hand DrawHand(const Deck& deck, const Hand& dealt, HoldMask held);
 
 // True when hand is five distinct cards of game 1..3: codes 1..52, and in
 // Joker Wild also the joker (53). False for any other game.

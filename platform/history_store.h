@@ -13,6 +13,7 @@
 
 #include "engine/card.h"
 #include "engine/deck.h"
+#include "machine/hand_in_progress.h"
 
 namespace lynx {
 
@@ -53,18 +54,6 @@ struct GameRecord {
 // final as ValidDraw checks them, and bestEv and heldEv (when there) from 0
 // to the top prize for the stake. The damaged flag is not looked at.
 bool ValidRecord(const GameRecord& game);
-
-// A hand dealt and not yet drawn: everything needed to show it again and to
-// draw exactly the cards the deck behind it holds.
-struct HandInProgress {
-  GameVariant game = kJacksOrBetter;
-  int coins = 1;  // the stake, already taken from the credits
-  Hand dealt{};   // positions 1..5
-  int held = 0;   // hold mask, bit i for position i+1
-  Deck deck;      // the whole deck; the draw takes positions 6.. in order
-  bool demo = false;
-  bool operator==(const HandInProgress&) const = default;
-};
 
 // The credit meter as last journaled.
 struct JournaledBalance {

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/folder_sync.h"
+
 namespace lynx {
 
 namespace {
@@ -138,13 +140,6 @@ bool WriteProtected(const QFileInfo& info) {
 }
 
 // Makes a finished rename durable: the folder's entry is on disk too.
-void SyncFolder(const QString& folder) {
-  const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
 
 QString DefaultProfilePath() {

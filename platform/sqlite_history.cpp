@@ -20,6 +20,7 @@
 
 #include "engine/card_text.h"
 #include "engine/paytable.h"
+#include "platform/folder_sync.h"
 #include "platform/history_rows.h"
 
 // The columns GameOf reads, in its order.
@@ -279,13 +280,6 @@ bool RenameNoReplace(const QString& from, const QString& to, QString* why) {
     return true;
   *why = SystemError(errno);
   return false;
-}
-
-void SyncFolder(const QString& folder) {
-  const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
 }
 
 void BindText(sqlite3_stmt* statement, int index, const QString& text) {

@@ -1,6 +1,6 @@
 #include "review/drill_deals.h"
 
-#include <QStringList>
+#include <QString>
 
 #include "engine/evaluate.h"
 
@@ -16,22 +16,19 @@ std::vector<GameRecord> DrillHands(const std::vector<GameRecord>& mistakes) {
 
 GameRecord PracticeRecord(const GameRecord& mistake, const Deck& deck, unsigned held,
                           const HandJudgement& judgement, int credits) {
-  held &= 31u;
-  std::array<bool, 5> keep{};
-  for (int i = 0; i < 5; ++i) keep[static_cast<std::size_t>(i)] = (held >> i & 1u) != 0;
+  const HoldMask keep = HoldMask::FromBits(held);
   GameRecord practice;
   practice.game = mistake.game;
   practice.coins = mistake.coins;
   practice.dealt = mistake.dealt;
-  practice.held = static_cast<int>(held);
+  practice.held = keep.Stored();
   practice.final = DrawHand(deck, mistake.dealt, keep);
   practice.row = ClassifyHand(practice.final, mistake.game);
   practice.creditsAfter = credits;
-  practice.bestEv = judgement.bestEv;
-  practice.heldEv = judgement.ev[held];
-  QStringList masks;
-  for (unsigned m : judgement.BestMasks()) masks << QString::number(m);
-  practice.bestHolds = masks.join(QLatin1Char(','));
+  const HoldVerdict verdict = JudgeHold(judgement, keep.Bits());
+  practice.bestEv = verdict.bestEv;
+  practice.heldEv = verdict.heldEv;
+  practice.bestHolds = QString::fromStdString(verdict.bestHolds);
   return practice;
 }
 

@@ -10,18 +10,17 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "cards/card_painter.h"
+#include "cards/card_sheet.h"  // the card sizes
 #include "coach/coach.h"
 #include "review/drill_deals.h"
 #include "review/review_look.h"
-#include "table/card_painter.h"
 #include "table/table_controls.h"
 
 namespace lynx {
 
 namespace {
 
-constexpr int kCardWidth = 73;
-constexpr int kCardHeight = 98;
 constexpr int kGap = 8;
 constexpr int kMargin = 8;
 constexpr int kTagHeight = 22;
@@ -152,23 +151,24 @@ void DrillWindow::Draw() {
   store.RecordPractice(practice);
   emit Practised();
 
-  const bool isBest = j.IsBest(held);
-  if (isBest) ++right;
+  const HoldVerdict now = JudgeHold(j, held);
+  const unsigned firstHeld = HoldMask::FromBits(static_cast<unsigned>(g.held)).Bits();
+  if (!now.mistake) ++right;
   QString text;
-  if (isBest) {
+  if (!now.mistake) {
     text = QStringLiteral("<b>Right.</b> %1 is a best hold, worth %2 credits")
-               .arg(Hold(dealt, held), Credits(j.bestEv));
+               .arg(Hold(dealt, held), Credits(now.bestEv));
     if (j.bestCount > 1) text += QStringLiteral(" (%1 holds are as good)").arg(j.bestCount);
     text += QLatin1Char('.');
   } else {
-    text = QStringLiteral("<b>Not best.</b> %1 is worth %2 credits; best is %3, worth %4 (it "
-                          "costs %5).")
-               .arg(Hold(dealt, held), Credits(j.ev[held]), Hold(dealt, j.bestMask),
-                    Credits(j.bestEv), Credits(j.Cost(held)));
+    text = QStringLiteral(
+               "<b>Not best.</b> %1 is worth %2 credits; best is %3, worth %4 (it "
+               "costs %5).")
+               .arg(Hold(dealt, held), Credits(now.heldEv), Hold(dealt, j.bestMask),
+                    Credits(now.bestEv), Credits(now.cost));
   }
   text += QStringLiteral("<br>The first time you held %1, worth %2.")
-              .arg(Hold(dealt, static_cast<unsigned>(g.held) & 31u),
-                   Credits(j.ev[static_cast<unsigned>(g.held) & 31u]));
+              .arg(Hold(dealt, firstHeld), Credits(j.ev[firstHeld]));
   text += QStringLiteral("<br>The draw made %1 (practice pays nothing).")
               .arg(RowText(g.game, practice.row));
   text += QStringLiteral("<br>Right so far: %1 of %2.").arg(right).arg(current + 1);
@@ -181,21 +181,21 @@ void DrillWindow::Draw() {
 
 void DrillWindow::ShowCards() {
   QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
-  strip.fill(QColor(0, 0, 128));
+  strip.fill(kPanelBlue);
   const GameVariant game =
       current < HandCount() ? hands[static_cast<std::size_t>(current)].game : kJacksOrBetter;
   QPainter painter;
   for (int i = 0; i < 5; ++i) {
     const int x = kMargin + i * (kCardWidth + kGap);
     const auto k = static_cast<std::size_t>(i);
-    const bool isHeld = (held >> i & 1u) != 0;
+    const bool isHeld = HoldMask::FromBits(held).Holds(static_cast<int>(k));
     if (phase == Phase::kDone)
       DrawCardBack(strip, x, kMargin);
     else
       DrawCardFace(strip, x, kMargin, phase == Phase::kDrawn ? final[k] : dealt[k], game);
     if (!isHeld || phase == Phase::kDone) continue;
     painter.begin(&strip);
-    painter.setPen(QColor(255, 255, 0));
+    painter.setPen(kTextYellow);
     painter.setFont(ClassicFont(10, true));
     painter.drawText(QRect(x, kMargin + kCardHeight + 2, kCardWidth, kTagHeight - 2),
                      Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("HELD"));

@@ -12,8 +12,8 @@
 #include <algorithm>
 
 #include "review/review_look.h"
-#include "table/card_painter.h"
-#include "table/card_sheet.h"  // the card sizes
+#include "cards/card_painter.h"
+#include "cards/card_sheet.h"  // the card sizes
 #include "table/table_controls.h"
 
 namespace lynx {
@@ -274,7 +274,7 @@ void HistoryWindow::ShowGame(int listRow) {
                    QStringLiteral("After the draw"));
   painter.setPen(kTextYellow);
   for (int i = 0; i < 5; ++i) {
-    if ((game.held >> i & 1) == 0) continue;
+    if (!HoldMask::FromBits(static_cast<unsigned>(game.held)).Holds(i)) continue;
     const QPoint at = DetailCardOrigin(false, i);
     painter.drawText(QRect(at.x(), kDetailTagY, kCardWidth, 16), Qt::AlignHCenter,
                      QStringLiteral("HELD"));
@@ -287,7 +287,7 @@ QImage HistoryWindow::Strip(const Hand& cards, GameVariant game, int held) {
   QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
   strip.fill(kTableBlue);
   for (int i = 0; i < 5; ++i) {
-    const bool isHeld = (held >> i & 1) != 0;
+    const bool isHeld = HoldMask::FromBits(static_cast<unsigned>(held)).Holds(i);
     const int x = i * kFanStep;
     DrawCardFace(strip, x, isHeld ? kHeldTop : kDrawnTop, cards[static_cast<std::size_t>(i)], game);
     if (isHeld) {

@@ -1,74 +1,9 @@
 #include "review/review_look.h"
 
-#include <QAbstractItemView>
-#include <QHeaderView>
-#include <QPalette>
-#include <QTableWidget>
 #include <algorithm>
 #include <cmath>
-#include <string>
-
-#include "engine/paytable.h"
-#include "table/table_controls.h"
 
 namespace lynx {
-
-void ApplyReviewLook(QWidget* window) {
-  window->setFont(ClassicFont(9, false));
-  QPalette palette = window->palette();
-  palette.setColor(QPalette::Window, kTableBlue);
-  palette.setColor(QPalette::WindowText, kTextWhite);
-  window->setPalette(palette);
-  window->setAutoFillBackground(true);
-  window->setStyleSheet(QStringLiteral(
-      "QLabel { color: #ffffff; }"
-      "QTableWidget { background: #0000ff; color: #ffffff; gridline-color: #4040ff;"
-      "  border: 1px solid #808080; selection-background-color: #000080;"
-      "  selection-color: #ffff00; }"
-      "QHeaderView::section { background: #808080; color: #ffff00; font-weight: bold;"
-      "  border: 0; border-right: 1px solid #0000ff; padding: 2px 4px; }"
-      "QTabWidget::pane { border: 1px solid #808080; }"
-      "QTabBar::tab { background: #808080; color: #ffffff; padding: 3px 10px;"
-      "  border: 1px solid #0000ff; }"
-      "QTabBar::tab:selected { color: #ffff00; font-weight: bold; }"
-      "QPushButton { background: #c0c0c0; color: #000000; border: 2px outset #ffffff;"
-      "  padding: 3px 12px; font-weight: bold; }"
-      "QPushButton:pressed { border-style: inset; }"
-      "QPushButton:disabled { color: #808080; }"));
-}
-
-void SetUpReviewTable(QTableWidget* table) {
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table->setSelectionMode(QAbstractItemView::SingleSelection);
-  table->verticalHeader()->setVisible(false);
-  table->horizontalHeader()->setHighlightSections(false);
-  table->setWordWrap(false);
-  table->setFocusPolicy(Qt::StrongFocus);
-}
-
-QString GameTitleText(GameVariant game) {
-  const std::string_view title = GameTitle(game);
-  return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
-}
-
-QString RowText(GameVariant game, int row) {
-  const PayTable& table = PayTableFor(game);
-  if (row < 0 || row >= table.rowCount) return QStringLiteral("No win");
-  const std::string_view caption = table.rows[static_cast<std::size_t>(row)].caption;
-  return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
-}
-
-QString PercentText(double part, double whole) {
-  const double percent = whole == 0 ? 0 : part / whole * 100;
-  if (whole == 0 || !std::isfinite(percent)) return QStringLiteral("—");
-  return QStringLiteral("%1%").arg(percent, 0, 'f', 2);
-}
-
-QString CreditsText(double credits) {
-  if (!std::isfinite(credits)) return QStringLiteral("—");
-  return QString::number(credits, 'f', 2);
-}
 
 QString ProbabilityText(double probability) {
   const double percent = probability * 100;

@@ -1,36 +1,13 @@
 #pragma once
-// The look the review windows share with the machine table: white and yellow
-// on the table's blue, grey headings, the table's sans-serif.
+// The look of the review windows: the machine table's widget look and its
+// texts of the games' figures (table/widget_look.h), and the texts only the
+// review windows show.
 
 #include <QString>
 
-#include "engine/card.h"
-
-class QTableWidget;
-class QWidget;
+#include "table/widget_look.h"
 
 namespace lynx {
-
-// Blue window, white text, grey buttons and headings.
-void ApplyReviewLook(QWidget* window);
-
-// A read-only list of whole rows, one selectable at a time, without the
-// vertical header.
-void SetUpReviewTable(QTableWidget* table);
-
-// "Jacks or Better", "Joker Wild", "Deuces Wild".
-QString GameTitleText(GameVariant game);
-
-// The caption of a pay-table row of game, "No win" for -1 (or a row the game
-// does not have).
-QString RowText(GameVariant game, int row);
-
-// part / whole as a percentage with two decimals, "98.40%"; "—" when whole is 0
-// or the ratio is not a finite number.
-QString PercentText(double part, double whole);
-
-// Credits with two decimals, "12.50"; "—" for a value that is not finite.
-QString CreditsText(double credits);
 
 // A probability as a percentage with at least two decimals and at least three
 // significant digits: "21.46%", "0.0248%", "0.00248%".

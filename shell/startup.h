@@ -8,10 +8,10 @@
 
 #include "common/program_values.h"
 #include "platform/services.h"
-#include "review/coach_panel.h"
 #include "shell/history_recorder.h"
 #include "shell/review_windows.h"
 #include "shell/title_window.h"
+#include "table/coach_panel.h"
 
 namespace lynx {
 
@@ -47,7 +47,7 @@ std::unique_ptr<TitleWindow> StartUp(ProgramValues& values, Services& services,
 void ConnectHistory(TitleWindow& title, HistoryRecorder& recorder, ReviewWindows& review);
 
 // Every table the title window opens gets the strategy coach beside it
-// (review/coach_panel.h), its settings read from the settings file now.
+// (table/coach_panel.h), its settings read from the settings file now.
 // run, values and services must outlive the title window's tables.
 void ConnectCoach(TitleWindow& title, CoachRun& run, ProgramValues& values, Services& services);
 

@@ -18,7 +18,7 @@
 #include "platform/data_dir.h"
 #include "shell/about_window.h"
 #include "shell/settings.h"
-#include "table/card_painter.h"
+#include "cards/card_painter.h"
 #include "table/table_window.h"
 
 namespace lynx {

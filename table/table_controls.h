@@ -31,6 +31,9 @@ constexpr QRect TwipsRect(int left, int top, int width, int height) {
 
 // Colours of the machine table.
 inline const QColor kTableBlue{0, 0, 255};
+// The darker blue of the coach panel and of the drill's card strip, set apart
+// from the machine's own blue.
+inline const QColor kPanelBlue{0, 0, 128};
 inline const QColor kCellGrey{128, 128, 128};
 inline const QColor kTextWhite{255, 255, 255};
 inline const QColor kTextYellow{255, 255, 0};

@@ -8,12 +8,9 @@
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
-#include <cstdint>
-#include <limits>
 
-#include "engine/evaluate.h"
 #include "engine/paytable.h"
-#include "table/card_painter.h"
+#include "cards/card_painter.h"
 #include "table/table_accessibility.h"
 
 namespace lynx {
@@ -32,13 +29,6 @@ constexpr int kLargeHeight = 570;
 constexpr int kCardTop = 237;
 constexpr int kRows = 11;
 
-// The credit meter is a 32-bit count: it stops at its top instead of wrapping.
-std::int32_t AddCredits32(std::int32_t credits, std::int64_t amount) {
-  const std::int64_t sum = static_cast<std::int64_t>(credits) + amount;
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
 QPixmap Picture(const char* name) {
   return QPixmap(QStringLiteral(":/pictures/") + QLatin1String(name) + QStringLiteral(".png"));
 }
@@ -46,7 +36,12 @@ QPixmap Picture(const char* name) {
 }  // namespace
 
 TableWindow::TableWindow(ProgramValues& values, Services& services, QWidget* parent)
-    : QDialog(parent), values(values), services(services) {
+    : QDialog(parent),
+      values(values),
+      services(services),
+      machine(values.gameVariant, values.credits, values.deck) {
+  // Every change of the hand in progress reaches the journal from here.
+  machine.onHandChanged = [this](const HandInProgress& hand) { emit HandChanged(hand); };
   setObjectName(QStringLiteral("LYNX"));
   setWindowTitle(QStringLiteral("LYNX Video Poker -- Jacks or Better"));
   // Fixed single border without control menu or minimise button.
@@ -190,8 +185,9 @@ void TableWindow::CreateControls() {
       connect(cell, &ClassicLabel::Pressed, this, [this](Qt::MouseButton button) {
         if (button == Qt::RightButton) DealOrDraw();
       });
-      connect(cell, &ClassicLabel::Released, this,
-              [this, c, r](Qt::MouseButton) { Guarded([this, c, r] { PayCellReleased(c, r); }); });
+      connect(cell, &ClassicLabel::Released, this, [this, c, r](Qt::MouseButton) {
+        Guarded([this, c, r] { machine.PayCellReleased(c, r); });
+      });
     }
   }
 
@@ -215,8 +211,10 @@ void TableWindow::CreateControls() {
     auto* spot = new CardSpot(
         this, QStringLiteral("Card_%1").arg(k + 1),
         [this, i] {
-          const QString name = CardName(hand[i]);
-          return dealt && held[i] ? name + QStringLiteral(", held") : name;
+          const QString name = CardName(machine.Cards()[i]);
+          return machine.Dealt() && machine.Held().Holds(static_cast<int>(i))
+                     ? name + QStringLiteral(", held")
+                     : name;
         },
         [this, k] { return CardRect(k); });
     connect(this, &TableWindow::HandChanged, spot, &CardSpot::NameMayHaveChanged);
@@ -242,16 +240,9 @@ void TableWindow::Load() {
   ApplyTableLayout();
   ClearSurface();
   helpTopic = values.helpTopic.toInt();
-  demoCode = 0;
   Mess->setText(QStringLiteral("Play 5 Coins"));
-  hand = {49, 50, 51, 52, 40};
-  drawPos = 0;
-  values.maxCoins = kMaxCoins;
-  winRow = -1;
-  lastCoinsIn = 0;
-  coinsIn = 0;
+  values.maxCoins = static_cast<std::int16_t>(machine.MaxCoins());
   WriteCreditsLine();
-  dealt = false;
   Image8->setPixmap(Image9->pixmap());
   WritePayTableCaptions();
   move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
@@ -382,7 +373,7 @@ void TableWindow::ApplyTableLayout() {
     PictureButton* marker = Image1[static_cast<std::size_t>(k)];
     marker->hide();
     const QPoint at = largeMarkers ? QPoint(48 + 152 * k, 200) : QPoint(45 + 79 * k, 205);
-    const QPixmap face = MarkerFace(dealt && held[static_cast<std::size_t>(k)]);
+    const QPixmap face = MarkerFace(machine.Dealt() && machine.Held().Holds(k));
     marker->setGeometry(QRect(at, largeMarkers ? QSize(66, 33) : QSize(44, 28)));
     marker->setPixmap(face);
     marker->show();
@@ -394,64 +385,31 @@ QPixmap TableWindow::MarkerFace(bool hold) const {
   return hold ? Image3[size]->pixmap() : Image2[size]->pixmap();
 }
 
-HandInProgress TableWindow::InProgress() const {
-  HandInProgress h;
-  h.game = values.gameVariant;
-  h.coins = coinsIn;
-  h.dealt = DealHand(values.deck);
-  for (int i = 0; i < 5; ++i) h.held |= held[static_cast<std::size_t>(i)] ? 1 << i : 0;
-  h.deck = values.deck;
-  h.demo = demoDeal;
-  return h;
-}
-
 bool TableWindow::ResumeHand(const HandInProgress& resumed) {
-  if (resumed.game != values.gameVariant || resumed.coins < 1 || resumed.coins > kMaxCoins ||
-      DealHand(resumed.deck) != resumed.dealt || dealt)
-    return false;
-  // Every position of the deck a distinct card of this game.
-  std::array<bool, kJoker + 1> seen{};
-  for (int p = 1; p <= Deck::kSize; ++p) {
-    const CardCode card = resumed.deck.At(p);
-    if (card < 1 || card > kJoker || (card == kJoker && values.gameVariant != kJokerWild) ||
-        seen[static_cast<std::size_t>(card)])
-      return false;
-    seen[static_cast<std::size_t>(card)] = true;
-  }
-  values.deck = resumed.deck;
-  hand = resumed.dealt;
-  for (int i = 0; i < 5; ++i) held[static_cast<std::size_t>(i)] = (resumed.held >> i & 1) != 0;
-  coinsIn = resumed.coins;
-  demoDeal = resumed.demo;
-  dealt = true;
+  if (!machine.Resume(resumed)) return false;
   Timer2->stop();
   Mess->setText(QString());
   WriteCoinsLine();
-  HighlightCoinColumn();
+  HighlightCoinColumn(machine.CoinsIn());
   Image8->setPixmap(Image4->pixmap());
-  for (int i = 0; i < 5; ++i)
-    Image1[static_cast<std::size_t>(i)]->setPixmap(MarkerFace(held[static_cast<std::size_t>(i)]));
+  ShowHolds();
   // As after a deal, a hand that already pays lights its name.
-  HandTable table = HandTable::FromHand(hand);
-  const Evaluation evaluation = EvaluateHand(table, values.gameVariant, coinsIn);
-  winRow = evaluation.winRow;
-  winAmount = evaluation.winAmount;
-  if (winRow > -1) SetLit(Value[static_cast<std::size_t>(winRow)], true);
+  if (machine.WinRow() > -1) SetLit(Value[static_cast<std::size_t>(machine.WinRow())], true);
   update();
   return true;
 }
 
 TableState TableWindow::State() const {
   TableState s;
-  s.hand = hand;
-  s.held = held;
-  s.dealt = dealt;
-  s.coinsIn = coinsIn;
-  s.lastCoinsIn = lastCoinsIn;
-  s.winRow = winRow;
-  s.winAmount = winAmount;
-  s.demoCode = demoCode;
-  s.drawPos = drawPos;
+  s.hand = machine.Cards();
+  s.held = machine.Held().Flags();
+  s.dealt = machine.Dealt();
+  s.coinsIn = machine.CoinsIn();
+  s.lastCoinsIn = machine.LastCoinsIn();
+  s.winRow = machine.WinRow();
+  s.winAmount = machine.WinAmount();
+  s.demoCode = machine.DemoCode();
+  s.drawPos = machine.DrawPos();
   return s;
 }
 
@@ -489,17 +447,13 @@ void TableWindow::BetMax() {
 
 void TableWindow::ToggleHold(int index) {
   Guarded([this, index] {
-    if (!dealt || index < 0 || index > 4) return;
-    const auto k = static_cast<std::size_t>(index);
-    held[k] = !held[k];
-    Image1[k]->setPixmap(MarkerFace(held[k]));
-    emit HandChanged(InProgress());
+    if (machine.ToggleHold(index)) ShowHolds();
   });
 }
 
 void TableWindow::AddCredits() {
   Guarded([this] {
-    values.credits = AddCredits32(values.credits, 100);
+    machine.AddCredits(100);
     WriteCreditsLine();
     emit CreditsAdded();
   });
@@ -619,9 +573,9 @@ bool TableWindow::MachineKey(QKeyEvent* event) {
     case Qt::Key_H:
       action = [this] {
         Guarded([this] {
-          if (!dealt || advisor == nullptr) return;
-          const int mask = advisor->HintFor(InProgress());
-          if (mask >= 0) ApplyHolds(static_cast<unsigned>(mask));
+          if (!machine.Dealt() || advisor == nullptr) return;
+          if (const std::optional<HoldMask> hint = advisor->HintFor(InProgress()))
+            if (machine.SetHolds(*hint)) ShowHolds();
         });
       };
       break;
@@ -644,22 +598,15 @@ bool TableWindow::MachineKey(QKeyEvent* event) {
   return true;
 }
 
-void TableWindow::SetHolds(unsigned mask) {
-  Guarded([this, mask] { ApplyHolds(mask); });
+void TableWindow::SetHolds(HoldMask holds) {
+  Guarded([this, holds] {
+    if (machine.SetHolds(holds)) ShowHolds();
+  });
 }
 
-void TableWindow::ApplyHolds(unsigned mask) {
-  if (!dealt) return;
-  bool changed = false;
-  for (int i = 0; i < 5; ++i) {
-    const auto k = static_cast<std::size_t>(i);
-    const bool hold = (mask >> i & 1u) != 0;
-    if (held[k] == hold) continue;
-    held[k] = hold;
-    Image1[k]->setPixmap(MarkerFace(hold));
-    changed = true;
-  }
-  if (changed) emit HandChanged(InProgress());
+void TableWindow::ShowHolds() {
+  for (int i = 0; i < 5; ++i)
+    Image1[static_cast<std::size_t>(i)]->setPixmap(MarkerFace(machine.Held().Holds(i)));
 }
 
 QSize TableWindow::DesignedSize() const {
@@ -681,19 +628,25 @@ void TableWindow::SetSidePanel(QWidget* panel) {
 void TableWindow::ShowSidePanel(bool shown) {
   if (sidePanel == nullptr || shown == sidePanelShown) return;
   sidePanelShown = shown;
-  FitSidePanel();
-  move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
+  FitSidePanel(isVisible());
+  // Before the window is on screen it opens centred as it will stand. On
+  // screen the table stays where the player sees it: the window grows or
+  // shrinks at its right edge.
+  if (!isVisible())
+    move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
 }
 
 // The window is the designed area, widened by the side panel while it shows;
 // the panel stands to the right of the designed area, as high as it. Where
-// the screen is too narrow for both, the panel is a small window of its own
-// at the right edge of the screen and the table keeps its designed size.
-void TableWindow::FitSidePanel() {
+// the screen has no room for it there (too narrow, or the table stands too
+// far right), the panel is a small window of its own at the right edge of the
+// screen and the table keeps its designed size.
+void TableWindow::FitSidePanel(bool keepPlace) {
   const QSize designed = DesignedSize();
   const bool withPanel = sidePanel != nullptr && sidePanelShown;
+  const int left = keepPlace ? std::max(0, x()) : 0;
   const bool beside =
-      withPanel && designed.width() + sidePanel->width() <= services.screen.Width();
+      withPanel && left + designed.width() + sidePanel->width() <= services.screen.Width();
   setFixedSize(designed + QSize(beside ? sidePanel->width() : 0, 0));
   if (sidePanel == nullptr) return;
   if (withPanel && !beside) {
@@ -732,23 +685,10 @@ void TableWindow::mousePressEvent(QMouseEvent* event) {
   }
 }
 
-void TableWindow::PayCellReleased(int column, int row) {
-  // Columns 1..4 add (row + 1) times 1, 10, 100, 1000. Adding stops once the
-  // code reaches 10000, so however often the cells are clicked it stays below
-  // 21000, and every demonstration code (all below 10000) is still reachable.
-  static constexpr std::array<int, 5> kWeights{0, 1, 10, 100, 1000};
-  if (column < 1 || column > 4 || demoCode >= 10000) return;
-  demoCode += kWeights[static_cast<std::size_t>(column)] * (row + 1);
-}
-
 // ---- Play cycle ------------------------------------------------------------
 
 void TableWindow::RunDealOrDraw() {
-  if (lastCoinsIn + coinsIn == 0) {
-    Refuse(QStringLiteral("You must place a bet first!"));
-    return;
-  }
-  if (dealt) {
+  if (machine.Dealt()) {
     if (advisor != nullptr && !advisor->AllowDraw(InProgress())) return;
     Draw();
   } else {
@@ -757,110 +697,76 @@ void TableWindow::RunDealOrDraw() {
 }
 
 void TableWindow::Deal() {
-  const bool stakeCovered =
-      (coinsIn > 0 && coinsIn <= values.credits) || (coinsIn == 0 && lastCoinsIn <= values.credits);
-  if (!stakeCovered) {
-    Refuse(QStringLiteral("You do not have enough credits to place this bet."));
+  // The last game's win stays lit until its stake is dealt again.
+  const int lastRow = machine.WinRow();
+  const int lastCoins = machine.LastCoinsIn();
+  const int coinsBefore = machine.CoinsIn();
+  const DealOutcome deal = machine.Deal(services.random);
+  if (deal.refusal != Refusal::None) {
+    Refuse(deal.refusal);
     return;
   }
   revealing = true;
-  hand.fill(kNoCard);
   ClearSurface();
   repaint(CardRect(0).united(CardRect(4)));
   Timer2->stop();
-  if (lastCoinsIn > 0 && winRow > -1) {
-    ClearWinHighlight();
-    HighlightCoinColumn();
+  if (lastCoins > 0 && lastRow > -1) {
+    ClearWinHighlight(lastRow, lastCoins);
+    HighlightCoinColumn(coinsBefore);
   }
-  if (coinsIn == 0) {
-    coinsIn = lastCoinsIn;
-    HighlightCoinColumn();
-  }
-  values.credits -= coinsIn;
+  if (coinsBefore == 0) HighlightCoinColumn(machine.CoinsIn());
   WriteCreditsLine();
   Mess->setText(QString());
   Mess->repaint();
 
-  demoDeal = IsDemoCode(demoCode);
-  if (demoDeal)
-    StackDemoHand(values.deck, values.gameVariant, demoCode);
-  else
-    Shuffle(values.deck, values.gameVariant, services.random);
-  demoCode = 0;
-  dealt = true;
-  held.fill(false);
-  // The stake is paid and the cards are known: from here the hand survives
-  // whatever happens to the window or the program.
-  emit HandChanged(InProgress());
-
   for (int i = 0; i < 5; ++i) {
-    const CardCode card = values.deck.At(i + 1);
-    ShowCard(i, card);
+    ShowCard(i, deal.cards[static_cast<std::size_t>(i)]);
     PlayCardSound();
-    held[static_cast<std::size_t>(i)] = false;
-    hand[static_cast<std::size_t>(i)] = card;
   }
   Image8->setPixmap(Image4->pixmap());
-
-  // Evaluated only to light the name of a hand that already pays; its
-  // message and amount are not shown or paid.
-  HandTable table = HandTable::FromHand(hand);
-  const Evaluation evaluation = EvaluateHand(table, values.gameVariant, coinsIn);
-  winRow = evaluation.winRow;
-  winAmount = evaluation.winAmount;
-  Mess->setText(QString());
-  if (winRow > -1) SetLit(Value[static_cast<std::size_t>(winRow)], true);
+  ShowHolds();
+  if (deal.winRow > -1) SetLit(Value[static_cast<std::size_t>(deal.winRow)], true);
   revealing = false;
   // The five cards are all on the table now.
   for (CardSpot* spot : findChildren<CardSpot*>()) spot->NameMayHaveChanged();
 }
 
 void TableWindow::Draw() {
-  if (winRow > -1) SetLit(Value[static_cast<std::size_t>(winRow)], false);
-  dealt = false;
-  drawPos = 5;
+  if (machine.WinRow() > -1) SetLit(Value[static_cast<std::size_t>(machine.WinRow())], false);
+  const Settlement settled = machine.Draw();
   revealing = true;
   for (int i = 0; i < 5; ++i)
-    if (!held[static_cast<std::size_t>(i)]) DrawBack(i);
+    if (!settled.held.Holds(i)) DrawBack(i);
   // Every discard is face down before the first replacement shows.
   repaint(CardRect(0).united(CardRect(4)));
 
   for (int i = 0; i < 5; ++i) {
-    const auto k = static_cast<std::size_t>(i);
-    if (!held[k]) {
-      ++drawPos;
-      const CardCode card = values.deck.At(drawPos);
-      ShowCard(i, card);
+    if (!settled.held.Holds(i)) {
+      ShowCard(i, settled.final[static_cast<std::size_t>(i)]);
       PlayCardSound();
-      hand[k] = card;
     } else {
-      Image1[k]->setPixmap(MarkerFace(false));
+      Image1[static_cast<std::size_t>(i)]->setPixmap(MarkerFace(false));
     }
   }
 
-  HandTable table = HandTable::FromHand(hand);
-  const Evaluation evaluation = EvaluateHand(table, values.gameVariant, coinsIn);
-  winRow = evaluation.winRow;
-  winAmount = evaluation.winAmount;
-  values.credits = AddCredits32(values.credits, winAmount);
   // Kept before the player sees the win: a game shown as paid is recorded.
-  GameRecord settled;
-  settled.game = values.gameVariant;
-  settled.coins = coinsIn;
-  settled.dealt = DealHand(values.deck);
-  for (int i = 0; i < 5; ++i) settled.held |= held[static_cast<std::size_t>(i)] ? 1 << i : 0;
-  settled.final = hand;
-  settled.row = winRow;
-  settled.won = winAmount;
-  settled.creditsAfter = values.credits;
-  settled.demo = demoDeal;
-  if (advisor != nullptr) advisor->Appraise(settled);
-  emit GameSettled(settled);
+  GameRecord record;
+  record.game = settled.game;
+  record.coins = settled.coins;
+  record.dealt = settled.dealt;
+  record.held = settled.held.Stored();
+  record.final = settled.final;
+  record.row = settled.row;
+  record.won = settled.won;
+  record.creditsAfter = settled.creditsAfter;
+  record.demo = settled.demo;
+  if (advisor != nullptr) advisor->Appraise(record);
+  emit GameSettled(record);
 
-  Mess->setText(QString::fromStdString(evaluation.message));
+  Mess->setText(QString::fromStdString(settled.message));
   for (int r = 0; r < kRows; ++r) {
-    if (r != winRow)
-      SetLit(WinColumn(coinsIn)[static_cast<std::size_t>(r)], false);
+    if (r != settled.row)
+      SetLit(WinColumn(settled.coins)[static_cast<std::size_t>(r)], false);
     else
       SetLit(Value[static_cast<std::size_t>(r)], true);
   }
@@ -868,45 +774,42 @@ void TableWindow::Draw() {
   Label1[1]->repaint();
   Timer2->start();
   revealing = false;
-  if (winAmount > 0 && values.soundOn == 1) services.sound.PlaySync(kWinSound);
+  if (settled.won > 0 && values.soundOn == 1) services.sound.PlaySync(kWinSound);
   Image8->setPixmap(Image9->pixmap());
-  lastCoinsIn = coinsIn;
-  coinsIn = 0;
 }
 
 void TableWindow::RunBetOne() {
-  if (dealt) return;
-  if (coinsIn + 1 > values.credits) {
-    Refuse(QStringLiteral("You do not have enough credits to bet an additional coin."));
+  const int lastRow = machine.WinRow();
+  const int before = machine.CoinsIn();
+  const BetOutcome bet = machine.BetOne();
+  if (bet.refusal != Refusal::None) {
+    Refuse(bet.refusal);
     return;
   }
-  if (coinsIn >= kMaxCoins) return;  // five coins always deal; kept for safety
+  if (!bet.placed) return;
   Mess->setText(QString());
   Timer2->stop();
-  if (lastCoinsIn > 0 && winRow > -1) ClearWinHighlight();
+  if (machine.LastCoinsIn() > 0 && lastRow > -1) ClearWinHighlight(lastRow, machine.LastCoinsIn());
   for (int r = 0; r < kRows; ++r) {
-    if (coinsIn > 0) SetLit(WinColumn(coinsIn)[static_cast<std::size_t>(r)], false);
-    SetLit(WinColumn(coinsIn + 1)[static_cast<std::size_t>(r)], true);
+    if (before > 0) SetLit(WinColumn(before)[static_cast<std::size_t>(r)], false);
+    SetLit(WinColumn(machine.CoinsIn())[static_cast<std::size_t>(r)], true);
   }
-  ++coinsIn;
   WriteCoinsLine();
-  if (coinsIn == values.maxCoins) RunDealOrDraw();
+  if (bet.dealNext) RunDealOrDraw();
 }
 
 void TableWindow::RunBetMax() {
-  if (dealt) return;
-  // The hand is cleared before the credits are looked at: after a refusal
-  // the next repaint shows five empty positions.
-  hand.fill(kNoCard);
-  if (values.credits < values.maxCoins) {
-    Refuse(QStringLiteral("You do not have enough credits to place a maximum bet."));
+  const int before = machine.CoinsIn();
+  const BetOutcome bet = machine.BetMax();
+  if (bet.refusal != Refusal::None) {
+    Refuse(bet.refusal);
     return;
   }
+  if (!bet.dealNext) return;
   for (int r = 0; r < kRows; ++r) {
-    if (coinsIn > 0) SetLit(WinColumn(coinsIn)[static_cast<std::size_t>(r)], false);
-    SetLit(Win5[static_cast<std::size_t>(r)], true);
+    if (before > 0) SetLit(WinColumn(before)[static_cast<std::size_t>(r)], false);
+    SetLit(WinColumn(machine.CoinsIn())[static_cast<std::size_t>(r)], true);
   }
-  coinsIn = values.maxCoins;
   WriteCoinsLine();
   RunDealOrDraw();
 }
@@ -935,16 +838,15 @@ void TableWindow::SetLit(ClassicLabel* cell, bool lit) {
   cell->setFont(f);
 }
 
-void TableWindow::HighlightCoinColumn() {
-  if (coinsIn < 1 || coinsIn > 5) return;
-  for (ClassicLabel* cell : WinColumn(coinsIn)) SetLit(cell, true);
+void TableWindow::HighlightCoinColumn(int coins) {
+  if (coins < 1 || coins > 5) return;
+  for (ClassicLabel* cell : WinColumn(coins)) SetLit(cell, true);
 }
 
-void TableWindow::ClearWinHighlight() {
-  if (winRow < 0 || winRow >= kRows) return;
-  SetLit(Value[static_cast<std::size_t>(winRow)], false);
-  if (lastCoinsIn >= 1 && lastCoinsIn <= 5)
-    SetLit(WinColumn(lastCoinsIn)[static_cast<std::size_t>(winRow)], false);
+void TableWindow::ClearWinHighlight(int row, int coins) {
+  if (row < 0 || row >= kRows) return;
+  SetLit(Value[static_cast<std::size_t>(row)], false);
+  if (coins >= 1 && coins <= 5) SetLit(WinColumn(coins)[static_cast<std::size_t>(row)], false);
 }
 
 void TableWindow::WriteCreditsLine() {
@@ -952,12 +854,30 @@ void TableWindow::WriteCreditsLine() {
 }
 
 void TableWindow::WriteCoinsLine() {
-  Label1[0]->setText(QStringLiteral("Coins In: ") + QString::number(coinsIn));
+  Label1[0]->setText(QStringLiteral("Coins In: ") + QString::number(machine.CoinsIn()));
 }
 
-void TableWindow::Refuse(const QString& text) {
+void TableWindow::Refuse(Refusal refusal) {
+  QString text;
+  switch (refusal) {
+    case Refusal::None:
+      return;
+    case Refusal::NoBet:
+      text = QStringLiteral("You must place a bet first!");
+      break;
+    case Refusal::StakeNotCovered:
+      text = QStringLiteral("You do not have enough credits to place this bet.");
+      break;
+    case Refusal::CoinNotCovered:
+      text = QStringLiteral("You do not have enough credits to bet an additional coin.");
+      break;
+    case Refusal::MaxNotCovered:
+      text = QStringLiteral("You do not have enough credits to place a maximum bet.");
+      break;
+  }
   services.dialogs.Info(this, kTableTitle, text);
 }
+
 
 void TableWindow::PlayCardSound() {
   if (values.soundOn == 1) services.sound.PlaySync(kCardSound);
@@ -1003,7 +923,7 @@ void TableWindow::paintEvent(QPaintEvent* event) {
     for (int i = 0; i < 5; ++i) {
       if (!event->region().intersects(CardRect(i))) continue;
       const QPoint at = CardOrigin(i);
-      const CardCode code = hand[static_cast<std::size_t>(i)];
+      const CardCode code = machine.Cards()[static_cast<std::size_t>(i)];
       if (LargeLayout())
         DrawCardFaceLarge(surface, at.x(), at.y(), code, values.gameVariant);
       else

@@ -1,8 +1,10 @@
 #pragma once
 // The machine table window "LYNX": the pay table, five cards with their hold
 // markers, the message, coins and credits lines and eight picture buttons.
-// It runs the play cycle (bet, deal, hold, draw, settle) of one visit to the
-// table; the opener sets the caption, shows it with exec() and deletes it.
+// It is the view of one Machine (machine/machine.h) for one visit to the
+// table: it paints, times the deal and draw, plays the sounds, lights the pay
+// table and reads the keys; the machine decides every rule. The opener sets
+// the caption, shows it with exec() and deletes it.
 
 #include <QDialog>
 #include <QImage>
@@ -11,9 +13,12 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <optional>
 
 #include "common/program_values.h"
 #include "engine/deck.h"
+#include "engine/hold_mask.h"
+#include "machine/machine.h"
 #include "platform/history_store.h"
 #include "platform/services.h"
 #include "table/table_controls.h"
@@ -41,9 +46,9 @@ struct TableState {
 class TableAdvisor {
  public:
   virtual ~TableAdvisor() = default;
-  // The hold mask (bit i keeps card i) the hint puts on the markers, or -1
-  // when there is none to give yet.
-  virtual int HintFor(const HandInProgress& hand) = 0;
+  // The holds the hint puts on the markers, or nothing when there is none to
+  // give yet.
+  virtual std::optional<HoldMask> HintFor(const HandInProgress& hand) = 0;
   // Draw was pressed on hand: false keeps it dealt (the player is warned).
   virtual bool AllowDraw(const HandInProgress& hand) = 0;
   // Adds what the advisor knows of a game about to be recorded.
@@ -75,9 +80,9 @@ class TableWindow : public QDialog {
 
   // The advisor (may be null; not owned; must outlive its use here).
   void SetAdvisor(TableAdvisor* advisor) { this->advisor = advisor; }
-  // Sets the hold markers to mask (bit i for card i) while a hand is dealt,
-  // as clicks on the cards would.
-  void SetHolds(unsigned mask);
+  // Sets the hold markers to holds while a hand is dealt, as clicks on the
+  // cards would.
+  void SetHolds(HoldMask holds);
   // A widget shown to the right of the designed area, as high as it; the
   // table takes it over. While it is shown the window is wider by its width,
   // while hidden the window is exactly the designed size.
@@ -94,7 +99,7 @@ class TableWindow : public QDialog {
   // ignored (false).
   bool ResumeHand(const HandInProgress& hand);
   // The hand on the table as HandChanged reports it; meaningful while dealt.
-  HandInProgress InProgress() const;
+  HandInProgress InProgress() const { return machine.InProgress(); }
 
   TableState State() const;
   // The drawing surface (Format_RGB32, the size of the client area).
@@ -166,13 +171,19 @@ class TableWindow : public QDialog {
   void Draw();
   void RunBetOne();
   void RunBetMax();
-  void ApplyHolds(unsigned mask);
-  void FitSidePanel();
+  // Shows the markers of the machine's holds.
+  void ShowHolds();
+  // keepPlace: the window stays where it stands on screen (it is not about
+  // to be centred), so the panel fits beside it only where the screen has
+  // room to the right of the table.
+  void FitSidePanel(bool keepPlace = false);
   // Runs the keys 1..5, M, C, S, L, H, A and K; false for any other key.
   bool MachineKey(QKeyEvent* event);
 
-  void HighlightCoinColumn();
-  void ClearWinHighlight();
+  // Lights the pay column of coins 1..5.
+  void HighlightCoinColumn(int coins);
+  // Puts out the win of row paid for coins (the previous game).
+  void ClearWinHighlight(int row, int coins);
   // Pay column for coins 1..5.
   std::array<ClassicLabel*, 11>& WinColumn(int coins);
   static void SetLit(ClassicLabel* cell, bool lit);
@@ -180,7 +191,7 @@ class TableWindow : public QDialog {
   void WriteCreditsLine();
   void WriteCoinsLine();
   void WritePayTableCaptions();
-  void Refuse(const QString& text);
+  void Refuse(Refusal refusal);
   void PlayCardSound();
 
   // Surface drawing.
@@ -189,22 +200,12 @@ class TableWindow : public QDialog {
   void DrawBack(int index);
   QRect CardRect(int index) const;
   QPixmap MarkerFace(bool hold) const;
-  void PayCellReleased(int column, int row);
 
   ProgramValues& values;
   Services& services;
 
+  Machine machine;
   QImage surface;
-  Hand hand{};
-  std::array<bool, 5> held{};
-  bool dealt = false;
-  int coinsIn = 0;
-  int lastCoinsIn = 0;
-  int winRow = -1;
-  int winAmount = 0;
-  int drawPos = 0;
-  int demoCode = 0;
-  bool demoDeal = false;  // the hand on the table was a demonstration hand
   int helpTopic = 0;
 
   TableAdvisor* advisor = nullptr;

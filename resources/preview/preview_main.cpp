@@ -12,8 +12,8 @@
 
 #include "engine/card.h"
 #include "resources/pictures.h"
-#include "table/card_painter.h"
-#include "table/card_sheet.h"
+#include "cards/card_painter.h"
+#include "cards/card_sheet.h"
 
 namespace {
 

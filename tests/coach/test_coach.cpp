@@ -86,6 +86,54 @@ TEST(CoachJudgement, DealtRoyalIsKeptWholeAndShadowPlayDrawsNothing) {
   EXPECT_EQ(shadow.won, 750);
 }
 
+// The verdict the history keeps and the windows tell, on real deals. Values
+// are exact fractions of the draws each hold has.
+TEST(HoldVerdict, ValuesBestHoldsMistakeAndCostOfTheHoldChosen) {
+  struct Case {
+    GameVariant game;
+    const char* dealt;
+    int coins;
+    unsigned held;
+    const char* bestHolds;
+    bool mistake;
+    double bestEv;
+    double heldEv;
+  };
+  const Case cases[] = {
+      // Kept the paying jacks and gave up the royal draw.
+      {kJacksOrBetter, "AS KS QS JS JH", 5, 0b11000, "15", true, 4315.0 / 47.0, 123750.0 / 16215.0},
+      // Four nines: the kicker held too is exactly as good, a tie.
+      {kJacksOrBetter, "9S 9H 9D 9C 2S", 5, 31, "15,31", false, 125.0, 125.0},
+      // Nothing worth keeping: the best hold is drawing five, mask 0.
+      {kJacksOrBetter, "2C 4D 7H 9S 3H", 1, 0b10000, "0", true, 545914.0 / 1533939.0,
+       54542.0 / 178365.0},
+      {kJokerWild, "JK 7C 7D 2S 9H", 5, 31, "7", true, 22200.0 / 1128.0, 10.0},
+      // Bits above the fifth card are no part of the hold.
+      {kDeucesWild, "2C 2D 7H 9S KH", 5, 3u | 64u, "3", false, 263555.0 / 16215.0,
+       263555.0 / 16215.0},
+  };
+  for (const Case& c : cases) {
+    const HandJudgement j = JudgeHand(Tables(c.game), H(c.dealt), c.coins);
+    const HoldVerdict v = JudgeHold(j, c.held);
+    EXPECT_EQ(v.bestHolds, c.bestHolds) << c.dealt;
+    EXPECT_EQ(v.mistake, c.mistake) << c.dealt;
+    EXPECT_DOUBLE_EQ(v.bestEv, c.bestEv) << c.dealt;
+    EXPECT_DOUBLE_EQ(v.heldEv, c.heldEv) << c.dealt;
+    EXPECT_DOUBLE_EQ(v.cost, c.mistake ? c.bestEv - c.heldEv : 0.0) << c.dealt;
+  }
+}
+
+// A hold within the tie rule of the best is no mistake and costs nothing,
+// even when its value falls short of the best in the last bits.
+TEST(HoldVerdict, AHoldTheTieRuleCountsAsBestIsNoMistake) {
+  HandJudgement j = JudgeHand(Tables(kJacksOrBetter), H("9S 9H 9D 9C 2S"), 5);
+  j.ev[31] = 125.0 * (1 - 1e-12);
+  const HoldVerdict v = JudgeHold(j, 31);
+  EXPECT_FALSE(v.mistake);
+  EXPECT_EQ(v.cost, 0.0);
+  EXPECT_EQ(v.heldEv, 125.0 * (1 - 1e-12));
+}
+
 TEST(CoachTally, SumsBetsWinsValuesAndMistakes) {
   const HandJudgement nines = JudgeHand(Tables(kJacksOrBetter), H("9S 9H 9D 9C 2S"), 5);
   const HandJudgement royal = JudgeHand(Tables(kJacksOrBetter), H("AS KS QS JS JH"), 2);
@@ -112,8 +160,9 @@ TEST(PracticeDeck, DealsTheHandFromADeckTheMachineCouldHaveShuffled) {
     const char* hand;
     int jokers;
   };
-  for (const Case c : {Case{kJacksOrBetter, "AS KS QS JS JH", 0},
-                       Case{kJokerWild, "JK 7S 7H 3D 9C", 1}, Case{kJokerWild, "2C 7S 7H 3D 9C", 1}}) {
+  for (const Case c :
+       {Case{kJacksOrBetter, "AS KS QS JS JH", 0}, Case{kJokerWild, "JK 7S 7H 3D 9C", 1},
+        Case{kJokerWild, "2C 7S 7H 3D 9C", 1}}) {
     const Hand dealt = H(c.hand);
     std::set<CardCode> missing;
     for (std::uint32_t seed = 1; seed <= 2000; ++seed) {

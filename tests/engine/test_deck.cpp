@@ -168,10 +168,10 @@ TEST(DealAndDraw, DealTakesOneToFiveAndDiscardsFromTheLeftTakeSixOn) {
   const Hand dealt = DealHand(deck);
   EXPECT_EQ(dealt, (Hand{1, 2, 3, 4, 5}));
   // Holding positions 2 and 4: 1 gets 6, 3 gets 7, 5 gets 8.
-  EXPECT_EQ(DrawHand(deck, dealt, {false, true, false, true, false}), (Hand{6, 2, 7, 4, 8}));
-  EXPECT_EQ(DrawHand(deck, dealt, {true, true, true, true, true}), dealt);
-  EXPECT_EQ(DrawHand(deck, dealt, {false, false, false, false, false}), (Hand{6, 7, 8, 9, 10}));
-  EXPECT_EQ(DrawHand(deck, dealt, {true, true, true, true, false}), (Hand{1, 2, 3, 4, 6}));
+  EXPECT_EQ(DrawHand(deck, dealt, HoldMask::FromBits(0b01010)), (Hand{6, 2, 7, 4, 8}));
+  EXPECT_EQ(DrawHand(deck, dealt, HoldMask::All()), dealt);
+  EXPECT_EQ(DrawHand(deck, dealt, HoldMask()), (Hand{6, 7, 8, 9, 10}));
+  EXPECT_EQ(DrawHand(deck, dealt, HoldMask::FromBits(0b01111)), (Hand{1, 2, 3, 4, 6}));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 
 #include "platform/fakes.h"
 #include "review/history_window.h"
-#include "table/card_painter.h"
+#include "cards/card_painter.h"
 #include "tests/support/hand_text.h"
 
 namespace lynx {

@@ -256,7 +256,7 @@ TEST_F(GameOnX, AGameKilledWithAHandDealtComesBackWithItsBalanceAndHand) {
   EXPECT_EQ(played.held, 1);
   EXPECT_EQ(played.coins, 2);
   EXPECT_EQ(played.final,
-            lynx::DrawHand(left.deck, left.dealt, {true, false, false, false, false}));
+            lynx::DrawHand(left.deck, left.dealt, lynx::HoldMask::FromBits(1)));
   EXPECT_EQ(played.creditsAfter, 98 + played.won);
   EXPECT_FALSE(history.PendingHand(kJacksOrBetter).has_value());
   const auto journal = history.Balance();

@@ -16,7 +16,7 @@
 #include "shell/about_window.h"
 #include "shell/startup.h"
 #include "shell/title_window.h"
-#include "table/card_painter.h"
+#include "cards/card_painter.h"
 #include "table/table_window.h"
 
 namespace lynx {

@@ -13,7 +13,7 @@
 #include "common/program_values.h"
 #include "engine/card.h"
 #include "platform/fakes.h"
-#include "table/card_painter.h"
+#include "cards/card_painter.h"
 #include "table/table_window.h"
 
 namespace lynx::testing {

@@ -67,7 +67,7 @@ TEST_F(TableJournalTest, DealHoldAndDrawAreReportedWithWhatTheWindowShows) {
   EXPECT_EQ(g.dealt, hands[0].dealt);
   EXPECT_EQ(g.held, 0b10010);
   EXPECT_EQ(g.final, after.hand);
-  EXPECT_EQ(g.final, DrawHand(values.deck, g.dealt, {false, true, false, false, true}));
+  EXPECT_EQ(g.final, DrawHand(values.deck, g.dealt, HoldMask::FromBits(0b10010)));
   EXPECT_EQ(g.row, after.winRow);
   EXPECT_EQ(g.won, after.winAmount);
   EXPECT_EQ(g.creditsAfter, before + after.winAmount);

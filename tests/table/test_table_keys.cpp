@@ -74,17 +74,28 @@ TEST_F(Keys, KShowsTheSidePanelBesideTheDesignedAreaInBothSizes) {
   panel->setFixedWidth(200);
   window->SetSidePanel(panel);
   QSignalSpy toggled(window.get(), &TableWindow::SidePanelToggled);
+  // The table never moves under the player: the window grows to the right.
+  const QPoint at = window->pos();
   Key(Qt::Key_K);
   EXPECT_EQ(window->size(), QSize(750, 390));
+  EXPECT_EQ(window->pos(), at);
   EXPECT_EQ(panel->geometry(), QRect(550, 0, 200, 390));
   EXPECT_TRUE(panel->isVisible());
   Key(Qt::Key_K);
   EXPECT_EQ(window->size(), QSize(550, 390));
+  EXPECT_EQ(window->pos(), at);
   EXPECT_FALSE(panel->isVisible());
   EXPECT_EQ(window->grab().toImage(), designed);
   ASSERT_EQ(toggled.count(), 2);
   EXPECT_EQ(toggled[0][0].toBool(), true);
   EXPECT_EQ(toggled[1][0].toBool(), false);
+
+  window->move(600, 100);  // no room at its right for the panel
+  Key(Qt::Key_K);
+  EXPECT_EQ(window->size(), QSize(550, 390));
+  EXPECT_EQ(window->pos(), QPoint(600, 100));
+  EXPECT_TRUE(panel->isWindow() && panel->isVisible());
+  Key(Qt::Key_K);
 
   Key(Qt::Key_K);
   Key(Qt::Key_L);

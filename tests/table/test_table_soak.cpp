@@ -113,7 +113,7 @@ class Soak : public TableTest {
 
       const TableState s = window->State();
       ASSERT_FALSE(s.dealt);
-      const Hand expectedHand = DrawHand(values.deck, dealt.hand, held);
+      const Hand expectedHand = DrawHand(values.deck, dealt.hand, HoldMask::FromFlags(held));
       ASSERT_EQ(s.hand, expectedHand);
       // No card twice in one game: the dealt five and every replacement.
       std::set<CardCode> seen;

@@ -1,4 +1,4 @@
-#include "review/coach_panel.h"
+#include "table/coach_panel.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -14,8 +14,8 @@
 #include "engine/paytable.h"
 #include "engine/strategy.h"
 #include "platform/history_store.h"
-#include "review/review_look.h"
 #include "table/table_controls.h"
+#include "table/widget_look.h"
 
 namespace lynx {
 
@@ -36,7 +36,8 @@ QString Hold(const Hand& dealt, unsigned mask) {
 }
 
 QString Heading(const QString& text) {
-  return QStringLiteral("<span style='color:#ffff00; font-weight:bold'>%1</span>").arg(text);
+  return QStringLiteral("<span style='color:%1; font-weight:bold'>%2</span>")
+      .arg(kTextYellow.name(), text);
 }
 
 QString Percent(double ratio) {
@@ -75,7 +76,7 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   ApplyReviewLook(this);
   setFont(ClassicFont(8, false));
   QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, QColor(0, 0, 128));
+  palette.setColor(QPalette::Window, kPanelBlue);
   setPalette(palette);
   setStyleSheet(styleSheet() + QStringLiteral("QCheckBox { color: #ffffff; }"));
   setFixedWidth(kWidth);
@@ -89,8 +90,10 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
       this);
   title->setWordWrap(true);
   layout->addWidget(title);
-  warnBox = new QCheckBox(QStringLiteral("Warn before a costly draw"), this);
+  warnBox = new QCheckBox(QStringLiteral("Warn before a costly draw while shown"), this);
   warnBox->setObjectName(QStringLiteral("CoachWarn"));
+  warnBox->setToolTip(
+      QStringLiteral("Only while the coach is shown: hidden (K), every draw goes ahead."));
   warnBox->setChecked(run.warn);
   // The keys stay with the table.
   warnBox->setFocusPolicy(Qt::NoFocus);
@@ -189,40 +192,35 @@ void CoachPanel::JudgeWhenReady() {
   });
 }
 
-int CoachPanel::HintFor(const HandInProgress& hand) {
+std::optional<HoldMask> CoachPanel::HintFor(const HandInProgress& hand) {
   const HandJudgement* j = Judge(hand.game, hand.dealt, hand.coins);
-  if (j == nullptr) return -1;
+  if (j == nullptr) return std::nullopt;
   hinted = true;
   ShowHand();
-  return static_cast<int>(j->bestMask);
+  return HoldMask::FromBits(j->bestMask);
 }
 
 bool CoachPanel::AllowDraw(const HandInProgress& hand) {
-  if (!run.warn) return true;
+  // Hidden, the coach never stands between the player and the draw: a draw
+  // held back must have its reason in view.
+  if (!run.warn || !table.SidePanelShown()) return true;
   const HandJudgement* j = Judge(hand.game, hand.dealt, hand.coins);
-  const auto mask = static_cast<unsigned>(hand.held) & 31u;
+  const auto mask = HoldMask::FromBits(static_cast<unsigned>(hand.held)).Bits();
   if (j == nullptr || j->IsBest(mask) || (warned >> mask & 1u) != 0) return true;
   warned |= 1u << mask;
   onTable = hand;
   warning = true;
   ShowHand();
-  // The draw held back says why where it can be read.
-  if (!table.SidePanelShown()) {
-    table.ShowSidePanel(true);
-    run.panelShown = true;
-    SaveCoachSettings(run, services.profile);
-  }
   return false;
 }
 
 void CoachPanel::Appraise(GameRecord& record) {
   const HandJudgement* j = Judge(record.game, record.dealt, record.coins);
   if (j == nullptr) return;
-  record.bestEv = j->bestEv;
-  record.heldEv = j->ev[static_cast<unsigned>(record.held) & 31u];
-  QStringList masks;
-  for (unsigned m : j->BestMasks()) masks << QString::number(m);
-  record.bestHolds = masks.join(QLatin1Char(','));
+  const HoldVerdict verdict = JudgeHold(*j, static_cast<unsigned>(record.held));
+  record.bestEv = verdict.bestEv;
+  record.heldEv = verdict.heldEv;
+  record.bestHolds = QString::fromStdString(verdict.bestHolds);
 }
 
 void CoachPanel::Settled(const GameRecord& record) {
@@ -231,7 +229,7 @@ void CoachPanel::Settled(const GameRecord& record) {
   warning = false;
   const HandJudgement* j = Judge(record.game, record.dealt, record.coins);
   QString text = Heading(QStringLiteral("LAST DRAW"));
-  const auto held = static_cast<unsigned>(record.held) & 31u;
+  const auto held = HoldMask::FromBits(static_cast<unsigned>(record.held)).Bits();
   text += QStringLiteral("<br>You held %1: %2, paid %3.")
               .arg(Hold(record.dealt, held), RowText(record.game, record.row))
               .arg(record.won);
@@ -239,16 +237,17 @@ void CoachPanel::Settled(const GameRecord& record) {
     text += QStringLiteral("<br>(The strategy tables were still being built.)");
   } else {
     run.tally.Add(*j, held, record.won);
+    const HoldVerdict verdict = JudgeHold(*j, held);
     const ShadowPlay shadow = PlayBest(*j, drawn->deck);
-    if (j->IsBest(held)) {
-      text +=
-          QStringLiteral("<br>That was a best hold (%1 credits expected).").arg(Credits(j->bestEv));
+    if (!verdict.mistake) {
+      text += QStringLiteral("<br>That was a best hold (%1 credits expected).")
+                  .arg(Credits(verdict.bestEv));
     } else {
       text += QStringLiteral("<br>Best play, %1, would have drawn to %2 and paid %3.")
                   .arg(Hold(record.dealt, shadow.mask), RowText(record.game, shadow.row))
                   .arg(shadow.won);
       text += QStringLiteral("<br>Your hold was worth %1 of %2: it cost %3 credits.")
-                  .arg(Credits(j->ev[held]), Credits(j->bestEv), Credits(j->Cost(held)));
+                  .arg(Credits(verdict.heldEv), Credits(verdict.bestEv), Credits(verdict.cost));
       text += ChartNote(*j);
     }
   }
@@ -297,14 +296,14 @@ void CoachPanel::ShowHand() {
     text += QStringLiteral("<br>Working out the values of this deal…");
   } else {
     const HandJudgement& j = *judgement;
-    const auto held = static_cast<unsigned>(onTable->held) & 31u;
+    const auto held = HoldMask::FromBits(static_cast<unsigned>(onTable->held)).Bits();
     if (warning) {
-      text += QStringLiteral(
-                  "<br><span style='color:#ffff00; font-weight:bold'>This hold gives away %1 "
-                  "credits.</span>")
-                  .arg(Credits(j.Cost(held)));
+      const HoldVerdict verdict = JudgeHold(j, held);
       text +=
-          QStringLiteral("<br>Yours: %1, worth %2").arg(Hold(j.dealt, held), Credits(j.ev[held]));
+          QStringLiteral("<br>") +
+          Heading(QStringLiteral("This hold gives away %1 credits.").arg(Credits(verdict.cost)));
+      text += QStringLiteral("<br>Yours: %1, worth %2")
+                  .arg(Hold(j.dealt, held), Credits(verdict.heldEv));
       text += QStringLiteral("<br>Best: %1, worth %2")
                   .arg(Hold(j.dealt, j.bestMask), Credits(j.bestEv));
       if (j.bestCount > 1) text += QStringLiteral(" (%1 holds are as good)").arg(j.bestCount);
@@ -427,7 +426,7 @@ void CoachPanel::FillAnalysis() {
     for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
       auto* item = new QTableWidgetItem(cells[c]);
       if (c != 1) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      if (best) item->setForeground(QColor(255, 255, 0));
+      if (best) item->setForeground(kTextYellow);
       analysisTable->setItem(i, c, item);
     }
   }

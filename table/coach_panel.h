@@ -2,8 +2,9 @@
 // The strategy coach beside the machine table: it hints the best hold (H),
 // warns before a draw that gives value away, shows what best play would have
 // done after each draw, and keeps the tally of the run. It is the table's
-// side panel (K shows and hides it) and its advisor. A warning shows the
-// panel when it is hidden: a draw held back must say why.
+// side panel (K shows and hides it) and its advisor. It warns only while it
+// is shown: hidden, the table plays as the machine was designed, and a draw
+// held back always has its reason in view.
 
 #include <QPointer>
 #include <QWidget>
@@ -26,7 +27,7 @@ namespace lynx {
 struct CoachRun {
   TablesCache tables;
   ChartCache charts{tables};  // goes before the tables it builds from
-  CoachTally tally;  // every game judged this run
+  CoachTally tally;           // every game judged this run
   bool panelShown = false;
   bool warn = true;
 };
@@ -45,7 +46,7 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   // the table plays. run and services must outlive the panel.
   CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Services& services);
 
-  int HintFor(const HandInProgress& hand) override;
+  std::optional<HoldMask> HintFor(const HandInProgress& hand) override;
   bool AllowDraw(const HandInProgress& hand) override;
   void Appraise(GameRecord& game) override;
 
@@ -89,8 +90,8 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   std::optional<HandInProgress> onTable;  // the hand dealt, while it is
   std::uint32_t warned = 0;               // hold masks already warned about
   bool warning = false;
-  bool waiting = false;  // a look for the tables is due
-  bool hinted = false;   // H was pressed for the hand on the table
+  bool waiting = false;   // a look for the tables is due
+  bool hinted = false;    // H was pressed for the hand on the table
   bool chartDue = false;  // a look for the chart is due
 
   QCheckBox* warnBox = nullptr;

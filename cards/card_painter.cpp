@@ -1,4 +1,4 @@
-#include "table/card_painter.h"
+#include "cards/card_painter.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -7,7 +7,7 @@
 #include <array>
 #include <vector>
 
-#include "table/card_sheet.h"
+#include "cards/card_sheet.h"
 
 namespace lynx {
 namespace {

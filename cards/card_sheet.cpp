@@ -1,4 +1,4 @@
-#include "table/card_sheet.h"
+#include "cards/card_sheet.h"
 
 #include "resources/pictures.h"
 

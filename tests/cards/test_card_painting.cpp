@@ -7,7 +7,7 @@
 
 #include "engine/card.h"
 #include "resources/pictures.h"
-#include "table/card_painter.h"
+#include "cards/card_painter.h"
 
 namespace lynx {
 namespace {
