@@ -1,12 +1,11 @@
 #include "engine/strategy_return.h"
 
-#include <algorithm>
 #include <atomic>
 #include <numeric>
-#include <thread>
 #include <vector>
 
 #include "engine/exact_sums.h"
+#include "engine/parallel.h"
 #include "engine/strategy_classes.h"
 
 namespace lynx {
@@ -116,26 +115,18 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
     sums.weight += weight;
   };
 
-  const int workers =
-      threads > 0 ? threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  const int workers = WorkerCount(threads);
   std::vector<Sums> partial(static_cast<std::size_t>(workers));
-  std::atomic<std::size_t> next{0}, done{0};
-  auto work = [&](std::size_t worker) {
-    HoldCounts counts;
-    for (;;) {
-      const std::size_t begin = next.fetch_add(kChunk);
-      if (begin >= deals.size()) break;
-      const std::size_t end = std::min(begin + kChunk, deals.size());
-      for (std::size_t i = begin; i < end; ++i) solve(deals[i], partial[worker], counts);
-      const std::size_t finished = done.fetch_add(end - begin) + (end - begin);
-      if (worker == 0 && progress)
-        progress(static_cast<double>(finished) / static_cast<double>(deals.size()));
-    }
-  };
-  std::vector<std::thread> pool;
-  for (int w = 1; w < workers; ++w) pool.emplace_back(work, static_cast<std::size_t>(w));
-  work(0);
-  for (auto& t : pool) t.join();
+  std::vector<HoldCounts> counts(static_cast<std::size_t>(workers));
+  std::atomic<std::size_t> done{0};
+  ParallelChunks(deals.size(), workers, kChunk,
+                 [&](std::size_t begin, std::size_t end, int worker) {
+                   const auto w = static_cast<std::size_t>(worker);
+                   for (std::size_t i = begin; i < end; ++i) solve(deals[i], partial[w], counts[w]);
+                   const std::size_t finished = done.fetch_add(end - begin) + (end - begin);
+                   if (worker == 0 && progress)
+                     progress(static_cast<double>(finished) / static_cast<double>(deals.size()));
+                 });
   if (progress) progress(1.0);
   if (deals.empty()) return {};
 
