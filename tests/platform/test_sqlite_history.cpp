@@ -849,21 +849,44 @@ TEST_F(SqliteHistoryTest, AFileDeletedOrReplacedWhileRunningGetsTheJournalAndHan
 namespace lynx {
 namespace {
 
-// The previous release's file: its journal, without change numbers, is kept
-// and counts as number 0; nothing is moved aside.
-TEST_F(SqliteHistoryTest, AVersionFourFileIsUpgradedWithItsJournal) {
-  {
+// The files earlier releases left (versions 2, 3 and 4, made here by taking a
+// current file back to them): each is upgraded where it stands, its games and
+// its journal kept (a journal without change numbers counts as number 0), and
+// nothing is moved aside.
+TEST_F(SqliteHistoryTest, FilesOfEveryEarlierReleaseAreUpgradedWithTheirGamesAndJournal) {
+  const char* kBackTo[] = {
+      // to 4: no change numbers
+      "ALTER TABLE journal DROP COLUMN ledger_change; PRAGMA user_version = 4",
+      // to 3: no practice hands
+      "ALTER TABLE journal DROP COLUMN ledger_change; ALTER TABLE games DROP COLUMN practice; "
+      "PRAGMA user_version = 3",
+      // to 2: no coach's judgement
+      "ALTER TABLE journal DROP COLUMN ledger_change; ALTER TABLE games DROP COLUMN practice; "
+      "ALTER TABLE games DROP COLUMN best_ev; ALTER TABLE games DROP COLUMN held_ev; "
+      "ALTER TABLE games DROP COLUMN best_holds; PRAGMA user_version = 2",
+  };
+  for (const char* back : kBackTo) {
+    SCOPED_TRACE(back);
+    ASSERT_TRUE(QDir(QFileInfo(File()).absolutePath()).removeRecursively());
+    GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+    {
+      SqliteHistory history(File());
+      history.BeginSession();
+      history.RecordGame(game, 100, 1);
+      history.SaveBalance(321, 100, 0);
+    }
+    ASSERT_EQ(Sql(File(), back), "");
     SqliteHistory history(File());
-    history.BeginSession();
-    history.SaveBalance(321, 100, 0);
+    EXPECT_EQ(history.Problem(), "");
+    EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
+    EXPECT_EQ(history.Balance(), (JournaledBalance{321, 100, false, 0}));
+    ASSERT_EQ(history.GameCount(), 1);
+    const GameRecord kept = history.Games(0, 1).front();
+    EXPECT_EQ(kept.final, game.final);
+    EXPECT_EQ(kept.won, 5);
+    EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "5\n");
+    EXPECT_EQ(history.MovedAsideTo(), "");
   }
-  ASSERT_EQ(Sql(File(), "ALTER TABLE journal DROP COLUMN ledger_change; PRAGMA user_version = 4"),
-            "");
-  SqliteHistory history(File());
-  EXPECT_EQ(history.Problem(), "");
-  EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
-  EXPECT_EQ(history.Balance(), (JournaledBalance{321, 100, false, 0}));
-  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "5\n");
 }
 
 }  // namespace

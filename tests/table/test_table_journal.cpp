@@ -1,6 +1,7 @@
 // The table tells the shell about every hand dealt, every hold and every
 // settled game, in time for them to be kept; and a hand left dealt comes back
 // with the deck behind it.
+#include <optional>
 #include <vector>
 
 #include "table_test_support.h"
@@ -127,6 +128,35 @@ TEST_F(TableJournalTest, AHandLeftDealtComesBackAndDrawsTheSameCards) {
   ASSERT_EQ(games.size(), 2u);
   EXPECT_EQ(games[1], expected);
   EXPECT_EQ(values.credits, expected.creditsAfter);
+}
+
+// The hint's holds are the player's holds: journaled like clicks, drawn, and
+// the advisor's figures go with the game.
+TEST_F(TableJournalTest, HintHoldsAreJournaledAndPlayedLikeClicks) {
+  struct Hinter final : TableAdvisor {
+    std::optional<HoldMask> HintFor(const HandInProgress&) override {
+      return HoldMask::FromBits(0b01101);
+    }
+    bool AllowDraw(const HandInProgress&) override { return true; }
+    void Appraise(GameRecord& game) override { game.bestEv = 7.5; }
+  } hinter;
+  values.credits = 50;
+  Open();
+  Watch();
+  Key(Qt::Key_H);  // nothing dealt: no hint
+  EXPECT_TRUE(hands.empty());
+  window->SetAdvisor(&hinter);
+  Click(window->Image11);
+  Key(Qt::Key_H);
+  ASSERT_EQ(hands.size(), 2u);
+  EXPECT_EQ(hands[1].held, 0b01101);
+  EXPECT_EQ(window->State().held, (std::array<bool, 5>{true, false, true, true, false}));
+  Key(Qt::Key_H);  // the same holds again: nothing new to keep
+  EXPECT_EQ(hands.size(), 2u);
+  Key(Qt::Key_Return);
+  ASSERT_EQ(games.size(), 1u);
+  EXPECT_EQ(games[0].held, 0b01101);
+  EXPECT_EQ(games[0].bestEv, 7.5);
 }
 
 }  // namespace
