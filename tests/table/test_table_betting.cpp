@@ -1,8 +1,7 @@
 // Betting and the credit meter of the table window: Bet $1, Max Bet,
 // Credits, the coins and credits lines, the moving lit column, the refusals,
-// the top of the meter, and the sound switch.
+// and the sound switch.
 
-#include <limits>
 
 #include "tests/table/table_test_support.h"
 
@@ -188,29 +187,6 @@ TEST_F(Betting, CreditsDuringAHandAddAtOnceAndTheWinComesOnTop) {
   EXPECT_EQ(values.credits, 199 + 250);
   EXPECT_EQ(window->Label1[1]->text(), "Credits: 449");
   EXPECT_EQ(window->Mess->text(), "Royal Flush pays 250!");
-}
-
-TEST_F(Betting, TheCreditMeterStopsAtItsTop) {
-  constexpr std::int32_t kTop = std::numeric_limits<std::int32_t>::max();
-  values.credits = kTop - 150;
-  Open();
-  Click(window->Image12);
-  EXPECT_EQ(values.credits, kTop - 50);
-  Click(window->Image12);
-  EXPECT_EQ(values.credits, kTop);
-  EXPECT_EQ(window->Label1[1]->text(), "Credits: 2147483647");
-  Click(window->Image12);
-  EXPECT_EQ(values.credits, kTop);
-
-  // A five-coin royal near the top: the stake comes off, the win stops there.
-  EnterDemoCode(2413);
-  Click(window->Image11);
-  EXPECT_EQ(values.credits, kTop - 5);
-  for (int k = 0; k < 5; ++k) window->ToggleHold(k);
-  Click(window->Image8);
-  EXPECT_EQ(window->State().winAmount, 4000);
-  EXPECT_EQ(values.credits, kTop);
-  EXPECT_EQ(window->Label1[1]->text(), "Credits: 2147483647");
 }
 
 TEST_F(Betting, TheSoundButtonSwitchesAndSaysSo) {
