@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/history_csv.h"
 #include "platform/history_store.h"
 #include "platform/services.h"
 
@@ -222,6 +223,7 @@ class FakeHistory final : public HistoryStore {
       if (g.practice || Damaged(g) || (game && g.game != *game)) continue;
       ++sums.hands;
       sums.coinsBet += g.coins;
+      if (g.coins >= 1 && g.coins <= 5) sums.coinsByStake[static_cast<std::size_t>(g.coins - 1)] += g.coins;
       sums.won += g.won;
       sums.biggestWin = std::max(sums.biggestWin, g.won);
       if (g.row >= 0 && g.row < 11) ++sums.rowCounts[static_cast<std::size_t>(g.row)];
@@ -263,6 +265,16 @@ class FakeHistory final : public HistoryStore {
     std::vector<SessionReturn> list;
     for (const auto& [id, s] : sums) list.push_back(s);
     return list;
+  }
+
+  // Written from the games held, on the calling thread; progress is asked
+  // once before and once after.
+  ExportOutcome ExportCsv(const QString& path, const ExportProgress& progress) override {
+    const auto total = static_cast<std::int64_t>(games.size());
+    if (progress && !progress(0, total)) return ExportOutcome::Cancelled;
+    if (!ExportHistoryCsv(*this, path)) return ExportOutcome::Failed;
+    if (progress) progress(total, total);
+    return ExportOutcome::Written;
   }
 
   bool Writable() {

@@ -76,4 +76,13 @@ bool ExportHistoryCsv(HistoryStore& store, const QString& path) {
   return save.commit();
 }
 
+HistoryStore::ExportOutcome ExportHistoryFileCsv(const QString& historyFile, const QString& out,
+                                                 const HistoryStore::ExportProgress& progress) {
+  // Placeholder until the streaming exporter lands: not thread-safe.
+  (void)historyFile;
+  (void)out;
+  (void)progress;
+  return HistoryStore::ExportOutcome::Failed;
+}
+
 }  // namespace lynx

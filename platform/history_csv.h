@@ -15,4 +15,10 @@ namespace lynx {
 // any old file left as it was, when it cannot be written.
 bool ExportHistoryCsv(HistoryStore& store, const QString& path);
 
+// The same export read from the history file at historyFile through a
+// read-only connection of its own, so that it can run on any thread (see
+// HistoryStore::ExportCsv).
+HistoryStore::ExportOutcome ExportHistoryFileCsv(const QString& historyFile, const QString& out,
+                                                 const HistoryStore::ExportProgress& progress);
+
 }  // namespace lynx

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -77,6 +78,8 @@ struct GameStatistics {
   std::int64_t won = 0;
   int biggestWin = 0;
   std::array<std::int64_t, 11> rowCounts{};  // how often each pay row came up
+  // Coins bet at each stake: [0] on one-coin games .. [4] on five-coin games.
+  std::array<std::int64_t, 5> coinsByStake{};
   // The coach's sums over the games it judged (bestEv and heldEv known),
   // demonstration hands left out: coins bet on them, the expected credits
   // of the holds played and of best play, and the holds worth less than best
@@ -162,6 +165,16 @@ class HistoryStore {
   virtual std::vector<std::int32_t> BalanceSeries(int maxPoints) = 0;
   // Every session with at least one game, oldest first.
   virtual std::vector<SessionReturn> SessionReturns() = 0;
+
+  // Writes every settled game, oldest first, as CSV to path (the columns and
+  // forms of ExportHistoryCsv). Safe on a thread of its own while the store is
+  // used elsewhere: it reads through a connection of its own. progress(done,
+  // total) is called from that thread now and then; when it returns false the
+  // export stops and no file is left at path. A file already at path is
+  // replaced only by a whole export.
+  enum class ExportOutcome { Written, Cancelled, Failed };
+  using ExportProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+  virtual ExportOutcome ExportCsv(const QString& path, const ExportProgress& progress) = 0;
 };
 
 }  // namespace lynx

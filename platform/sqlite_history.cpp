@@ -21,6 +21,7 @@
 #include "engine/card_text.h"
 #include "engine/paytable.h"
 #include "platform/folder_sync.h"
+#include "platform/history_csv.h"
 #include "platform/history_rows.h"
 
 // The columns GameOf reads, in its order.
@@ -1278,6 +1279,16 @@ std::vector<SessionReturn> SqliteHistory::SessionReturns() {
     }
     return code == SQLITE_DONE || Failed(code);
   });
+}
+
+std::string_view HistoryMigration(int index) {
+  if (index < 0 || index >= kHistorySchemaVersion) return {};
+  return kMigrations[index];
+}
+
+HistoryStore::ExportOutcome SqliteHistory::ExportCsv(const QString& out,
+                                                   const ExportProgress& progress) {
+  return ExportHistoryFileCsv(path, out, progress);
 }
 
 }  // namespace lynx

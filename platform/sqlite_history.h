@@ -38,6 +38,10 @@ QString TimeText(const QDateTime& time);
 
 // The schema version this program writes (PRAGMA user_version).
 inline constexpr int kHistorySchemaVersion = 5;
+// The schema's migrations in order: entry i brings a file of version i to
+// version i + 1 (entry 0 makes a new file's first version). For tools and
+// tests that make files as earlier versions left them.
+std::string_view HistoryMigration(int index);
 
 // Opening the file (in the constructor):
 //  - A missing file, and its folder, are made. An older schema is brought up to
@@ -117,6 +121,7 @@ class SqliteHistory final : public HistoryStore {
   GameStatistics Statistics(std::optional<GameVariant> game) override;
   std::vector<std::int32_t> BalanceSeries(int maxPoints) override;
   std::vector<SessionReturn> SessionReturns() override;
+  ExportOutcome ExportCsv(const QString& path, const ExportProgress& progress) override;
 
   // For tests only: called inside every write transaction after each of its
   // statements with the statement's name ("session", "running", "ended",
