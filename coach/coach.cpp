@@ -14,6 +14,10 @@ bool SameValue(double a, double b) {
   return std::abs(a - b) <= kTieTolerance * scale;
 }
 
+bool IsMistake(double bestEv, double heldEv) {
+  return heldEv < bestEv && !SameValue(heldEv, bestEv);
+}
+
 double HandJudgement::Cost(unsigned mask) const {
   return IsBest(mask) ? 0.0 : bestEv - ev[mask & 31u];
 }

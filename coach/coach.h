@@ -25,6 +25,10 @@ inline constexpr double kTieTolerance = 1e-9;
 // True when a and b (credits) are equal within kTieTolerance.
 bool SameValue(double a, double b);
 
+// A hold worth heldEv where best play is worth bestEv (credits) is a mistake:
+// worth less than best play beyond the tie rule. Its cost is bestEv - heldEv.
+bool IsMistake(double bestEv, double heldEv);
+
 // The 32 holds of one dealt hand, valued for the stake on the deck the
 // machine deals from (in Joker Wild the joker replaced one ordinary card).
 struct HandJudgement {

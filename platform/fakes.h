@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "coach/coach.h"
 #include "platform/history_csv.h"
 #include "platform/history_store.h"
 #include "platform/services.h"
@@ -202,10 +203,7 @@ class FakeHistory final : public HistoryStore {
   // marked so, or one that is no game (ValidRecord).
   static bool Damaged(const GameRecord& g) { return g.damaged || !ValidRecord(g); }
   static bool Judged(const GameRecord& g) { return !g.demo && g.bestEv && g.heldEv; }
-  static bool Mistaken(const GameRecord& g) {
-    return Judged(g) &&
-           *g.bestEv - *g.heldEv > 1e-9 * std::max({std::abs(*g.bestEv), std::abs(*g.heldEv), 1.0});
-  }
+  static bool Mistaken(const GameRecord& g) { return Judged(g) && IsMistake(*g.bestEv, *g.heldEv); }
   std::vector<GameRecord> Games(std::int64_t offset, int limit) override {
     std::vector<GameRecord> page;
     for (auto it = games.rbegin() + std::clamp<std::int64_t>(offset, 0, GameCount());
@@ -223,7 +221,8 @@ class FakeHistory final : public HistoryStore {
       if (g.practice || Damaged(g) || (game && g.game != *game)) continue;
       ++sums.hands;
       sums.coinsBet += g.coins;
-      if (g.coins >= 1 && g.coins <= 5) sums.coinsByStake[static_cast<std::size_t>(g.coins - 1)] += g.coins;
+      if (g.coins >= 1 && g.coins <= 5)
+        sums.coinsByStake[static_cast<std::size_t>(g.coins - 1)] += g.coins;
       sums.won += g.won;
       sums.biggestWin = std::max(sums.biggestWin, g.won);
       if (g.row >= 0 && g.row < 11) ++sums.rowCounts[static_cast<std::size_t>(g.row)];
@@ -268,8 +267,9 @@ class FakeHistory final : public HistoryStore {
   }
 
   // Written from the games held, on the calling thread; progress is asked
-  // once before and once after.
+  // once before and once after. exportGate, when set, runs first.
   ExportOutcome ExportCsv(const QString& path, const ExportProgress& progress) override {
+    if (exportGate) exportGate();
     const auto total = static_cast<std::int64_t>(games.size());
     if (progress && !progress(0, total)) return ExportOutcome::Cancelled;
     if (!ExportHistoryCsv(*this, path)) return ExportOutcome::Failed;
@@ -294,6 +294,7 @@ class FakeHistory final : public HistoryStore {
   std::int64_t sessions = 0;
   QString problem;
   bool failWrites = false;
+  std::function<void()> exportGate;  // holds an export where a test wants it
   bool readOnly = false;
   int gamesRecorded = 0;  // calls, whether or not anything was kept
   int handsSaved = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "coach/coach.h"
 #include "engine/card_text.h"
 #include "engine/paytable.h"
 #include "platform/history_store.h"
@@ -71,7 +72,19 @@ void ValidDrawFunction(sqlite3_context* context, int, sqlite3_value** values) {
   sqlite3_result_int(context, valid ? 1 : 0);
 }
 
+// lynx_mistake(best_ev, held_ev)
+void MistakeFunction(sqlite3_context* context, int, sqlite3_value** values) {
+  sqlite3_result_int(context,
+                     IsMistake(sqlite3_value_double(values[0]), sqlite3_value_double(values[1])));
+}
+
 }  // namespace
+
+int AddMistakeRule(sqlite3* db) {
+  return sqlite3_create_function_v2(db, "lynx_mistake", 2,
+                                    SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                    MistakeFunction, nullptr, nullptr, nullptr);
+}
 
 int AddRowCheck(sqlite3* db) {
   return sqlite3_create_function_v2(db, "lynx_valid_draw", 4,

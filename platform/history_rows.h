@@ -30,4 +30,9 @@ GameVariant GameFromName(std::string_view name);
 // Returns the SQLite result code.
 int AddRowCheck(sqlite3* db);
 
+// Adds lynx_mistake(best_ev, held_ev) to the connection: 1 when a hold worth
+// held_ev against best play worth best_ev is a mistake by the coach's rule
+// (IsMistake), else 0. Deterministic and innocuous. Returns the result code.
+int AddMistakeRule(sqlite3* db);
+
 }  // namespace lynx

@@ -18,6 +18,7 @@
 #include <iterator>
 #include <string>
 
+#include "coach/coach.h"
 #include "engine/card_text.h"
 #include "engine/paytable.h"
 #include "platform/folder_sync.h"
@@ -29,10 +30,11 @@
   "id, played_at, game, coins, dealt, held, final, row, won, credits_after, demo, " \
   "session, best_ev, held_ev, best_holds, practice"
 
-// A game the coach judged, and one held worse than best play by more than
-// the coach's tie tolerance (1e-9 of the larger value or of one credit).
+// A game the coach judged, and one held worse than best play by the coach's
+// own rule (lynx_mistake, see history_rows.h). Games written since the totals
+// carry their verdict in the columns mistake and cost.
 #define JUDGED "(demo = 0 AND best_ev IS NOT NULL AND held_ev IS NOT NULL)"
-#define MISTAKE JUDGED " AND best_ev - held_ev > 1e-9 * max(abs(best_ev), abs(held_ev), 1.0)"
+#define MISTAKE JUDGED " AND lynx_mistake(best_ev, held_ev)"
 
 // A row that is a game this program could have played, by the rule of
 // ValidRecord: plain range checks (the pay rows of jacks, joker and deuces
@@ -48,17 +50,18 @@
   ") AND (held_ev IS NULL OR held_ev BETWEEN 0 AND " TOP_PRIZE                          \
   ") AND lynx_valid_draw(game, dealt, held, final))"
 
-// What Statistics reads per group of games.
-#define STATISTICS_COLUMNS                          \
-  "row, count(*), sum(coins), sum(won), max(won), " \
-  "sum(" JUDGED "), sum(CASE WHEN " JUDGED          \
-  " THEN coins ELSE 0 END), "                       \
-  "total(CASE WHEN " JUDGED                         \
-  " THEN held_ev END), "                            \
-  "total(CASE WHEN " JUDGED                         \
-  " THEN best_ev END), "                            \
-  "sum(CASE WHEN " MISTAKE                          \
-  " THEN 1 ELSE 0 END), "                           \
+// What Statistics reads per group of games (of one stake: see coins), from
+// the rows themselves when the running totals cannot be used.
+#define STATISTICS_COLUMNS                                 \
+  "row, coins, count(*), sum(coins), sum(won), max(won), " \
+  "sum(" JUDGED "), sum(CASE WHEN " JUDGED                 \
+  " THEN coins ELSE 0 END), "                              \
+  "total(CASE WHEN " JUDGED                                \
+  " THEN held_ev END), "                                   \
+  "total(CASE WHEN " JUDGED                                \
+  " THEN best_ev END), "                                   \
+  "sum(CASE WHEN " MISTAKE                                 \
+  " THEN 1 ELSE 0 END), "                                  \
   "total(CASE WHEN " MISTAKE " THEN best_ev - held_ev END)"
 
 namespace lynx {
@@ -131,6 +134,55 @@ ALTER TABLE games ADD COLUMN practice INTEGER NOT NULL DEFAULT 0;
     R"sql(
 ALTER TABLE journal ADD COLUMN ledger_change INTEGER NOT NULL DEFAULT 0;
 )sql",
+    // 6: running totals, kept by each settle, so that what the windows show
+    // costs the same at ten games and at ten million: per game, stake and pay
+    // row, and per session; and each judged game's verdict (mistake 1 or 0,
+    // cost in credits; NULL when the coach did not judge it). totals_state
+    // counts every row and says whether the totals are stale: built from the
+    // rows after this upgrade, and again after another program (the sqlite3
+    // tool) changed the games, which its triggers note. The program's own
+    // connection runs no triggers. The indexes of version 2 served sums that
+    // the totals answer now.
+    R"sql(
+ALTER TABLE games ADD COLUMN mistake INTEGER;
+ALTER TABLE games ADD COLUMN cost REAL;
+CREATE TABLE totals (
+  game TEXT NOT NULL,
+  coins INTEGER NOT NULL,
+  row INTEGER NOT NULL,
+  hands INTEGER NOT NULL,
+  won INTEGER NOT NULL,
+  biggest INTEGER NOT NULL,
+  judged INTEGER NOT NULL,
+  held_ev REAL NOT NULL,
+  best_ev REAL NOT NULL,
+  mistakes INTEGER NOT NULL,
+  mistake_cost REAL NOT NULL,
+  PRIMARY KEY (game, coins, row)
+) WITHOUT ROWID;
+CREATE TABLE session_totals (
+  session INTEGER PRIMARY KEY,
+  hands INTEGER NOT NULL,
+  bet INTEGER NOT NULL,
+  won INTEGER NOT NULL
+);
+CREATE TABLE totals_state (
+  id INTEGER PRIMARY KEY CHECK (id = 1),
+  rows INTEGER NOT NULL,
+  stale INTEGER NOT NULL
+);
+INSERT INTO totals_state (id, rows, stale) VALUES (1, 0, 1);
+CREATE TRIGGER games_added AFTER INSERT ON games
+  BEGIN UPDATE totals_state SET stale = 1; END;
+CREATE TRIGGER games_changed AFTER UPDATE ON games
+  BEGIN UPDATE totals_state SET stale = 1; END;
+CREATE TRIGGER games_removed AFTER DELETE ON games
+  BEGIN UPDATE totals_state SET stale = 1; END;
+DROP INDEX IF EXISTS games_by_game;
+DROP INDEX IF EXISTS games_by_session;
+DROP INDEX IF EXISTS games_by_balance;
+CREATE INDEX games_mistakes ON games (id) WHERE mistake = 1;
+)sql",
 };
 static_assert(std::size(kMigrations) == kHistorySchemaVersion);
 
@@ -162,6 +214,11 @@ constexpr Column kColumns[] = {
     {"journal", "borrowed", 1},
     {"journal", "running", 1},
     {"journal", "ledger_change", 5},
+    {"games", "mistake", 6},
+    {"games", "cost", 6},
+    {"totals", "mistake_cost", 6},
+    {"session_totals", "won", 6},
+    {"totals_state", "stale", 6},
     {"hands", "game", 1},
     {"hands", "coins", 1},
     {"hands", "dealt", 1},
@@ -217,6 +274,7 @@ void Configure(sqlite3* db) {
   sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
   AddRowCheck(db);
+  AddMistakeRule(db);
 }
 
 void CloseConnection(sqlite3* db) {
@@ -349,7 +407,9 @@ void SqliteHistory::Finalize::operator()(sqlite3_stmt* statement) const {
   sqlite3_finalize(statement);
 }
 
-SqliteHistory::SqliteHistory(const QString& filePath, const QString& offBecause) : path(filePath) {
+SqliteHistory::SqliteHistory(const QString& filePath, const QString& offBecause,
+                             BuildProgress progress)
+    : path(filePath), buildProgress(std::move(progress)) {
   if (offBecause.isEmpty()) {
     Open();
   } else {
@@ -552,7 +612,94 @@ bool SqliteHistory::OpenReadWrite(QString* why) {
   }
   if (finalTry) sqlite3_busy_timeout(db, kFinalBusyMilliseconds);
   RememberFile();
+  // Totals that cannot be built now (a lock, a full disk) stay stale; the
+  // sums are then read from the rows until they can be.
+  TotalsReady(true);
   return true;
+}
+
+bool SqliteHistory::TotalsReady(bool mayBuild) {
+  if (db == nullptr) return false;
+  Statement statement;
+  if (!HasColumn(db, {"totals_state", "stale", 6}) ||
+      !Prepare(statement, "SELECT stale FROM totals_state WHERE id = 1"))
+    return false;
+  const int code = sqlite3_step(statement.get());
+  if (code != SQLITE_ROW) {
+    if (code != SQLITE_DONE) Failed(code);
+    return false;
+  }
+  const bool stale = sqlite3_column_int(statement.get(), 0) != 0;
+  statement.reset();
+  if (!stale) return true;
+  // Only a file this run writes is brought up to date; a read-only one is
+  // summed from its rows.
+  return mayBuild && BuildTotals();
+}
+
+// One transaction: each judged game's verdict by the coach's rule where it
+// has none, then the totals from every row, a range of ids at a time so that
+// progress can be told.
+bool SqliteHistory::BuildTotals() {
+  auto exec = [&](const char* sql) {
+    const int result = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    return result == SQLITE_OK || Failed(result);
+  };
+  std::int64_t last = 0;
+  {
+    Statement top;
+    if (!Prepare(top, "SELECT coalesce(max(id), 0) FROM games") ||
+        sqlite3_step(top.get()) != SQLITE_ROW)
+      return false;
+    last = sqlite3_column_int64(top.get(), 0);
+  }
+  if (!exec("BEGIN IMMEDIATE")) return false;
+  Statement verdicts, games, sessions;
+  const bool ready =
+      exec("DELETE FROM totals") && exec("DELETE FROM session_totals") &&
+      Prepare(verdicts,
+              "UPDATE games SET mistake = lynx_mistake(best_ev, held_ev), "
+              "cost = CASE WHEN lynx_mistake(best_ev, held_ev) THEN best_ev - held_ev ELSE 0 END "
+              "WHERE id > ?1 AND id <= ?2 AND mistake IS NULL AND " JUDGED) &&
+      Prepare(games,
+              "INSERT INTO totals (game, coins, row, hands, won, biggest, judged, held_ev, "
+              "best_ev, mistakes, mistake_cost) "
+              "SELECT game, coins, row, count(*), sum(won), max(won), count(mistake), "
+              "total(CASE WHEN mistake IS NOT NULL THEN held_ev END), "
+              "total(CASE WHEN mistake IS NOT NULL THEN best_ev END), "
+              "count(CASE WHEN mistake = 1 THEN 1 END), total(CASE WHEN mistake = 1 THEN cost END) "
+              "FROM games WHERE id > ?1 AND id <= ?2 AND practice = 0 AND " VALID
+              " GROUP BY game, coins, row "
+              "ON CONFLICT (game, coins, row) DO UPDATE SET hands = hands + excluded.hands, "
+              "won = won + excluded.won, biggest = max(biggest, excluded.biggest), "
+              "judged = judged + excluded.judged, held_ev = held_ev + excluded.held_ev, "
+              "best_ev = best_ev + excluded.best_ev, mistakes = mistakes + excluded.mistakes, "
+              "mistake_cost = mistake_cost + excluded.mistake_cost") &&
+      Prepare(sessions,
+              "INSERT INTO session_totals (session, hands, bet, won) "
+              "SELECT session, count(*), sum(coins), sum(won) FROM games "
+              "WHERE id > ?1 AND id <= ?2 AND practice = 0 AND " VALID
+              " GROUP BY session "
+              "ON CONFLICT (session) DO UPDATE SET hands = hands + excluded.hands, "
+              "bet = bet + excluded.bet, won = won + excluded.won");
+  bool built = ready;
+  constexpr std::int64_t kRange = 50000;
+  for (std::int64_t low = 0; built && low < last; low += kRange) {
+    for (sqlite3_stmt* s : {verdicts.get(), games.get(), sessions.get()}) {
+      sqlite3_bind_int64(s, 1, low);
+      sqlite3_bind_int64(s, 2, low + kRange);
+      if (!Run(s)) {
+        built = false;
+        break;
+      }
+    }
+    if (built && buildProgress) buildProgress(std::min(low + kRange, last), last);
+  }
+  built = built && exec("UPDATE totals_state SET rows = (SELECT count(*) FROM games), stale = 0") &&
+          exec("COMMIT");
+  if (!built && !sqlite3_get_autocommit(db))
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  return built;
 }
 
 bool SqliteHistory::Prepare(Statement& statement, const char* sql) {
@@ -583,16 +730,32 @@ bool SqliteHistory::PrepareWrites() {
          Prepare(dropHands, "DELETE FROM hands") &&
          Prepare(insertGame,
                  "INSERT INTO games (played_at, game, coins, dealt, held, final, row, won, "
-                 "credits_after, demo, session, best_ev, held_ev, best_holds, practice) "
-                 "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)");
+                 "credits_after, demo, session, best_ev, held_ev, best_holds, practice, mistake, "
+                 "cost) "
+                 "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, "
+                 "?17)") &&
+         Prepare(
+             addTotals,
+             "INSERT INTO totals (game, coins, row, hands, won, biggest, judged, held_ev, "
+             "best_ev, mistakes, mistake_cost) VALUES (?1, ?2, ?3, 1, ?4, ?4, ?5, ?6, ?7, ?8, ?9) "
+             "ON CONFLICT (game, coins, row) DO UPDATE SET hands = hands + 1, "
+             "won = won + excluded.won, biggest = max(biggest, excluded.biggest), "
+             "judged = judged + excluded.judged, held_ev = held_ev + excluded.held_ev, "
+             "best_ev = best_ev + excluded.best_ev, mistakes = mistakes + excluded.mistakes, "
+             "mistake_cost = mistake_cost + excluded.mistake_cost") &&
+         Prepare(addSessionTotals,
+                 "INSERT INTO session_totals (session, hands, bet, won) VALUES (?1, 1, ?2, ?3) "
+                 "ON CONFLICT (session) DO UPDATE SET hands = hands + 1, bet = bet + excluded.bet, "
+                 "won = won + excluded.won") &&
+         Prepare(countRow, "UPDATE totals_state SET rows = rows + 1 WHERE id = 1");
 }
 
 // checkpoint false leaves a WAL file as it is instead of copying it into the
 // database, for a file that is about to be moved aside.
 void SqliteHistory::Close(bool checkpoint) {
-  for (Statement* statement :
-       {&begin, &commit, &rollback, &insertSession, &setRunning, &setEnded, &setUnsaved,
-        &saveBalance, &saveHand, &dropHand, &dropHands, &insertGame})
+  for (Statement* statement : {&begin, &commit, &rollback, &insertSession, &setRunning, &setEnded,
+                               &setUnsaved, &saveBalance, &saveHand, &dropHand, &dropHands,
+                               &insertGame, &addTotals, &addSessionTotals, &countRow})
     statement->reset();
   if (db == nullptr) return;
   if (!checkpoint) sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
@@ -1105,8 +1268,38 @@ void SqliteHistory::KeepGame(GameRecord& game,
         else
           BindText(s, 14, game.bestHolds);
         sqlite3_bind_int(s, 15, game.practice ? 1 : 0);
+        // The coach's verdict, kept with the game so that no sum needs its rule.
+        const bool judged = !game.demo && game.bestEv && game.heldEv;
+        const bool mistake = judged && IsMistake(*game.bestEv, *game.heldEv);
+        if (judged) {
+          sqlite3_bind_int(s, 16, mistake ? 1 : 0);
+          sqlite3_bind_double(s, 17, mistake ? *game.bestEv - *game.heldEv : 0.0);
+        } else {
+          sqlite3_bind_null(s, 16);
+          sqlite3_bind_null(s, 17);
+        }
         if (!Run(s) || !Step("game")) return false;
         *written = {gameSession, sqlite3_last_insert_rowid(db)};
+        // The running totals, in the same transaction: a game a sum leaves out
+        // (practice, or no game this program could have played) adds nothing.
+        if (!game.practice && ValidRecord(game)) {
+          sqlite3_stmt* t = addTotals.get();
+          BindText(t, 1, name);
+          sqlite3_bind_int(t, 2, game.coins);
+          sqlite3_bind_int(t, 3, game.row);
+          sqlite3_bind_int(t, 4, game.won);
+          sqlite3_bind_int(t, 5, judged ? 1 : 0);
+          sqlite3_bind_double(t, 6, judged ? *game.heldEv : 0.0);
+          sqlite3_bind_double(t, 7, judged ? *game.bestEv : 0.0);
+          sqlite3_bind_int(t, 8, mistake ? 1 : 0);
+          sqlite3_bind_double(t, 9, mistake ? *game.bestEv - *game.heldEv : 0.0);
+          sqlite3_stmt* u = addSessionTotals.get();
+          sqlite3_bind_int64(u, 1, gameSession);
+          sqlite3_bind_int(u, 2, game.coins);
+          sqlite3_bind_int(u, 3, game.won);
+          if (!Run(t) || !Step("totals") || !Run(u) || !Step("session-totals")) return false;
+        }
+        if (!Run(countRow.get()) || !Step("rows")) return false;
         if (!ledger) return true;
         if (!JournalBalance(game.creditsAfter, ledger->first, ledger->second)) return false;
         BindText(dropHand.get(), 1, name);
@@ -1139,8 +1332,13 @@ std::vector<GameRecord> SqliteHistory::Mistakes(int limit) {
   if (limit <= 0) return {};
   return Read<std::vector<GameRecord>>([&](std::vector<GameRecord>& games) {
     Statement statement;
-    if (!Prepare(statement, "SELECT " GAME_COLUMNS " FROM games WHERE " MISTAKE " AND " VALID
-                            " ORDER BY id DESC LIMIT ?1"))
+    // Games kept with their verdict are found through the index of mistakes;
+    // a file without totals is judged by the rule itself.
+    if (!Prepare(statement, UseTotals()
+                                ? "SELECT " GAME_COLUMNS " FROM games WHERE mistake = 1 AND " VALID
+                                  " ORDER BY id DESC LIMIT ?1"
+                                : "SELECT " GAME_COLUMNS " FROM games WHERE " MISTAKE " AND " VALID
+                                  " ORDER BY id DESC LIMIT ?1"))
       return false;
     sqlite3_stmt* row = statement.get();
     sqlite3_bind_int(row, 1, limit);
@@ -1153,7 +1351,9 @@ std::vector<GameRecord> SqliteHistory::Mistakes(int limit) {
 std::int64_t SqliteHistory::GameCount() {
   return Read<std::int64_t>([&](std::int64_t& count) {
     Statement statement;
-    if (!Prepare(statement, "SELECT count(*) FROM games")) return false;
+    if (!Prepare(statement, UseTotals() ? "SELECT rows FROM totals_state WHERE id = 1"
+                                        : "SELECT count(*) FROM games"))
+      return false;
     const int code = sqlite3_step(statement.get());
     if (code != SQLITE_ROW) return Failed(code);
     count = sqlite3_column_int64(statement.get(), 0);
@@ -1197,36 +1397,47 @@ GameRecord SqliteHistory::GameOf(sqlite3_stmt* row) {
 
 GameStatistics SqliteHistory::Statistics(std::optional<GameVariant> game) {
   return Read<GameStatistics>([&](GameStatistics& sums) {
-    // Damaged rows are left out. Every row is read for that check, so one
-    // pass over the table (NOT INDEXED) beats the index games_by_game and a
-    // look-up of each row it lists.
+    // The running totals: a row per game, stake and pay row. Without them
+    // (a file this run cannot write, totals that could not be built) the rows
+    // are summed, damaged ones left out: every row is read for that check, so
+    // one pass over the table (NOT INDEXED) it is.
     Statement statement;
-    if (!Prepare(statement,
-                 game ? "SELECT " STATISTICS_COLUMNS
-                        " FROM games NOT INDEXED WHERE game = ?1 AND practice = 0 AND " VALID
-                        " GROUP BY row"
-                      : "SELECT " STATISTICS_COLUMNS
-                        " FROM games NOT INDEXED WHERE practice = 0 AND " VALID
-                        " GROUP BY game, row"))
-      return false;
+    const bool totals = UseTotals();
+    const char* sql =
+        totals ? (game ? "SELECT row, coins, hands, coins * hands, won, biggest, judged, "
+                         "coins * judged, held_ev, best_ev, mistakes, mistake_cost FROM totals "
+                         "WHERE game = ?1"
+                       : "SELECT row, coins, hands, coins * hands, won, biggest, judged, "
+                         "coins * judged, held_ev, best_ev, mistakes, mistake_cost FROM totals")
+               : (game ? "SELECT " STATISTICS_COLUMNS
+                         " FROM games NOT INDEXED WHERE game = ?1 AND practice = 0 AND " VALID
+                         " GROUP BY coins, row"
+                       : "SELECT " STATISTICS_COLUMNS
+                         " FROM games NOT INDEXED WHERE practice = 0 AND " VALID
+                         " GROUP BY game, coins, row");
+    if (!Prepare(statement, sql)) return false;
     if (game) BindText(statement.get(), 1, GameText(*game));
     sqlite3_stmt* row = statement.get();
     int code = SQLITE_ROW;
     while ((code = sqlite3_step(row)) == SQLITE_ROW) {
       const int payRow = sqlite3_column_int(row, 0);
-      const std::int64_t hands = sqlite3_column_int64(row, 1);
+      const int coins = sqlite3_column_int(row, 1);
+      const std::int64_t hands = sqlite3_column_int64(row, 2);
+      const std::int64_t bet = sqlite3_column_int64(row, 3);
       sums.hands += hands;
-      sums.coinsBet += sqlite3_column_int64(row, 2);
-      sums.won += sqlite3_column_int64(row, 3);
-      sums.biggestWin = std::max(sums.biggestWin, sqlite3_column_int(row, 4));
+      sums.coinsBet += bet;
+      if (coins >= 1 && coins <= kMaxCoins)
+        sums.coinsByStake[static_cast<std::size_t>(coins - 1)] += bet;
+      sums.won += sqlite3_column_int64(row, 4);
+      sums.biggestWin = std::max(sums.biggestWin, sqlite3_column_int(row, 5));
       if (payRow >= 0 && payRow < kPayTableRows)
         sums.rowCounts[static_cast<std::size_t>(payRow)] += hands;
-      sums.judged += sqlite3_column_int64(row, 5);
-      sums.judgedCoins += sqlite3_column_int64(row, 6);
-      sums.heldEv += sqlite3_column_double(row, 7);
-      sums.bestEv += sqlite3_column_double(row, 8);
-      sums.mistakes += sqlite3_column_int64(row, 9);
-      sums.mistakeCost += sqlite3_column_double(row, 10);
+      sums.judged += sqlite3_column_int64(row, 6);
+      sums.judgedCoins += sqlite3_column_int64(row, 7);
+      sums.heldEv += sqlite3_column_double(row, 8);
+      sums.bestEv += sqlite3_column_double(row, 9);
+      sums.mistakes += sqlite3_column_int64(row, 10);
+      sums.mistakeCost += sqlite3_column_double(row, 11);
     }
     return code == SQLITE_DONE || Failed(code);
   });
@@ -1234,6 +1445,10 @@ GameStatistics SqliteHistory::Statistics(std::optional<GameVariant> game) {
 
 std::vector<std::int32_t> SqliteHistory::BalanceSeries(int maxPoints) {
   if (maxPoints <= 0) return {};
+  // A long history is thinned by id: for each point, the first counted game
+  // at or after an id spread evenly from the first to the last; one look-up a
+  // point. A short one (or one without totals) is read whole, below.
+  if (std::optional<std::vector<std::int32_t>> sampled = SampledBalance(maxPoints)) return *sampled;
   return Read<std::vector<std::int32_t>>([&](std::vector<std::int32_t>& series) {
     // One pass over the table, in the order of its ids, as each row is
     // checked on the way (see Statistics): a count first would check them
@@ -1259,16 +1474,61 @@ std::vector<std::int32_t> SqliteHistory::BalanceSeries(int maxPoints) {
   });
 }
 
+std::optional<std::vector<std::int32_t>> SqliteHistory::SampledBalance(int maxPoints) {
+  constexpr std::int64_t kReadWhole = 20000;  // counted games read in one pass
+  if (db == nullptr || !UseTotals()) return std::nullopt;
+  std::int64_t counted = 0;
+  std::int64_t first = 0;
+  std::int64_t last = 0;
+  {
+    Statement statement;
+    if (!Prepare(statement,
+                 "SELECT (SELECT coalesce(sum(hands), 0) FROM totals), "
+                 "(SELECT coalesce(min(id), 0) FROM games), "
+                 "(SELECT coalesce(max(id), 0) FROM games)") ||
+        sqlite3_step(statement.get()) != SQLITE_ROW)
+      return std::nullopt;
+    counted = sqlite3_column_int64(statement.get(), 0);
+    first = sqlite3_column_int64(statement.get(), 1);
+    last = sqlite3_column_int64(statement.get(), 2);
+  }
+  if (counted <= kReadWhole) return std::nullopt;
+  Statement next;
+  Statement newest;
+  if (!Prepare(next, "SELECT credits_after FROM games WHERE id >= ?1 AND practice = 0 AND " VALID
+                     " ORDER BY id LIMIT 1") ||
+      !Prepare(newest, "SELECT credits_after FROM games WHERE practice = 0 AND " VALID
+                       " ORDER BY id DESC LIMIT 1"))
+    return std::nullopt;
+  std::vector<std::int32_t> series;
+  const std::int64_t m = std::min<std::int64_t>(maxPoints, counted);
+  series.reserve(static_cast<std::size_t>(m));
+  for (std::int64_t k = 0; k + 1 < m; ++k) {
+    sqlite3_bind_int64(next.get(), 1, first + k * (last - first) / (m - 1));
+    if (sqlite3_step(next.get()) == SQLITE_ROW) series.push_back(sqlite3_column_int(next.get(), 0));
+    sqlite3_reset(next.get());
+  }
+  // The newest always ends the series.
+  if (sqlite3_step(newest.get()) == SQLITE_ROW)
+    series.push_back(sqlite3_column_int(newest.get(), 0));
+  return series;
+}
+
 std::vector<SessionReturn> SqliteHistory::SessionReturns() {
   return Read<std::vector<SessionReturn>>([&](std::vector<SessionReturn>& sessions) {
     // The sums first, in one pass over the table as every row is checked
     // (see Statistics), then one look-up per session rather than one per game.
     Statement statement;
     if (!Prepare(statement,
-                 "SELECT a.session, s.started_at, a.hands, a.bet, a.won FROM "
-                 "(SELECT session, count(*) AS hands, sum(coins) AS bet, sum(won) AS won "
-                 "FROM games NOT INDEXED WHERE practice = 0 AND " VALID " GROUP BY session) AS a "
-                 "LEFT JOIN sessions AS s ON s.id = a.session ORDER BY a.session"))
+                 UseTotals()
+                     ? "SELECT a.session, s.started_at, a.hands, a.bet, a.won FROM session_totals "
+                       "AS a LEFT JOIN sessions AS s ON s.id = a.session WHERE a.hands > 0 "
+                       "ORDER BY a.session"
+                     : "SELECT a.session, s.started_at, a.hands, a.bet, a.won FROM "
+                       "(SELECT session, count(*) AS hands, sum(coins) AS bet, sum(won) AS won "
+                       "FROM games NOT INDEXED WHERE practice = 0 AND " VALID
+                       " GROUP BY session) AS a "
+                       "LEFT JOIN sessions AS s ON s.id = a.session ORDER BY a.session"))
       return false;
     sqlite3_stmt* row = statement.get();
     int code = SQLITE_ROW;
@@ -1287,7 +1547,7 @@ std::string_view HistoryMigration(int index) {
 }
 
 HistoryStore::ExportOutcome SqliteHistory::ExportCsv(const QString& out,
-                                                   const ExportProgress& progress) {
+                                                     const ExportProgress& progress) {
   return ExportHistoryFileCsv(path, out, progress);
 }
 

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <QString>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -37,7 +38,7 @@ QString HandText(const Hand& hand);
 QString TimeText(const QDateTime& time);
 
 // The schema version this program writes (PRAGMA user_version).
-inline constexpr int kHistorySchemaVersion = 5;
+inline constexpr int kHistorySchemaVersion = 6;
 // The schema's migrations in order: entry i brings a file of version i to
 // version i + 1 (entry 0 makes a new file's first version). For tools and
 // tests that make files as earlier versions left them.
@@ -89,7 +90,14 @@ class SqliteHistory final : public HistoryStore {
 
   // With offBecause not empty the file is not opened at all: history is off,
   // and Problem() says why ("The game history is off: <path>: offBecause.").
-  explicit SqliteHistory(const QString& path, const QString& offBecause = {});
+  // Building the running totals from the rows (after an upgrade, or after
+  // another program changed the games) reports progress(done, total) now and
+  // then; the caller may show it when it takes more than a moment.
+  using BuildProgress = std::function<void(std::int64_t done, std::int64_t total)>;
+  explicit SqliteHistory(const QString& path, const QString& offBecause = {},
+                         BuildProgress progress = {});
+  SqliteHistory(const QString& path, BuildProgress progress)
+      : SqliteHistory(path, QString(), std::move(progress)) {}
   ~SqliteHistory() override;
   SqliteHistory(const SqliteHistory&) = delete;
   SqliteHistory& operator=(const SqliteHistory&) = delete;
@@ -180,6 +188,15 @@ class SqliteHistory final : public HistoryStore {
   // Writes game; with ledger (borrowed, change) also the balance after it
   // and the end of its game's hand in progress.
   void KeepGame(GameRecord& game, std::optional<std::pair<std::int32_t, std::int64_t>> ledger);
+  // True when the running totals are there and up to date; with mayBuild, a
+  // stale set is built first. False means: sum the rows themselves.
+  bool TotalsReady(bool mayBuild);
+  bool BuildTotals();
+  // BalanceSeries of a history long enough to be thinned by id; nothing for
+  // a short one or one without totals.
+  std::optional<std::vector<std::int32_t>> SampledBalance(int maxPoints);
+  // TotalsReady for a read: built only in a file this run writes.
+  bool UseTotals() { return TotalsReady(state == State::Working && !readOnlyFromStart); }
   static GameRecord GameOf(sqlite3_stmt* row);
   template <typename Result, typename Query>
   Result Read(Query query);
@@ -202,10 +219,11 @@ class SqliteHistory final : public HistoryStore {
   dev_t fileDevice = 0;
   ino_t fileInode = 0;
   StepHook stepHook;
+  BuildProgress buildProgress;
 
   Statement begin, commit, rollback;
-  Statement insertSession, setRunning, setEnded, setUnsaved, saveBalance, saveHand, dropHand, dropHands,
-      insertGame;
+  Statement insertSession, setRunning, setEnded, setUnsaved, saveBalance, saveHand, dropHand,
+      dropHands, insertGame, addTotals, addSessionTotals, countRow;
 };
 
 }  // namespace lynx

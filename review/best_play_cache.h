@@ -1,6 +1,7 @@
 #pragma once
-// The row frequencies and return of each game played perfectly, worked out
-// once per run in the background and kept for every window that shows them.
+// The row frequencies and return of each game played perfectly at every
+// stake, worked out once per run in the background and kept for every window
+// that shows them.
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -10,19 +11,27 @@
 #include <memory>
 
 #include "engine/card.h"
+#include "engine/paytable.h"
 #include "engine/strategy_return.h"
 
 namespace lynx {
+
+// One game's figures with best play at each stake: [0] one coin bet .. [4]
+// five coins. Best play differs between stakes where the pays are not in
+// proportion to the coins (the five-coin royal flush).
+using StakeReturns = std::array<GameReturn, kMaxCoins>;
 
 class BestPlayCache : public QObject {
   Q_OBJECT
  public:
   // How one game's figures are worked out; called on a background thread.
-  using Analysis = std::function<GameReturn(GameVariant game)>;
+  using Analysis = std::function<StakeReturns(GameVariant game)>;
 
-  // The exact analysis of the engine: every deal played with its best hold,
-  // five coins bet, Joker Wild on this machine's deck.
-  static GameReturn BestPlay(GameVariant game);
+  // The exact analysis of the engine at each stake: every deal played with
+  // its best hold for that stake, Joker Wild on this machine's deck. A stake
+  // whose pays are a smaller stake's in proportion has that stake's figures
+  // (the same holds are best), so only stakes that differ are solved.
+  static StakeReturns BestPlay(GameVariant game);
 
   explicit BestPlayCache(QObject* parent = nullptr);
   // analysis replaces BestPlay (tests give one that answers at once).
@@ -34,7 +43,7 @@ class BestPlayCache : public QObject {
   // game starts its analysis, and Ready(game) is emitted on this object's
   // thread when it is done. Games are analysed one at a time, on one thread,
   // so the table keeps a core to itself.
-  const GameReturn* Find(GameVariant game);
+  const StakeReturns* Find(GameVariant game);
 
   // Blocks until every analysis started has ended (for tests and shutdown).
   void WaitForAll();
@@ -44,8 +53,8 @@ class BestPlayCache : public QObject {
 
  private:
   struct Slot {
-    std::unique_ptr<GameReturn> result;
-    std::unique_ptr<QFutureWatcher<GameReturn>> watcher;  // set while running
+    std::unique_ptr<StakeReturns> result;
+    std::unique_ptr<QFutureWatcher<StakeReturns>> watcher;  // set while running
   };
 
   Analysis analysis;

@@ -47,7 +47,6 @@ DrillWindow::DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource
       credits(std::move(credits)) {
   setObjectName(QStringLiteral("MistakeDrill"));
   setWindowTitle(QStringLiteral("LYNX Video Poker -- Practise My Mistakes"));
-  ApplyReviewLook(this);
   auto* layout = new QVBoxLayout(this);
   caption = new QLabel(this);
   caption->setWordWrap(true);
@@ -73,6 +72,7 @@ DrillWindow::DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource
   layout->addLayout(buttons);
   connect(advanceButton, &QPushButton::clicked, this, &DrillWindow::Advance);
   connect(close, &QPushButton::clicked, this, &QWidget::close);
+  ApplyReviewLookInside(this);
   setFixedWidth(kStripWidth + 40);
 }
 

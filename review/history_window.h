@@ -1,75 +1,65 @@
 #pragma once
-// The history window: the games played, newest first, a hundred to a page,
-// each with its dealt cards (the held ones marked), the cards after the draw,
-// the hand and the win; the game picked in the list is shown at full size.
-// A row the store reads back as damaged is listed as such, without cards.
-// Non-modal: it may stay open beside the table.
+// The history window: the games played, newest first, each with its dealt
+// cards (the held ones marked), the cards after the draw, the hand and the
+// win; older games are read as the list is scrolled down to them. The game
+// picked in the list is shown at full size. A row the store reads back as
+// damaged is listed as such, without cards. Non-modal: it may stay open
+// beside the table.
 
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
-#include <cstdint>
-#include <vector>
 
 #include "platform/history_store.h"
+#include "review/history_model.h"
 
 class QLabel;
-class QPushButton;
-class QTableWidget;
+class QModelIndex;
+class QShowEvent;
+class QTableView;
 
 namespace lynx {
 
 class HistoryWindow : public QWidget {
   Q_OBJECT
  public:
-  static constexpr int kPageSize = 100;
-  // Columns of the list.
-  enum Column { kGame, kPlayed, kBet, kDealt, kFinal, kHand, kWon, kColumnCount };
-
   // store must outlive the window. A top-level window even with a parent.
   explicit HistoryWindow(HistoryStore& store, QWidget* parent = nullptr);
 
-  // The games on the page, as listed (newest first).
-  const std::vector<GameRecord>& Page() const { return page; }
-  // How many newer games come before the page.
-  std::int64_t Offset() const { return offset; }
+  HistoryModel* Games() const { return games; }
+  QTableView* List() const { return list; }
+  // How many games there are.
+  QLabel* CountLabel() const { return countLine; }
+  QLabel* GameLabel() const { return gameLine; }
 
   // The full-size cards of the game picked in the list (Format_RGB32).
   const QImage& Detail() const { return detail; }
   // Top-left pixel on Detail() of card index 0..4, dealt or after the draw.
   static QPoint DetailCardOrigin(bool afterDraw, int index);
 
-  QTableWidget* List() const { return list; }
-  QLabel* RangeLabel() const { return range; }
-  QLabel* GameLabel() const { return gameLine; }
-  QPushButton* NewerButton() const { return newer; }
-  QPushButton* OlderButton() const { return older; }
-
  public slots:
-  // Reads the page again (a game was settled): the same page, newer games
-  // pushing the older ones on. The game picked stays picked while it is on it.
+  // A game was kept: puts it at the top of the list now while the window is
+  // shown, else when it is next shown. The game picked stays picked.
   void Refresh();
-  void ShowNewer();
-  void ShowOlder();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
-  void Load(std::int64_t pickedId);
-  void ShowGame(int listRow);
-  QImage Strip(const Hand& cards, GameVariant game, int held);
+  void CatchUp();
+  void PickFirst();
+  void ShowGame(const QModelIndex& current);
 
+  HistoryModel* games = nullptr;
   HistoryStore& store;
-  std::vector<GameRecord> page;
-  std::int64_t offset = 0;
-  std::int64_t count = 0;
+  bool stale = false;  // a game was kept while the window was hidden
 
   QLabel* problem = nullptr;
-  QTableWidget* list = nullptr;
+  QTableView* list = nullptr;
   QLabel* gameLine = nullptr;
   QLabel* detailView = nullptr;
   QImage detail;
-  QPushButton* newer = nullptr;
-  QPushButton* older = nullptr;
-  QLabel* range = nullptr;
+  QLabel* countLine = nullptr;
 };
 
 }  // namespace lynx

@@ -1,9 +1,51 @@
 #include "review/review_look.h"
 
+#include <QAbstractItemView>
+#include <QHeaderView>
+#include <QPalette>
+#include <QTableView>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
+#include "table/table_controls.h"
+
 namespace lynx {
+
+QWidget* ApplyReviewLookInside(QWidget* window) {
+  auto* body = new QWidget(window);
+  body->setObjectName(QStringLiteral("ReviewBody"));
+  ApplyReviewLook(body);
+  // The widget look styles table widgets; the review windows list through
+  // views of models.
+  body->setStyleSheet(body->styleSheet() +
+                      QStringLiteral("QTableView { background: #0000ff; color: #ffffff;"
+                                     "  gridline-color: #4040ff; border: 1px solid #808080;"
+                                     "  selection-background-color: #000080;"
+                                     "  selection-color: #ffff00; }"));
+  // Taking the window's layout moves the controls it manages onto the body.
+  if (QLayout* contents = window->layout()) body->setLayout(contents);
+  auto* frame = new QVBoxLayout(window);
+  frame->setContentsMargins(0, 0, 0, 0);
+  frame->setSpacing(0);
+  frame->addWidget(body);
+
+  QPalette palette = window->palette();
+  palette.setColor(QPalette::Window, kTableBlue);
+  window->setPalette(palette);
+  window->setAutoFillBackground(true);
+  return body;
+}
+
+void SetUpReviewView(QTableView* view) {
+  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view->setSelectionMode(QAbstractItemView::SingleSelection);
+  view->verticalHeader()->setVisible(false);
+  view->horizontalHeader()->setHighlightSections(false);
+  view->setWordWrap(false);
+  view->setFocusPolicy(Qt::StrongFocus);
+}
 
 QString ProbabilityText(double probability) {
   const double percent = probability * 100;

@@ -11,12 +11,14 @@
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStackedBarSeries>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -27,37 +29,33 @@
 #include "engine/paytable.h"
 #include "platform/history_csv.h"
 #include "review/best_play_cache.h"
+#include "review/csv_export.h"
 #include "review/review_look.h"
+#include "review/statistics_model.h"
 #include "table/table_controls.h"
 
 namespace lynx {
 namespace {
 
 constexpr GameVariant kGames[3] = {kJacksOrBetter, kJokerWild, kDeucesWild};
-const QString kComputing = QStringLiteral("computing…");
 
-void SetCell(QTableWidget* table, int row, int column, const QString& text) {
-  QTableWidgetItem* item = table->item(row, column);
-  if (item == nullptr) {
-    item = new QTableWidgetItem;
-    item->setTextAlignment((column == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
-    table->setItem(row, column, item);
-  }
-  item->setText(text);
+// A view of figures that are read, not picked.
+QTableView* FiguresView(QAbstractItemModel* model, QWidget* parent) {
+  auto* view = new QTableView(parent);
+  view->setModel(model);
+  SetUpReviewView(view);
+  view->setSelectionMode(QAbstractItemView::NoSelection);
+  return view;
 }
 
 // Room for the header and every row, without scroll bars.
-void FitHeight(QTableWidget* table) {
+void FitHeight(QTableView* table) {
   const int height = table->horizontalHeader()->sizeHint().height() +
-                     table->rowCount() * table->verticalHeader()->defaultSectionSize() +
+                     table->model()->rowCount() * table->verticalHeader()->defaultSectionSize() +
                      2 * table->frameWidth();
   table->setFixedHeight(height);
   table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-}
-
-QString RatioText(double ratio) {
-  return PercentText(ratio, 1);
 }
 
 // The charts in the table's colours.
@@ -93,13 +91,16 @@ QChartView* MakeView(QChart* chart, QWidget* parent) {
   return view;
 }
 
+std::int64_t CoinsBet(const GameStatistics& figures) {
+  return std::accumulate(figures.coinsByStake.begin(), figures.coinsByStake.end(), std::int64_t{0});
+}
+
 }  // namespace
 
 StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPlayCache& bestPlay,
                                    QWidget* parent)
     : QWidget(parent, Qt::Window), store(store), dialogs(dialogs), bestPlay(bestPlay) {
   setWindowTitle(QStringLiteral("LYNX Video Poker -- Statistics"));
-  ApplyReviewLook(this);
 
   auto* columns = new QHBoxLayout(this);
   columns->setContentsMargins(8, 8, 8, 8);
@@ -115,27 +116,12 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   problem->hide();
   left->addWidget(problem);
 
-  summary = new QTableWidget(4, kSummaryColumns, this);
+  summaryFigures = new SummaryModel(this);
+  summary = FiguresView(summaryFigures, this);
   summary->setObjectName(QStringLiteral("Summary"));
-  SetUpReviewTable(summary);
-  summary->setSelectionMode(QAbstractItemView::NoSelection);
-  summary->setHorizontalHeaderLabels({QStringLiteral("Game"), QStringLiteral("Hands"),
-                                      QStringLiteral("Coins bet"), QStringLiteral("Won"),
-                                      QStringLiteral("Return"), QStringLiteral("Best play"),
-                                      QStringLiteral("Biggest win")});
-  summary->horizontalHeaderItem(kBestPlay)->setToolTip(
-      QStringLiteral("The return with the best hold on every deal, five coins bet"));
-  const int summaryWidths[kSummaryColumns] = {112, 50, 72, 60, 66, 84, 92};
-  for (int c = 0; c < kSummaryColumns; ++c) summary->setColumnWidth(c, summaryWidths[c]);
+  const int summaryWidths[SummaryModel::kColumnCount] = {112, 50, 72, 60, 66, 84, 92};
+  for (int c = 0; c < SummaryModel::kColumnCount; ++c) summary->setColumnWidth(c, summaryWidths[c]);
   summary->verticalHeader()->setDefaultSectionSize(22);
-  for (int g = 0; g < 3; ++g) SetCell(summary, g, kGame, GameTitleText(kGames[g]));
-  // The totals in bold.
-  QFont bold = summary->font();
-  bold.setBold(true);
-  for (int c = 0; c < kSummaryColumns; ++c) {
-    SetCell(summary, kAllGamesRow, c, c == kGame ? QStringLiteral("All games") : QString());
-    summary->item(kAllGamesRow, c)->setFont(bold);
-  }
   FitHeight(summary);
   summary->setFixedWidth(std::accumulate(std::begin(summaryWidths), std::end(summaryWidths), 0) +
                          2 * summary->frameWidth());
@@ -149,19 +135,14 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   rowTabs = new QTabWidget(this);
   rowTabs->setObjectName(QStringLiteral("RowTabs"));
   for (int g = 0; g < 3; ++g) {
-    const PayTable& table = PayTableFor(kGames[g]);
-    auto* grid = new QTableWidget(table.rowCount + 1, kRowColumns, rowTabs);
-    SetUpReviewTable(grid);
-    grid->setSelectionMode(QAbstractItemView::NoSelection);
-    grid->setHorizontalHeaderLabels({QStringLiteral("Hand"), QStringLiteral("Count"),
-                                     QStringLiteral("Of hands"), QStringLiteral("With best play")});
-    const int widths[kRowColumns] = {180, 90, 110, 150};
-    for (int c = 0; c < kRowColumns; ++c) grid->setColumnWidth(c, widths[c]);
+    const auto at = static_cast<std::size_t>(g);
+    rowFigures[at] = new PayRowsModel(kGames[g], this);
+    QTableView* grid = FiguresView(rowFigures[at], rowTabs);
+    const int widths[PayRowsModel::kColumnCount] = {180, 90, 110, 150};
+    for (int c = 0; c < PayRowsModel::kColumnCount; ++c) grid->setColumnWidth(c, widths[c]);
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->verticalHeader()->setDefaultSectionSize(21);
-    for (int r = 0; r <= table.rowCount; ++r)
-      SetCell(grid, r, kRowName, RowText(kGames[g], r < table.rowCount ? r : -1));
-    rows[static_cast<std::size_t>(g)] = grid;
+    rows[at] = grid;
     rowTabs->addTab(grid, GameTitleText(kGames[g]));
   }
   // Tall enough for the longest table (Joker Wild's eleven rows).
@@ -169,10 +150,13 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   rowTabs->setFixedHeight(rows[1]->height() + rowTabs->tabBar()->sizeHint().height() + 4);
   left->addWidget(rowTabs);
 
-  auto* note = new QLabel(
-      QStringLiteral("Best play: how often each hand comes up when every deal is held the best "
-                     "way, five coins bet; Joker Wild on this machine's deck, where the joker "
-                     "takes the place of one card."),
+  note = new QLabel(
+      QStringLiteral("Best play: the return, and how often each hand comes up, when every deal "
+                     "is held the best way for its stake. Each is worked out for every stake "
+                     "from one coin to five (five coins pay more for a royal flush, so best play "
+                     "differs) and weighed by what you bet: the return by the coins bet at each "
+                     "stake, the hands by the hands played at each. Joker Wild on this machine's "
+                     "deck, where the joker takes the place of one card."),
       this);
   note->setObjectName(QStringLiteral("BestPlayNote"));
   note->setWordWrap(true);
@@ -271,9 +255,10 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   });
   right->addWidget(MakeView(sessionChart, this), 1);
 
+  ApplyReviewLookInside(this);
   connect(&bestPlay, &BestPlayCache::Ready, this, &StatisticsWindow::ShowBestPlay);
   resize(996, 590);
-  Refresh();
+  Read();
 }
 
 void StatisticsWindow::ShowCoachFigures() {
@@ -303,75 +288,49 @@ void StatisticsWindow::ShowCoachFigures() {
 }
 
 void StatisticsWindow::Refresh() {
+  if (isVisible())
+    Read();
+  else
+    stale = true;
+}
+
+void StatisticsWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (stale) Read();
+}
+
+void StatisticsWindow::Read() {
+  stale = false;
   const QString why = store.Problem();
   problem->setText(why);
   problem->setVisible(!why.isEmpty());
 
   for (int g = 0; g < 3; ++g) figures[static_cast<std::size_t>(g)] = store.Statistics(kGames[g]);
+  figures[SummaryModel::kAllGamesRow] = store.Statistics(std::nullopt);
   ShowCoachFigures();
-  figures[kAllGamesRow] = store.Statistics(std::nullopt);
-  for (int r = 0; r < 4; ++r) {
-    const GameStatistics& f = figures[static_cast<std::size_t>(r)];
-    SetCell(summary, r, kHands, QString::number(f.hands));
-    SetCell(summary, r, kBet, QString::number(f.coinsBet));
-    SetCell(summary, r, kWon, QString::number(f.won));
-    SetCell(summary, r, kReturn,
-            PercentText(static_cast<double>(f.won), static_cast<double>(f.coinsBet)));
-    SetCell(summary, r, kBiggestWin, QString::number(f.biggestWin));
-  }
-  for (int g = 0; g < 3; ++g) {
-    const GameStatistics& f = figures[static_cast<std::size_t>(g)];
-    QTableWidget* grid = rows[static_cast<std::size_t>(g)];
-    const int rowCount = PayTableFor(kGames[g]).rowCount;
-    std::int64_t paid = 0;
-    for (int r = 0; r < rowCount; ++r) {
-      const std::int64_t n = f.rowCounts[static_cast<std::size_t>(r)];
-      paid += n;
-      SetCell(grid, r, kRowCount, QString::number(n));
-      SetCell(grid, r, kRowShare,
-              PercentText(static_cast<double>(n), static_cast<double>(f.hands)));
-    }
-    SetCell(grid, rowCount, kRowCount, QString::number(f.hands - paid));
-    SetCell(grid, rowCount, kRowShare,
-            PercentText(static_cast<double>(f.hands - paid), static_cast<double>(f.hands)));
-  }
+  summaryFigures->SetFigures(figures);
+  for (int g = 0; g < 3; ++g)
+    rowFigures[static_cast<std::size_t>(g)]->SetFigures(figures[static_cast<std::size_t>(g)]);
   ShowBestPlay();
   ShowBalance();
   ShowSessions();
 }
 
-// The best-play figures there are so far; asks for the others.
+// The best-play figures there are so far; asks for those of the games played
+// that are not.
 void StatisticsWindow::ShowBestPlay() {
-  double expected = 0;  // credits best play returns on the coins bet so far
-  bool allKnown = true;
   for (int g = 0; g < 3; ++g) {
-    const GameReturn* best = bestPlay.Find(kGames[g]);
-    const GameStatistics& f = figures[static_cast<std::size_t>(g)];
-    QTableWidget* grid = rows[static_cast<std::size_t>(g)];
-    const int rowCount = PayTableFor(kGames[g]).rowCount;
-    SetCell(summary, g, kBestPlay, best ? RatioText(best->returnRatio) : kComputing);
-    for (int r = 0; r < rowCount; ++r) {
-      SetCell(
-          grid, r, kRowBestPlay,
-          best ? ProbabilityText(best->rowProbability[static_cast<std::size_t>(r)]) : kComputing);
-    }
-    SetCell(grid, rowCount, kRowBestPlay,
-            best ? ProbabilityText(best->noWinProbability) : kComputing);
-    if (best) {
-      expected += static_cast<double>(f.coinsBet) * best->returnRatio;
-    } else if (f.coinsBet > 0) {
-      allKnown = false;
-    }
+    const auto at = static_cast<std::size_t>(g);
+    const StakeReturns* best = CoinsBet(figures[at]) > 0 ? bestPlay.Find(kGames[g]) : nullptr;
+    summaryFigures->SetBestPlay(kGames[g], best);
+    rowFigures[at]->SetBestPlay(best);
   }
-  // All games: best play on the same mix of games, weighted by the coins bet.
-  const double bet = static_cast<double>(figures[kAllGamesRow].coinsBet);
-  SetCell(summary, kAllGamesRow, kBestPlay, !allKnown ? kComputing : PercentText(expected, bet));
 }
 
 void StatisticsWindow::ShowBalance() {
   const std::vector<std::int32_t> series = store.BalanceSeries(kBalancePoints);
   // Games played, practice hands left out as the series leaves them out.
-  const double games = static_cast<double>(figures[kAllGamesRow].hands);
+  const double games = static_cast<double>(figures[SummaryModel::kAllGamesRow].hands);
   const auto points = static_cast<qsizetype>(series.size());
   QList<QPointF> line;
   int low = 0;
@@ -429,25 +388,35 @@ void StatisticsWindow::ShowSessions() {
 }
 
 void StatisticsWindow::ExportCsv() {
+  // One export at a time: pressing again shows the one running.
+  if (csvExport != nullptr) {
+    if (QProgressDialog* progress = csvExport->Dialog(); progress && progress->isVisible())
+      progress->raise();
+    return;
+  }
   const QString suggested =
       QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
           .filePath(QStringLiteral("lynx-video-poker-history.csv"));
   const QString path =
       dialogs.AskSaveFileName(this, QStringLiteral("Export the game history"), suggested);
   if (path.isEmpty()) return;
-  const QString title = QStringLiteral("LYNX Video Poker");
-  if (ExportHistoryCsv(store, path)) {
-    const std::int64_t games = store.GameCount();
-    dialogs.Info(this, title,
-                 (games == 1 ? QStringLiteral("%1 game was written to %2.")
-                             : QStringLiteral("%1 games were written to %2."))
-                     .arg(games)
-                     .arg(QDir::toNativeSeparators(path)));
-  } else {
-    dialogs.Exclaim(this, title,
-                    QStringLiteral("The history could not be written to %1.")
-                        .arg(QDir::toNativeSeparators(path)));
-  }
+  csvExport = new CsvExport(
+      store, path, *this, [this, path](CsvExport::Outcome outcome, std::int64_t games) {
+        csvExport->deleteLater();
+        csvExport = nullptr;
+        const QString title = QStringLiteral("LYNX Video Poker");
+        const QString shownPath = QDir::toNativeSeparators(path);
+        if (outcome == CsvExport::Outcome::Written) {
+          dialogs.Info(this, title,
+                       (games == 1 ? QStringLiteral("%1 game was written to %2.")
+                                   : QStringLiteral("%1 games were written to %2."))
+                           .arg(games)
+                           .arg(shownPath));
+        } else if (outcome == CsvExport::Outcome::Failed) {
+          dialogs.Exclaim(this, title,
+                          QStringLiteral("The history could not be written to %1.").arg(shownPath));
+        }
+      });
 }
 
 }  // namespace lynx

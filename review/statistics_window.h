@@ -4,7 +4,8 @@
 // row came up against how often it comes up with best play; the credit
 // balance over the games played and the return of each session. The history
 // can be exported as a CSV file from here. Non-modal: it may stay open beside
-// the table.
+// the table. Every figure comes from the sums the store keeps, so the window
+// costs the same whatever the number of games.
 
 #include <QWidget>
 #include <array>
@@ -20,40 +21,33 @@ class QChart;
 class QLabel;
 class QLineSeries;
 class QPushButton;
+class QShowEvent;
 class QTabWidget;
-class QTableWidget;
+class QTableView;
 
 namespace lynx {
 
 class BestPlayCache;
+class CsvExport;
+class PayRowsModel;
+class SummaryModel;
 
 class StatisticsWindow : public QWidget {
   Q_OBJECT
  public:
-  // Columns of the summary; its rows are the three games, then all games.
-  enum SummaryColumn {
-    kGame,
-    kHands,
-    kBet,
-    kWon,
-    kReturn,
-    kBestPlay,
-    kBiggestWin,
-    kSummaryColumns
-  };
-  static constexpr int kAllGamesRow = 3;
-  // Columns of a game's pay rows; its rows are the pay rows, then "No win".
-  enum RowColumn { kRowName, kRowCount, kRowShare, kRowBestPlay, kRowColumns };
-
   // Every reference must outlive the window. The best-play figures missing
-  // from bestPlay are asked for at once and shown when they come. A top-level
-  // window even with a parent.
+  // from bestPlay for a game played are asked for at once and shown when they
+  // come. A top-level window even with a parent.
   StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPlayCache& bestPlay,
                    QWidget* parent = nullptr);
 
-  QTableWidget* Summary() const { return summary; }
-  // The pay-row table of game 1..3.
-  QTableWidget* Rows(GameVariant game) const { return rows[static_cast<std::size_t>(game - 1)]; }
+  // The summary: the three games, then all games (SummaryModel's rows and
+  // columns).
+  QTableView* Summary() const { return summary; }
+  // The pay-row table of game 1..3 (PayRowsModel's rows and columns).
+  QTableView* Rows(GameVariant game) const { return rows[static_cast<std::size_t>(game - 1)]; }
+  // Says how the best-play figures are worked out.
+  QLabel* BestPlayNote() const { return note; }
   QTabWidget* RowTabs() const { return rowTabs; }
   QPushButton* ExportButton() const { return exportButton; }
   // Enabled while there are hands held worse than best play to practise.
@@ -78,12 +72,17 @@ class StatisticsWindow : public QWidget {
   void PractiseRequested();
 
  public slots:
-  // Reads every figure again (a game was settled).
+  // A game was kept: reads every figure again now while the window is shown,
+  // else when it is next shown.
   void Refresh();
   // Asks for a file name and writes the whole history there as CSV.
   void ExportCsv();
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
+  void Read();
   void ShowBestPlay();
   void ShowBalance();
   void ShowSessions();
@@ -94,11 +93,15 @@ class StatisticsWindow : public QWidget {
   BestPlayCache& bestPlay;
   std::array<GameStatistics, 4> figures{};  // the three games, then all games
   std::vector<SessionReturn> sessionsShown;
+  bool stale = false;  // a game was kept while the window was hidden
 
   QLabel* problem = nullptr;
-  QTableWidget* summary = nullptr;
+  SummaryModel* summaryFigures = nullptr;
+  QTableView* summary = nullptr;
   QTabWidget* rowTabs = nullptr;
-  std::array<QTableWidget*, 3> rows{};
+  std::array<PayRowsModel*, 3> rowFigures{};
+  std::array<QTableView*, 3> rows{};
+  QLabel* note = nullptr;
   QPushButton* exportButton = nullptr;
   QPushButton* practiseButton = nullptr;
   QLabel* coachLine = nullptr;
@@ -109,6 +112,7 @@ class StatisticsWindow : public QWidget {
   QBarSet* sessionsBehind = nullptr;
   QBarCategoryAxis* sessionAxis = nullptr;
   QLineSeries* evenLine = nullptr;  // 100% across the sessions
+  CsvExport* csvExport = nullptr;   // the export running, a child of the window
 };
 
 }  // namespace lynx

@@ -5,11 +5,13 @@
 // error.
 #include <QApplication>
 #include <QIcon>
+#include <QProgressDialog>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -269,11 +271,25 @@ int main(int argc, char** argv) {
   lynx::QtHelpViewer help;
   lynx::QtScreenInfo screen;
   lynx::TimeSeededSource random;
+  // Building the history's running totals (once, after an upgrade of a long
+  // history) shows its progress when it takes more than a moment.
+  std::unique_ptr<QProgressDialog> building;
   lynx::SqliteHistory history(
       lynx::DefaultHistoryPath(),
       historyTaken ? QStringLiteral("another copy of LYNX Video Poker, with other settings, "
                                     "keeps it")
-                   : QString());
+                   : QString(),
+      [&building](std::int64_t done, std::int64_t total) {
+        if (!building) {
+          building = std::make_unique<QProgressDialog>(
+              QStringLiteral("Bringing the game history up to date…"), QString(), 0, 1000);
+          building->setWindowTitle(QStringLiteral("LYNX Video Poker"));
+          building->setMinimumDuration(500);
+        }
+        building->setValue(static_cast<int>(total > 0 ? done * 1000 / total : 1000));
+        QCoreApplication::processEvents();
+      });
+  building.reset();
   lynx::Services services{dialogs, sound, profile, help, screen, random, history};
   lynx::ProgramValues values;
   lynx::HistoryRecorder recorder(values, services);

@@ -36,9 +36,8 @@ void ReviewWindows::ShowHistory() {
   if (!history) {
     history = std::make_unique<HistoryWindow>(services.history);
     history->setAttribute(Qt::WA_QuitOnClose, false);
-  } else {
-    history->Refresh();
   }
+  // A window shown again reads what was kept while it was hidden.
   Raise(*history);
 }
 
@@ -48,8 +47,6 @@ void ReviewWindows::ShowStatistics() {
     statistics->setAttribute(Qt::WA_QuitOnClose, false);
     connect(statistics.get(), &StatisticsWindow::PractiseRequested, this,
             &ReviewWindows::ShowDrill);
-  } else {
-    statistics->Refresh();
   }
   Raise(*statistics);
 }
@@ -64,9 +61,10 @@ void ReviewWindows::ShowDrill() {
   Raise(*drill);
 }
 
+// A window that is shown reads at once; a hidden one when it is next shown.
 void ReviewWindows::Refresh() {
-  if (history && history->isVisible()) history->Refresh();
-  if (statistics && statistics->isVisible()) statistics->Refresh();
+  if (history) history->Refresh();
+  if (statistics) statistics->Refresh();
 }
 
 }  // namespace lynx

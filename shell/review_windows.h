@@ -1,7 +1,8 @@
 #pragma once
 // The History and Statistics windows of a run, and the mistake drill started
 // from Statistics: made when first asked for, shown beside the title or table
-// window (never modal), refreshed whenever a game has been kept.
+// window (never modal), brought up to date whenever a game has been kept:
+// at once while shown, else when next shown.
 
 #include <QObject>
 #include <functional>
@@ -31,7 +32,7 @@ class ReviewWindows final : public QObject {
   void ShowStatistics();
   // Deals the last mistakes again (the Statistics window's button).
   void ShowDrill();
-  // Re-reads the history into the windows that are open.
+  // A game was kept: the windows made read it (a hidden one when shown).
   void Refresh();
 
   HistoryWindow* History() const { return history.get(); }

@@ -25,6 +25,7 @@ void ExpectTheValidGamesOnly(HistoryStore& store) {
   all.won = 8;
   all.biggestWin = 5;
   all.rowCounts = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1};
+  all.coinsByStake = {1, 2, 3, 0, 5};
   all.judged = 3;
   all.judgedCoins = 8;
   all.heldEv = 95.75;
@@ -38,6 +39,7 @@ void ExpectTheValidGamesOnly(HistoryStore& store) {
   jacks.won = 5;
   jacks.biggestWin = 5;
   jacks.rowCounts[8] = 1;
+  jacks.coinsByStake = {0, 0, 3, 0, 5};
   jacks.judged = 1;
   jacks.judgedCoins = 5;
   jacks.heldEv = 92.5;

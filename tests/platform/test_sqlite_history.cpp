@@ -103,7 +103,8 @@ HandInProgress ShuffledHand(GameVariant game, int coins, int held, float seed) {
 
 const QString kGamesColumns =
     "id\nplayed_at\ngame\ncoins\ndealt\nheld\nfinal\nrow\nwon\ncredits_after\ndemo\nsession\n"
-    "best_ev\nheld_ev\nbest_holds\npractice\n";
+    "best_ev\nheld_ev\nbest_holds\npractice\nmistake\ncost\n";
+const QString kVersion = QString::number(kHistorySchemaVersion) + "\n";
 
 class SqliteHistoryTest : public testing::Test {
  protected:
@@ -124,8 +125,8 @@ TEST_F(SqliteHistoryTest, NewFileHasTheSchemaInWalMode) {
   }
   EXPECT_EQ(Sql(File(), "SELECT name FROM pragma_table_info('games')"), kGamesColumns);
   EXPECT_EQ(Sql(File(), "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
-            "games\nhands\njournal\nsessions\n");
-  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "5\n");
+            "games\nhands\njournal\nsession_totals\nsessions\ntotals\ntotals_state\n");
+  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), kVersion);
   EXPECT_EQ(Sql(File(), "PRAGMA journal_mode"), "wal\n");
 }
 
@@ -155,7 +156,7 @@ TEST_F(SqliteHistoryTest, EveryColumnRoundTrips) {
   EXPECT_EQ(
       Sql(File(), "SELECT * FROM games WHERE id = 1"),
       "1|2026-12-08T22:31:05Z|joker|5|AS KD 7C JK 2H|11|AS KD 9S JK 8S|10|5|1234|1|1|99.5|7.25|"
-      "15,31|0\n");
+      "15,31|0|NULL|NULL\n");
   // A game the coach did not judge keeps NULLs.
   EXPECT_EQ(Sql(File(),
                 "SELECT quote(best_ev), quote(held_ev), quote(best_holds) FROM games "
@@ -248,6 +249,7 @@ TEST_F(SqliteHistoryTest, StatisticsBalanceSeriesAndSessionReturns) {
   all.won = 4049;
   all.biggestWin = 4000;
   all.rowCounts = {1, 0, 0, 0, 0, 1, 2, 1, 1, 0, 0};
+  all.coinsByStake = {1, 2, 6, 4, 10};
   EXPECT_EQ(history.Statistics(std::nullopt), all);
   GameStatistics jacks;
   jacks.hands = 3;
@@ -255,6 +257,7 @@ TEST_F(SqliteHistoryTest, StatisticsBalanceSeriesAndSessionReturns) {
   jacks.won = 4008;
   jacks.biggestWin = 4000;
   jacks.rowCounts = {1, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0};
+  jacks.coinsByStake = {1, 0, 0, 0, 10};
   EXPECT_EQ(history.Statistics(kJacksOrBetter), jacks);
 
   const std::vector<SessionReturn> sessions = history.SessionReturns();
@@ -381,7 +384,7 @@ TEST_F(SqliteHistoryTest, UpgradesAVersionOneFile) {
     history.RecordGame(next, 100, 0);
     EXPECT_EQ(next.session, 2);
   }
-  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "5\n");
+  EXPECT_EQ(Sql(File(), "PRAGMA user_version"), kVersion);
   EXPECT_EQ(Sql(File(), "SELECT name FROM pragma_table_info('games')"), kGamesColumns);
   EXPECT_EQ(Sql(File(), "SELECT id, session FROM games ORDER BY id"), "1|1\n2|1\n3|2\n");
   // Games from before the coach's columns have none of its values.
@@ -400,7 +403,7 @@ TEST_F(SqliteHistoryTest, NewerVersionIsReadButNeverWritten) {
     history.BeginSession();
     history.SaveHand(ShuffledHand(kJacksOrBetter, 5, 0, 0.5f), 5000, 100, 9);
   }
-  ASSERT_EQ(Sql(File(), "PRAGMA user_version = 6"), "");
+  ASSERT_EQ(Sql(File(), "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion + 1)), "");
   const QByteArray before = ReadAll(File());
   {
     SqliteHistory history(File());
@@ -854,18 +857,28 @@ namespace {
 // its journal kept (a journal without change numbers counts as number 0), and
 // nothing is moved aside.
 TEST_F(SqliteHistoryTest, FilesOfEveryEarlierReleaseAreUpgradedWithTheirGamesAndJournal) {
-  const char* kBackTo[] = {
+  // Back to 5: no totals, no stored verdicts, the sums' indexes of version 2.
+  const std::string kTo5 =
+      "DROP TRIGGER games_added; DROP TRIGGER games_changed; DROP TRIGGER games_removed; "
+      "DROP TABLE totals; DROP TABLE session_totals; DROP TABLE totals_state; "
+      "DROP INDEX games_mistakes; ALTER TABLE games DROP COLUMN mistake; "
+      "ALTER TABLE games DROP COLUMN cost; "
+      "CREATE INDEX games_by_game ON games (game, row, coins, won); "
+      "CREATE INDEX games_by_session ON games (session, coins, won); "
+      "CREATE INDEX games_by_balance ON games (id, credits_after); ";
+  const std::string kBackTo[] = {
+      kTo5 + "PRAGMA user_version = 5",
       // to 4: no change numbers
-      "ALTER TABLE journal DROP COLUMN ledger_change; PRAGMA user_version = 4",
+      kTo5 + "ALTER TABLE journal DROP COLUMN ledger_change; PRAGMA user_version = 4",
       // to 3: no practice hands
-      "ALTER TABLE journal DROP COLUMN ledger_change; ALTER TABLE games DROP COLUMN practice; "
-      "PRAGMA user_version = 3",
+      kTo5 + "ALTER TABLE journal DROP COLUMN ledger_change; ALTER TABLE games DROP COLUMN "
+             "practice; PRAGMA user_version = 3",
       // to 2: no coach's judgement
-      "ALTER TABLE journal DROP COLUMN ledger_change; ALTER TABLE games DROP COLUMN practice; "
-      "ALTER TABLE games DROP COLUMN best_ev; ALTER TABLE games DROP COLUMN held_ev; "
-      "ALTER TABLE games DROP COLUMN best_holds; PRAGMA user_version = 2",
+      kTo5 + "ALTER TABLE journal DROP COLUMN ledger_change; ALTER TABLE games DROP COLUMN "
+             "practice; ALTER TABLE games DROP COLUMN best_ev; ALTER TABLE games DROP COLUMN "
+             "held_ev; ALTER TABLE games DROP COLUMN best_holds; PRAGMA user_version = 2",
   };
-  for (const char* back : kBackTo) {
+  for (const std::string& back : kBackTo) {
     SCOPED_TRACE(back);
     ASSERT_TRUE(QDir(QFileInfo(File()).absolutePath()).removeRecursively());
     GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
@@ -881,10 +894,14 @@ TEST_F(SqliteHistoryTest, FilesOfEveryEarlierReleaseAreUpgradedWithTheirGamesAnd
     EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
     EXPECT_EQ(history.Balance(), (JournaledBalance{321, 100, false, 0}));
     ASSERT_EQ(history.GameCount(), 1);
+    // The totals are built from the rows kept.
+    EXPECT_EQ(history.Statistics(kJacksOrBetter).coinsByStake,
+              (std::array<std::int64_t, 5>{0, 0, 0, 0, 5}));
+    EXPECT_EQ(history.SessionReturns().size(), 1u);
     const GameRecord kept = history.Games(0, 1).front();
     EXPECT_EQ(kept.final, game.final);
     EXPECT_EQ(kept.won, 5);
-    EXPECT_EQ(Sql(File(), "PRAGMA user_version"), "5\n");
+    EXPECT_EQ(Sql(File(), "PRAGMA user_version"), kVersion);
     EXPECT_EQ(history.MovedAsideTo(), "");
   }
 }

@@ -1,26 +1,75 @@
-// The history window: the list newest first with the texts of each row,
-// paging through older games, the picked game's cards at full size, Refresh.
+// The history window: the list newest first with the texts of each row, older
+// games read a page at a time as the list scrolls, card strips painted only
+// for the rows shown, the picked game's cards at full size, and a game kept
+// since put in at the top without reading the list again.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLabel>
 #include <QPixmap>
-#include <QPushButton>
-#include <QTableWidget>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 #include <ctime>
+#include <utility>
 
+#include "cards/card_painter.h"
 #include "platform/fakes.h"
 #include "review/history_window.h"
-#include "cards/card_painter.h"
 #include "tests/support/hand_text.h"
 
 namespace lynx {
 namespace {
 
 using testing_support::H;
+using M = HistoryModel;
 
 const QDateTime kNoon(QDate(2024, 3, 5), QTime(12, 0), Qt::UTC);
+
+// The fake history, noting every page the window asks for.
+class CountingHistory final : public HistoryStore {
+ public:
+  std::vector<GameRecord> Games(std::int64_t offset, int limit) override {
+    reads.emplace_back(offset, limit);
+    return fake.Games(offset, limit);
+  }
+  std::int64_t GameCount() override { return fake.GameCount(); }
+  QString Problem() const override { return fake.Problem(); }
+  void BeginSession() override { fake.BeginSession(); }
+  void MarkEnded(bool saved) override { fake.MarkEnded(saved); }
+  std::optional<JournaledBalance> Balance() override { return fake.Balance(); }
+  void SaveBalance(std::int32_t credits, std::int32_t borrowed, std::int64_t change) override {
+    fake.SaveBalance(credits, borrowed, change);
+  }
+  std::optional<HandInProgress> PendingHand(GameVariant game) override {
+    return fake.PendingHand(game);
+  }
+  void SaveHand(const HandInProgress& hand, std::int32_t credits, std::int32_t borrowed,
+                std::int64_t change) override {
+    fake.SaveHand(hand, credits, borrowed, change);
+  }
+  void DropHands() override { fake.DropHands(); }
+  void RecordGame(GameRecord& game, std::int32_t borrowed, std::int64_t change) override {
+    fake.RecordGame(game, borrowed, change);
+  }
+  void RecordPractice(GameRecord& game) override { fake.RecordPractice(game); }
+  std::vector<GameRecord> Mistakes(int limit) override { return fake.Mistakes(limit); }
+  GameStatistics Statistics(std::optional<GameVariant> game) override {
+    return fake.Statistics(game);
+  }
+  std::vector<std::int32_t> BalanceSeries(int maxPoints) override {
+    return fake.BalanceSeries(maxPoints);
+  }
+  std::vector<SessionReturn> SessionReturns() override { return fake.SessionReturns(); }
+  ExportOutcome ExportCsv(const QString& path, const ExportProgress& progress) override {
+    return fake.ExportCsv(path, progress);
+  }
+
+  FakeHistory fake;
+  std::vector<std::pair<std::int64_t, int>> reads;
+};
+using Reads = std::vector<std::pair<std::int64_t, int>>;
 
 class HistoryWindowTest : public ::testing::Test {
  protected:
@@ -33,7 +82,7 @@ class HistoryWindowTest : public ::testing::Test {
   void Add(GameVariant game, int coins, const char* dealt, int held, const char* final, int row,
            int won, int credits, bool demo = false) {
     GameRecord record;
-    record.playedAt = kNoon.addSecs(60 * static_cast<int>(history.games.size()));
+    record.playedAt = kNoon.addSecs(60 * static_cast<int>(history.fake.games.size()));
     record.game = game;
     record.coins = coins;
     record.dealt = H(dealt);
@@ -45,6 +94,9 @@ class HistoryWindowTest : public ::testing::Test {
     record.demo = demo;
     history.RecordGame(record, 0, 0);
   }
+  void AddNoWin(int won) {
+    Add(kJacksOrBetter, 1, "AS KS QS JS 9D", 0, "AS KS QS JS 9D", -1, won, 100);
+  }
 
   void Open() {
     window = std::make_unique<HistoryWindow>(history);
@@ -52,22 +104,25 @@ class HistoryWindowTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   }
 
+  QString Cell(int row, int column) const {
+    return window->Games()->index(row, column).data().toString();
+  }
   QStringList RowTexts(int row) const {
     QStringList texts;
-    for (int c : {HistoryWindow::kGame, HistoryWindow::kPlayed, HistoryWindow::kBet,
-                  HistoryWindow::kHand, HistoryWindow::kWon})
-      texts << window->List()->item(row, c)->text();
+    for (int c : {M::kGame, M::kPlayed, M::kBet, M::kHand, M::kWon}) texts << Cell(row, c);
     return texts;
   }
+  QIcon Strip(int row, int column) const {
+    return window->Games()->index(row, column).data(Qt::DecorationRole).value<QIcon>();
+  }
+  int CurrentRow() const { return window->List()->currentIndex().row(); }
 
   // The Won column from the top of the list down.
   QStringList WonColumn() const {
     QStringList texts;
-    for (int r = 0; r < window->List()->rowCount(); ++r)
-      texts << window->List()->item(r, HistoryWindow::kWon)->text();
+    for (int r = 0; r < window->Games()->rowCount(); ++r) texts << Cell(r, M::kWon);
     return texts;
   }
-
   static QStringList Numbers(int from, int downTo) {
     QStringList texts;
     for (int n = from; n >= downTo; --n) texts << QString::number(n);
@@ -102,7 +157,7 @@ class HistoryWindowTest : public ::testing::Test {
     return false;
   }
 
-  FakeHistory history;
+  CountingHistory history;
   std::unique_ptr<HistoryWindow> window;
 };
 
@@ -113,40 +168,41 @@ TEST_F(HistoryWindowTest, ListsTheGamesNewestFirstWithTheirTexts) {
   Open();
 
   EXPECT_EQ(window->windowTitle(), "LYNX Video Poker -- History");
-  ASSERT_EQ(window->List()->rowCount(), 3);
+  ASSERT_EQ(window->Games()->rowCount(), 3);
   EXPECT_EQ(RowTexts(0),
             QStringList({"Deuces Wild", "2024-03-05 13:02:00", "3", "Full House", "9"}));
   EXPECT_EQ(RowTexts(1),
             QStringList({"Joker Wild (demo)", "2024-03-05 13:01:00", "1", "No win", "0"}));
   EXPECT_EQ(RowTexts(2),
             QStringList({"Jacks or Better", "2024-03-05 13:00:00", "5", "Royal Flush", "4000"}));
-  EXPECT_EQ(window->RangeLabel()->text(), "Games 1–3 of 3");
-  EXPECT_FALSE(window->NewerButton()->isEnabled());
-  EXPECT_FALSE(window->OlderButton()->isEnabled());
+  EXPECT_EQ(window->CountLabel()->text(), "3 games, newest first");
+  EXPECT_EQ(CurrentRow(), 0);
 }
 
-TEST_F(HistoryWindowTest, PagesThroughOlderGamesAHundredAtATime) {
-  for (int n = 1; n <= 250; ++n)
-    Add(kJacksOrBetter, 1, "AS KS QS JS 9D", 0, "AS KS QS JS 9D", -1, n, 100);
+// Only what the player scrolls to is read, and only the rows on screen get
+// their cards painted.
+TEST_F(HistoryWindowTest, ReadsOlderGamesAPageAtATimeAsTheListScrolls) {
+  for (int n = 1; n <= 250; ++n) AddNoWin(n);
   Open();
-  EXPECT_EQ(window->RangeLabel()->text(), "Games 1–100 of 250");
+  QTableView* list = window->List();
+  list->viewport()->repaint();
+  EXPECT_EQ(history.reads, (Reads{{0, 100}}));
   EXPECT_EQ(WonColumn(), Numbers(250, 151));
-  EXPECT_FALSE(window->NewerButton()->isEnabled());
+  int onScreen = 0;
+  for (int r = 0; r < window->Games()->rowCount(); ++r)
+    if (list->rowViewportPosition(r) < list->viewport()->height()) ++onScreen;
+  ASSERT_GT(onScreen, 0);
+  EXPECT_EQ(window->Games()->StripsPainted(), 2 * onScreen);
 
-  QTest::mouseClick(window->OlderButton(), Qt::LeftButton);
-  EXPECT_EQ(window->RangeLabel()->text(), "Games 101–200 of 250");
-  EXPECT_EQ(WonColumn(), Numbers(150, 51));
-  EXPECT_TRUE(window->NewerButton()->isEnabled());
-  EXPECT_TRUE(window->OlderButton()->isEnabled());
-
-  QTest::mouseClick(window->OlderButton(), Qt::LeftButton);
-  EXPECT_EQ(window->RangeLabel()->text(), "Games 201–250 of 250");
-  EXPECT_EQ(WonColumn(), Numbers(50, 1));
-  EXPECT_FALSE(window->OlderButton()->isEnabled());
-
-  QTest::mouseClick(window->NewerButton(), Qt::LeftButton);
-  EXPECT_EQ(window->RangeLabel()->text(), "Games 101–200 of 250");
-  EXPECT_EQ(WonColumn(), Numbers(150, 51));
+  list->scrollToBottom();
+  EXPECT_EQ(history.reads, (Reads{{0, 100}, {100, 100}}));
+  EXPECT_EQ(WonColumn(), Numbers(250, 51));
+  list->scrollToBottom();
+  list->scrollToBottom();
+  EXPECT_EQ(history.reads, (Reads{{0, 100}, {100, 100}, {200, 100}}));
+  EXPECT_EQ(WonColumn(), Numbers(250, 1));
+  EXPECT_FALSE(window->Games()->canFetchMore({}));
+  EXPECT_EQ(window->CountLabel()->text(), "250 games, newest first");
 }
 
 TEST_F(HistoryWindowTest, ShowsThePickedGamesCardsAtFullSizeWithTheHeldOnesMarked) {
@@ -156,9 +212,9 @@ TEST_F(HistoryWindowTest, ShowsThePickedGamesCardsAtFullSizeWithTheHeldOnesMarke
   EXPECT_TRUE(ShowsHand(false, H("JK QS QH 4D 7C"), kJokerWild));
   EXPECT_TRUE(ShowsHand(true, H("JK QS QH 5C 8D"), kJokerWild));
 
-  QTableWidget* list = window->List();
+  QTableView* list = window->List();
   QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                    list->visualItemRect(list->item(1, HistoryWindow::kHand)).center());
+                    list->visualRect(window->Games()->index(1, M::kHand)).center());
   EXPECT_TRUE(ShowsHand(false, H("2C 2H 9S 9D KC"), kDeucesWild));
   EXPECT_TRUE(ShowsHand(true, H("2C 2H 7S 9D 9C"), kDeucesWild));
   EXPECT_EQ(window->GameLabel()->text(),
@@ -167,9 +223,8 @@ TEST_F(HistoryWindowTest, ShowsThePickedGamesCardsAtFullSizeWithTheHeldOnesMarke
   EXPECT_EQ((std::array{TaggedHeld(0), TaggedHeld(1), TaggedHeld(2), TaggedHeld(3), TaggedHeld(4)}),
             (std::array{true, true, false, true, false}));
   // The list puts a yellow bar over the same cards (each shows 30 pixels).
-  const QImage strip = list->item(1, HistoryWindow::kDealt)
-                           ->icon()
-                           .pixmap(list->iconSize())
+  const QImage strip = Strip(1, M::kDealt)
+                           .pixmap(HistoryModel::StripSize())
                            .toImage()
                            .convertToFormat(QImage::Format_RGB32);
   std::array<bool, 5> marked{};
@@ -184,11 +239,12 @@ TEST_F(HistoryWindowTest, ListsADamagedRowAsSuchWithoutPaintingItsCards) {
   Add(kJacksOrBetter, 1, "AS KS QS JS 9D", 0, "AS KS QS JS 9D", -1, 0, 4094);
   Open();
   EXPECT_EQ(RowTexts(1), QStringList({"Damaged record", "2024-03-05 13:00:00", "5", "—", "4000"}));
-  EXPECT_TRUE(window->List()->item(1, HistoryWindow::kDealt)->icon().isNull());
-  EXPECT_TRUE(window->List()->item(1, HistoryWindow::kFinal)->icon().isNull());
-  EXPECT_FALSE(window->List()->item(0, HistoryWindow::kDealt)->icon().isNull());
+  EXPECT_EQ(Cell(1, M::kDealt), "—");
+  EXPECT_TRUE(Strip(1, M::kDealt).isNull());
+  EXPECT_TRUE(Strip(1, M::kFinal).isNull());
+  EXPECT_FALSE(Strip(0, M::kDealt).isNull());
 
-  window->List()->setCurrentCell(1, HistoryWindow::kGame);
+  window->List()->setCurrentIndex(window->Games()->index(1, M::kGame));
   EXPECT_TRUE(window->GameLabel()->text().startsWith(
       "Game 1: damaged record, 2024-03-05 13:00:00. This row of the history file is no game"))
       << window->GameLabel()->text().toStdString();
@@ -203,18 +259,48 @@ TEST_F(HistoryWindowTest, ListsADamagedRowAsSuchWithoutPaintingItsCards) {
   EXPECT_FALSE(TaggedHeld(0));
 }
 
-TEST_F(HistoryWindowTest, RefreshAddsTheNewGameAndKeepsThePickedOne) {
-  Add(kJacksOrBetter, 1, "AS KS QS JS 9D", 0, "AS KS QS JS 9D", -1, 0, 99);
-  Add(kJacksOrBetter, 1, "AS KS QS JS 9D", 0, "AS KS QS JS 9D", -1, 0, 98);
+// A game kept is read alone and inserted at the top; a hidden window reads
+// it when shown; a history that changed otherwise is read from the top.
+TEST_F(HistoryWindowTest, PutsAGameKeptAtTheTopAndKeepsThePickedOne) {
+  AddNoWin(1);
+  AddNoWin(2);
   Open();
-  window->List()->setCurrentCell(1, HistoryWindow::kGame);  // game 1
+  window->List()->setCurrentIndex(window->Games()->index(1, M::kGame));  // game 1
+  QSignalSpy inserted(window->Games(), &QAbstractItemModel::rowsInserted);
+  QSignalSpy resets(window->Games(), &QAbstractItemModel::modelReset);
+  history.reads.clear();
   Add(kJokerWild, 5, "JK QS QH 4D 7C", 0b00111, "JK QS QH QC 8D", 4, 100, 193);
 
   window->Refresh();
-  EXPECT_EQ(window->RangeLabel()->text(), "Games 1–3 of 3");
-  EXPECT_EQ(window->List()->item(0, HistoryWindow::kHand)->text(), "4 of a Kind");
-  EXPECT_EQ(window->List()->currentRow(), 2);
+  EXPECT_EQ(history.reads, (Reads{{0, 2}}));  // the new game and the newest one held
+  ASSERT_EQ(inserted.count(), 1);
+  EXPECT_EQ(inserted[0][1].toInt(), 0);
+  EXPECT_EQ(inserted[0][2].toInt(), 0);
+  EXPECT_EQ(Cell(0, M::kHand), "4 of a Kind");
+  EXPECT_EQ(WonColumn(), QStringList({"100", "2", "1"}));
+  EXPECT_EQ(CurrentRow(), 2);
   EXPECT_TRUE(window->GameLabel()->text().startsWith("Game 1: "));
+  EXPECT_EQ(window->CountLabel()->text(), "3 games, newest first");
+
+  window->hide();
+  AddNoWin(4);
+  AddNoWin(5);
+  window->Refresh();
+  EXPECT_EQ(history.reads.size(), 1u);
+  window->show();
+  EXPECT_EQ(history.reads, (Reads{{0, 2}, {0, 3}}));
+  EXPECT_EQ(WonColumn(), QStringList({"5", "4", "100", "2", "1"}));
+  EXPECT_EQ(CurrentRow(), 4);
+  EXPECT_EQ(resets.count(), 0);
+
+  // Another file with one game more, its games other games.
+  history.fake.games.clear();
+  for (int n = 11; n <= 16; ++n) AddNoWin(n);
+  window->Refresh();
+  EXPECT_EQ(resets.count(), 1);
+  EXPECT_EQ(WonColumn(), Numbers(16, 11));
+  EXPECT_EQ(CurrentRow(), 0);
+  EXPECT_TRUE(window->GameLabel()->text().startsWith("Game 6: "));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
-// The statistics window: the figures of a known history, the best-play
-// figures computed once in the background, the charts' data, the CSV export.
+// The statistics window: the figures of a known history, updated in place and
+// only while shown; best play worked out once per game in the background at
+// every stake and weighed by the stakes played; the charts' data; the CSV
+// export.
 #include <gtest/gtest.h>
 
 #include <QBarCategoryAxis>
@@ -9,10 +11,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineSeries>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSemaphore>
 #include <QSignalSpy>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
@@ -21,6 +24,7 @@
 
 #include "platform/fakes.h"
 #include "review/best_play_cache.h"
+#include "review/statistics_model.h"
 #include "review/statistics_window.h"
 #include "tests/support/hand_text.h"
 
@@ -29,16 +33,44 @@ namespace {
 
 using testing_support::H;
 using W = StatisticsWindow;
+using S = SummaryModel;
+using P = PayRowsModel;
 
-// Made-up best-play figures: each game's analysis waits at the gate.
-GameReturn Figures(GameVariant game) {
-  GameReturn figures;
-  figures.variant = game;
-  figures.returnRatio = game == kJacksOrBetter ? 0.97 : game == kJokerWild ? 1.01 : 1.0;
-  figures.rowProbability[0] = 0.0000248;
-  figures.rowProbability[8] = 0.2146;
-  figures.noWinProbability = 0.5453;
+// Made-up best-play figures, different at every stake (coins 1..5).
+double Ratio(GameVariant game, int coins) {
+  return (game == kJacksOrBetter ? 0.95 : game == kJokerWild ? 0.97 : 0.99) + 0.01 * (coins - 1);
+}
+StakeReturns Figures(GameVariant game) {
+  StakeReturns figures;
+  for (int coins = 1; coins <= 5; ++coins) {
+    GameReturn& f = figures[static_cast<std::size_t>(coins - 1)];
+    f.variant = game;
+    f.coins = coins;
+    f.returnRatio = Ratio(game, coins);
+    f.rowProbability[0] = 0.0000248;
+    f.rowProbability[8] = 0.20 + 0.01 * (coins - 1);
+    f.noWinProbability = 0.50 + 0.02 * (coins - 1);
+  }
   return figures;
+}
+
+void Add(FakeHistory& history, GameVariant game, int coins, int row, int won, int credits) {
+  GameRecord record;
+  record.game = game;
+  record.coins = coins;
+  record.dealt = record.final = H("AS KS QS JS 9D");
+  record.row = row;
+  record.won = won;
+  record.creditsAfter = credits;
+  history.RecordGame(record, 0, 0);
+}
+
+QString Cell(const QTableView* view, int row, int column) {
+  return view->model()->index(row, column).data().toString();
+}
+
+QString Percent(double ratio) {
+  return QString::number(ratio * 100, 'f', 2) + "%";
 }
 
 class StatisticsWindowTest : public ::testing::Test {
@@ -56,19 +88,13 @@ class StatisticsWindowTest : public ::testing::Test {
     Add(kDeucesWild, 5, 9, 5, 4142);  // 3 of a Kind
   }
   void TearDown() override {
-    gate.release(3);  // lets any analysis still waiting end
+    gate.release(3);          // lets any analysis still waiting end
+    exportGate.release(100);  // and any export
     window.reset();
   }
 
   void Add(GameVariant game, int coins, int row, int won, int credits) {
-    GameRecord record;
-    record.game = game;
-    record.coins = coins;
-    record.dealt = record.final = H("AS KS QS JS 9D");
-    record.row = row;
-    record.won = won;
-    record.creditsAfter = credits;
-    history.RecordGame(record, 0, 0);
+    lynx::Add(history, game, coins, row, won, credits);
   }
 
   void Open() {
@@ -79,18 +105,18 @@ class StatisticsWindowTest : public ::testing::Test {
 
   QStringList SummaryRow(int row) const {
     QStringList texts;
-    for (int c = W::kHands; c < W::kSummaryColumns; ++c)
-      texts << window->Summary()->item(row, c)->text();
+    for (int c = S::kHands; c < S::kColumnCount; ++c) texts << Cell(window->Summary(), row, c);
     return texts;
   }
   QStringList RowLine(GameVariant game, int row) const {
     QStringList texts;
-    for (int c = W::kRowName; c < W::kRowColumns; ++c)
-      texts << window->Rows(game)->item(row, c)->text();
+    for (int c = P::kRowName; c < P::kColumnCount; ++c) texts << Cell(window->Rows(game), row, c);
     return texts;
   }
+  QString BestPlay(int row) const { return Cell(window->Summary(), row, S::kBestPlay); }
 
   QSemaphore gate;
+  QSemaphore exportGate;
   std::atomic<int> analyses{0};
   FakeHistory history;
   FakeDialogs dialogs;
@@ -102,39 +128,53 @@ class StatisticsWindowTest : public ::testing::Test {
   std::unique_ptr<W> window;
 };
 
-TEST_F(StatisticsWindowTest, ShowsTheFiguresOfEachGameAndOfAllGames) {
+TEST_F(StatisticsWindowTest, ShowsTheFiguresOfEachGameAndOfAllGamesInPlaceWhileShown) {
   Open();
   EXPECT_EQ(window->windowTitle(), "LYNX Video Poker -- Statistics");
   // Hands, coins bet, won, return, best play, biggest win.
   EXPECT_EQ(SummaryRow(0), QStringList({"3", "11", "55", "500.00%", "computing…", "50"}));
   EXPECT_EQ(SummaryRow(1), QStringList({"2", "7", "5", "71.43%", "computing…", "5"}));
   EXPECT_EQ(SummaryRow(2), QStringList({"2", "10", "4005", "40050.00%", "computing…", "4000"}));
-  EXPECT_EQ(SummaryRow(W::kAllGamesRow),
+  EXPECT_EQ(SummaryRow(S::kAllGamesRow),
             QStringList({"7", "28", "4065", "14517.86%", "computing…", "4000"}));
+  EXPECT_EQ(Cell(window->Summary(), S::kAllGamesRow, S::kGame), "All games");
 
-  QTableWidget* jacks = window->Rows(kJacksOrBetter);
-  ASSERT_EQ(jacks->rowCount(), 10);
+  ASSERT_EQ(window->Rows(kJacksOrBetter)->model()->rowCount(), 10);
   EXPECT_EQ(RowLine(kJacksOrBetter, 0), QStringList({"Royal Flush", "0", "0.00%", "computing…"}));
   EXPECT_EQ(RowLine(kJacksOrBetter, 1),
             QStringList({"Straight Flush", "1", "33.33%", "computing…"}));
   EXPECT_EQ(RowLine(kJacksOrBetter, 8),
             QStringList({"Jacks or Better", "1", "33.33%", "computing…"}));
   EXPECT_EQ(RowLine(kJacksOrBetter, 9), QStringList({"No win", "1", "33.33%", "computing…"}));
-  EXPECT_EQ(window->Rows(kJokerWild)->rowCount(), 12);
+  EXPECT_EQ(window->Rows(kJokerWild)->model()->rowCount(), 12);
   EXPECT_EQ(RowLine(kJokerWild, 10), QStringList({"Kings or Better", "1", "50.00%", "computing…"}));
-  EXPECT_EQ(window->Rows(kDeucesWild)->rowCount(), 11);
+  EXPECT_EQ(window->Rows(kDeucesWild)->model()->rowCount(), 11);
   EXPECT_EQ(RowLine(kDeucesWild, 0),
             QStringList({"Royal Flush (Natural)", "1", "50.00%", "computing…"}));
 
-  // A game settled since: Refresh reads it.
+  // A game kept since: the cells change where they stand.
+  QSignalSpy resets(window->Summary()->model(), &QAbstractItemModel::modelReset);
+  QSignalSpy changes(window->Summary()->model(), &QAbstractItemModel::dataChanged);
   Add(kJokerWild, 5, -1, 0, 4137);
   window->Refresh();
   EXPECT_EQ(SummaryRow(1), QStringList({"3", "12", "5", "41.67%", "computing…", "5"}));
-  EXPECT_EQ(window->Summary()->item(W::kAllGamesRow, W::kHands)->text(), "8");
+  EXPECT_EQ(Cell(window->Summary(), S::kAllGamesRow, S::kHands), "8");
+  EXPECT_EQ(resets.count(), 0);
+  EXPECT_GE(changes.count(), 1);
+
+  // Hidden, the window reads nothing until it is shown again.
+  window->hide();
+  Add(kJokerWild, 1, -1, 0, 4136);
+  window->Refresh();
+  EXPECT_EQ(Cell(window->Summary(), 1, S::kHands), "3");
+  window->show();
+  EXPECT_EQ(Cell(window->Summary(), 1, S::kHands), "4");
+  EXPECT_EQ(Cell(window->Summary(), S::kAllGamesRow, S::kBet), "34");
 }
 
 // Sums no valid history gives (nothing bet, values that are no numbers)
-// show dashes, never "inf" or "nan".
+// show dashes, never "inf" or "nan"; with nothing bet there is no best play
+// to work out.
 TEST_F(StatisticsWindowTest, ShowsDashesForFiguresThatAreNoNumbers) {
   GameStatistics odd;
   odd.hands = 3;
@@ -146,32 +186,51 @@ TEST_F(StatisticsWindowTest, ShowsDashesForFiguresThatAreNoNumbers) {
   odd.mistakeCost = std::numeric_limits<double>::infinity();
   history.cannedStatistics = odd;
   Open();
-  EXPECT_EQ(SummaryRow(0), QStringList({"3", "0", "5", "—", "computing…", "0"}));
-  EXPECT_EQ(RowLine(kJacksOrBetter, 9), QStringList({"No win", "3", "100.00%", "computing…"}));
+  EXPECT_EQ(SummaryRow(0), QStringList({"3", "0", "5", "—", "—", "0"}));
+  EXPECT_EQ(BestPlay(S::kAllGamesRow), "—");
+  EXPECT_EQ(RowLine(kJacksOrBetter, 9), QStringList({"No win", "3", "100.00%", "—"}));
   EXPECT_EQ(window->CoachFigures()->text(),
             "Strategy coach, all games: 6 hands judged. Expected return of your holds —, of best "
             "play —. Mistakes 3, costing — credits.");
+  gate.release(3);
+  cache.WaitForAll();
+  EXPECT_EQ(analyses.load(), 0);
 }
 
-TEST_F(StatisticsWindowTest, ShowsBestPlayWhenComputedOncePerGame) {
+// Best play in each game on the coins bet at each stake; all games on the
+// same mix of games and stakes; the pay rows' frequencies on the hands
+// played at each stake.
+TEST_F(StatisticsWindowTest, WeighsBestPlayAtEachStakeByWhatWasBetThere) {
+  Add(kJacksOrBetter, 3, -1, 0, 4139);
+  Add(kJacksOrBetter, 4, -1, 0, 4135);
   QSignalSpy ready(&cache, &BestPlayCache::Ready);
   Open();
-  EXPECT_EQ(window->Summary()->item(0, W::kBestPlay)->text(), "computing…");
+  EXPECT_EQ(BestPlay(0), "computing…");
   gate.release(3);
   while (ready.count() < 3) ASSERT_TRUE(ready.wait(10000));
 
-  EXPECT_EQ(window->Summary()->item(0, W::kBestPlay)->text(), "97.00%");
-  EXPECT_EQ(window->Summary()->item(1, W::kBestPlay)->text(), "101.00%");
-  // All games: (11 * 0.97 + 7 * 1.01 + 10 * 1.00) / 28 of the bet.
-  EXPECT_EQ(window->Summary()->item(W::kAllGamesRow, W::kBestPlay)->text(), "99.07%");
-  EXPECT_EQ(RowLine(kJacksOrBetter, 0), QStringList({"Royal Flush", "0", "0.00%", "0.00248%"}));
-  EXPECT_EQ(RowLine(kJacksOrBetter, 8), QStringList({"Jacks or Better", "1", "33.33%", "21.46%"}));
-  EXPECT_EQ(RowLine(kJacksOrBetter, 9), QStringList({"No win", "1", "33.33%", "54.53%"}));
+  // Jacks or Better: 1 coin at one coin, 3 at three, 4 at four, 10 at five.
+  const double jacks = 1 * Ratio(kJacksOrBetter, 1) + 3 * Ratio(kJacksOrBetter, 3) +
+                       4 * Ratio(kJacksOrBetter, 4) + 10 * Ratio(kJacksOrBetter, 5);
+  const double joker = 2 * Ratio(kJokerWild, 2) + 5 * Ratio(kJokerWild, 5);
+  const double deuces = 10 * Ratio(kDeucesWild, 5);
+  EXPECT_EQ(BestPlay(0), Percent(jacks / 18));
+  EXPECT_EQ(BestPlay(0), "98.22%");
+  EXPECT_EQ(BestPlay(1), Percent(joker / 7));
+  EXPECT_EQ(BestPlay(2), Percent(deuces / 10));
+  EXPECT_EQ(BestPlay(S::kAllGamesRow), Percent((jacks + joker + deuces) / 35));
+  EXPECT_EQ(BestPlay(S::kAllGamesRow), "99.97%");
+  // One hand at each of one, three and four coins, two at five.
+  EXPECT_EQ(RowLine(kJacksOrBetter, 8)[P::kRowBestPlay],
+            Percent((0.20 + 0.22 + 0.23 + 2 * 0.24) / 5));
+  EXPECT_EQ(RowLine(kJacksOrBetter, 9)[P::kRowBestPlay],
+            Percent((0.50 + 0.54 + 0.56 + 2 * 0.58) / 5));
+  EXPECT_EQ(RowLine(kJacksOrBetter, 0)[P::kRowBestPlay], "0.00248%");
+  EXPECT_TRUE(window->BestPlayNote()->text().contains("weighed by what you bet"));
 
-  // A second window and a refresh use what is known.
+  // A second window uses what is known; each game was analysed once.
   W second(history, dialogs, cache);
-  second.Refresh();
-  EXPECT_EQ(second.Summary()->item(2, W::kBestPlay)->text(), "100.00%");
+  EXPECT_EQ(Cell(second.Summary(), 2, S::kBestPlay), Percent(deuces / 10));
   cache.WaitForAll();
   EXPECT_EQ(analyses.load(), 3);
 }
@@ -215,6 +274,8 @@ TEST_F(StatisticsWindowTest, ExportsTheChosenFileOrNothingWhenCancelled) {
   const QString path = folder.filePath("games.csv");
   dialogs.saveFileName = path;
   QTest::mouseClick(window->ExportButton(), Qt::LeftButton);
+  // The export runs on a thread of its own; the outcome is said once it ends.
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !dialogs.shown.empty(); }));
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QList<QByteArray> lines = file.readAll().split('\n');
@@ -226,20 +287,94 @@ TEST_F(StatisticsWindowTest, ExportsTheChosenFileOrNothingWhenCancelled) {
   dialogs.shown.clear();
   dialogs.saveFileName = folder.filePath("missing/games.csv");
   QTest::mouseClick(window->ExportButton(), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !dialogs.shown.empty(); }));
   EXPECT_EQ(dialogs.shown, (std::vector<ShownDialog>{{DialogIcon::Exclamation, "LYNX Video Poker",
                                                       "The history could not be written to " +
                                                           folder.path() + "/missing/games.csv."}}));
 }
 
-// The engine's own analysis: this machine's Joker Wild deck, five coins bet.
-TEST(BestPlayCacheTest, AnalysesJokerWildOnTheMachinesDeckWithFiveCoins) {
+// An export held at the gate: the progress dialog shows, the window still
+// answers (a second press asks for nothing), and Cancel or closing the window
+// stops the export, which then leaves no file and says nothing.
+TEST_F(StatisticsWindowTest, ExportShowsProgressAndStopsOnCancelOrClose) {
+  QTemporaryDir folder;
+  history.exportGate = [this] { exportGate.acquire(); };
+  dialogs.saveFileName = folder.filePath("games.csv");
+  Open();
+  for (const bool closeWindow : {false, true}) {
+    SCOPED_TRACE(closeWindow ? "closing the window" : "Cancel");
+    QTest::mouseClick(window->ExportButton(), Qt::LeftButton);
+    QProgressDialog* progress = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+      progress = window->findChild<QProgressDialog*>();
+      return progress != nullptr && progress->isVisible();
+    }));
+    EXPECT_EQ(progress->labelText(), "Exporting the game history…");
+    QTest::mouseClick(window->ExportButton(), Qt::LeftButton);
+    EXPECT_EQ(dialogs.saveAsked.size(), closeWindow ? 2u : 1u);
+
+    if (closeWindow) {
+      window->close();
+    } else {
+      auto* cancel = progress->findChild<QPushButton*>();
+      ASSERT_NE(cancel, nullptr);
+      EXPECT_EQ(cancel->text(), "Cancel");
+      QTest::mouseClick(cancel, Qt::LeftButton);
+    }
+    EXPECT_FALSE(progress->isVisible());
+    exportGate.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->findChild<QProgressDialog*>() == nullptr; }));
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+  }
+}
+
+double Fraction(const char* exact) {
+  const QStringList parts = QString::fromLatin1(exact).split('/');
+  return parts[0].toDouble() / parts[1].toDouble();
+}
+
+// The engine's own analysis at every stake. Jacks or Better pays in
+// proportion to the coins but for the five-coin royal flush: one to four
+// coins share one return, five coins have their own, and a history of mixed
+// stakes is shown on the coins bet at each.
+TEST(BestPlayCacheTest, WorksOutEveryStakeAndTheWindowWeighsThem) {
+  FakeHistory history;
+  FakeDialogs dialogs;
+  for (const int coins : {1, 1, 1, 3, 3, 5}) Add(history, kJacksOrBetter, coins, -1, 0, 100);
+  BestPlayCache cache;
+  QSignalSpy ready(&cache, &BestPlayCache::Ready);
+  W window(history, dialogs, cache);
+  ASSERT_TRUE(ready.wait(120000));
+  const StakeReturns* stakes = cache.Find(kJacksOrBetter);
+  ASSERT_NE(stakes, nullptr);
+  const char* oneCoin = "106380935519/110740169540";
+  const char* fiveCoins = "1616226757427/1661102543100";
+  for (int coins = 1; coins <= 5; ++coins) {
+    const GameReturn& stake = (*stakes)[static_cast<std::size_t>(coins - 1)];
+    EXPECT_EQ(stake.coins, coins);
+    EXPECT_EQ(stake.exactReturn, coins < 5 ? oneCoin : fiveCoins);
+  }
+  const double expected =
+      (3 * Fraction(oneCoin) + 6 * Fraction(oneCoin) + 5 * Fraction(fiveCoins)) / 14;
+  EXPECT_EQ(Cell(window.Summary(), 0, S::kBestPlay), Percent(expected));
+  EXPECT_EQ(Cell(window.Summary(), 0, S::kBestPlay), "96.50%");
+  EXPECT_EQ(Cell(window.Summary(), 1, S::kBestPlay), "—");  // not played, not analysed
+  EXPECT_EQ(cache.Find(kJokerWild), nullptr);
+  cache.WaitForAll();
+}
+
+// Joker Wild on this machine's deck, where the joker takes an unseen card's
+// place.
+TEST(BestPlayCacheTest, AnalysesJokerWildOnTheMachinesDeck) {
   BestPlayCache cache;
   QSignalSpy ready(&cache, &BestPlayCache::Ready);
   EXPECT_EQ(cache.Find(kJokerWild), nullptr);
   ASSERT_TRUE(ready.wait(120000));
-  const GameReturn* figures = cache.Find(kJokerWild);
+  const StakeReturns* figures = cache.Find(kJokerWild);
   ASSERT_NE(figures, nullptr);
-  EXPECT_EQ(figures->exactReturn, "87542093690551/86377332241200");
+  EXPECT_EQ((*figures)[0].exactReturn, "848705473401/846836590600");
+  EXPECT_EQ((*figures)[4].exactReturn, "87542093690551/86377332241200");
 }
 
 }  // namespace

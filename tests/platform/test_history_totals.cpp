@@ -1,0 +1,195 @@
+// The running totals of the history: after any play, after the file was
+// closed and opened again, and after another program changed the games, every
+// sum equals the sums worked out from the rows themselves (here: the fake
+// store, which adds up the games it holds).
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <random>
+#include <string>
+
+#include "engine/deck.h"
+#include "engine/evaluate.h"
+#include "engine/paytable.h"
+#include "platform/fakes.h"
+#include "platform/sqlite_history.h"
+
+namespace lynx {
+namespace {
+
+std::string Sql(const QString& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  std::string rows;
+  if (sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK) {
+    auto collect = [](void* out, int n, char** values, char**) {
+      auto* text = static_cast<std::string*>(out);
+      for (int i = 0; i < n; ++i)
+        *text += (i > 0 ? "|" : "") + std::string(values[i] ? values[i] : "NULL");
+      *text += '\n';
+      return 0;
+    };
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), collect, &rows, &error) != SQLITE_OK) {
+      rows = std::string("error: ") + error;
+      sqlite3_free(error);
+    }
+  }
+  sqlite3_close(db);
+  return rows;
+}
+
+// The plan SQLite makes for query: the detail of each step.
+std::string Plan(const QString& path, const std::string& query) {
+  sqlite3* db = nullptr;
+  std::string steps;
+  if (sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK) {
+    auto collect = [](void* out, int n, char** values, char**) {
+      if (n >= 4) *static_cast<std::string*>(out) += std::string(values[3]) + '\n';
+      return 0;
+    };
+    sqlite3_exec(db, ("EXPLAIN QUERY PLAN " + query).c_str(), collect, &steps, nullptr);
+  }
+  sqlite3_close(db);
+  return steps;
+}
+
+void ExpectSameSums(HistoryStore& store, FakeHistory& rows) {
+  for (const std::optional<GameVariant> game :
+       {std::optional<GameVariant>(), std::optional<GameVariant>(kJacksOrBetter),
+        std::optional<GameVariant>(kJokerWild), std::optional<GameVariant>(kDeucesWild)}) {
+    SCOPED_TRACE(game ? *game : 0);
+    GameStatistics kept = store.Statistics(game);
+    const GameStatistics summed = rows.Statistics(game);
+    // Sums of doubles in another order: equal to the last bits.
+    EXPECT_NEAR(kept.heldEv, summed.heldEv, 1e-9 * std::max(1.0, summed.heldEv));
+    EXPECT_NEAR(kept.bestEv, summed.bestEv, 1e-9 * std::max(1.0, summed.bestEv));
+    EXPECT_NEAR(kept.mistakeCost, summed.mistakeCost, 1e-9 * std::max(1.0, summed.mistakeCost));
+    kept.heldEv = summed.heldEv;
+    kept.bestEv = summed.bestEv;
+    kept.mistakeCost = summed.mistakeCost;
+    EXPECT_EQ(kept, summed);
+  }
+  const auto sessions = store.SessionReturns();
+  const auto expected = rows.SessionReturns();
+  ASSERT_EQ(sessions.size(), expected.size());
+  for (std::size_t i = 0; i < sessions.size(); ++i) {
+    EXPECT_EQ(sessions[i].session, expected[i].session);
+    EXPECT_EQ(sessions[i].hands, expected[i].hands);
+    EXPECT_EQ(sessions[i].coinsBet, expected[i].coinsBet);
+    EXPECT_EQ(sessions[i].won, expected[i].won);
+  }
+  EXPECT_EQ(store.GameCount(), rows.GameCount());
+  std::vector<std::int64_t> mistakes, expectedMistakes;
+  for (const GameRecord& g : store.Mistakes(100000)) mistakes.push_back(g.id);
+  for (const GameRecord& g : rows.Mistakes(100000)) expectedMistakes.push_back(g.id);
+  EXPECT_EQ(mistakes, expectedMistakes);
+}
+
+// Random play of every kind of row: stakes 1-5 in the three games, judged
+// games (best play, near-ties, mistakes), demonstration and practice hands,
+// and rows that are no game (a pay row out of range).
+TEST(HistoryTotals, EqualTheSumsOfTheRowsThroughPlayReopeningAndOtherPrograms) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("history.sqlite");
+  FakeHistory rows;
+  std::mt19937 random(20261209);
+  auto pick = [&random](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  SeededSource shuffle(7);
+  auto play = [&](SqliteHistory& history, int count) {
+    for (int i = 0; i < count; ++i) {
+      if (pick(0, 40) == 0) {
+        history.BeginSession();
+        rows.BeginSession();
+      }
+      GameRecord g;
+      g.game = static_cast<GameVariant>(pick(1, 3));
+      g.coins = pick(1, 5);
+      Deck deck;
+      Shuffle(deck, g.game, shuffle);
+      g.dealt = DealHand(deck);
+      const HoldMask held = HoldMask::FromBits(static_cast<unsigned>(pick(0, 31)));
+      g.held = held.Stored();
+      g.final = DrawHand(deck, g.dealt, held);
+      g.row = ClassifyHand(g.final, g.game);
+      g.won = Payout(g.game, g.row, g.coins);
+      g.creditsAfter = 1000 + i;
+      g.demo = pick(0, 9) == 0;
+      if (pick(0, 2) > 0) {
+        const double best = pick(0, 4000) / 100.0 * g.coins / 5;
+        const int kind = pick(0, 2);  // best play, a tie within the rule, a mistake
+        g.bestEv = best;
+        g.heldEv = kind == 0 ? best : kind == 1 ? best * (1 - 1e-12) : best * pick(0, 99) / 100.0;
+      }
+      if (pick(0, 30) == 0) g.row = 42;  // no game this program could play
+      GameRecord copy = g;
+      if (pick(0, 15) == 0) {
+        history.RecordPractice(g);
+        rows.RecordPractice(copy);
+      } else {
+        history.RecordGame(g, 100, i);
+        rows.RecordGame(copy, 100, i);
+      }
+      ASSERT_EQ(g.id, copy.id);
+    }
+  };
+  {
+    SqliteHistory history(path);
+    history.BeginSession();
+    rows.BeginSession();
+    play(history, 400);
+    ASSERT_EQ(history.Problem(), "");
+    ExpectSameSums(history, rows);
+  }
+  {
+    SqliteHistory reopened(path);
+    ExpectSameSums(reopened, rows);
+    reopened.BeginSession();
+    rows.BeginSession();
+    play(reopened, 100);
+    ExpectSameSums(reopened, rows);
+  }
+  // Another program copies a game and spoils another's pay row: the totals
+  // are stale, and the next start builds them again from the rows.
+  ASSERT_EQ(Sql(path,
+                "INSERT INTO games (played_at, game, coins, dealt, held, final, row, won, "
+                "credits_after, demo, session, best_ev, held_ev, best_holds, practice) "
+                "SELECT played_at, game, coins, dealt, held, final, row, won, credits_after, "
+                "demo, session, best_ev, held_ev, best_holds, practice FROM games WHERE id = 3; "
+                "UPDATE games SET row = 77 WHERE id = 5; SELECT stale FROM totals_state"),
+            "1\n");
+  GameRecord copied = rows.games[2];
+  rows.games.push_back(copied);
+  rows.games.back().id = static_cast<std::int64_t>(rows.games.size());
+  rows.games[4].row = 77;
+  int progressCalls = 0;
+  SqliteHistory rebuilt(path, [&progressCalls](std::int64_t done, std::int64_t total) {
+    ++progressCalls;
+    EXPECT_LE(done, total);
+  });
+  EXPECT_GE(progressCalls, 1);
+  EXPECT_EQ(Sql(path, "SELECT stale FROM totals_state"), "0\n");
+  ExpectSameSums(rebuilt, rows);
+}
+
+// What is still read from the games themselves goes through an index.
+TEST(HistoryTotals, WhatIsReadFromTheGamesUsesAnIndex) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("history.sqlite");
+  { SqliteHistory made(path); }
+  EXPECT_EQ(Plan(path, "SELECT * FROM games WHERE mistake = 1 ORDER BY id DESC LIMIT 50"),
+            "SCAN games USING INDEX games_mistakes\n");
+  EXPECT_EQ(Plan(path,
+                 "SELECT credits_after FROM games WHERE id >= 7 AND practice = 0 "
+                 "ORDER BY id LIMIT 1"),
+            "SEARCH games USING INTEGER PRIMARY KEY (rowid>?)\n");
+  EXPECT_EQ(Plan(path, "SELECT * FROM totals WHERE game = 'jacks'"),
+            "SEARCH totals USING PRIMARY KEY (game=?)\n");
+}
+
+}  // namespace
+}  // namespace lynx
