@@ -1305,7 +1305,10 @@ void SqliteHistory::KeepGame(GameRecord& game,
         BindText(dropHand.get(), 1, name);
         return Run(dropHand.get()) && Step("drop-hand");
       },
-      [this, written] { session = written->first; });
+      [this, written, game] {
+        session = written->first;
+        Kept(game, written->second);
+      });
   if (!now) return;
   game.session = written->first;
   game.id = written->second;
@@ -1493,6 +1496,10 @@ std::optional<std::vector<std::int32_t>> SqliteHistory::SampledBalance(int maxPo
     last = sqlite3_column_int64(statement.get(), 2);
   }
   if (counted <= kReadWhole) return std::nullopt;
+  // The series worked out last, kept up to date by the games this run wrote
+  // since, while no other program has added any.
+  if (balanceCache && balanceCache->maxPoints == maxPoints && balanceCache->through == last)
+    return balanceCache->series;
   Statement next;
   Statement newest;
   if (!Prepare(next, "SELECT credits_after FROM games WHERE id >= ?1 AND practice = 0 AND " VALID
@@ -1511,7 +1518,27 @@ std::optional<std::vector<std::int32_t>> SqliteHistory::SampledBalance(int maxPo
   // The newest always ends the series.
   if (sqlite3_step(newest.get()) == SQLITE_ROW)
     series.push_back(sqlite3_column_int(newest.get(), 0));
+  balanceCache = BalanceCache{maxPoints, last, series};
   return series;
+}
+
+void SqliteHistory::Kept(const GameRecord& game, std::int64_t id) {
+  if (!balanceCache) return;
+  if (balanceCache->through != id - 1) {
+    balanceCache.reset();  // another program wrote in between
+    return;
+  }
+  balanceCache->through = id;
+  if (game.practice || !ValidRecord(game)) return;
+  std::vector<std::int32_t>& series = balanceCache->series;
+  series.push_back(game.creditsAfter);
+  // Twice as many points as asked for: every other one goes, the newest stays.
+  if (series.size() >= 2 * static_cast<std::size_t>(balanceCache->maxPoints)) {
+    std::vector<std::int32_t> thinned;
+    for (std::size_t k = 0; k + 1 < series.size(); k += 2) thinned.push_back(series[k]);
+    thinned.push_back(series.back());
+    series = std::move(thinned);
+  }
 }
 
 std::vector<SessionReturn> SqliteHistory::SessionReturns() {

@@ -195,6 +195,14 @@ class SqliteHistory final : public HistoryStore {
   // BalanceSeries of a history long enough to be thinned by id; nothing for
   // a short one or one without totals.
   std::optional<std::vector<std::int32_t>> SampledBalance(int maxPoints);
+  // Adds a game written as id to the kept series of SampledBalance.
+  void Kept(const GameRecord& game, std::int64_t id);
+  struct BalanceCache {
+    int maxPoints = 0;
+    std::int64_t through = 0;  // the last id the series has seen
+    std::vector<std::int32_t> series;
+  };
+  std::optional<BalanceCache> balanceCache;
   // TotalsReady for a read: built only in a file this run writes.
   bool UseTotals() { return TotalsReady(state == State::Working && !readOnlyFromStart); }
   static GameRecord GameOf(sqlite3_stmt* row);

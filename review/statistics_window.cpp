@@ -358,7 +358,32 @@ void StatisticsWindow::ShowBalance() {
 void StatisticsWindow::ShowSessions() {
   const std::vector<SessionReturn> all = store.SessionReturns();
   const std::size_t first = all.size() > kSessionBars ? all.size() - kSessionBars : 0;
+  const bool sameSessions = sessionsShown.size() == all.size() - first && !sessionsShown.empty() &&
+                            sessionsShown.front().session == all[first].session &&
+                            sessionsAhead->count() == static_cast<qsizetype>(sessionsShown.size());
   sessionsShown.assign(all.begin() + static_cast<std::ptrdiff_t>(first), all.end());
+  // A game kept in a session shown changes its bar only: the bars are set in
+  // place, which costs the chart far less than laying out new ones.
+  if (sameSessions) {
+    double top = 100;
+    for (std::size_t i = 0; i < sessionsShown.size(); ++i) {
+      const SessionReturn& s = sessionsShown[i];
+      const double percent =
+          s.coinsBet > 0 ? static_cast<double>(s.won) * 100 / static_cast<double>(s.coinsBet) : 0;
+      const auto at = static_cast<qsizetype>(i);
+      if (sessionsAhead->at(at) != (percent >= 100 ? percent : 0))
+        sessionsAhead->replace(at, percent >= 100 ? percent : 0);
+      if (sessionsBehind->at(at) != (percent >= 100 ? 0 : percent))
+        sessionsBehind->replace(at, percent >= 100 ? 0 : percent);
+      top = std::max(top, percent);
+    }
+    auto* percentAxis = static_cast<QValueAxis*>(sessionChart->axes(Qt::Vertical).first());
+    if (top * 1.05 > percentAxis->max()) {
+      percentAxis->setRange(0, top * 1.05);
+      percentAxis->applyNiceNumbers();
+    }
+    return;
+  }
 
   sessionsAhead->remove(0, sessionsAhead->count());
   sessionsBehind->remove(0, sessionsBehind->count());

@@ -64,7 +64,7 @@ class StatisticsWindow : public QWidget {
   QBarCategoryAxis* SessionAxis() const { return sessionAxis; }
   QChart* SessionChart() const { return sessionChart; }
 
-  static constexpr int kBalancePoints = 1000;
+  static constexpr int kBalancePoints = 300;
   static constexpr int kSessionBars = 30;
 
  signals:

@@ -1,0 +1,132 @@
+// How long the window thread stops while games are played with the History
+// and Statistics windows and the coach shown, on a long history: a table, the
+// history recorder, the review windows and the coach panel wired as the
+// program wires them, on a copy of a history file (make_long_history), with
+// the other services faked (no sound, no dialogs). A 1 ms timer notes the
+// longest gap between its ticks while `draws` games are dealt and drawn, each
+// step posted to the event loop as a player's key would be.
+//
+//   build/release/bin/make_long_history /tmp/long.sqlite
+//   QT_QPA_PLATFORM=offscreen build/release/bin/settle_stall /tmp/long.sqlite [draws]
+//
+// Prints the longest stall, the longest single settle (the Draw call: reveal,
+// record, refresh) and the mean settle, in milliseconds.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+#include "common/program_values.h"
+#include "platform/fakes.h"
+#include "platform/sqlite_history.h"
+#include "shell/history_recorder.h"
+#include "shell/review_windows.h"
+#include "table/coach_panel.h"
+#include "table/table_window.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: settle_stall HISTORY [DRAWS]\n");
+    return 2;
+  }
+  const int draws = argc > 2 ? std::max(1, std::atoi(argv[2])) : 100;
+  // LYNX_STALL_IN_PLACE=1 plays into the file itself (to keep the totals
+  // built by a first run); LYNX_STALL_WITHOUT=review,coach leaves those out.
+  const QByteArray without = qgetenv("LYNX_STALL_WITHOUT");
+  QTemporaryDir dir;
+  const QString copy = qEnvironmentVariableIsSet("LYNX_STALL_IN_PLACE")
+                           ? QString::fromLocal8Bit(argv[1])
+                           : dir.filePath(QStringLiteral("history.sqlite"));
+  if (copy != QString::fromLocal8Bit(argv[1]) &&
+      !QFile::copy(QString::fromLocal8Bit(argv[1]), copy)) {
+    std::fprintf(stderr, "settle_stall: cannot copy %s\n", argv[1]);
+    return 1;
+  }
+  QElapsedTimer opening;
+  opening.start();
+  lynx::SqliteHistory history(copy);
+  std::printf("open the history: %lld ms (%s)\n", static_cast<long long>(opening.elapsed()),
+              qPrintable(history.Problem().isEmpty() ? QStringLiteral("ok") : history.Problem()));
+
+  lynx::FakeServices fakes;
+  fakes.random.values = {0.13f, 0.71f, 0.42f, 0.05f, 0.88f, 0.3f, 0.61f};
+  lynx::Services services{fakes.dialogs, fakes.sound,  fakes.profile, fakes.help,
+                          fakes.screen,  fakes.random, history};
+  lynx::ProgramValues values;
+  values.credits = 1'000'000;
+  lynx::HistoryRecorder recorder(values, services);
+  lynx::CoachRun coach;
+  coach.panelShown = true;
+  lynx::ReviewWindows review(services, coach.tables, [&values] { return values.credits; });
+  recorder.Start(nullptr);
+  QObject::connect(&recorder, &lynx::HistoryRecorder::GameRecorded, &review,
+                   &lynx::ReviewWindows::Refresh);
+
+  lynx::TableWindow table(values, services);
+  if (!without.contains("coach")) new lynx::CoachPanel(table, values.gameVariant, coach, services);
+  recorder.Attach(table);
+  table.show();
+  QElapsedTimer windows;
+  windows.start();
+  if (!without.contains("review")) {
+    review.ShowStatistics();
+    review.ShowHistory();
+  }
+  std::printf("open Statistics and History: %lld ms\n", static_cast<long long>(windows.elapsed()));
+
+  // The longest gap between ticks of a 1 ms timer.
+  QElapsedTimer clock;
+  clock.start();
+  qint64 lastTick = clock.elapsed();
+  qint64 longestGap = 0;
+  QTimer ticker;
+  ticker.setInterval(1);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    longestGap = std::max(longestGap, now - lastTick);
+    lastTick = now;
+  });
+
+  int played = 0;
+  double longestSettle = 0;
+  double settles = 0;
+  std::function<void()> step = [&] {
+    if (played == draws) {
+      app.quit();
+      return;
+    }
+    if (!table.State().dealt) {
+      table.BetMax();  // the fifth coin deals
+    } else {
+      QElapsedTimer settle;
+      settle.start();
+      table.DealOrDraw();
+      const double ms = static_cast<double>(settle.nsecsElapsed()) / 1e6;
+      longestSettle = std::max(longestSettle, ms);
+      settles += ms;
+      ++played;
+    }
+    QTimer::singleShot(5, step);
+  };
+  // The analyses the windows start in the background (best play of each
+  // stake, the coach's tables) are given time to end first, unless
+  // LYNX_STALL_WAIT_MS says otherwise: the figure is the steady play.
+  const int wait = qEnvironmentVariableIsSet("LYNX_STALL_WAIT_MS")
+                       ? qEnvironmentVariableIntValue("LYNX_STALL_WAIT_MS")
+                       : 20000;
+  QTimer::singleShot(wait, [&] {
+    lastTick = clock.elapsed();
+    ticker.start();
+    step();
+  });
+  app.exec();
+  std::printf(
+      "%d draws: longest window-thread stall %lld ms, longest settle %.2f ms, mean %.2f ms\n",
+      played, static_cast<long long>(longestGap), longestSettle, settles / played);
+  return 0;
+}
