@@ -322,6 +322,26 @@ bool WalHeader(const QString& path) {
   return header.size() == 20 && header[18] == 2 && header[19] == 2;
 }
 
+// True when the file is as long as its header says: the page count there is
+// valid (its change counter matches the one it was written with) and times
+// the page size gives the file's size. A file cut short fails this.
+bool WholeByHeader(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const QByteArray header = file.read(100);
+  if (header.size() < 100) return false;
+  const auto byte = [&header](int i) {
+    return static_cast<std::uint32_t>(static_cast<std::uint8_t>(header[i]));
+  };
+  const auto word = [&byte](int i) {
+    return byte(i) << 24 | byte(i + 1) << 16 | byte(i + 2) << 8 | byte(i + 3);
+  };
+  const std::uint32_t pageSize = byte(16) << 8 | byte(17);
+  const std::int64_t bytes = pageSize == 1 ? 65536 : pageSize;
+  return word(24) == word(92) && word(28) > 0 &&
+         static_cast<std::int64_t>(word(28)) * bytes == file.size();
+}
+
 QString SystemError(int error) {
   QString text = QString::fromLocal8Bit(std::strerror(error));
   if (!text.isEmpty()) text[0] = text[0].toLower();
@@ -532,9 +552,20 @@ SqliteHistory::Verdict SqliteHistory::Examine(QString* why) {
   const int version = text.toInt();
   // A file about to be changed in its structure (an upgrade, or the switch to
   // WAL mode of a file that is not in it) gets the full check, indexes too;
-  // otherwise the quicker one of the pages and records.
+  // one the last run closed normally, whole by its header, none at the start:
+  // a check reads every page, seconds for a long history, and damage that
+  // appears later is met by the read or write that finds it (then the file is
+  // moved aside as here). Any other file gets the quicker check of the pages
+  // and records.
   const bool full = version < kHistorySchemaVersion || !WalHeader(path);
-  if (!QueryText(check, full ? "PRAGMA integrity_check" : "PRAGMA quick_check", &text, &code))
+  QString running;
+  const bool closedNormally =
+      !full && version == kHistorySchemaVersion && WholeByHeader(path) &&
+      QueryText(check, "SELECT running FROM journal WHERE id = 1", &running, &code) &&
+      running == QLatin1String("0");
+  if (closedNormally)
+    text = QStringLiteral("ok");
+  else if (!QueryText(check, full ? "PRAGMA integrity_check" : "PRAGMA quick_check", &text, &code))
     return fail(code);
   if (text != QLatin1String("ok")) {
     *why = text;

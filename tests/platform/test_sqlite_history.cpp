@@ -500,6 +500,43 @@ INSTANTIATE_TEST_SUITE_P(Damages, DamagedFileTest,
                                          Damage{"OtherProgram", OtherProgramsDatabase}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A long history is not read through at every start: a file the last run
+// closed normally is opened at once, and damage in it is met when a read finds
+// it. After a run that did not end normally the file is checked first.
+TEST_F(SqliteHistoryTest, OnlyAFileNotClosedNormallyIsCheckedAtTheStart) {
+  struct Case {
+    bool closedNormally;
+    bool cutShort;  // else the last pages spoilt, the file as long as before
+    bool checked;   // damage found at the start
+  };
+  for (const Case c : {Case{true, false, false}, Case{false, false, true}, Case{true, true, true}}) {
+    SCOPED_TRACE(std::to_string(c.closedNormally) + std::to_string(c.cutShort));
+    ASSERT_TRUE(QDir(QFileInfo(File()).absolutePath()).removeRecursively());
+    {
+      SqliteHistory history(File());
+      history.BeginSession();
+      for (int i = 0; i < 400; ++i) {
+        GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+        history.RecordGame(game, 100, i);
+      }
+      if (c.closedNormally) history.MarkEnded(true);
+    }
+    QByteArray bytes = ReadAll(File());
+    ASSERT_GT(bytes.size(), 8 * 4096);
+    if (c.cutShort)
+      bytes.chop(4096);
+    else
+      bytes.replace(bytes.size() - 2 * 4096, 2 * 4096, QByteArray(2 * 4096, '\xA5'));
+    WriteAll(File(), bytes);
+
+    SqliteHistory history(File());
+    EXPECT_EQ(history.MovedAsideTo().isEmpty(), !c.checked);
+    history.Games(0, 1000);  // a read that meets the damage, if still there
+    EXPECT_FALSE(history.MovedAsideTo().isEmpty());
+    EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
+  }
+}
+
 // Damage that appears while the file is open (a disk failing under it) is met
 // by the next write, which then goes to a new history.
 TEST_F(SqliteHistoryTest, DamageFoundByAWriteMovesTheFileAsideAndKeepsTheGame) {
