@@ -1,5 +1,7 @@
 #include "review/best_play_cache.h"
 
+#include <malloc.h>
+
 #include <QtConcurrent/QtConcurrentRun>
 #include <optional>
 #include <utility>
@@ -61,6 +63,9 @@ const StakeReturns* BestPlayCache::Find(GameVariant game) {
       Slot& done = byGame[static_cast<std::size_t>(game - 1)];
       done.result = std::make_unique<StakeReturns>(done.watcher->result());
       done.watcher.release()->deleteLater();
+      // The analysis freed tens of megabytes on a thread of the pool; the
+      // allocator would keep them for that thread otherwise.
+      malloc_trim(0);
       emit Ready(game);
     });
     slot.watcher->setFuture(QtConcurrent::run(&pool, analysis, game));

@@ -3,6 +3,8 @@
 // starts so that they need no display; Qt's own (-platform, -display,
 // -style ...) are taken out by QApplication, and whatever it leaves is an
 // error.
+#include <malloc.h>
+
 #include <QApplication>
 #include <QIcon>
 #include <QProgressDialog>
@@ -218,6 +220,10 @@ int KeepToOneCopy(lynx::SingleInstance& instance) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // One allocation arena for every thread: the analyses run in the
+  // background free what they built, and with an arena of their own each
+  // pool thread would keep it from the rest of the program.
+  mallopt(M_ARENA_MAX, 1);
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
       return PrintAndEnd(kHelp);
