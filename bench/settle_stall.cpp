@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
   }
   const int draws = argc > 2 ? std::max(1, std::atoi(argv[2])) : 100;
   // LYNX_STALL_IN_PLACE=1 plays into the file itself (to keep the totals
-  // built by a first run); LYNX_STALL_WITHOUT=review,coach leaves those out.
+  // built by a first run); LYNX_STALL_WITHOUT=review,coach (or statistics,
+  // history) leaves those out.
   const QByteArray without = qgetenv("LYNX_STALL_WITHOUT");
   QTemporaryDir dir;
   const QString copy = qEnvironmentVariableIsSet("LYNX_STALL_IN_PLACE")
@@ -74,8 +75,8 @@ int main(int argc, char** argv) {
   QElapsedTimer windows;
   windows.start();
   if (!without.contains("review")) {
-    review.ShowStatistics();
-    review.ShowHistory();
+    if (!without.contains("statistics")) review.ShowStatistics();
+    if (!without.contains("history")) review.ShowHistory();
   }
   std::printf("open Statistics and History: %lld ms\n", static_cast<long long>(windows.elapsed()));
 
