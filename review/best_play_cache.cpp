@@ -1,6 +1,8 @@
 #include "review/best_play_cache.h"
 
 #include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QtConcurrent/QtConcurrentRun>
 #include <optional>
@@ -68,7 +70,12 @@ const StakeReturns* BestPlayCache::Find(GameVariant game) {
       malloc_trim(0);
       emit Ready(game);
     });
-    slot.watcher->setFuture(QtConcurrent::run(&pool, analysis, game));
+    // At nice 10, as the coach's chart builds: the window thread keeps the
+    // processor whenever it has play to show.
+    slot.watcher->setFuture(QtConcurrent::run(&pool, [analysis = analysis, game] {
+      (void)setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+      return analysis(game);
+    }));
   }
   return nullptr;
 }
