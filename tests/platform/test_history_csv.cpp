@@ -17,6 +17,7 @@
 #include "platform/history_csv.h"
 #include "platform/sqlite_history.h"
 #include "tests/support/hand_text.h"
+#include "tests/support/test_files.h"
 
 namespace lynx {
 namespace {
@@ -25,17 +26,8 @@ using testing_support::H;
 using Outcome = HistoryStore::ExportOutcome;
 using Report = std::pair<std::int64_t, std::int64_t>;
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return file.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using testing_support::ReadAll;
+using testing_support::WriteAll;
 
 bool Exec(const QString& path, const char* sql) {
   sqlite3* db = nullptr;
@@ -45,17 +37,11 @@ bool Exec(const QString& path, const char* sql) {
   return ok;
 }
 
+// A game played at a fixed time, so that the files compare byte for byte.
 GameRecord Game(GameVariant game, int coins, const char* dealt, int held, const char* final,
                 int row, int won, int creditsAfter) {
-  GameRecord record;
-  record.game = game;
-  record.coins = coins;
-  record.dealt = H(dealt);
-  record.held = held;
-  record.final = H(final);
-  record.row = row;
-  record.won = won;
-  record.creditsAfter = creditsAfter;
+  GameRecord record =
+      testing_support::Game(game, coins, dealt, held, final, row, won, creditsAfter);
   record.playedAt = QDateTime::fromString("2026-12-08T22:31:05Z", Qt::ISODate);
   return record;
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "coach/coach.h"
+#include "platform/fakes.h"
 #include "platform/history_rows.h"
 #include "platform/sqlite_history.h"
 
@@ -145,27 +146,12 @@ bool Mistaken(const GameRecord& g) {
   return Judged(g) && IsMistake(*g.bestEv, *g.heldEv);
 }
 
+// What the rows add up to, as the fake store sums the games it holds
+// (damaged and practice ones left out), on its own code path.
 GameStatistics Sums(const std::vector<GameRecord>& games, std::optional<GameVariant> only) {
-  GameStatistics sums;
-  for (const GameRecord& g : games) {
-    if (!Counted(g) || (only && g.game != *only)) continue;
-    ++sums.hands;
-    sums.coinsBet += g.coins;
-    sums.coinsByStake[static_cast<std::size_t>(g.coins - 1)] += g.coins;
-    sums.won += g.won;
-    sums.biggestWin = std::max(sums.biggestWin, g.won);
-    if (g.row >= 0) ++sums.rowCounts[static_cast<std::size_t>(g.row)];
-    if (!Judged(g)) continue;
-    ++sums.judged;
-    sums.judgedCoins += g.coins;
-    sums.heldEv += *g.heldEv;
-    sums.bestEv += *g.bestEv;
-    if (Mistaken(g)) {
-      ++sums.mistakes;
-      sums.mistakeCost += *g.bestEv - *g.heldEv;
-    }
-  }
-  return sums;
+  FakeHistory recount;
+  recount.games = games;
+  return recount.Statistics(only);
 }
 
 std::vector<SessionReturn> Sessions(const Held& held) {

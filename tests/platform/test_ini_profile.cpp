@@ -14,21 +14,13 @@
 #include <cstring>
 
 #include "platform/ini_profile.h"
+#include "tests/support/test_files.h"
 
 namespace lynx {
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return file.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using testing_support::ReadAll;
+using testing_support::WriteAll;
 
 class IniProfileTest : public testing::Test {
  protected:

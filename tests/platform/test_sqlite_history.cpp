@@ -23,6 +23,7 @@
 #include "platform/history_csv.h"
 #include "platform/sqlite_history.h"
 #include "tests/support/hand_text.h"
+#include "tests/support/test_files.h"
 
 // Failures show text as text.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -34,17 +35,8 @@ namespace {
 
 using testing_support::H;
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return file.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using testing_support::ReadAll;
+using testing_support::WriteAll;
 
 // Runs sql on the file with the plain SQLite library, as a player's sqlite3
 // tool would; the rows come back with columns joined by '|', one per line.
@@ -76,19 +68,7 @@ QDateTime Utc(const char* iso) {
   return QDateTime::fromString(iso, Qt::ISODate);
 }
 
-GameRecord Game(GameVariant game, int coins, const char* dealt, int held, const char* final,
-                int row, int won, int creditsAfter) {
-  GameRecord record;
-  record.game = game;
-  record.coins = coins;
-  record.dealt = H(dealt);
-  record.held = held;
-  record.final = H(final);
-  record.row = row;
-  record.won = won;
-  record.creditsAfter = creditsAfter;
-  return record;
-}
+using testing_support::Game;
 
 HandInProgress ShuffledHand(GameVariant game, int coins, int held, float seed) {
   HandInProgress hand;
@@ -509,7 +489,8 @@ TEST_F(SqliteHistoryTest, OnlyAFileNotClosedNormallyIsCheckedAtTheStart) {
     bool cutShort;  // else the last pages spoilt, the file as long as before
     bool checked;   // damage found at the start
   };
-  for (const Case c : {Case{true, false, false}, Case{false, false, true}, Case{true, true, true}}) {
+  for (const Case c :
+       {Case{true, false, false}, Case{false, false, true}, Case{true, true, true}}) {
     SCOPED_TRACE(std::to_string(c.closedNormally) + std::to_string(c.cutShort));
     ASSERT_TRUE(QDir(QFileInfo(File()).absolutePath()).removeRecursively());
     {
@@ -908,12 +889,14 @@ TEST_F(SqliteHistoryTest, FilesOfEveryEarlierReleaseAreUpgradedWithTheirGamesAnd
       // to 4: no change numbers
       kTo5 + "ALTER TABLE journal DROP COLUMN ledger_change; PRAGMA user_version = 4",
       // to 3: no practice hands
-      kTo5 + "ALTER TABLE journal DROP COLUMN ledger_change; ALTER TABLE games DROP COLUMN "
-             "practice; PRAGMA user_version = 3",
+      kTo5 +
+          "ALTER TABLE journal DROP COLUMN ledger_change; ALTER TABLE games DROP COLUMN "
+          "practice; PRAGMA user_version = 3",
       // to 2: no coach's judgement
-      kTo5 + "ALTER TABLE journal DROP COLUMN ledger_change; ALTER TABLE games DROP COLUMN "
-             "practice; ALTER TABLE games DROP COLUMN best_ev; ALTER TABLE games DROP COLUMN "
-             "held_ev; ALTER TABLE games DROP COLUMN best_holds; PRAGMA user_version = 2",
+      kTo5 +
+          "ALTER TABLE journal DROP COLUMN ledger_change; ALTER TABLE games DROP COLUMN "
+          "practice; ALTER TABLE games DROP COLUMN best_ev; ALTER TABLE games DROP COLUMN "
+          "held_ev; ALTER TABLE games DROP COLUMN best_holds; PRAGMA user_version = 2",
   };
   for (const std::string& back : kBackTo) {
     SCOPED_TRACE(back);
