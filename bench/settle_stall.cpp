@@ -10,7 +10,10 @@
 //   QT_QPA_PLATFORM=offscreen build/release/bin/settle_stall /tmp/long.sqlite [draws]
 //
 // Prints the longest stall, the longest single settle (the Draw call: reveal,
-// record, refresh) and the mean settle, in milliseconds.
+// record, refresh) and the mean settle, in milliseconds. With
+// LYNX_STALL_EVENTS=1 it also lists, for every gap over 8 ms, the events the
+// window thread handled in it (receiver, event type, window), and the slowest
+// events of the run: where a stall comes from.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,8 +31,49 @@
 #include "table/coach_panel.h"
 #include "table/table_window.h"
 
+namespace {
+// With LYNX_STALL_EVENTS set, the slowest events the window thread handled,
+// by receiver and type: where a stall comes from.
+struct TimedApplication : QApplication {
+  using QApplication::QApplication;
+  struct Slow {
+    double ms;
+    QString what;
+    qint64 at = 0;
+  };
+  QElapsedTimer* clock = nullptr;
+  std::vector<Slow> log;
+  int depth = 0;
+  std::vector<Slow> slowest;
+  bool timing = false;
+  bool notify(QObject* receiver, QEvent* event) override {
+    if (!timing) return QApplication::notify(receiver, event);
+    QElapsedTimer t;
+    t.start();
+    const int type = event->type();
+    QString what =
+        QStringLiteral("%1 (%2) event %3")
+            .arg(QString::fromLatin1(receiver->metaObject()->className()), receiver->objectName())
+            .arg(type);
+    if (receiver->isWidgetType())
+      what += QStringLiteral(" in ") +
+              QString::fromLatin1(
+                  static_cast<QWidget*>(receiver)->window()->metaObject()->className()) +
+              QStringLiteral(" ") + QString::number(static_cast<QWidget*>(receiver)->width());
+    const qint64 at = clock->elapsed();
+    ++depth;
+    const bool r = QApplication::notify(receiver, event);
+    --depth;
+    const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
+    if (ms > 2.0) slowest.push_back({ms, what});
+    if (ms > 0.3 && depth == 0) log.push_back({ms, what, at});
+    return r;
+  }
+};
+}  // namespace
+
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  TimedApplication app(argc, argv);
   if (argc < 2) {
     std::fprintf(stderr, "usage: settle_stall HISTORY [DRAWS]\n");
     return 2;
@@ -90,6 +134,13 @@ int main(int argc, char** argv) {
   QObject::connect(&ticker, &QTimer::timeout, [&] {
     const qint64 now = clock.elapsed();
     longestGap = std::max(longestGap, now - lastTick);
+    if (app.timing && now - lastTick > 8) {
+      std::printf(" gap %lld ms at %lld:\n", now - lastTick, lastTick);
+      for (const auto& e : app.log)
+        if (e.at >= lastTick - 1)
+          std::printf("    +%lld %.2f ms %s\n", e.at - lastTick, e.ms, qPrintable(e.what));
+    }
+    app.log.clear();
     lastTick = now;
   });
 
@@ -109,6 +160,7 @@ int main(int argc, char** argv) {
       table.DealOrDraw();
       const double ms = static_cast<double>(settle.nsecsElapsed()) / 1e6;
       longestSettle = std::max(longestSettle, ms);
+      if (app.timing && ms > 5) std::printf("  draw %d: %.2f ms\n", played, ms);
       settles += ms;
       ++played;
     }
@@ -122,6 +174,8 @@ int main(int argc, char** argv) {
                        : 20000;
   QTimer::singleShot(wait, [&] {
     lastTick = clock.elapsed();
+    app.timing = qEnvironmentVariableIsSet("LYNX_STALL_EVENTS");
+    app.clock = &clock;
     ticker.start();
     step();
   });
@@ -129,5 +183,9 @@ int main(int argc, char** argv) {
   std::printf(
       "%d draws: longest window-thread stall %lld ms, longest settle %.2f ms, mean %.2f ms\n",
       played, static_cast<long long>(longestGap), longestSettle, settles / played);
+  std::sort(app.slowest.begin(), app.slowest.end(),
+            [](const auto& a, const auto& b) { return a.ms > b.ms; });
+  for (size_t i = 0; i < std::min<size_t>(app.slowest.size(), 25); ++i)
+    std::printf("  %.2f ms %s\n", app.slowest[i].ms, qPrintable(app.slowest[i].what));
   return 0;
 }

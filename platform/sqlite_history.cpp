@@ -1549,27 +1549,27 @@ std::optional<std::vector<std::int32_t>> SqliteHistory::SampledBalance(int maxPo
   // The newest always ends the series.
   if (sqlite3_step(newest.get()) == SQLITE_ROW)
     series.push_back(sqlite3_column_int(newest.get(), 0));
-  balanceCache = BalanceCache{maxPoints, last, series};
+  balanceCache =
+      BalanceCache{maxPoints, last, last,
+                   m > 1 ? std::max<std::int64_t>(1, (last - first) / (m - 1)) : 1, series};
   return series;
 }
 
 void SqliteHistory::Kept(const GameRecord& game, std::int64_t id) {
   if (!balanceCache) return;
-  if (balanceCache->through != id - 1) {
-    balanceCache.reset();  // another program wrote in between
+  // Another program wrote in between, or the newest game is a whole spacing
+  // past the one sampled last: the points are looked up again. Until then
+  // the newest game ends the series in place of the one before it, and the
+  // other points stand less than a spacing from where a new look-up would
+  // put them.
+  if (balanceCache->through != id - 1 ||
+      id - balanceCache->sampledThrough >= balanceCache->spacing) {
+    balanceCache.reset();
     return;
   }
   balanceCache->through = id;
-  if (game.practice || !ValidRecord(game)) return;
-  std::vector<std::int32_t>& series = balanceCache->series;
-  series.push_back(game.creditsAfter);
-  // Twice as many points as asked for: every other one goes, the newest stays.
-  if (series.size() >= 2 * static_cast<std::size_t>(balanceCache->maxPoints)) {
-    std::vector<std::int32_t> thinned;
-    for (std::size_t k = 0; k + 1 < series.size(); k += 2) thinned.push_back(series[k]);
-    thinned.push_back(series.back());
-    series = std::move(thinned);
-  }
+  if (game.practice || !ValidRecord(game) || balanceCache->series.empty()) return;
+  balanceCache->series.back() = game.creditsAfter;
 }
 
 std::vector<SessionReturn> SqliteHistory::SessionReturns() {

@@ -195,11 +195,13 @@ class SqliteHistory final : public HistoryStore {
   // BalanceSeries of a history long enough to be thinned by id; nothing for
   // a short one or one without totals.
   std::optional<std::vector<std::int32_t>> SampledBalance(int maxPoints);
-  // Adds a game written as id to the kept series of SampledBalance.
+  // Ends the kept series of SampledBalance with a game written as id.
   void Kept(const GameRecord& game, std::int64_t id);
   struct BalanceCache {
     int maxPoints = 0;
-    std::int64_t through = 0;  // the last id the series has seen
+    std::int64_t through = 0;         // the last id the series has seen
+    std::int64_t sampledThrough = 0;  // the last id when the points were looked up
+    std::int64_t spacing = 1;         // ids between two points then
     std::vector<std::int32_t> series;
   };
   std::optional<BalanceCache> balanceCache;

@@ -78,11 +78,12 @@ HistoryWindow::HistoryWindow(HistoryStore& store, QWidget* parent)
   detailView->setFixedSize(detail.size());
   layout->addWidget(detailView, 0, Qt::AlignHCenter);
 
-  countLine = new QLabel(this);
+  auto* countBox = new SteadyLabel(1, this);
+  countLine = countBox->Label();
   countLine->setObjectName(QStringLiteral("Count"));
   countLine->setAlignment(Qt::AlignCenter);
   countLine->setFont(ClassicFont(9.75, true));
-  layout->addWidget(countLine);
+  layout->addWidget(countBox);
 
   ApplyReviewLookInside(this);
   connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPalette>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -35,6 +36,28 @@ QWidget* ApplyReviewLookInside(QWidget* window) {
   window->setPalette(palette);
   window->setAutoFillBackground(true);
   return body;
+}
+
+SteadyLabel::SteadyLabel(int lines, QWidget* parent)
+    : QWidget(parent), label(new QLabel(this)), lines(lines) {
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+QSize SteadyLabel::sizeHint() const {
+  // The label's font is the one the window's look gives it.
+  label->ensurePolished();
+  const QMargins margins = label->contentsMargins();
+  return {0, lines * label->fontMetrics().lineSpacing() + margins.top() + margins.bottom() +
+                 2 * label->margin()};
+}
+
+QSize SteadyLabel::minimumSizeHint() const {
+  return sizeHint();
+}
+
+void SteadyLabel::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  label->setGeometry(rect());
 }
 
 void SetUpReviewView(QTableView* view) {

@@ -4,11 +4,12 @@
 // review windows show.
 
 #include <QString>
+#include <QWidget>
 
 #include "table/widget_look.h"
 
+class QLabel;
 class QTableView;
-class QWidget;
 
 namespace lynx {
 
@@ -27,5 +28,25 @@ void SetUpReviewView(QTableView* view);
 // A probability as a percentage with at least two decimals and at least three
 // significant digits: "21.46%", "0.0248%", "0.00248%".
 QString ProbabilityText(double probability);
+
+// A line of text that changes with every game kept, in a box as tall as a set
+// number of its lines. A new text repaints the label only: a label placed in
+// the window's layout has the whole window laid out again at each new text,
+// which on the Statistics window (its charts with it) costs milliseconds a
+// game.
+class SteadyLabel : public QWidget {
+ public:
+  SteadyLabel(int lines, QWidget* parent);
+  QLabel* Label() const { return label; }
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QLabel* label;
+  int lines;
+};
 
 }  // namespace lynx

@@ -95,6 +95,54 @@ std::int64_t CoinsBet(const GameStatistics& figures) {
   return std::accumulate(figures.coinsByStake.begin(), figures.coinsByStake.end(), std::int64_t{0});
 }
 
+// The nice range around low..high the axis would take, as its minimum,
+// maximum and tick count. The rounding is done on an axis of no chart: a
+// chart's axis lays the chart out again at each change.
+struct AxisRange {
+  double min;
+  double max;
+  int ticks;
+  bool operator==(const AxisRange&) const = default;
+};
+
+AxisRange NiceRange(const QValueAxis* axis, double low, double high) {
+  QValueAxis rounding;
+  rounding.setTickCount(axis->tickCount());
+  rounding.setRange(low, high);
+  rounding.applyNiceNumbers();
+  return {rounding.min(), rounding.max(), rounding.tickCount()};
+}
+
+AxisRange Shown(const QValueAxis* axis) {
+  return {axis->min(), axis->max(), axis->tickCount()};
+}
+
+// Sets the axis to a range, changing only what differs: a range that stays
+// (nearly every game of a long history) lays out nothing.
+void SetRange(QValueAxis* axis, const AxisRange& range) {
+  if (range.ticks != axis->tickCount()) axis->setTickCount(range.ticks);
+  if (range.min != axis->min() || range.max != axis->max()) axis->setRange(range.min, range.max);
+}
+
+void SetNiceRange(QValueAxis* axis, double low, double high) {
+  SetRange(axis, NiceRange(axis, low, high));
+}
+
+// Whether a line drawn in the plot area would move anywhere by half a pixel
+// or more from the one shown, on the same axes.
+bool MovesVisibly(const QList<QPointF>& shown, const QList<QPointF>& line, const QRectF& plot,
+                  const AxisRange& x, const AxisRange& y) {
+  if (shown.size() != line.size() || plot.isEmpty()) return true;
+  const double xScale = plot.width() / (x.max - x.min);
+  const double yScale = plot.height() / (y.max - y.min);
+  for (qsizetype k = 0; k < line.size(); ++k) {
+    if (std::abs(line[k].x() - shown[k].x()) * xScale >= 0.5 ||
+        std::abs(line[k].y() - shown[k].y()) * yScale >= 0.5)
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPlayCache& bestPlay,
@@ -180,10 +228,13 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   left->addLayout(exportRow);
   connect(exportButton, &QPushButton::clicked, this, &StatisticsWindow::ExportCsv);
   connect(practiseButton, &QPushButton::clicked, this, &StatisticsWindow::PractiseRequested);
-  coachLine = new QLabel(this);
+  // Room for the longest figures (three lines at this column's width).
+  auto* coachBox = new SteadyLabel(3, this);
+  coachLine = coachBox->Label();
   coachLine->setObjectName(QStringLiteral("CoachFigures"));
   coachLine->setWordWrap(true);
-  left->addWidget(coachLine);
+  coachLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  left->addWidget(coachBox);
 
   // The charts, one above the other.
   auto* right = new QVBoxLayout;
@@ -346,13 +397,18 @@ void StatisticsWindow::ShowBalance() {
     if (k == 0 || credits < low) low = credits;
     if (k == 0 || credits > high) high = std::max(credits, 100);
   }
-  balanceLine->replace(line);
   auto* gameAxis = static_cast<QValueAxis*>(balanceChart->axes(Qt::Horizontal).first());
   auto* creditAxis = static_cast<QValueAxis*>(balanceChart->axes(Qt::Vertical).first());
-  gameAxis->setRange(1, std::max(2.0, games));
-  gameAxis->applyNiceNumbers();
-  creditAxis->setRange(std::min(0, low), high);
-  creditAxis->applyNiceNumbers();
+  const AxisRange gameRange = NiceRange(gameAxis, 1, std::max(2.0, games));
+  const AxisRange creditRange = NiceRange(creditAxis, std::min(0, low), high);
+  // On a long history a game moves the sampled line by a fraction of a pixel:
+  // it is drawn again only when the change can be seen.
+  if (gameRange == Shown(gameAxis) && creditRange == Shown(creditAxis) &&
+      !MovesVisibly(balanceLine->points(), line, balanceChart->plotArea(), gameRange, creditRange))
+    return;
+  balanceLine->replace(line);
+  SetRange(gameAxis, gameRange);
+  SetRange(creditAxis, creditRange);
 }
 
 void StatisticsWindow::ShowSessions() {
@@ -378,10 +434,7 @@ void StatisticsWindow::ShowSessions() {
       top = std::max(top, percent);
     }
     auto* percentAxis = static_cast<QValueAxis*>(sessionChart->axes(Qt::Vertical).first());
-    if (top * 1.05 > percentAxis->max()) {
-      percentAxis->setRange(0, top * 1.05);
-      percentAxis->applyNiceNumbers();
-    }
+    if (top * 1.05 > percentAxis->max()) SetNiceRange(percentAxis, 0, top * 1.05);
     return;
   }
 
@@ -403,8 +456,7 @@ void StatisticsWindow::ShowSessions() {
   const auto bars = static_cast<double>(sessionsShown.size());
   evenLine->replace(QList<QPointF>{{-0.5, 100}, {bars - 0.5, 100}});
   auto* percentAxis = static_cast<QValueAxis*>(sessionChart->axes(Qt::Vertical).first());
-  percentAxis->setRange(0, top * 1.05);
-  percentAxis->applyNiceNumbers();
+  SetNiceRange(percentAxis, 0, top * 1.05);
   sessionChart->setTitle(all.size() > sessionsShown.size()
                              ? QStringLiteral("Return by session (the last %1 of %2)")
                                    .arg(sessionsShown.size())

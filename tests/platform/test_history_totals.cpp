@@ -16,6 +16,8 @@
 #include "engine/paytable.h"
 #include "platform/fakes.h"
 #include "platform/sqlite_history.h"
+#include "tests/support/history_file.h"
+#include "tests/support/test_files.h"
 
 namespace lynx {
 namespace {
@@ -189,6 +191,50 @@ TEST(HistoryTotals, WhatIsReadFromTheGamesUsesAnIndex) {
             "SEARCH games USING INTEGER PRIMARY KEY (rowid>?)\n");
   EXPECT_EQ(Plan(path, "SELECT * FROM totals WHERE game = 'jacks'"),
             "SEARCH totals USING PRIMARY KEY (game=?)\n");
+}
+
+// A history long enough to be thinned: the series keeps its points as games
+// are kept, the newest last, and is looked up again once the newest is a
+// spacing past the points, as a fresh read of the file gives it.
+TEST(HistoryTotals, TheThinnedBalanceKeepsItsPointsAsGamesAreKept) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("long.sqlite"));
+  {
+    testing_support::HistoryFileWriter file(path, kHistorySchemaVersion);
+    for (int i = 0; i < 24'000; ++i) {
+      GameRecord game = testing_support::Game(kJacksOrBetter, 1, "2C 5D 9H JS KC", 0,
+                                              "2C 5D 9H JS KC", 0, 0, 1000 + i % 997);
+      game.playedAt = QDateTime::fromSecsSinceEpoch(1'700'000'000 + i);
+      file.Game(game);
+    }
+    ASSERT_TRUE(file.Finish()) << file.Error();
+  }
+  SqliteHistory history(path);
+  ASSERT_EQ(history.Problem(), "");
+  const std::vector<std::int32_t> before = history.BalanceSeries(300);
+  ASSERT_EQ(before.size(), 300u);
+  EXPECT_EQ(before.back(), 1000 + 23'999 % 997);
+
+  GameRecord next =
+      testing_support::Game(kJacksOrBetter, 1, "2C 5D 9H JS KC", 0, "2C 5D 9H JS KC", 0, 0, 7);
+  for (int i = 0; i < 79; ++i) {
+    next.creditsAfter = 7 + i;
+    history.RecordGame(next, 0, 0);
+  }
+  std::vector<std::int32_t> kept = history.BalanceSeries(300);
+  ASSERT_EQ(kept.size(), 300u);
+  EXPECT_EQ(kept.back(), 85);
+  kept.back() = before.back();
+  EXPECT_EQ(kept, before);
+
+  // 23,999 ids over 299 gaps when looked up: a spacing is 80 ids.
+  next.creditsAfter = 5;
+  history.RecordGame(next, 0, 0);
+  const std::vector<std::int32_t> resampled = history.BalanceSeries(300);
+  EXPECT_NE(resampled, before);
+  EXPECT_EQ(resampled.back(), 5);
+  SqliteHistory fresh(path);
+  EXPECT_EQ(fresh.BalanceSeries(300), resampled);
 }
 
 }  // namespace

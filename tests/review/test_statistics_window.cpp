@@ -192,6 +192,9 @@ TEST_F(StatisticsWindowTest, ShowsDashesForFiguresThatAreNoNumbers) {
   EXPECT_EQ(window->CoachFigures()->text(),
             "Strategy coach, all games: 6 hands judged. Expected return of your holds —, of best "
             "play —. Mistakes 3, costing — credits.");
+  // The whole text shows, in the room the window keeps for it.
+  const QLabel* coach = window->CoachFigures();
+  EXPECT_GE(coach->height(), coach->heightForWidth(coach->width()));
   gate.release(3);
   cache.WaitForAll();
   EXPECT_EQ(analyses.load(), 0);
@@ -245,6 +248,24 @@ TEST_F(StatisticsWindowTest, ChartsTheBalanceAndTheReturnOfEachSession) {
   EXPECT_DOUBLE_EQ(window->SessionsAhead()->at(1), 0);
   EXPECT_DOUBLE_EQ(window->SessionsBehind()->at(0), 0);
   EXPECT_DOUBLE_EQ(window->SessionsBehind()->at(1), 5.0 * 100 / 7);
+}
+
+// On a long history a game moves the thinned line by less than a pixel: the
+// chart is left as it stands until a change can be seen.
+TEST_F(StatisticsWindowTest, DrawsTheBalanceAgainOnlyWhenItMovesVisibly) {
+  for (int i = 0; i < 6000; ++i) Add(kJacksOrBetter, 1, -1, 0, 1000 + i % 3);
+  Open();
+  const QList<QPointF> before = window->BalanceLine()->points();
+  ASSERT_EQ(before.size(), 300);
+  EXPECT_EQ(before.back(), QPointF(6007, 1000 + 5999 % 3));
+
+  Add(kJacksOrBetter, 1, -1, 0, 1001);
+  window->Refresh();
+  EXPECT_EQ(window->BalanceLine()->points(), before);
+
+  Add(kJacksOrBetter, 1, -1, 0, 1100);
+  window->Refresh();
+  EXPECT_EQ(window->BalanceLine()->points().back(), QPointF(6009, 1100));
 }
 
 TEST_F(StatisticsWindowTest, ShowsOnlyTheLastSessions) {
