@@ -10,6 +10,21 @@ Pays MachinePays(GameVariant variant) {
   for (int r = 0; r < table.rowCount; ++r)
     pays.perCoin[static_cast<std::size_t>(r)] = table.rows[static_cast<std::size_t>(r)].perCoin;
   pays.royalFiveCoins = kFiveCoinRoyal;
+  pays.rules = &MachineRules(pays.variant);
+  return pays;
+}
+
+Pays DefaultPays(const GameRules& rules) {
+  return rules.machine != 0 ? MachinePays(rules.machine) : PaysOf(rules, rules.tables.front());
+}
+
+Pays PaysOf(const GameRules& rules, const NamedTable& table) {
+  Pays pays;
+  pays.variant = rules.family;
+  pays.rowCount = rules.rowCount;
+  pays.perCoin = table.perCoin;
+  pays.royalFiveCoins = table.royalFiveCoins;
+  pays.rules = &rules;
   return pays;
 }
 

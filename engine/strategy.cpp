@@ -154,10 +154,13 @@ class MemberIndexer {
 
 }  // namespace
 
-StrategyTables::StrategyTables(GameVariant variant_)
-    : variant(variant_ == kJacksOrBetter || variant_ == kJokerWild ? variant_ : kDeucesWild),
-      rowCount(PayTableFor(variant_).rowCount),
-      cardCount(variant_ == kJokerWild ? 53 : 52) {
+StrategyTables::StrategyTables(GameVariant variant_) : StrategyTables(MachineRules(variant_)) {}
+
+StrategyTables::StrategyTables(const GameRules& rules_)
+    : rules(&rules_),
+      variant(rules_.family),
+      rowCount(rules_.rowCount),
+      cardCount(rules_.CardCount()) {
   const bool jokerGame = cardCount == 53;
 
   // Rows of every hand: one ClassifyHand per suit class, copied to the members.
@@ -168,7 +171,7 @@ StrategyTables::StrategyTables(GameVariant variant_)
       Hand hand{};
       CardsOf(c.masks, hand.data());
       if (withJoker) hand[4] = kJoker;
-      const auto row = static_cast<std::int8_t>(ClassifyHand(hand, variant));
+      const auto row = static_cast<std::int8_t>(ClassifyRules(hand, rules_));
       std::int8_t* rows = rowOfHand.data();
       indexer.ForEachMember(c, withJoker != 0,
                             [rows, row](std::uint32_t index) { rows[index] = row; });
@@ -354,7 +357,7 @@ int CompareValue(const HoldValue& a, const HoldValue& b) {
 }
 
 HandAdvice AdviseHand(const StrategyTables& tables, const Hand& hand, int coins, JokerDeck deck) {
-  return AdviseHand(tables, hand, coins, deck, MachinePays(tables.Variant()));
+  return AdviseHand(tables, hand, coins, deck, DefaultPays(tables.Rules()));
 }
 
 HandAdvice AdviseHand(const StrategyTables& tables, const Hand& hand, int coins, JokerDeck deck,
@@ -366,7 +369,7 @@ HandAdvice AdviseHand(const StrategyTables& tables, const Hand& hand, int coins,
   advice.hand = hand;
   HoldCounts counts;
   tables.CountHolds(hand, deck, counts);
-  std::array<std::int64_t, kPayTableRows> pay{};
+  std::array<std::int64_t, kMaxPayRows> pay{};
   for (int r = 0; r < tables.RowCount(); ++r)
     pay[static_cast<std::size_t>(r)] = PayoutOf(pays, r, coins);
   for (unsigned m = 0; m < kHoldCount; ++m) {
@@ -374,7 +377,7 @@ HandAdvice AdviseHand(const StrategyTables& tables, const Hand& hand, int coins,
     h.mask = m;
     h.draws = counts.draws[m];
     std::int64_t paying = 0;
-    for (std::size_t r = 0; r < kPayTableRows; ++r) {
+    for (std::size_t r = 0; r < kMaxPayRows; ++r) {
       h.counts[r] = counts.rows[m][r];
       paying += h.counts[r];
       h.payout += h.counts[r] * pay[r];

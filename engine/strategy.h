@@ -17,26 +17,18 @@
 
 #include "engine/card.h"
 #include "engine/deck.h"
+#include "engine/game_rules.h"
+#include "engine/joker_deck.h"
 #include "engine/pays.h"
 #include "engine/paytable.h"
 
 namespace lynx {
 
-// The deck the draw comes from in Joker Wild (the other games always deal the
-// plain 52 cards and ignore this).
-enum class JokerDeck {
-  // The machine's deck: 52 positions in which the joker overwrote one random
-  // ordinary card, so one ordinary card the player never sees is missing.
-  kMachine,
-  // The classic 53-card deck: 52 ordinary cards and the joker.
-  kStandard53,
-};
-
 constexpr int kHoldCount = 32;  // hold masks 0..31; bit i holds hand[i]
 
-// Draw counts of the paying rows 0..10 (entries past the game's rowCount stay
-// 0); one spare entry keeps the vector 48 bytes long.
-using RowVector = std::array<std::int32_t, 12>;
+// Draw counts of the paying rows 0..kMaxPayRows-1 (entries past the game's
+// rowCount stay 0): 64 bytes.
+using RowVector = std::array<std::int32_t, kMaxPayRows>;
 
 // Draw counts of all 32 holds of one hand, indexed by hold mask.
 struct HoldCounts {
@@ -45,18 +37,24 @@ struct HoldCounts {
 };
 
 // Tables of one game, built once (tens of milliseconds) and then only read,
-// so threads may share them. About 18 MB for Joker Wild, 17 MB otherwise.
+// so threads may share them. About 24 MB for a game with the joker, 23 MB
+// otherwise.
 class StrategyTables {
  public:
-  // variant 1..3 (any other value is Deuces Wild, as in the evaluator).
+  // The machine's game of variant 1..3 (any other value is Deuces Wild, as in
+  // the evaluator).
   explicit StrategyTables(GameVariant variant);
+  // Any game of the library.
+  explicit StrategyTables(const GameRules& rules);
 
+  // The game's family: kJacksOrBetter, kJokerWild or kDeucesWild.
   GameVariant Variant() const { return variant; }
+  const GameRules& Rules() const { return *rules; }
   int RowCount() const { return rowCount; }
   // 52 for Jacks or Better and Deuces Wild, 53 (with the joker) for Joker Wild.
   int CardCount() const { return cardCount; }
 
-  // ClassifyHand(hand, Variant()) read from the table: five distinct codes
+  // ClassifyRules(hand, Rules()) read from the table: five distinct codes
   // 1..52 (or 53 in Joker Wild) in any order. Returns the row or -1.
   int RowOf(const Hand& hand) const;
 
@@ -70,6 +68,7 @@ class StrategyTables {
   void CountHolds(const Hand& hand, JokerDeck deck, HoldCounts& out) const;
 
  private:
+  const GameRules* rules;
   GameVariant variant;
   int rowCount;
   int cardCount;
@@ -83,7 +82,7 @@ class StrategyTables {
 // One hold of a hand with its exact draw counts and value.
 struct HoldValue {
   unsigned mask = 0;                                 // bit i set: hand[i] held
-  std::array<std::int64_t, kPayTableRows> counts{};  // draws ending in row r
+  std::array<std::int64_t, kMaxPayRows> counts{};  // draws ending in row r
   std::int64_t noWin = 0;                            // draws ending in no paying row
   std::int64_t draws = 0;                            // all draws: the counts plus noWin
   std::int64_t payout = 0;  // credits won over all draws for the bet of coins

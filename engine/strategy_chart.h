@@ -45,11 +45,15 @@ using HoldPatternList = std::array<PatternCode, kMaxPatterns>;
 // hand fits, in no particular order; returns how many. row is the dealt
 // hand's pay row (ClassifyHand), used when all five are held; -1 for none.
 // Holding nothing fits only the "Discard everything" pattern.
+int HoldPatterns(const GameRules& rules, const Hand& hand, unsigned mask, int row,
+                 HoldPatternList& out);
+// The same for the machine's game of variant.
 int HoldPatterns(GameVariant variant, const Hand& hand, unsigned mask, int row,
                  HoldPatternList& out);
 
 // The pattern's line in words, e.g. "Four to an outside straight",
 // "Three to a royal flush with the joker", "Unsuited KQJ".
+std::string PatternText(const GameRules& rules, PatternCode pattern);
 std::string PatternText(GameVariant variant, PatternCode pattern);
 
 // The "Discard everything" pattern.
@@ -61,7 +65,7 @@ struct ChartLine {
 };
 
 struct StrategyChart {
-  Pays pays;  // the game (pays.variant) and its pay table
+  Pays pays;  // the game (pays.Rules()) and its pay table
   int coins = kMaxCoins;
   JokerDeck deck = JokerDeck::kMachine;
   std::vector<ChartLine> lines;  // best first; the last is "Discard everything"

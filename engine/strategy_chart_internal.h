@@ -104,12 +104,13 @@ struct Found {
 };
 
 template <typename LineOf>
-Found FindLine(GameVariant variant, const Hand& hand, int row, const LineOf& lineOf) {
+Found FindLine(const GameRules& rules, const Hand& hand, int row, const LineOf& lineOf) {
+  const GameVariant variant = rules.family;
   Found found;
   std::uint32_t foundScore = 0;
   HoldPatternList patterns;
   for (unsigned m = 0; m < kHoldCount; ++m) {
-    const int count = HoldPatterns(variant, hand, m, row, patterns);
+    const int count = HoldPatterns(rules, hand, m, row, patterns);
     for (int i = 0; i < count; ++i) {
       const int line = lineOf(patterns[static_cast<std::size_t>(i)]);
       if (line < 0 || (found.line >= 0 && line > found.line)) continue;

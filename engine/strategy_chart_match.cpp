@@ -9,9 +9,9 @@ namespace lynx {
 using namespace chart_internal;
 
 ChartMatch MatchChart(const StrategyChart& chart, const Hand& hand) {
-  const GameVariant variant = chart.pays.variant;
-  const int row = ClassifyHand(hand, variant);
-  const Found found = FindLine(variant, hand, row, [&chart](PatternCode p) {
+  const GameRules& rules = chart.pays.Rules();
+  const int row = ClassifyRules(hand, rules);
+  const Found found = FindLine(rules, hand, row, [&chart](PatternCode p) {
     for (std::size_t i = 0; i < chart.lines.size(); ++i) {
       if (chart.lines[i].pattern == p) return static_cast<int>(i);
     }

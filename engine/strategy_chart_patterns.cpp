@@ -17,10 +17,11 @@ using namespace chart_internal;
 
 namespace {
 
-// A pay row named "... or Better" (the lowest pair that pays).
-bool OrBetterRow(const PayTable& table, int row) {
-  const std::string_view caption = table.rows[static_cast<std::size_t>(row)].caption;
-  return caption.size() > 10 && caption.ends_with(" or Better");
+// A pay row of the lowest pair that pays ("Jacks or Better").
+bool OrBetterRow(const GameRules& rules, int row) {
+  const HandCategory category = rules.rows[static_cast<std::size_t>(row)].category;
+  return category == HandCategory::kTensOrBetter || category == HandCategory::kJacksOrBetter ||
+         category == HandCategory::kKingsOrBetter;
 }
 
 // Number of different straights (five ranks in a row, ace low or high) that
@@ -51,10 +52,9 @@ constexpr int RoyalBit(int rank) {
   return rank == 1 ? 4 : rank >= 10 ? rank - 10 : -1;
 }
 
-bool IsHigh(GameVariant variant, int rank) {
-  if (variant == kJacksOrBetter) return rank == 1 || rank >= 11;
-  if (variant == kJokerWild) return rank == 1 || rank == 13;
-  return false;
+// A card that makes a paying pair: jacks or better, kings or better, ...
+bool IsHigh(const GameRules& rules, int rank) {
+  return rules.lowestPaidPair > 0 && (rank == 1 || rank >= rules.lowestPaidPair);
 }
 
 }  // namespace
@@ -65,6 +65,12 @@ PatternCode DiscardEverything() {
 
 int HoldPatterns(GameVariant variant, const Hand& hand, unsigned mask, int row,
                  HoldPatternList& out) {
+  return HoldPatterns(MachineRules(variant), hand, mask, row, out);
+}
+
+int HoldPatterns(const GameRules& rules, const Hand& hand, unsigned mask, int row,
+                 HoldPatternList& out) {
+  const GameVariant variant = rules.family;
   int count = 0;
   auto add = [&](PatternCode p) {
     assert(count < kMaxPatterns);
@@ -99,7 +105,7 @@ int HoldPatterns(GameVariant variant, const Hand& hand, unsigned mask, int row,
     suitMask |= 1 << suit;
     rankMask |= 1u << (r - 1);
     ++rankCount[r];
-    if (IsHigh(variant, r)) ++high;
+    if (IsHigh(rules, r)) ++high;
     const int bit = RoyalBit(r);
     if (bit < 0) {
       royal = false;
@@ -114,9 +120,8 @@ int HoldPatterns(GameVariant variant, const Hand& hand, unsigned mask, int row,
       // below the top row, and not a row that is itself "... or Better"):
       // one chart line can then stand for several pat hands in a row of the
       // order.
-      const PayTable& table = PayTableFor(variant);
-      for (int x = std::max(row, 1); x < table.rowCount; ++x)
-        if (!OrBetterRow(table, x)) add(Code(kPat, 5, 0, x, 0, 1));
+      for (int x = std::max(row, 1); x < rules.rowCount; ++x)
+        if (!OrBetterRow(rules, x)) add(Code(kPat, 5, 0, x, 0, 1));
     }
     return count;
   }
@@ -131,7 +136,7 @@ int HoldPatterns(GameVariant variant, const Hand& hand, unsigned mask, int row,
       if (n >= 3) {
         addAny(kSameRank, n, w);
       } else {
-        add(Code(kSameRank, n, w, IsHigh(variant, r) ? 1 : 0));
+        add(Code(kSameRank, n, w, IsHigh(rules, r) ? 1 : 0));
       }
     } else if (w == 0 && naturals == 4 && distinct == 2) {
       bool pairs = true;
@@ -146,8 +151,8 @@ int HoldPatterns(GameVariant variant, const Hand& hand, unsigned mask, int row,
     if (n == 2) {
       if (variant == kDeucesWild) return count;  // a deuce and any card: only the deuce counts
       add(Code(kWildAndCard, 2, 1, r));
-      if (!IsHigh(variant, r)) add(Code(kWildAndCard, 2, 1, 0, kWays[1u << (r - 1)]));
-      add(Code(kSameRank, 2, 1, IsHigh(variant, r) ? 1 : 0));
+      if (!IsHigh(rules, r)) add(Code(kWildAndCard, 2, 1, 0, kWays[1u << (r - 1)]));
+      add(Code(kSameRank, 2, 1, IsHigh(rules, r) ? 1 : 0));
       return count;
     }
     addAny(kSameRank, n, w);

@@ -18,7 +18,7 @@ PlayedReturn ComputePlayedReturn(const StrategyTables& tables, const std::vector
                                  const Pays& pays, int coins, JokerDeck deck,
                                  const HoldChooser& chooser, int threads) {
   const bool machineJoker = MachineJoker(tables.Variant(), deck);
-  std::array<std::int64_t, kPayTableRows> pay{};
+  std::array<std::int64_t, kMaxPayRows> pay{};
   for (int r = 0; r < tables.RowCount(); ++r)
     pay[static_cast<std::size_t>(r)] = PayoutOf(pays, r, coins);
   std::uint64_t scale = 1;  // a multiple of every possible number of draws
@@ -40,7 +40,7 @@ PlayedReturn ComputePlayedReturn(const StrategyTables& tables, const std::vector
     std::array<std::int64_t, kHoldCount> payout{};
     unsigned best = 0;
     for (unsigned m = 0; m < kHoldCount; ++m) {
-      for (std::size_t r = 0; r < kPayTableRows; ++r) payout[m] += c.rows[m][r] * pay[r];
+      for (std::size_t r = 0; r < kMaxPayRows; ++r) payout[m] += c.rows[m][r] * pay[r];
       if (static_cast<UInt128>(payout[m]) * static_cast<std::uint64_t>(c.draws[best]) >
           static_cast<UInt128>(payout[best]) * static_cast<std::uint64_t>(c.draws[m]))
         best = m;
@@ -90,9 +90,9 @@ PlayedReturn ComputeChartReturn(const StrategyTables& tables, const StrategyChar
     auto& slot = lineOf[chart.lines[i].pattern & (kCodeSpace - 1)];
     if (slot < 0) slot = static_cast<std::int16_t>(i);
   }
-  const GameVariant variant = tables.Variant();
+  const GameRules& rules = tables.Rules();
   const auto chooser = [&](const Hand& hand) {
-    return FindLine(variant, hand, tables.RowOf(hand),
+    return FindLine(rules, hand, tables.RowOf(hand),
                     [&lineOf](PatternCode p) { return static_cast<int>(lineOf[p]); })
         .mask;
   };

@@ -16,7 +16,7 @@ Prepared Prepare(const StrategyTables& tables, const std::vector<DealClass>& dea
                  const std::atomic<bool>* stop) {
   const GameVariant variant = tables.Variant();
   const bool machineJoker = MachineJoker(variant, deck);
-  std::array<std::int64_t, kPayTableRows> pay{};
+  std::array<std::int64_t, kMaxPayRows> pay{};
   for (int r = 0; r < tables.RowCount(); ++r)
     pay[static_cast<std::size_t>(r)] = PayoutOf(pays, r, coins);
 
@@ -49,7 +49,7 @@ Prepared Prepare(const StrategyTables& tables, const std::vector<DealClass>& dea
       const auto dealStamp = static_cast<std::uint32_t>(i + 1);
       found.clear();
       for (unsigned m = 0; m < kHoldCount; ++m) {
-        const int count = HoldPatterns(variant, hand, m, row, patterns);
+        const int count = HoldPatterns(tables.Rules(), hand, m, row, patterns);
         if (count == 0) continue;
         const std::uint32_t score = HighCardsScore(variant, hand, m);
         for (int j = 0; j < count; ++j) {
@@ -66,7 +66,7 @@ Prepared Prepare(const StrategyTables& tables, const std::vector<DealClass>& dea
       }
       for (const Candidate& c : found) {
         std::int64_t payout = 0;
-        for (std::size_t r = 0; r < kPayTableRows; ++r) payout += counts.rows[c.mask][r] * pay[r];
+        for (std::size_t r = 0; r < kMaxPayRows; ++r) payout += counts.rows[c.mask][r] * pay[r];
         const double ev = static_cast<double>(payout) / static_cast<double>(counts.draws[c.mask]) /
                           static_cast<double>(coins);
         out.push_back({c.code, static_cast<float>(ev)});

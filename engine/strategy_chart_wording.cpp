@@ -39,8 +39,8 @@ std::string WildWords(GameVariant variant, int w) {
 }
 
 // ", 2 high cards" (nothing in Deuces Wild, where no card is high).
-std::string HighWords(GameVariant variant, int high) {
-  if (variant == kDeucesWild) return "";
+std::string HighWords(const GameRules& rules, int high) {
+  if (rules.lowestPaidPair == 0) return "";
   return ", " + (high == 0 ? std::string("no") : std::to_string(high)) +
          (high == 1 ? " high card" : " high cards");
 }
@@ -48,16 +48,27 @@ std::string HighWords(GameVariant variant, int high) {
 // " (2 ways to fill, 1 high card)": how many straights the cards can still
 // become, and their high cards. In Deuces Wild the straights that need a
 // two, which only a deuce fills, are told apart (bits 3-4 of ways).
-std::string Details(GameVariant variant, int ways, int high) {
+std::string Details(const GameRules& rules, int ways, int high) {
   const int withDeuce = ways >> 3;
   ways &= 7;
   std::string s = " (" + std::to_string(ways) + (ways == 1 ? " way" : " ways") + " to fill";
   if (withDeuce > 0) s += ", " + std::to_string(withDeuce) + " more only with a deuce";
-  if (variant != kDeucesWild) {
+  if (rules.lowestPaidPair != 0) {
     s += ", " + (high == 0 ? std::string("no") : std::to_string(high)) +
          (high == 1 ? " high card" : " high cards");
   }
   return s + ")";
+}
+
+// The caption of the lowest paying pair's row ("Jacks or Better").
+std::string_view PaidPairCaption(const GameRules& rules) {
+  for (int r = rules.rowCount - 1; r >= 0; --r) {
+    const HandCategory c = rules.rows[static_cast<std::size_t>(r)].category;
+    if (c == HandCategory::kTensOrBetter || c == HandCategory::kJacksOrBetter ||
+        c == HandCategory::kKingsOrBetter)
+      return rules.rows[static_cast<std::size_t>(r)].caption;
+  }
+  return "high pair";
 }
 
 std::string Lower(std::string_view text) {
@@ -69,6 +80,11 @@ std::string Lower(std::string_view text) {
 }  // namespace
 
 std::string PatternText(GameVariant variant, PatternCode p) {
+  return PatternText(MachineRules(variant), p);
+}
+
+std::string PatternText(const GameRules& rules, PatternCode p) {
+  const GameVariant variant = rules.family;
   const int n = HeldOf(p), w = WildOf(p), a = AOf(p), b = BOf(p), c = COf(p);
   const std::string held = kNumberWords[n];
   std::string wild = WildWords(variant, w);
@@ -79,16 +95,12 @@ std::string PatternText(GameVariant variant, PatternCode p) {
     case kNothing:
       return "Discard everything";
     case kPat:
-      return "Pat " + Lower(PayTableFor(variant).rows[static_cast<std::size_t>(a)].caption) +
+      return "Pat " + Lower(rules.rows[static_cast<std::size_t>(a)].caption) +
              (c ? " or better" : "") + wild;
     case kSameRank:
       if (n == 2) {
         if (variant == kDeucesWild) return "Pair" + wild;
-        if (a) {
-          return std::string(variant == kJokerWild ? "High pair (kings or better)"
-                                                   : "High pair (jacks or better)") +
-                 wild;
-        }
+        if (a) return "High pair (" + Lower(PaidPairCaption(rules)) + ")" + wild;
         return "Low pair" + wild;
       }
       return held + " of a kind" + wild;
@@ -98,7 +110,7 @@ std::string PatternText(GameVariant variant, PatternCode p) {
       if (variant == kJokerWild) return "The joker alone";
       return n == 1 ? "One deuce alone" : held + " deuces alone";
     case kRoyal:
-      return held + " to a royal flush" + wild + (c ? HighWords(variant, b) : "");
+      return held + " to a royal flush" + wild + (c ? HighWords(rules, b) : "");
     case kRoyalCards:
       if (w == 0 && n == 2) return "Suited " + RankLetters(a) + alone;
       return held + " to a royal flush" + wild + " (" + RankLetters(a) + ")" + alone;
@@ -108,13 +120,13 @@ std::string PatternText(GameVariant variant, PatternCode p) {
       if (n == 4 && w == 0 && variant != kDeucesWild) {
         return std::string(a >= 2 ? "Four to an outside straight flush"
                                   : "Four to an inside straight flush") +
-               HighWords(variant, b) + alone;
+               HighWords(rules, b) + alone;
       }
-      return held + " to a straight flush" + wild + Details(variant, a, b) + alone;
+      return held + " to a straight flush" + wild + Details(rules, a, b) + alone;
     case kFlush:
       return held + " to a flush" + wild;
     case kFlushBy:
-      return held + " to a flush" + wild + HighWords(variant, b);
+      return held + " to a flush" + wild + HighWords(rules, b);
     case kStraight:
       if (n == 4) {
         return std::string(a ? "Four to an outside straight" : "Four to an inside straight") + wild;
@@ -123,9 +135,9 @@ std::string PatternText(GameVariant variant, PatternCode p) {
     case kStraightBy:
       if (n == 4 && w == 0 && variant != kDeucesWild) {
         return std::string(a >= 2 ? "Four to an outside straight" : "Four to an inside straight") +
-               HighWords(variant, b);
+               HighWords(rules, b);
       }
-      return held + " to a straight" + wild + Details(variant, a, b);
+      return held + " to a straight" + wild + Details(rules, a, b);
     case kHighCards:
       if (n == 1) return "One high card";
       return held + (a ? " suited high cards" : " unsuited high cards");

@@ -18,7 +18,7 @@ constexpr std::size_t kChunk = 256;  // deal classes taken by a thread at a time
 // the common denominator `scale` (the least common multiple of the possible
 // numbers of draws).
 struct Sums {
-  std::array<UInt128, kPayTableRows> rows{};
+  std::array<UInt128, kMaxPayRows> rows{};
   UInt128 noWin = 0;
   UInt128 payout = 0;
   std::uint64_t weight = 0;  // sum of the deal weights
@@ -27,7 +27,7 @@ struct Sums {
 // True when row distribution a (counts over draws) beats b: greater
 // probability at the first row where they differ, from row 0 down.
 bool RowsBefore(const RowVector& a, std::int64_t drawsA, const RowVector& b, std::int64_t drawsB) {
-  for (std::size_t r = 0; r < kPayTableRows; ++r) {
+  for (std::size_t r = 0; r < kMaxPayRows; ++r) {
     const std::int64_t left = a[r] * drawsB, right = b[r] * drawsA;  // below 2^31 * 2^27
     if (left != right) return left > right;
   }
@@ -45,7 +45,7 @@ GameReturn ComputeReturn(const StrategyTables& tables, int coins, JokerDeck deck
 GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals,
                          int coins, JokerDeck deck, ReturnPolicy policy, int threads,
                          const ProgressCallback& progress) {
-  return ComputeReturn(tables, deals, MachinePays(tables.Variant()), coins, deck, policy, threads,
+  return ComputeReturn(tables, deals, DefaultPays(tables.Rules()), coins, deck, policy, threads,
                        progress);
 }
 
@@ -61,7 +61,7 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
   const GameVariant variant = tables.Variant();
   const bool machineJoker = variant == kJokerWild && deck == JokerDeck::kMachine;
 
-  std::array<std::int64_t, kPayTableRows> pay{};
+  std::array<std::int64_t, kMaxPayRows> pay{};
   for (int r = 0; r < tables.RowCount(); ++r)
     pay[static_cast<std::size_t>(r)] = PayoutOf(pays, r, coins);
 
@@ -86,7 +86,7 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
       std::int64_t bestPayout = -1, bestDraws = 1;
       for (unsigned m = 0; m < kHoldCount; ++m) {
         std::int64_t payout = 0;
-        for (std::size_t r = 0; r < kPayTableRows; ++r) payout += counts.rows[m][r] * pay[r];
+        for (std::size_t r = 0; r < kMaxPayRows; ++r) payout += counts.rows[m][r] * pay[r];
         const std::int64_t draws = counts.draws[m];
         const UInt128 left = static_cast<UInt128>(payout) * static_cast<UInt128>(bestDraws);
         const UInt128 right =
@@ -104,7 +104,7 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
     const auto draws = static_cast<std::uint64_t>(counts.draws[best]);
     const UInt128 factor = static_cast<UInt128>(weight) * (scale / draws);
     std::int64_t paying = 0, payout = 0;
-    for (std::size_t r = 0; r < kPayTableRows; ++r) {
+    for (std::size_t r = 0; r < kMaxPayRows; ++r) {
       const std::int64_t c = counts.rows[best][r];
       sums.rows[r] += factor * static_cast<std::uint64_t>(c);
       paying += c;
@@ -132,7 +132,7 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
 
   Sums total;
   for (const Sums& s : partial) {
-    for (std::size_t r = 0; r < kPayTableRows; ++r) total.rows[r] += s.rows[r];
+    for (std::size_t r = 0; r < kMaxPayRows; ++r) total.rows[r] += s.rows[r];
     total.noWin += s.noWin;
     total.payout += s.payout;
     total.weight += s.weight;
@@ -150,7 +150,7 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
   const UInt128 bet = chance * static_cast<unsigned>(coins);
   result.returnRatio = Ratio(total.payout, bet);
   result.exactReturn = Fraction(total.payout, bet);
-  for (std::size_t r = 0; r < kPayTableRows; ++r) {
+  for (std::size_t r = 0; r < kMaxPayRows; ++r) {
     result.rowProbability[r] = Ratio(total.rows[r], chance);
     result.rowReturn[r] = Ratio(total.rows[r] * static_cast<std::uint64_t>(pay[r]), bet);
   }

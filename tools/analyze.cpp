@@ -34,6 +34,7 @@ Usage:
   lynx-analyze advise --game G [--coins N] [--deck D] [--pays P] [--top K] [--json] CARD x5
   lynx-analyze return --game G [--coins N] [--deck D] [--pays P] [--json]
   lynx-analyze strategy --game G [--coins N] [--deck D] [--pays P] [--lines L] [--json]
+  lynx-analyze games [--json]
   lynx-analyze --help
 
 Verbs:
@@ -63,25 +64,36 @@ Verbs:
              Then the return when every deal is played by the chart, the
              return with best play, the difference, and the share of deals
              where the chart's hold is worth less than a best hold.
+  games      Lists every game: its name for --game, its rows, its named pay
+             tables with the pay of each row, and each table's return with
+             best play as published.
 
 Options:
-  --game G   jacks (Jacks or Better), joker (Joker Wild) or deuces (Deuces Wild).
+  --game G   jacks (Jacks or Better), joker (Joker Wild) or deuces (Deuces Wild),
+             this machine's games, or a game of the library: jacks-96, jacks-85,
+             tens, bonus, bonus-deluxe, double-bonus, double-double-bonus,
+             triple-double-bonus, aces-faces, deuces-full, deuces-nsu,
+             bonus-deuces, loose-deuces, joker-kings, joker-two-pair.
+  --table T  a named pay table of a library game (see games; default its
+             first), e.g. --game double-double-bonus --table 10/6.
   --coins N  coins bet, 1 to 5 (default 5; five coins on a royal flush pay 4000).
   --deck D   advise, return, strategy: the deck the draws come from. machine
              (default) is this machine's: for Joker Wild 52 positions where the joker
              replaced one random card the player never sees. standard53 is the
              classic 52 cards plus the joker, Joker Wild only (Jacks or Better
-             and Deuces Wild always deal the plain 52 cards).
+             and Deuces Wild always deal the plain 52 cards). The library's
+             joker games deal the 53 cards unless --deck machine is given.
   --pays P   paytable, advise, return, strategy: another pay table, the
              one-coin pay of every row, top row first, separated by commas
-             (Jacks or Better 9 values, Joker Wild 11, Deuces Wild 10), e.g.
+             (as many as the game has rows: Jacks or Better 9, Joker Wild 11,
+             Deuces Wild 10, Double Double Bonus 13; see games), e.g.
              --pays 250,50,25,9,6,4,3,2,1. Five coins on the top row still pay
              4000 unless --royal5 says otherwise; when that is not five times
              the top row's one-coin pay, a note on standard error says so.
   --royal5 N what the top row pays for five coins (default 4000).
   --lines L  strategy: at most L lines in the chart, 2 to 999 (default 40).
   --top K    advise: list only the K best holds, 1 to 32 (default 32).
-  --json     advise, return, strategy: the same results as one JSON document.
+  --json     advise, return, strategy, games: the same results as one JSON document.
 
 Cards: a rank A 2 3 4 5 6 7 8 9 T J Q K (or 10) followed by a suit C H D S in
 either case, e.g. AS, 10h, td; the joker as JK or X (Joker Wild only); or a plain
@@ -93,7 +105,10 @@ a closed pipe), 2 on bad input.
 
 struct Options {
   std::string verb;
-  std::optional<GameVariant> game;
+  std::optional<GameVariant> game;    // the game's family
+  const GameRules* rules = nullptr;   // the game
+  const NamedTable* table = nullptr;  // --table, or the library game's first
+  bool deckGiven = false;
   int coins = kMaxCoins;
   JokerDeck deck = JokerDeck::kMachine;
   bool standard53 = false;  // --deck standard53 asked for
@@ -111,6 +126,16 @@ bool IsStrategyVerb(const std::string& verb) {
 
 bool TakesPays(const std::string& verb) {
   return IsStrategyVerb(verb) || verb == "paytable";
+}
+
+// "Royal Flush, Straight Flush, ..." of a game.
+std::string RowNames(const GameRules& rules) {
+  std::string names;
+  for (int r = 0; r < rules.rowCount; ++r) {
+    if (r > 0) names += ", ";
+    names += rules.rows[static_cast<std::size_t>(r)].caption;
+  }
+  return names;
 }
 
 // Largest pay accepted, per coin or for the five-coin top row: any larger
@@ -143,7 +168,8 @@ std::optional<int> ParsePay(const std::string& word, const char* what, std::ostr
 // The pay table of --pays and --royal5 for the game (the machine's without
 // them).
 std::optional<Pays> ParsePays(const Options& o, std::ostream& err) {
-  Pays pays = MachinePays(*o.game);
+  const GameRules& rules = *o.rules;
+  Pays pays = rules.machine != 0 ? MachinePays(rules.machine) : PaysOf(rules, *o.table);
   if (o.pays) {
     std::vector<std::string> values;
     std::size_t start = 0;
@@ -154,14 +180,14 @@ std::optional<Pays> ParsePays(const Options& o, std::ostream& err) {
       start = comma + 1;
     }
     if (o.pays->empty()) {
-      err << "lynx-analyze: pays '' gives no value; " << GameTitle(*o.game) << " has "
-          << pays.rowCount << " rows\n";
+      err << "lynx-analyze: pays '' gives no value; " << rules.title << " has " << pays.rowCount
+          << " rows: " << RowNames(rules) << '\n';
       return std::nullopt;
     }
     if (static_cast<int>(values.size()) != pays.rowCount) {
       err << "lynx-analyze: pays " << QuoteWord(*o.pays) << " has " << values.size()
-          << (values.size() == 1 ? " value" : " values") << "; " << GameTitle(*o.game) << " has "
-          << pays.rowCount << " rows\n";
+          << (values.size() == 1 ? " value" : " values") << "; " << rules.title << " has "
+          << pays.rowCount << " rows: " << RowNames(rules) << '\n';
       return std::nullopt;
     }
     for (std::size_t r = 0; r < values.size(); ++r) {
@@ -182,6 +208,7 @@ std::optional<Pays> ParsePays(const Options& o, std::ostream& err) {
 // returns nothing.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::ostream& err) {
   Options o;
+  std::string tableName;
   o.verb = args[0];
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -195,11 +222,17 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
     if (a == "--game") {
       const auto v = value("--game");
       if (!v) return std::nullopt;
-      o.game = ParseGame(*v);
-      if (!o.game) {
-        err << "lynx-analyze: unknown game " << QuoteWord(*v) << " (use jacks, joker or deuces)\n";
+      o.rules = FindGame(*v);
+      if (o.rules == nullptr) {
+        err << "lynx-analyze: unknown game " << QuoteWord(*v)
+            << " (use jacks, joker or deuces, or a game that lynx-analyze games lists)\n";
         return std::nullopt;
       }
+      o.game = o.rules->family;
+    } else if (a == "--table" && TakesPays(o.verb)) {
+      const auto v = value("--table");
+      if (!v) return std::nullopt;
+      tableName = *v;
     } else if (a == "--coins") {
       const auto v = value("--coins");
       if (!v) return std::nullopt;
@@ -211,6 +244,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
     } else if (a == "--deck" && IsStrategyVerb(o.verb)) {
       const auto v = value("--deck");
       if (!v) return std::nullopt;
+      o.deckGiven = true;
       if (*v == "machine") {
         o.deck = JokerDeck::kMachine;
         o.standard53 = false;
@@ -267,14 +301,42 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
     return std::nullopt;
   }
   if (o.standard53 && *o.game != kJokerWild) {
-    err << "lynx-analyze: deck 'standard53' is for Joker Wild only; " << GameTitle(*o.game)
+    err << "lynx-analyze: deck 'standard53' is for Joker Wild only; " << o.rules->title
         << " deals the plain 52 cards\n";
     return std::nullopt;
+  }
+  // The library's games are published on their own decks (the joker games
+  // on the 53 cards).
+  if (o.rules->machine == 0 && !o.deckGiven) o.deck = o.rules->deck;
+  if (!tableName.empty()) {
+    o.table = FindTable(*o.rules, tableName);
+    if (o.table == nullptr) {
+      std::string names;
+      for (const NamedTable& t : o.rules->tables)
+        names += (names.empty() ? "" : ", ") + std::string(t.name);
+      err << "lynx-analyze: " << o.rules->title << " has no table " << QuoteWord(tableName)
+          << " (its tables: " << names << ")\n";
+      return std::nullopt;
+    }
+  } else if (o.rules->machine == 0) {
+    o.table = &o.rules->tables.front();
   }
   return o;
 }
 
-void PrintEvaluation(const Hand& hand, GameVariant game, int coins, std::ostream& out) {
+void PrintEvaluation(const Hand& hand, const Options& o, std::ostream& out) {
+  const GameVariant game = *o.game;
+  const int coins = o.coins;
+  if (o.rules->machine == 0) {
+    const GameRules& rules = *o.rules;
+    const int row = ClassifyRules(hand, rules);
+    const auto won = PayoutOf(PaysOf(rules, *o.table), row, coins);
+    std::string_view caption;
+    if (row >= 0) caption = rules.rows[static_cast<std::size_t>(row)].caption;
+    out << row << '\t' << caption << '\t' << won << '\t'
+        << RulesWinMessage(rules, row, static_cast<int>(won)) << '\n';
+    return;
+  }
   HandTable table = HandTable::FromHand(hand);
   const Evaluation e = EvaluateHand(table, game, coins);
   std::string_view caption;
@@ -309,7 +371,7 @@ int Evaluate(const Options& o, std::istream& in, std::ostream& out, std::ostream
       err << "lynx-analyze: " << problem << '\n';
       return kBadInput;
     }
-    PrintEvaluation(*hand, *o.game, o.coins, out);
+    PrintEvaluation(*hand, o, out);
     return 0;
   }
   int status = 0;
@@ -334,7 +396,7 @@ int Evaluate(const Options& o, std::istream& in, std::ostream& out, std::ostream
       status = kBadInput;
       continue;
     }
-    PrintEvaluation(*hand, *o.game, o.coins, out);
+    PrintEvaluation(*hand, o, out);
   }
   return status;
 }
@@ -360,6 +422,7 @@ StrategyRequest RequestOf(const Options& o, const Pays& pays) {
   r.json = o.json;
   r.lines = o.lines;
   r.pays = pays;
+  r.table = o.pays || o.royal5 ? nullptr : o.table;
   return r;
 }
 
@@ -369,7 +432,8 @@ int PrintPayTable(const Options& o, const Pays& pays, std::ostream& out, std::os
     return kBadInput;
   }
   NoteFiveCoinTopRow(o, pays, err);
-  if (o.pays || o.royal5) return PrintOtherPayTable(RequestOf(o, pays), out);
+  if (o.pays || o.royal5 || o.rules->machine == 0)
+    return PrintOtherPayTable(RequestOf(o, pays), out);
   const PayTable& table = PayTableFor(*o.game);
   out << GameTitle(*o.game) << '\n';
   out << std::left << std::setw(24) << "Coins In";
@@ -407,6 +471,66 @@ int Return(const Options& o, const Pays& pays, std::ostream& out, std::ostream& 
   return PrintGameReturn(RequestOf(o, pays), out, err);
 }
 
+std::string_view DeckOf(const GameRules& g) {
+  if (g.wilds != Wilds::kJoker) return "52";
+  return g.deck == JokerDeck::kMachine ? "machine" : "53";
+}
+
+// The library: every game, its rows and its named tables.
+int PrintGames(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  bool json = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] != "--json") {
+      err << "lynx-analyze: games takes only --json, got " << QuoteWord(args[i]) << '\n';
+      return kBadInput;
+    }
+    json = true;
+  }
+  if (json) out << "[\n";
+  bool firstGame = true;
+  for (const GameRules& g : GameLibrary()) {
+    if (json) {
+      out << (firstGame ? "" : ",\n") << "{\"name\":\"" << g.name << "\",\"title\":\"" << g.title
+          << "\",\"machine\":" << (g.machine != 0 ? "true" : "false") << ",\"deck\":\"" << DeckOf(g)
+          << "\",\"rows\":[";
+      for (int r = 0; r < g.rowCount; ++r)
+        out << (r ? "," : "") << '"' << g.rows[static_cast<std::size_t>(r)].caption << '"';
+      out << "],\"tables\":[";
+      bool firstTable = true;
+      for (const NamedTable& t : g.tables) {
+        out << (firstTable ? "" : ",") << "{\"name\":\"" << t.name << "\",\"pays\":[";
+        for (int r = 0; r < g.rowCount; ++r)
+          out << (r ? "," : "") << t.perCoin[static_cast<std::size_t>(r)];
+        out << "],\"royal5\":" << t.royalFiveCoins << ",\"published\":";
+        if (t.published.empty()) {
+          out << "null";
+        } else {
+          out << '"' << t.published << "\",\"source\":\"" << t.source << '"';
+        }
+        out << '}';
+        firstTable = false;
+      }
+      out << "]}";
+    } else {
+      out << g.name << ": " << g.title << (g.machine != 0 ? " (this machine's)" : "") << ", "
+          << (DeckOf(g) == "machine" ? "this machine's deck" : std::string(DeckOf(g)) + " cards")
+          << '\n';
+      out << "  Rows: " << RowNames(g) << '\n';
+      for (const NamedTable& t : g.tables) {
+        out << "  " << t.name << ':';
+        for (int r = 0; r < g.rowCount; ++r) out << ' ' << t.perCoin[static_cast<std::size_t>(r)];
+        if (t.royalFiveCoins != t.perCoin[0] * kMaxCoins)
+          out << " (top row " << t.royalFiveCoins << " for five coins)";
+        if (!t.published.empty()) out << "; published " << t.published << " (" << t.source << ')';
+        out << '\n';
+      }
+    }
+    firstGame = false;
+  }
+  if (json) out << "\n]\n";
+  return 0;
+}
+
 int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
         std::ostream& err) {
   if (args.empty()) {
@@ -417,6 +541,7 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     out << kHelp;
     return 0;
   }
+  if (args[0] == "games") return PrintGames(args, out, err);
   if (args[0] != "evaluate" && args[0] != "paytable" && !IsStrategyVerb(args[0])) {
     err << "lynx-analyze: unknown verb " << QuoteWord(args[0]) << "; try lynx-analyze --help\n";
     return kBadInput;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -67,8 +68,8 @@ double Probability(std::int64_t count, std::int64_t draws) {
 }
 
 void PrintAdviceText(const StrategyRequest& r, const HandAdvice& a, std::ostream& out) {
-  const PayTable& table = PayTableFor(r.game);
-  out << GameTitle(r.game) << ", " << r.coins << (r.coins == 1 ? " coin" : " coins") << ": "
+  const GameRules& table = r.pays.Rules();
+  out << r.pays.Rules().title << ", " << r.coins << (r.coins == 1 ? " coin" : " coins") << ": "
       << HeldText(r.hand, 31) << '\n';
   out << DrawsLine(r) << '\n';
   out << "EV: expected credits for the bet; EV/coin: EV / " << r.coins
@@ -111,8 +112,8 @@ std::string JsonCards(const Hand& hand, unsigned mask) {
 }
 
 void PrintAdviceJson(const StrategyRequest& r, const HandAdvice& a, std::ostream& out) {
-  const PayTable& table = PayTableFor(r.game);
-  out << "{\"game\":\"" << GameName(r.game) << "\",\"coins\":" << r.coins << ",\"deck\":\""
+  const GameRules& table = r.pays.Rules();
+  out << "{\"game\":\"" << r.pays.Rules().name << "\",\"coins\":" << r.coins << ",\"deck\":\""
       << DeckName(r) << "\",\"hand\":" << JsonCards(r.hand, 31) << ",\"rows\":[";
   for (int row = 0; row < table.rowCount; ++row) {
     out << (row ? "," : "") << '"' << table.rows[static_cast<std::size_t>(row)].caption << '"';
@@ -140,11 +141,11 @@ void PrintAdviceJson(const StrategyRequest& r, const HandAdvice& a, std::ostream
 
 // The tables of a game, built on first use and kept for the rest of the run
 // (one analyser process answers one command, but its tests run many).
-const StrategyTables& TablesFor(GameVariant game) {
+const StrategyTables& TablesFor(const GameRules& game) {
   static std::mutex guard;
-  static std::array<std::unique_ptr<const StrategyTables>, 3> built;
+  static std::map<const GameRules*, std::unique_ptr<const StrategyTables>> built;
   const std::lock_guard<std::mutex> hold(guard);
-  auto& slot = built[static_cast<std::size_t>(game - 1)];
+  auto& slot = built[&game];
   if (!slot) slot = std::make_unique<const StrategyTables>(game);
   return *slot;
 }
@@ -163,7 +164,7 @@ double Seconds(std::chrono::steady_clock::time_point from,
 }  // namespace
 
 int PrintAdvice(const StrategyRequest& request, std::ostream& out) {
-  const StrategyTables& tables = TablesFor(request.game);
+  const StrategyTables& tables = TablesFor(request.pays.Rules());
   const HandAdvice advice =
       AdviseHand(tables, request.hand, request.coins, request.deck, request.pays);
   if (request.json) {
@@ -177,7 +178,7 @@ int PrintAdvice(const StrategyRequest& request, std::ostream& out) {
 int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostream& err) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
-  const StrategyTables& tables = TablesFor(request.game);
+  const StrategyTables& tables = TablesFor(request.pays.Rules());
   const auto built = Clock::now();
   bool shown = false;
   auto lastShown = start;
@@ -196,11 +197,11 @@ int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostr
   const auto end = Clock::now();
   if (shown) err << '\n';
 
-  const PayTable& table = PayTableFor(request.game);
+  const GameRules& table = request.pays.Rules();
   const double total = Seconds(start, end), tableTime = Seconds(start, built),
                solveTime = Seconds(built, end);
   if (request.json) {
-    out << "{\"game\":\"" << GameName(request.game) << "\",\"coins\":" << request.coins
+    out << "{\"game\":\"" << request.pays.Rules().name << "\",\"coins\":" << request.coins
         << ",\"deck\":\"" << DeckName(request) << "\","
         << Format("\"returnPercent\":%.6f", g.returnRatio * 100) << ",\"exactReturn\":\""
         << g.exactReturn << "\",\"deals\":" << g.deals << ",\"classes\":" << g.classes
@@ -216,7 +217,7 @@ int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostr
         << '\n';
     return 0;
   }
-  out << GameTitle(request.game) << ", " << request.coins
+  out << request.pays.Rules().title << ", " << request.coins
       << (request.coins == 1 ? " coin" : " coins");
   if (request.game == kJokerWild) {
     out << (request.deck == JokerDeck::kMachine
@@ -240,9 +241,13 @@ int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostr
 }
 
 int PrintOtherPayTable(const StrategyRequest& request, std::ostream& out) {
-  const PayTable& table = PayTableFor(request.game);
+  const GameRules& table = request.pays.Rules();
   const Pays& pays = request.pays;
-  out << GameTitle(request.game) << " (pay table as given)\n";
+  if (request.table != nullptr) {
+    out << table.title << ", " << request.table->name << '\n';
+  } else {
+    out << table.title << " (pay table as given)\n";
+  }
   out << Format("%-24s", "Coins In");
   for (int c = 1; c <= kMaxCoins; ++c) out << Format("%8d", c);
   out << '\n';
@@ -252,17 +257,20 @@ int PrintOtherPayTable(const StrategyRequest& request, std::ostream& out) {
       out << Format("%8lld", static_cast<long long>(PayoutOf(pays, row, c)));
     out << '\n';
   }
-  const GameReturn g = ComputeReturn(TablesFor(request.game), pays, request.coins, request.deck);
+  const GameReturn g =
+      ComputeReturn(TablesFor(request.pays.Rules()), pays, request.coins, request.deck);
   out << "Return with best play, " << request.coins << (request.coins == 1 ? " coin" : " coins")
       << ": " << Format("%.6f%%", g.returnRatio * 100) << " (exactly " << g.exactReturn
       << " of the bet)\n";
+  if (request.table != nullptr && !request.table->published.empty() && request.coins == kMaxCoins)
+    out << "Published: " << request.table->published << " (" << request.table->source << ")\n";
   return 0;
 }
 
 int PrintStrategyChart(const StrategyRequest& request, std::ostream& out) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
-  const StrategyTables& tables = TablesFor(request.game);
+  const StrategyTables& tables = TablesFor(request.pays.Rules());
   ChartOptions options;
   options.maxLines = request.lines;
   const StrategyChart chart =
@@ -279,7 +287,7 @@ void PrintChart(const StrategyRequest& request, const StrategyChart& chart,
                 const PlayedReturn& played, const ChartTimes& times, std::ostream& out) {
   const double difference = (played.optimalRatio - played.returnRatio) * 100;
   if (request.json) {
-    out << "{\"game\":\"" << GameName(request.game) << "\",\"coins\":" << request.coins
+    out << "{\"game\":\"" << request.pays.Rules().name << "\",\"coins\":" << request.coins
         << ",\"deck\":\"" << DeckName(request) << "\",\"pays\":[";
     for (int row = 0; row < request.pays.rowCount; ++row)
       out << (row ? "," : "") << request.pays.perCoin[static_cast<std::size_t>(row)];
@@ -297,7 +305,7 @@ void PrintChart(const StrategyRequest& request, const StrategyChart& chart,
         << '\n';
     return;
   }
-  out << GameTitle(request.game) << ", " << request.coins
+  out << request.pays.Rules().title << ", " << request.coins
       << (request.coins == 1 ? " coin" : " coins");
   if (request.game == kJokerWild) {
     out << (request.deck == JokerDeck::kMachine ? ", machine deck" : ", 53-card deck");

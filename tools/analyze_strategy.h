@@ -21,6 +21,7 @@ struct StrategyRequest {
   bool json = false;                        // JSON instead of text
   Hand hand{};                              // advise: five distinct cards of the game
   Pays pays = MachinePays(kJacksOrBetter);  // the pay table; pays.variant is game
+  const NamedTable* table = nullptr;        // the named table chosen, if any
 };
 
 // Prints the holds of request.hand, best first. Returns 0.

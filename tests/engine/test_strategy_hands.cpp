@@ -34,7 +34,7 @@ Hand HandOf(const std::string& text) {
 }
 
 struct Tally {
-  std::array<std::int64_t, kPayTableRows> rows{};
+  std::array<std::int64_t, kMaxPayRows> rows{};
   std::int64_t noWin = 0;
   std::int64_t draws = 0;
 };
@@ -104,7 +104,7 @@ Tally FromCounts(const HoldCounts& counts, unsigned hold) {
   Tally t;
   t.draws = counts.draws[hold];
   std::int64_t paying = 0;
-  for (std::size_t r = 0; r < kPayTableRows; ++r) {
+  for (std::size_t r = 0; r < kMaxPayRows; ++r) {
     t.rows[r] = counts.rows[hold][r];
     paying += t.rows[r];
   }
@@ -113,7 +113,7 @@ Tally FromCounts(const HoldCounts& counts, unsigned hold) {
 }
 
 void ExpectSame(const Tally& solver, const Tally& brute, const std::string& what) {
-  for (std::size_t r = 0; r < kPayTableRows; ++r)
+  for (std::size_t r = 0; r < kMaxPayRows; ++r)
     EXPECT_EQ(solver.rows[r], brute.rows[r]) << what << " row " << r;
   EXPECT_EQ(solver.noWin, brute.noWin) << what;
   EXPECT_EQ(solver.draws, brute.draws) << what;
@@ -266,7 +266,7 @@ TEST(StrategyHands, AdviceIsSortedByExactValueWithTiesInMaskOrder) {
         const HoldValue& h = a.holds[static_cast<std::size_t>(i)];
         seen |= 1u << h.mask;
         std::int64_t payout = 0, paying = 0;
-        for (int r = 0; r < kPayTableRows; ++r) {
+        for (int r = 0; r < kMaxPayRows; ++r) {
           payout += h.counts[static_cast<std::size_t>(r)] * Payout(c.game, r, coins);
           paying += h.counts[static_cast<std::size_t>(r)];
         }
@@ -304,7 +304,7 @@ TEST(StrategyHands, KnownValues) {
   // and jacks a high pair; 23 pay nothing.
   const HandAdvice four = AdviseHand(Tables(kJacksOrBetter), HandOf("KS QS JS TS 3D"), 5);
   EXPECT_EQ(four.holds[0].mask, 15u);
-  const std::array<std::int64_t, kPayTableRows> expected{1, 1, 0, 0, 7, 6, 0, 0, 9, 0, 0};
+  const std::array<std::int64_t, kMaxPayRows> expected{1, 1, 0, 0, 7, 6, 0, 0, 9, 0, 0};
   EXPECT_EQ(four.holds[0].counts, expected);
   EXPECT_EQ(four.holds[0].noWin, 23);
   EXPECT_EQ(four.holds[0].draws, 47);

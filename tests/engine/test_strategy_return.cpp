@@ -101,7 +101,7 @@ TEST(StrategyReturn, SampleOfDealClassesAddsUpTheBestHolds) {
       if (game != kJokerWild && deck == JokerDeck::kStandard53) continue;
       for (int coins : {1, 5}) {
         long double credits = 0, weights = 0;
-        std::array<long double, kPayTableRows> rows{};
+        std::array<long double, kMaxPayRows> rows{};
         for (const DealClass& d : sample) {
           const HandAdvice a = AdviseHand(tables, d.hand, coins, deck);
           long double w = d.deals;
@@ -111,7 +111,7 @@ TEST(StrategyReturn, SampleOfDealClassesAddsUpTheBestHolds) {
           const HoldValue* best = &a.holds[0];
           for (int i = 1; i < a.bestCount; ++i) {
             const HoldValue& h = a.holds[static_cast<std::size_t>(i)];
-            for (std::size_t r = 0; r < kPayTableRows; ++r) {
+            for (std::size_t r = 0; r < kMaxPayRows; ++r) {
               const auto mine = h.counts[r] * best->draws, theirs = best->counts[r] * h.draws;
               if (mine != theirs) {
                 if (mine > theirs) best = &h;
@@ -121,7 +121,7 @@ TEST(StrategyReturn, SampleOfDealClassesAddsUpTheBestHolds) {
           }
           credits +=
               w * static_cast<long double>(best->payout) / static_cast<long double>(best->draws);
-          for (std::size_t r = 0; r < kPayTableRows; ++r) {
+          for (std::size_t r = 0; r < kMaxPayRows; ++r) {
             rows[r] += w * static_cast<long double>(best->counts[r]) /
                        static_cast<long double>(best->draws);
           }
@@ -135,7 +135,7 @@ TEST(StrategyReturn, SampleOfDealClassesAddsUpTheBestHolds) {
         const double expected = static_cast<double>(credits / weights / coins);
         EXPECT_NEAR(one.returnRatio, expected, 1e-13) << game << " coins " << coins;
         double probability = one.noWinProbability, share = 0;
-        for (std::size_t r = 0; r < kPayTableRows; ++r) {
+        for (std::size_t r = 0; r < kMaxPayRows; ++r) {
           EXPECT_NEAR(one.rowProbability[r], static_cast<double>(rows[r] / weights), 1e-13);
           probability += one.rowProbability[r];
           share += one.rowReturn[r];

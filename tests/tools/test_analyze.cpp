@@ -104,7 +104,8 @@ TEST(Analyze, EchoedInputIsEscapedAndShortened) {
        "lynx-analyze: '" + longWord.substr(0, 32) + "...' is not a card\n"},
       {{"evaluate", "--game", "a\\b\x7f\xc3\xa9"},
        "",
-       "lynx-analyze: unknown game 'a\\\\b\\x7f\\xc3\\xa9' (use jacks, joker or deuces)\n"},
+       "lynx-analyze: unknown game 'a\\\\b\\x7f\\xc3\\xa9' (use jacks, joker or deuces, or a game "
+       "that lynx-analyze games lists)\n"},
       {{"evaluate", "--game", "jacks"},
        "AS KS QS JS \x07\x9b\n",
        "lynx-analyze: line 1: '\\x07\\x9b' is not a card\n"},
@@ -143,7 +144,8 @@ TEST(Analyze, BadInputGetsOneLineAndStatusTwo) {
       {{}, "lynx-analyze: no verb given; try lynx-analyze --help\n"},
       {{"juggle"}, "lynx-analyze: unknown verb 'juggle'; try lynx-analyze --help\n"},
       {{"evaluate", "--game", "poker", "AS", "KS", "QS", "JS", "TS"},
-       "lynx-analyze: unknown game 'poker' (use jacks, joker or deuces)\n"},
+       "lynx-analyze: unknown game 'poker' (use jacks, joker or deuces, or a game that "
+       "lynx-analyze games lists)\n"},
       {{"evaluate", "AS", "KS", "QS", "JS", "TS"},
        "lynx-analyze: evaluate needs --game jacks|joker|deuces\n"},
       {{"evaluate", "--game"}, "lynx-analyze: option --game needs a value\n"},

@@ -205,17 +205,66 @@ TEST(AnalyzePays, MachineValuesChangeNothingAndOtherTablesAreShown) {
   EXPECT_EQ(lines[11].substr(0, 42), "Return with best play, 5 coins: 98.280010%");
 }
 
+// The library's games by name and by table: the list, a table with its
+// published figure beside the engine's, a hand's row and pay.
+TEST(AnalyzeGames, ListsTheLibraryAndPlaysItsTablesByName) {
+  const Outcome games = Analyze({"games", "--json"});
+  ASSERT_EQ(games.status, 0);
+  EXPECT_EQ(games.out.substr(0, 2), "[\n");
+  EXPECT_NE(games.out.find("{\"name\":\"double-double-bonus\",\"title\":\"Double Double "
+                           "Bonus\",\"machine\":false,\"deck\":\"52\""),
+            std::string::npos);
+  EXPECT_NE(games.out.find("{\"name\":\"10/6\",\"pays\":[250,50,400,160,160,80,50,10,6,4,3,1,"
+                           "1],\"royal5\":4000,\"published\":\"100.07%\""),
+            std::string::npos);
+  EXPECT_NE(games.out.find("\"name\":\"joker-kings\",\"title\":\"Joker Poker (kings or "
+                           "better)\",\"machine\":false,\"deck\":\"53\""),
+            std::string::npos);
+  EXPECT_EQ(Lines(Analyze({"games"}).out).size(), 18u * 2 + 32u);
+
+  const Outcome table = Analyze({"paytable", "--game", "double-double-bonus", "--table", "10/6"});
+  ASSERT_EQ(table.status, 0);
+  const auto lines = Lines(table.out);
+  ASSERT_EQ(lines.size(), 17u);
+  EXPECT_EQ(lines[0], "Double Double Bonus, 10/6");
+  EXPECT_EQ(lines[4], "4 Aces + 2-4                 400     800    1200    1600    2000");
+  EXPECT_EQ(lines[15].substr(0, 43), "Return with best play, 5 coins: 100.066956%");
+  EXPECT_EQ(lines[16], "Published: 100.07% (wizardofodds.com)");
+
+  const Outcome hand =
+      Analyze({"evaluate", "--game", "double-double-bonus", "3S", "3H", "3D", "3C", "AS"});
+  EXPECT_EQ(hand.out, "3\t4 2s-4s + A-4\t800\t4 2s-4s + A-4 pays 800\n");
+  const Outcome joker =
+      Analyze({"evaluate", "--game", "joker-kings", "--coins", "2", "JK", "KH", "4D", "8C", "2S"});
+  EXPECT_EQ(joker.out, "10\tKings or Better\t2\tKings or Better pays 2\n");
+}
+
 TEST(AnalyzePays, BadPaysGetOneLineAndStatusTwo) {
   const struct {
     std::vector<std::string> args;
     const char* err;
   } cases[] = {
       {{"return", "--game", "jacks", "--pays", "250,50,25,9,6,4,3,2"},
-       "lynx-analyze: pays '250,50,25,9,6,4,3,2' has 8 values; Jacks or Better has 9 rows\n"},
+       "lynx-analyze: pays '250,50,25,9,6,4,3,2' has 8 values; Jacks or Better has 9 rows: Royal "
+       "Flush, Straight Flush, 4 of a Kind, Full House, Flush, Straight, 3 of a Kind, 2 Pair, "
+       "Jacks or Better\n"},
       {{"strategy", "--game", "joker", "--pays", "1,2"},
-       "lynx-analyze: pays '1,2' has 2 values; Joker Wild has 11 rows\n"},
+       "lynx-analyze: pays '1,2' has 2 values; Joker Wild has 11 rows: Royal Flush (Natural), 5 of "
+       "a Kind, Royal Flush (Joker), Straight Flush, 4 of a Kind, Full House, Flush, Straight, 3 "
+       "of a Kind, 2 Pair, Kings or Better\n"},
+      {{"return", "--game", "double-double-bonus", "--pays", "1,2"},
+       "lynx-analyze: pays '1,2' has 2 values; Double Double Bonus has 13 rows: Royal Flush, "
+       "Straight Flush, 4 Aces + 2-4, 4 2s-4s + A-4, 4 Aces, 4 2s-4s, 4 5s-Ks, Full House, Flush, "
+       "Straight, 3 of a Kind, 2 Pair, Jacks or Better\n"},
+      {{"paytable", "--game", "bonus", "--table", "5/5"},
+       "lynx-analyze: Bonus Poker has no table '5/5' (its tables: 8/5, 7/5, 6/5)\n"},
+      {{"return", "--game", "tens", "--deck", "standard53"},
+       "lynx-analyze: deck 'standard53' is for Joker Wild only; Tens or Better deals the plain "
+       "52 cards\n"},
       {{"paytable", "--game", "deuces", "--pays", ""},
-       "lynx-analyze: pays '' gives no value; Deuces Wild has 10 rows\n"},
+       "lynx-analyze: pays '' gives no value; Deuces Wild has 10 rows: Royal Flush (Natural), 4 "
+       "Deuces, Royal Flush (Deuces), 5 of a Kind, Straight Flush, 4 of a Kind, Full House, "
+       "Flush, Straight, 3 of a Kind\n"},
       {{"advise", "--game", "jacks", "--pays", "250,50,25,9,-6,4,3,2,1", "AS", "KS", "QS", "JS",
         "TS"},
        "lynx-analyze: pay '-6' is negative\n"},
