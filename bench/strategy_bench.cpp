@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "engine/deck.h"
+#include "engine/game_rules.h"
+#include "engine/pays.h"
 #include "engine/strategy.h"
 #include "engine/strategy_return.h"
 
@@ -76,6 +78,45 @@ BENCHMARK(BM_AdviseHand)
     ->Args({2, 1})
     ->Args({3, 0})
     ->Unit(benchmark::kMicrosecond);
+
+// The library's games by name: one hand's 32 holds (mean over 4096 deals)
+// and the whole game's return with its first table, tables built inside.
+const lynx::GameRules& LibraryGame(const benchmark::State& state) {
+  return lynx::GameLibrary()[static_cast<std::size_t>(state.range(0))];
+}
+
+void BM_LibraryAdviseHand(benchmark::State& state) {
+  const lynx::GameRules& game = LibraryGame(state);
+  state.SetLabel(std::string(game.name));
+  const lynx::StrategyTables tables(game);
+  const lynx::Pays pays = lynx::DefaultPays(game);
+  const auto hands = DealtHands(game.family, 4096);
+  std::size_t i = 0;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(lynx::AdviseHand(tables, hands[i++ & 4095], 5, game.deck, pays));
+}
+
+void BM_LibraryReturn(benchmark::State& state) {
+  const lynx::GameRules& game = LibraryGame(state);
+  state.SetLabel(std::string(game.name));
+  for (auto _ : state) {
+    const lynx::StrategyTables tables(game);
+    benchmark::DoNotOptimize(
+        lynx::ComputeReturn(tables, lynx::DefaultPays(game), 5, game.deck).returnRatio);
+  }
+}
+
+// Double Double Bonus (13 rows), Bonus Deuces Wild (13 rows, deuces) and
+// Joker Poker (the 53 cards).
+void LibraryGames(benchmark::internal::Benchmark* b) {
+  for (const char* name : {"double-double-bonus", "bonus-deuces", "joker-kings"}) {
+    const auto games = lynx::GameLibrary();
+    for (std::size_t i = 0; i < games.size(); ++i)
+      if (games[i].name == name) b->Arg(static_cast<int>(i));
+  }
+}
+BENCHMARK(BM_LibraryAdviseHand)->Apply(LibraryGames)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LibraryReturn)->Apply(LibraryGames)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The return of a whole game with best play, tables built inside the timing.
 void BM_GameReturn(benchmark::State& state) {
