@@ -22,7 +22,9 @@ constexpr GameVariant kJokerWild = 2;
 constexpr GameVariant kDeucesWild = 3;
 
 // Suit index of an ordinary card 1..52: 0 clubs, 1 hearts, 2 diamonds, 3 spades.
-constexpr int SuitIndex(CardCode code) { return (code - 1) / 13; }
+constexpr int SuitIndex(CardCode code) {
+  return (code - 1) / 13;
+}
 
 // Face rank of an ordinary card 1..52: 1 ace, 2..10, 11 jack, 12 queen, 13 king.
 constexpr int Rank(CardCode code) {
@@ -31,9 +33,13 @@ constexpr int Rank(CardCode code) {
 }
 
 // 1 for the red cards (hearts and diamonds, codes 14..39), else 0.
-constexpr int IsRed(CardCode code) { return (code >= 14 && code <= 39) ? 1 : 0; }
+constexpr int IsRed(CardCode code) {
+  return (code >= 14 && code <= 39) ? 1 : 0;
+}
 
 // Code of the card with face rank 1..13 in suit 0..3.
-constexpr CardCode MakeCard(int rank, int suit) { return static_cast<CardCode>(suit * 13 + rank); }
+constexpr CardCode MakeCard(int rank, int suit) {
+  return static_cast<CardCode>(suit * 13 + rank);
+}
 
 }  // namespace lynx

@@ -4,7 +4,9 @@
 
 namespace lynx {
 
-Deck::Deck() { FillInCodeOrder(); }
+Deck::Deck() {
+  FillInCodeOrder();
+}
 
 void Deck::FillInCodeOrder() {
   for (int p = 1; p <= kSize; ++p) Set(p, static_cast<CardCode>(p));

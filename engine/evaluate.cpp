@@ -57,7 +57,8 @@ int PrepareTable(HandTable& t, bool& joker) {
       }
     }
   }
-  for (auto& row : t.rows) row[S] = static_cast<std::int16_t>(row[C] == kJoker ? 4 : SuitIndex(row[C]));
+  for (auto& row : t.rows)
+    row[S] = static_cast<std::int16_t>(row[C] == kJoker ? 4 : SuitIndex(row[C]));
   return wild;
 }
 
@@ -80,8 +81,10 @@ int JokerWildRow(Flags f, bool joker, const int r[5], const int s[5]) {
     if (s[1] == s[2] && s[2] == s[3] && s[3] == s[4]) f.flush = true;
     if (f.flush) {
       const int a = r[1], b = r[2], c = r[3], d = r[4];
-      if ((a == 13 && b == 12 && c == 11 && d == 10) || (a == 14 && b == 12 && c == 11 && d == 10) ||
-          (a == 14 && b == 13 && c == 11 && d == 10) || (a == 14 && b == 13 && c == 12 && d == 10) ||
+      if ((a == 13 && b == 12 && c == 11 && d == 10) ||
+          (a == 14 && b == 12 && c == 11 && d == 10) ||
+          (a == 14 && b == 13 && c == 11 && d == 10) ||
+          (a == 14 && b == 13 && c == 12 && d == 10) ||
           (a == 14 && b == 13 && c == 12 && d == 11)) {
         f.jokerRoyal = true;
       }

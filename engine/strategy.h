@@ -81,10 +81,10 @@ class StrategyTables {
 
 // One hold of a hand with its exact draw counts and value.
 struct HoldValue {
-  unsigned mask = 0;                                 // bit i set: hand[i] held
+  unsigned mask = 0;                               // bit i set: hand[i] held
   std::array<std::int64_t, kMaxPayRows> counts{};  // draws ending in row r
-  std::int64_t noWin = 0;                            // draws ending in no paying row
-  std::int64_t draws = 0;                            // all draws: the counts plus noWin
+  std::int64_t noWin = 0;                          // draws ending in no paying row
+  std::int64_t draws = 0;                          // all draws: the counts plus noWin
   std::int64_t payout = 0;  // credits won over all draws for the bet of coins
   double ev = 0;            // payout / draws: expected credits for the bet
   double evPerCoin = 0;     // ev / coins

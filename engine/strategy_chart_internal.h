@@ -20,8 +20,10 @@ namespace lynx::chart_internal {
 enum Kind : std::uint32_t {
   kNothing = 0,
   kPat = 1,              // all five held, a paying hand; a = its row
-  kSameRank = 2,         // pair, three, four or five of a kind; a = 1 for a high pair
-  kTwoPair = 3,          //
+  kSameRank = 2,         // pair, three, four or five of a kind; a = 1 for a high pair; b =
+                         // the rank group (RankGroup) in games that pay fours by rank; c:
+                         // three of a kind held with a kicker its four would pay more with
+  kTwoPair = 3,          // b = 1: aces up, in games that pay four aces more
   kWildOnly = 4,         // wild cards and nothing else
   kRoyal = 5,            // n to a royal flush; c: with b high cards
   kRoyalCards = 6,       // the same with its ranks a (bits T J Q K A); c: no other card of the suit
@@ -64,6 +66,46 @@ constexpr int COf(PatternCode p) {
 
 constexpr std::size_t kCodeSpace = std::size_t{1} << 20;  // every 20-bit pattern code
 constexpr int kAnyWild = 7;  // in the wild-card count: any number of them
+
+// The ranks a game pays apart when four of them come: 1 aces, 2 twos to
+// fours, 3 jacks to kings; 0 for a rank paid as any other (and in every game
+// that pays fours alike).
+inline int RankGroup(const GameRules& rules, int rank) {
+  bool aces = false, low = false, faces = false;
+  for (int r = 0; r < rules.rowCount; ++r) {
+    switch (rules.rows[static_cast<std::size_t>(r)].category) {
+      case HandCategory::kFourAces:
+      case HandCategory::kFourAcesWithTwoToFour:
+        aces = true;
+        break;
+      case HandCategory::kFourTwosToFours:
+      case HandCategory::kFourTwosToFoursWithAceToFour:
+        low = true;
+        break;
+      case HandCategory::kFourJacksToKings:
+        faces = true;
+        break;
+      default:
+        break;
+    }
+  }
+  if (rank == 1) return aces ? 1 : 0;
+  if (rank >= 2 && rank <= 4) return low ? 2 : 0;
+  if (rank >= 11) return faces ? 3 : 0;
+  return 0;
+}
+
+// Whether a game pays four of rank more with a kicker of rank kicker.
+inline bool PaysKicker(const GameRules& rules, int rank, int kicker) {
+  for (int r = 0; r < rules.rowCount; ++r) {
+    const HandCategory c = rules.rows[static_cast<std::size_t>(r)].category;
+    if (c == HandCategory::kFourAcesWithTwoToFour && rank == 1 && kicker >= 2 && kicker <= 4)
+      return true;
+    if (c == HandCategory::kFourTwosToFoursWithAceToFour && rank >= 2 && rank <= 4 && kicker <= 4)
+      return true;
+  }
+  return false;
+}
 
 inline bool IsWild(GameVariant variant, CardCode card) {
   if (variant == kJokerWild) return card == kJoker;

@@ -138,10 +138,24 @@ int HoldPatterns(const GameRules& rules, const Hand& hand, unsigned mask, int ro
       } else {
         add(Code(kSameRank, n, w, IsHigh(rules, r) ? 1 : 0));
       }
+      // Where fours of this rank pay apart: the pair or three by its rank.
+      const int group = w == 0 && n <= 3 ? RankGroup(rules, r) : 0;
+      if (group != 0) add(Code(kSameRank, n, 0, IsHigh(rules, r) ? 1 : 0, group));
     } else if (w == 0 && naturals == 4 && distinct == 2) {
       bool pairs = true;
       for (int r = 1; r <= 13; ++r) pairs = pairs && (rankCount[r] == 0 || rankCount[r] == 2);
-      if (pairs) add(Code(kTwoPair, 4, 0));
+      if (pairs) {
+        add(Code(kTwoPair, 4, 0));
+        if (rankCount[1] == 2 && RankGroup(rules, 1) != 0) add(Code(kTwoPair, 4, 0, 0, 1));
+      }
+      // Three of a kind and the kicker its four would pay more with.
+      for (int r = 1; r <= 13; ++r) {
+        if (rankCount[r] != 3) continue;
+        for (int k = 1; k <= 13; ++k) {
+          if (rankCount[k] == 1 && PaysKicker(rules, r, k))
+            add(Code(kSameRank, 4, 0, 0, RankGroup(rules, r), 1));
+        }
+      }
     }
     return count;
   }
@@ -179,7 +193,9 @@ int HoldPatterns(const GameRules& rules, const Hand& hand, unsigned mask, int ro
       add(Code(kRoyalCards, n, w, royalBits));
       if (c) add(Code(kRoyalCards, n, w, royalBits, 0, 1));
     }
-    if (ways > 0 && n >= 3) {
+    // Two to a straight flush, which the joker can fill, in the library's
+    // joker games (the machine's charts keep the lines they were made with).
+    if (ways > 0 && (n >= 3 || (n == 2 && rules.machine == 0 && variant == kJokerWild))) {
       addAny(kStraightFlush, n, w);
       add(Code(kStraightFlushBy, n, w, waysCode, high));
       if (c) add(Code(kStraightFlushBy, n, w, waysCode, high, 1));

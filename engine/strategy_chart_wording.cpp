@@ -71,9 +71,17 @@ std::string_view PaidPairCaption(const GameRules& rules) {
   return "high pair";
 }
 
+// Lower case, but for a rank written as a letter ("4 2s-4s + A-4", "4 5s-Ks").
 std::string Lower(std::string_view text) {
   std::string s(text);
-  for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  const auto letter = [&s](std::size_t i) {
+    return i < s.size() && std::isalpha(static_cast<unsigned char>(s[i]));
+  };
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const std::size_t end = i + 1 < s.size() && s[i + 1] == 's' ? i + 2 : i + 1;
+    const bool rank = (i == 0 || !letter(i - 1)) && !letter(end);
+    if (!rank) s[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i])));
+  }
   return s;
 }
 
@@ -98,6 +106,13 @@ std::string PatternText(const GameRules& rules, PatternCode p) {
       return "Pat " + Lower(rules.rows[static_cast<std::size_t>(a)].caption) +
              (c ? " or better" : "") + wild;
     case kSameRank:
+      if (b != 0) {
+        const char* group[] = {"", "aces", "2s-4s", "jacks-kings"};
+        if (c)
+          return std::string("Three ") + group[b] + " with a kicker (" + (b == 1 ? "2-4" : "A-4") +
+                 ")";
+        return (n == 2 ? std::string("Pair of ") : held + " ") + group[b];
+      }
       if (n == 2) {
         if (variant == kDeucesWild) return "Pair" + wild;
         if (a) return "High pair (" + Lower(PaidPairCaption(rules)) + ")" + wild;
@@ -105,7 +120,7 @@ std::string PatternText(const GameRules& rules, PatternCode p) {
       }
       return held + " of a kind" + wild;
     case kTwoPair:
-      return "Two pair";
+      return b == 1 ? "Two pair, aces up" : "Two pair";
     case kWildOnly:
       if (variant == kJokerWild) return "The joker alone";
       return n == 1 ? "One deuce alone" : held + " deuces alone";

@@ -26,10 +26,10 @@ struct GameReturn {
   double returnRatio = 0;   // expected credits won per credit bet (0.99 is 99%)
   std::string exactReturn;  // returnRatio as an exact reduced fraction "p/q"
   std::array<double, kMaxPayRows> rowProbability{};  // final hand in row r
-  double noWinProbability = 0;                         // final hand pays nothing
+  double noWinProbability = 0;                       // final hand pays nothing
   std::array<double, kMaxPayRows> rowReturn{};       // row r's part of returnRatio
-  std::uint64_t deals = 0;                             // distinct five-card deals
-  std::uint64_t classes = 0;                           // deals solved after folding suits
+  std::uint64_t deals = 0;                           // distinct five-card deals
+  std::uint64_t classes = 0;                         // deals solved after folding suits
 };
 
 // Called now and then from the calling thread with the fraction done, 0..1.

@@ -12,6 +12,7 @@
 
 #include "engine/card_text.h"
 #include "engine/evaluate.h"
+#include "engine/game_rules.h"
 #include "engine/pays.h"
 #include "engine/strategy.h"
 #include "engine/strategy_chart.h"
@@ -151,6 +152,51 @@ PatternCode PatternOf(GameVariant game, const std::vector<std::string>& hand, un
 
 // "Pat ... or better" lines are renamed after the pat hands that reach them,
 // and still take the same deals.
+std::set<std::string> LibraryTexts(const char* game, const std::vector<std::string>& hand,
+                                   const std::vector<std::string>& held) {
+  const GameRules& rules = *FindGame(game);
+  const Hand h = HandOf(hand);
+  HoldPatternList list;
+  const int n = HoldPatterns(rules, h, MaskOf(hand, held), ClassifyRules(h, rules), list);
+  std::set<std::string> texts;
+  for (int i = 0; i < n; ++i) texts.insert(PatternText(rules, list[static_cast<std::size_t>(i)]));
+  return texts;
+}
+
+// Games that pay fours by rank or kicker name the pairs and threes that
+// make them; the words come from the game's rows; the machine's games keep
+// their lines.
+TEST(StrategyChart, LibraryGamesNameRanksKickersAndTheirOwnRows) {
+  const std::vector<std::string> aces = {"AS", "AH", "AD", "3C", "9S"};
+  EXPECT_EQ(LibraryTexts("double-double-bonus", aces, {"AS", "AH", "AD", "3C"}),
+            (std::set<std::string>{"Three aces with a kicker (2-4)"}));
+  EXPECT_EQ(LibraryTexts("double-double-bonus", aces, {"AS", "AH", "AD", "9S"}),
+            std::set<std::string>{});
+  EXPECT_EQ(LibraryTexts("double-double-bonus", aces, {"AS", "AH", "AD"}),
+            (std::set<std::string>{"Three of a kind", "Three aces"}));
+  EXPECT_EQ(
+      LibraryTexts("double-double-bonus", {"3S", "3H", "3D", "AC", "9S"}, {"3S", "3H", "3D", "AC"}),
+      (std::set<std::string>{"Three 2s-4s with a kicker (A-4)"}));
+  EXPECT_EQ(LibraryTexts("bonus", {"AS", "AH", "9D", "9C", "KS"}, {"AS", "AH", "9D", "9C"}),
+            (std::set<std::string>{"Two pair", "Two pair, aces up"}));
+  EXPECT_EQ(LibraryTexts("aces-faces", {"KS", "KH", "9D", "3C", "5S"}, {"KS", "KH"}),
+            (std::set<std::string>{"High pair (jacks or better)", "Pair of jacks-kings"}));
+  EXPECT_EQ(LibraryTexts("tens", {"TS", "TH", "9D", "3C", "5S"}, {"TS", "TH"}),
+            (std::set<std::string>{"High pair (tens or better)"}));
+  const auto pat = LibraryTexts("double-double-bonus", {"3S", "3H", "3D", "3C", "AS"},
+                                {"3S", "3H", "3D", "3C", "AS"});
+  EXPECT_TRUE(pat.contains("Pat 4 2s-4s + A-4"));
+  EXPECT_TRUE(pat.contains("Pat 4 5s-Ks or better"));
+  EXPECT_EQ(Texts(kJacksOrBetter, aces, {"AS", "AH", "AD", "3C"}), std::set<std::string>{});
+  EXPECT_EQ(Texts(kJacksOrBetter, aces, {"AS", "AH", "AD"}),
+            (std::set<std::string>{"Three of a kind"}));
+  // Two suited cards the joker can fill to a straight flush.
+  EXPECT_TRUE(LibraryTexts("joker-two-pair", {"5C", "6C", "JH", "TD", "AS"}, {"5C", "6C"})
+                  .contains("Two to a straight flush"));
+  EXPECT_FALSE(Texts(kJokerWild, {"5C", "6C", "JH", "TD", "AS"}, {"5C", "6C"})
+                   .contains("Two to a straight flush"));
+}
+
 TEST(StrategyChart, PatLinesAreNamedAfterTheHandsThatReachThem) {
   const GameVariant jacks = kJacksOrBetter;
   StrategyChart chart;
@@ -266,8 +312,8 @@ TEST(StrategyChart, ChartReturnAddsUpHandByHand) {
       Add(s, AdviseHand(tables, d.hand, 5, c.deck), d, m.holdMask, machineJoker);
       // A "Pat <X>" line (without "or better") is named after every deal it takes.
       if (m.text.starts_with("Pat ") && !m.text.ends_with(" or better")) {
-        std::string caption(PayTableFor(c.game).rows[static_cast<std::size_t>(
-                                                         ClassifyHand(d.hand, c.game))]
+        std::string caption(PayTableFor(c.game)
+                                .rows[static_cast<std::size_t>(ClassifyHand(d.hand, c.game))]
                                 .caption);
         std::transform(caption.begin(), caption.end(), caption.begin(),
                        [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
