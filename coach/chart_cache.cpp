@@ -43,22 +43,20 @@ ChartCache::Built& ChartCache::Slot(GameVariant game, int coins) {
   std::lock_guard lock(mutex);
   Built& built = charts[{variant, stake}];
   if (!built.valid()) {
-    built = std::async(std::launch::async,
-                       [this, variant, stake] {
-                         LowerPriority();
-                         std::lock_guard one(building);
-                         const auto g = static_cast<GameVariant>(variant);
-                         if (stop) return std::shared_ptr<const StrategyChart>();
-                         const StrategyTables& t = tables.Wait(g);
-                         ChartOptions options;
-                         options.threads = BuildThreads();
-                         options.stop = &stop;
-                         auto chart = std::make_shared<StrategyChart>(
-                             BuildChart(t, MachinePays(g), stake, JokerDeck::kMachine, options));
-                         if (chart->lines.empty()) return std::shared_ptr<const StrategyChart>();
-                         return std::shared_ptr<const StrategyChart>(std::move(chart));
-                       })
-                .share();
+    built = std::async(std::launch::async, [this, variant, stake] {
+              LowerPriority();
+              std::lock_guard one(building);
+              const auto g = static_cast<GameVariant>(variant);
+              if (stop) return std::shared_ptr<const StrategyChart>();
+              const StrategyTables& t = tables.Wait(g);
+              ChartOptions options;
+              options.threads = BuildThreads();
+              options.stop = &stop;
+              auto chart = std::make_shared<StrategyChart>(
+                  BuildChart(t, MachinePays(g), stake, JokerDeck::kMachine, options));
+              if (chart->lines.empty()) return std::shared_ptr<const StrategyChart>();
+              return std::shared_ptr<const StrategyChart>(std::move(chart));
+            }).share();
   }
   return built;
 }

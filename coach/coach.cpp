@@ -30,9 +30,16 @@ std::vector<unsigned> HandJudgement::BestMasks() const {
 }
 
 HandJudgement JudgeHand(const StrategyTables& tables, const Hand& dealt, int coins) {
-  const HandAdvice advice = AdviseHand(tables, dealt, coins, JokerDeck::kMachine);
+  return JudgeHand(tables, dealt, coins, DefaultPays(tables.Rules()), JokerDeck::kMachine);
+}
+
+HandJudgement JudgeHand(const StrategyTables& tables, const Hand& dealt, int coins,
+                        const Pays& pays, JokerDeck deck) {
+  const HandAdvice advice = AdviseHand(tables, dealt, coins, deck, pays);
   HandJudgement j;
   j.game = tables.Variant();
+  j.pays = pays;
+  j.pays.rules = &tables.Rules();
   j.coins = coins;
   j.dealt = dealt;
   for (const HoldValue& hold : advice.holds) j.ev[hold.mask] = hold.ev;
@@ -62,8 +69,14 @@ ShadowPlay PlayBest(const HandJudgement& judgement, const Deck& deck) {
   ShadowPlay shadow;
   shadow.mask = judgement.bestMask;
   shadow.final = DrawHand(deck, judgement.dealt, HoldMask::FromBits(shadow.mask));
+  const GameRules& rules = judgement.pays.Rules();
+  if (rules.machine == 0) {
+    shadow.row = ClassifyRules(shadow.final, rules);
+    shadow.won = static_cast<int>(PayoutOf(judgement.pays, shadow.row, judgement.coins));
+    return shadow;
+  }
   HandTable table = HandTable::FromHand(shadow.final);
-  const Evaluation evaluation = EvaluateHand(table, judgement.game, judgement.coins);
+  const Evaluation evaluation = EvaluateHand(table, rules.machine, judgement.coins);
   shadow.row = evaluation.winRow;
   shadow.won = evaluation.winAmount;
   return shadow;

@@ -10,6 +10,7 @@
 
 #include "engine/card.h"
 #include "engine/deck.h"
+#include "engine/pays.h"
 #include "engine/random_source.h"
 #include "engine/strategy.h"
 
@@ -30,9 +31,11 @@ bool SameValue(double a, double b);
 bool IsMistake(double bestEv, double heldEv);
 
 // The 32 holds of one dealt hand, valued for the stake on the deck the
-// machine deals from (in Joker Wild the joker replaced one ordinary card).
+// machine deals from (in Joker Wild the joker replaced one ordinary card), or
+// for a game of the library on its pay table and deck.
 struct HandJudgement {
-  GameVariant game = kJacksOrBetter;
+  GameVariant game = kJacksOrBetter;        // the game's family
+  Pays pays = MachinePays(kJacksOrBetter);  // the game (pays.Rules()) and its pay table
   int coins = kMaxCoins;
   Hand dealt{};
   std::array<double, kHoldCount> ev{};  // expected credits for the stake, by hold mask
@@ -51,6 +54,10 @@ struct HandJudgement {
 // Values every hold of dealt (five distinct cards of the tables' game) for a
 // stake of coins 1..5.
 HandJudgement JudgeHand(const StrategyTables& tables, const Hand& dealt, int coins);
+// The same on a pay table of the tables' game and a deck: any game of the
+// library.
+HandJudgement JudgeHand(const StrategyTables& tables, const Hand& dealt, int coins,
+                        const Pays& pays, JokerDeck deck);
 
 // The coach's verdict on the hold the player chose: what the history keeps
 // of a judged game and what the windows tell the player.

@@ -6,36 +6,44 @@
 namespace lynx {
 
 TablesCache::~TablesCache() {
-  for (Built& built : byGame)
+  for (auto& [game, built] : byGame)
     if (built.valid()) built.wait();
 }
 
-TablesCache::Built& TablesCache::Slot(GameVariant game) {
-  const auto index =
-      static_cast<std::size_t>(std::clamp<int>(game, kJacksOrBetter, kDeucesWild) - 1);
+TablesCache::Built& TablesCache::Slot(const GameRules& game) {
   std::lock_guard lock(mutex);
-  Built& built = byGame[index];
+  Built& built = byGame[&game];
   if (!built.valid()) {
-    const auto variant = static_cast<GameVariant>(index + 1);
+    const GameRules* rules = &game;
     built =
-        std::async(std::launch::async, [variant] {
-          return std::shared_ptr<const StrategyTables>(std::make_shared<StrategyTables>(variant));
+        std::async(std::launch::async, [rules] {
+          return std::shared_ptr<const StrategyTables>(std::make_shared<StrategyTables>(*rules));
         }).share();
   }
   return built;
 }
 
 void TablesCache::Prepare(GameVariant game) {
+  Slot(MachineRules(game));
+}
+void TablesCache::Prepare(const GameRules& game) {
   Slot(game);
 }
 
 const StrategyTables* TablesCache::Find(GameVariant game) {
+  return Find(MachineRules(game));
+}
+
+const StrategyTables* TablesCache::Find(const GameRules& game) {
   Built& built = Slot(game);
   if (built.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return nullptr;
   return built.get().get();
 }
 
 const StrategyTables& TablesCache::Wait(GameVariant game) {
+  return Wait(MachineRules(game));
+}
+const StrategyTables& TablesCache::Wait(const GameRules& game) {
   return *Slot(game).get();
 }
 

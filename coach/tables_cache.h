@@ -3,8 +3,8 @@
 // own (about a second each in a debug build, tens of milliseconds optimised)
 // and then shared read-only by everything that values holds.
 
-#include <array>
 #include <future>
+#include <map>
 #include <memory>
 #include <mutex>
 
@@ -21,20 +21,24 @@ class TablesCache {
   TablesCache(const TablesCache&) = delete;
   TablesCache& operator=(const TablesCache&) = delete;
 
-  // Starts building the tables of game 1..3 unless that was done already.
+  // Starts building the tables of the machine's game 1..3 (or of a game of
+  // the library) unless that was done already.
   void Prepare(GameVariant game);
+  void Prepare(const GameRules& game);
   // The tables of game once built, else null (starting the build); never
   // waits.
   const StrategyTables* Find(GameVariant game);
+  const StrategyTables* Find(const GameRules& game);
   // The tables of game, waiting for them (and starting the build) as needed.
   const StrategyTables& Wait(GameVariant game);
+  const StrategyTables& Wait(const GameRules& game);
 
  private:
   using Built = std::shared_future<std::shared_ptr<const StrategyTables>>;
-  Built& Slot(GameVariant game);
+  Built& Slot(const GameRules& game);
 
   std::mutex mutex;
-  std::array<Built, 3> byGame;  // index game - 1; invalid until Prepare
+  std::map<const GameRules*, Built> byGame;  // a game's entry once Prepare started it
 };
 
 }  // namespace lynx

@@ -7,6 +7,7 @@
 
 #include "coach/coach.h"
 #include "coach/tables_cache.h"
+#include "engine/game_rules.h"
 #include "tests/support/hand_text.h"
 #include "tests/support/strategy_tables.h"
 
@@ -189,6 +190,31 @@ TEST(TablesCache, FindNeverWaitsAndWaitGivesTheBuiltTables) {
   const StrategyTables& built = cache.Wait(kDeucesWild);
   EXPECT_EQ(built.Variant(), kDeucesWild);
   EXPECT_EQ(cache.Find(kDeucesWild), &built);
+}
+
+// A game of the library on its own pay table and deck: Triple Double Bonus
+// keeps three aces with the low kicker, and its shadow play is paid by its
+// rows.
+TEST(CoachJudgement, JudgesAGameOfTheLibraryOnItsTable) {
+  const GameRules& tdb = *FindGame("triple-double-bonus");
+  TablesCache cache;
+  const StrategyTables& tables = cache.Wait(tdb);
+  EXPECT_EQ(&tables.Rules(), &tdb);
+  EXPECT_EQ(cache.Find(tdb), &tables);
+  EXPECT_NE(cache.Find(kJacksOrBetter), &tables);
+  const Hand dealt = H("AS AH AD 3C 9S");
+  const HandJudgement j = JudgeHand(tables, dealt, 5, DefaultPays(tdb), JokerDeck::kStandard53);
+  EXPECT_EQ(j.bestMask, 15u);
+  // 1 of 47 draws makes four aces with the kicker (800 a coin), 3 a full
+  // house (9), the other 43 three of a kind (2).
+  EXPECT_DOUBLE_EQ(j.bestEv, (1 * 4000.0 + 3 * 45.0 + 43 * 10.0) / 47);
+  const ShadowPlay shadow = PlayBest(j, Stacked(dealt, {Card("AC")}));
+  EXPECT_EQ(shadow.row, 2);
+  EXPECT_EQ(shadow.won, 4000);
+  // The machine's Jacks or Better pays the same four aces 125.
+  const ShadowPlay jacks =
+      PlayBest(JudgeHand(Tables(kJacksOrBetter), dealt, 5), Stacked(dealt, {Card("AC")}));
+  EXPECT_EQ(jacks.won, 125);
 }
 
 }  // namespace
