@@ -42,6 +42,11 @@ struct GameRecord {
   // or paid, so the sums over play (Statistics, BalanceSeries,
   // SessionReturns) leave it out.
   bool practice = false;
+  // The game of the library and its named pay table it was played on (as
+  // lynx-analyze games names them: "double-double-bonus", "9/6"); both empty
+  // for the machine's own game and table.
+  QString libraryGame;
+  QString payTable;
   // Set by the store on a row read back that is no game this program could
   // have played (see ValidRecord; the SQLite store also finds fields of the
   // wrong type). Such a row is listed as damaged and left out of every sum,

@@ -28,7 +28,7 @@
 // The columns GameOf reads, in its order.
 #define GAME_COLUMNS                                                                \
   "id, played_at, game, coins, dealt, held, final, row, won, credits_after, demo, " \
-  "session, best_ev, held_ev, best_holds, practice"
+  "session, best_ev, held_ev, best_holds, practice, library_game, pay_table"
 
 // A game the coach judged, and one held worse than best play by the coach's
 // own rule (lynx_mistake, see history_rows.h). Games written since the totals
@@ -183,6 +183,13 @@ DROP INDEX IF EXISTS games_by_session;
 DROP INDEX IF EXISTS games_by_balance;
 CREATE INDEX games_mistakes ON games (id) WHERE mistake = 1;
 )sql",
+    // 7: the game of the library and the pay table a game was played on, by
+    // name; NULL for the machine's own game and table (every earlier row).
+    // A new table of a game needs no new schema.
+    R"sql(
+ALTER TABLE games ADD COLUMN library_game TEXT;
+ALTER TABLE games ADD COLUMN pay_table TEXT;
+)sql",
 };
 static_assert(std::size(kMigrations) == kHistorySchemaVersion);
 
@@ -219,6 +226,8 @@ constexpr Column kColumns[] = {
     {"totals", "mistake_cost", 6},
     {"session_totals", "won", 6},
     {"totals_state", "stale", 6},
+    {"games", "library_game", 7},
+    {"games", "pay_table", 7},
     {"hands", "game", 1},
     {"hands", "coins", 1},
     {"hands", "dealt", 1},
@@ -762,9 +771,9 @@ bool SqliteHistory::PrepareWrites() {
          Prepare(insertGame,
                  "INSERT INTO games (played_at, game, coins, dealt, held, final, row, won, "
                  "credits_after, demo, session, best_ev, held_ev, best_holds, practice, mistake, "
-                 "cost) "
+                 "cost, library_game, pay_table) "
                  "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, "
-                 "?17)") &&
+                 "?17, ?18, ?19)") &&
          Prepare(
              addTotals,
              "INSERT INTO totals (game, coins, row, hands, won, biggest, judged, held_ev, "
@@ -1309,6 +1318,12 @@ void SqliteHistory::KeepGame(GameRecord& game,
           sqlite3_bind_null(s, 16);
           sqlite3_bind_null(s, 17);
         }
+        for (const auto& [column, text] : {std::pair{18, &game.libraryGame}, {19, &game.payTable}}) {
+          if (text->isEmpty())
+            sqlite3_bind_null(s, column);
+          else
+            BindText(s, column, *text);
+        }
         if (!Run(s) || !Step("game")) return false;
         *written = {gameSession, sqlite3_last_insert_rowid(db)};
         // The running totals, in the same transaction: a game a sum leaves out
@@ -1419,6 +1434,8 @@ GameRecord SqliteHistory::GameOf(sqlite3_stmt* row) {
   if (sqlite3_column_type(row, 13) != SQLITE_NULL) game.heldEv = sqlite3_column_double(row, 13);
   game.bestHolds = ColumnText(row, 14);
   game.practice = sqlite3_column_int(row, 15) != 0;
+  game.libraryGame = ColumnText(row, 16);
+  game.payTable = ColumnText(row, 17);
   // Games() adds the SQL row check, which also sees fields of the wrong type,
   // after the columns of GAME_COLUMNS.
   constexpr std::string_view kColumns = GAME_COLUMNS;

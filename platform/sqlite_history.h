@@ -38,7 +38,7 @@ QString HandText(const Hand& hand);
 QString TimeText(const QDateTime& time);
 
 // The schema version this program writes (PRAGMA user_version).
-inline constexpr int kHistorySchemaVersion = 6;
+inline constexpr int kHistorySchemaVersion = 7;
 // The schema's migrations in order: entry i brings a file of version i to
 // version i + 1 (entry 0 makes a new file's first version). For tools and
 // tests that make files as earlier versions left them.

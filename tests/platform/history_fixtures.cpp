@@ -1,5 +1,5 @@
 // Writes the history files of the earlier schema versions that
-// test_history_upgrades opens: history_v<N>.sqlite for N = 1..5 in the folder
+// test_history_upgrades opens: history_v<N>.sqlite for N = 1..6 in the folder
 // given (tests/platform/data). Each holds what its version wrote: three dozen
 // games of the three games dealt from real shuffles and valued by the coach,
 // one demonstration deal, one row another program damaged, a journal and a
@@ -30,7 +30,7 @@ namespace {
 using namespace lynx;
 using testing_support::HistoryFileWriter;
 
-constexpr int kLastVersion = 5;
+constexpr int kLastVersion = 6;
 constexpr int kGames = 36;
 
 const StrategyTables& Tables(GameVariant game) {
@@ -134,8 +134,8 @@ std::string Write(const QString& path, int version) {
     for (std::size_t m = 1; m <= 3; ++m) practise(mistakes[m], 4, m != 2);
   }
 
-  // Left with a hand dealt (version 5: two), its stake already taken.
-  for (int h = 0; h < (version == kLastVersion ? 2 : 1); ++h) {
+  // Left with a hand dealt (version 5 on: two), its stake already taken.
+  for (int h = 0; h < (version >= 5 ? 2 : 1); ++h) {
     HandInProgress hand;
     hand.game = static_cast<GameVariant>((version + h) % 3 + 1);
     hand.coins = 3 + h;
@@ -148,7 +148,7 @@ std::string Write(const QString& path, int version) {
     file.Hand(hand);
   }
   // Runs that crashed, ended cleanly, or whose save failed (version 5).
-  static constexpr int kRunning[] = {0, 1, 0, 1, 0, 2};
+  static constexpr int kRunning[] = {0, 1, 0, 1, 0, 2, 1};
   file.Journal(credits, borrowed, kRunning[version], 4217);
   file.Finish();
   return file.Error();

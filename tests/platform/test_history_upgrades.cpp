@@ -32,7 +32,7 @@ inline void PrintTo(const QDateTime& time, std::ostream* out) {
 namespace lynx {
 namespace {
 
-constexpr int kFixtureVersions = 5;
+constexpr int kFixtureVersions = 6;
 
 QString FixturePath(int version) {
   return QStringLiteral(LYNX_HISTORY_FIXTURES "/history_v%1.sqlite").arg(version);

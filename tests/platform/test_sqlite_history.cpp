@@ -83,7 +83,7 @@ HandInProgress ShuffledHand(GameVariant game, int coins, int held, float seed) {
 
 const QString kGamesColumns =
     "id\nplayed_at\ngame\ncoins\ndealt\nheld\nfinal\nrow\nwon\ncredits_after\ndemo\nsession\n"
-    "best_ev\nheld_ev\nbest_holds\npractice\nmistake\ncost\n";
+    "best_ev\nheld_ev\nbest_holds\npractice\nmistake\ncost\nlibrary_game\npay_table\n";
 const QString kVersion = QString::number(kHistorySchemaVersion) + "\n";
 
 class SqliteHistoryTest : public testing::Test {
@@ -118,6 +118,8 @@ TEST_F(SqliteHistoryTest, EveryColumnRoundTrips) {
   first.heldEv = 7.25;
   first.bestHolds = "15,31";
   GameRecord second = Game(kDeucesWild, 1, "2C 2H 9S 9D KC", 0b01111, "2C 2H 9S 9D 9H", 6, 5, 1239);
+  second.libraryGame = "deuces-nsu";
+  second.payTable = "not so ugly";
   const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
   {
     SqliteHistory history(File());
@@ -136,7 +138,9 @@ TEST_F(SqliteHistoryTest, EveryColumnRoundTrips) {
   EXPECT_EQ(
       Sql(File(), "SELECT * FROM games WHERE id = 1"),
       "1|2026-12-08T22:31:05Z|joker|5|AS KD 7C JK 2H|11|AS KD 9S JK 8S|10|5|1234|1|1|99.5|7.25|"
-      "15,31|0|NULL|NULL\n");
+      "15,31|0|NULL|NULL|NULL|NULL\n");
+  EXPECT_EQ(Sql(File(), "SELECT library_game, pay_table FROM games WHERE id = 2"),
+            "deuces-nsu|not so ugly\n");
   // A game the coach did not judge keeps NULLs.
   EXPECT_EQ(Sql(File(),
                 "SELECT quote(best_ev), quote(held_ev), quote(best_holds) FROM games "
@@ -870,13 +874,17 @@ TEST_F(SqliteHistoryTest, AFileDeletedOrReplacedWhileRunningGetsTheJournalAndHan
 namespace lynx {
 namespace {
 
-// The files earlier releases left (versions 2, 3 and 4, made here by taking a
+// The files earlier releases left (versions 2 to 6, made here by taking a
 // current file back to them): each is upgraded where it stands, its games and
 // its journal kept (a journal without change numbers counts as number 0), and
 // nothing is moved aside.
 TEST_F(SqliteHistoryTest, FilesOfEveryEarlierReleaseAreUpgradedWithTheirGamesAndJournal) {
-  // Back to 5: no totals, no stored verdicts, the sums' indexes of version 2.
+  // Back to 6: no game of the library named; to 5: no totals, no stored
+  // verdicts, the sums' indexes of version 2.
+  const std::string kTo6 =
+      "ALTER TABLE games DROP COLUMN library_game; ALTER TABLE games DROP COLUMN pay_table; ";
   const std::string kTo5 =
+      kTo6 +
       "DROP TRIGGER games_added; DROP TRIGGER games_changed; DROP TRIGGER games_removed; "
       "DROP TABLE totals; DROP TABLE session_totals; DROP TABLE totals_state; "
       "DROP INDEX games_mistakes; ALTER TABLE games DROP COLUMN mistake; "
@@ -885,6 +893,7 @@ TEST_F(SqliteHistoryTest, FilesOfEveryEarlierReleaseAreUpgradedWithTheirGamesAnd
       "CREATE INDEX games_by_session ON games (session, coins, won); "
       "CREATE INDEX games_by_balance ON games (id, credits_after); ";
   const std::string kBackTo[] = {
+      kTo6 + "PRAGMA user_version = 6",
       kTo5 + "PRAGMA user_version = 5",
       // to 4: no change numbers
       kTo5 + "ALTER TABLE journal DROP COLUMN ledger_change; PRAGMA user_version = 4",
