@@ -113,6 +113,12 @@ std::string PatternText(const GameRules& rules, PatternCode p) {
                  ")";
         return (n == 2 ? std::string("Pair of ") : held + " ") + group[b];
       }
+      if (n == 2 && w > 0) {
+        // A wild card and one other card: no pair yet, a pair once drawn to.
+        const std::string card = variant == kJokerWild ? "The joker" : "One deuce";
+        if (a) return card + " and a high card (" + Lower(PaidPairCaption(rules)) + ")";
+        return card + " and a low card";
+      }
       if (n == 2) {
         if (variant == kDeucesWild) return "Pair" + wild;
         if (a) return "High pair (" + Lower(PaidPairCaption(rules)) + ")" + wild;

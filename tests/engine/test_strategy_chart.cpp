@@ -118,9 +118,10 @@ TEST(StrategyChart, PatternsTellNeighboursApart) {
   const auto jokerSeven = Texts(joker, {"JK", "7C", "KD", "4S", "2D"}, {"JK", "7C"});
   EXPECT_TRUE(fits(jokerSeven, "The joker and a seven"));
   EXPECT_TRUE(fits(jokerSeven, "The joker and a five to a ten"));
-  EXPECT_TRUE(fits(jokerSeven, "Low pair with the joker"));
+  EXPECT_TRUE(fits(jokerSeven, "The joker and a low card"));
+  // Not "High pair ... with the joker": nothing is paired yet.
   EXPECT_TRUE(fits(Texts(joker, {"JK", "7C", "KD", "4S", "2D"}, {"JK", "KD"}),
-                   "High pair (kings or better) with the joker"));
+                   "The joker and a high card (kings or better)"));
   // A pat hand is itself, and every "or better" from its own row down (not
   // from a better row); "... or Better" rows have none.
   const auto fourDeuces =
