@@ -37,7 +37,8 @@ enum Kind : std::uint32_t {
   kHighCards = 13,       // high cards only; a = 1 when suited
   kHighCardsExact = 14,  // single or unsuited high cards; a = their ranks (bits T J Q K A)
   kWildAndCard = 15,     // one wild card and one other card; a = the other card's rank, or
-                         // a = 0 and b = the straights it is in (not for a high card)
+                         // a = 0 and b = the straights it is in (not for a high card); with
+                         // no wild card (w = 0), one card alone of rank a
 };
 
 constexpr PatternCode Code(std::uint32_t kind, int n, int w, int a = 0, int b = 0, int c = 0) {

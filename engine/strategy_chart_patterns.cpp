@@ -209,6 +209,12 @@ int HoldPatterns(const GameRules& rules, const Hand& hand, unsigned mask, int ro
     addAny(kStraight, n, w, n == 4 && ways >= 2 ? 1 : 0);
     add(Code(kStraightBy, n, w, waysCode, high));
   }
+  // Where no pair pays, one card of a royal flush may still be worth keeping
+  // for the straights and royals it makes with the joker.
+  if (n == 1 && w == 0 && rules.lowestPaidPair == 0 && variant == kJokerWild) {
+    if (royal) add(Code(kHighCardsExact, 1, 0, royalBits));
+    add(Code(kWildAndCard, 1, 0, std::countr_zero(rankMask) + 1));  // the card by its rank
+  }
   if (w == 0 && high == naturals && naturals <= 3 && variant != kDeucesWild) {
     if (naturals == 1 || !suited) add(Code(kHighCardsExact, naturals, 0, royalBits));
     if (naturals <= 2 || !suited) add(Code(kHighCards, naturals, 0, suited && naturals > 1));

@@ -171,6 +171,11 @@ std::string PatternText(const GameRules& rules, PatternCode p) {
       const char* names[] = {"",       "an ace", "a two",   "a three",  "a four",
                              "a five", "a six",  "a seven", "an eight", "a nine",
                              "a ten",  "a jack", "a queen", "a king"};
+      if (w == 0) {  // one card alone, by its rank
+        std::string alone = std::string(names[a]) + " alone";
+        alone[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(alone[0])));
+        return alone;
+      }
       return std::string(variant == kJokerWild ? "The joker" : "One deuce") + " and " + names[a];
     }
     case kHighCardsExact: {

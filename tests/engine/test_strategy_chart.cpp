@@ -196,6 +196,12 @@ TEST(StrategyChart, LibraryGamesNameRanksKickersAndTheirOwnRows) {
                   .contains("Two to a straight flush"));
   EXPECT_FALSE(Texts(kJokerWild, {"5C", "6C", "JH", "TD", "AS"}, {"5C", "6C"})
                    .contains("Two to a straight flush"));
+  // Where no pair pays, one card kept alone, by its rank.
+  EXPECT_EQ(LibraryTexts("joker-two-pair", {"5C", "6C", "JH", "TD", "AS"}, {"6C"}),
+            (std::set<std::string>{"A six alone"}));
+  EXPECT_EQ(LibraryTexts("joker-two-pair", {"5C", "6C", "JH", "TD", "AS"}, {"TD"}),
+            (std::set<std::string>{"Ten alone", "A ten alone"}));
+  EXPECT_EQ(Texts(kJokerWild, {"5C", "6C", "JH", "TD", "AS"}, {"6C"}), std::set<std::string>{});
 }
 
 TEST(StrategyChart, PatLinesAreNamedAfterTheHandsThatReachThem) {
