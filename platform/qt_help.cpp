@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "platform/window_keys.h"
+
 namespace lynx {
 
 QtHelpViewer::QtHelpViewer() = default;
@@ -26,6 +28,7 @@ void QtHelpViewer::Open(const QString& file, int topic) {
     browser->setOpenExternalLinks(true);
     layout->addWidget(browser);
     window->resize(640, 480);
+    CloseOnKeys(window.get());
   }
 
   const QString anchor = QString::number(topic);

@@ -13,6 +13,7 @@
 #include "cards/card_painter.h"
 #include "cards/card_sheet.h"  // the card sizes
 #include "coach/coach.h"
+#include "platform/window_keys.h"
 #include "review/drill_deals.h"
 #include "review/review_look.h"
 #include "table/table_controls.h"
@@ -73,6 +74,7 @@ DrillWindow::DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource
   connect(advanceButton, &QPushButton::clicked, this, &DrillWindow::Advance);
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   ApplyReviewLookInside(this);
+  CloseOnKeys(this);
   setFixedWidth(kStripWidth + 40);
 }
 

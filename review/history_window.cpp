@@ -12,6 +12,7 @@
 #include "cards/card_painter.h"
 #include "cards/card_sheet.h"  // the card sizes
 #include "engine/hold_mask.h"
+#include "platform/window_keys.h"
 #include "review/review_look.h"
 #include "table/table_controls.h"
 
@@ -86,6 +87,7 @@ HistoryWindow::HistoryWindow(HistoryStore& store, QWidget* parent)
   layout->addWidget(countBox);
 
   ApplyReviewLookInside(this);
+  CloseOnKeys(this);
   connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { ShowGame(current); });
   connect(games, &QAbstractItemModel::modelReset, this, &HistoryWindow::PickFirst);

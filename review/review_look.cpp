@@ -67,6 +67,8 @@ void SetUpReviewView(QTableView* view) {
   view->verticalHeader()->setVisible(false);
   view->horizontalHeader()->setHighlightSections(false);
   view->setWordWrap(false);
+  // Tab moves on to the window's buttons; the arrows move within the list.
+  view->setTabKeyNavigation(false);
   view->setFocusPolicy(Qt::StrongFocus);
 }
 

@@ -28,6 +28,7 @@
 
 #include "engine/paytable.h"
 #include "platform/history_csv.h"
+#include "platform/window_keys.h"
 #include "review/best_play_cache.h"
 #include "review/csv_export.h"
 #include "review/review_look.h"
@@ -307,6 +308,7 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   right->addWidget(MakeView(sessionChart, this), 1);
 
   ApplyReviewLookInside(this);
+  CloseOnKeys(this);
   connect(&bestPlay, &BestPlayCache::Ready, this, &StatisticsWindow::ShowBestPlay);
   resize(996, 590);
   Read();

@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QSessionManager>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <cstdlib>
 
@@ -98,6 +100,16 @@ class QuitFilter final : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == qApp && event->type() == QEvent::Quit) title.EndQuietly();
+    // Ctrl+Q in any window leaves as the Quit picture does, with its
+    // questions: once the key has been handled, the title window closes
+    // (a table running from it closes first).
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (key->key() == Qt::Key_Q && key->modifiers() == Qt::ControlModifier) {
+        if (!key->isAutoRepeat()) QTimer::singleShot(0, &title, [this] { title.close(); });
+        return true;
+      }
+    }
     return false;
   }
 

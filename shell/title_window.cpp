@@ -15,10 +15,10 @@
 #include <cstdio>
 #include <memory>
 
+#include "cards/card_painter.h"
 #include "platform/data_dir.h"
 #include "shell/about_window.h"
 #include "shell/settings.h"
-#include "cards/card_painter.h"
 #include "table/table_window.h"
 
 namespace lynx {
@@ -305,6 +305,11 @@ void TitleWindow::keyPressEvent(QKeyEvent* event) {
       !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
   if (event->key() == Qt::Key_F1) {
     ShowHelp();
+  } else if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    // The menu, as the Menu key opens it, where the keyboard has none.
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, rect().center(),
+                           mapToGlobal(rect().center()));
+    contextMenuEvent(&menu);
   } else if (event->key() == Qt::Key_R && plain) {
     emit HistoryRequested();
   } else if (event->key() == Qt::Key_T && plain) {

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "engine/paytable.h"
 #include "engine/strategy.h"
 #include "platform/history_store.h"
+#include "platform/window_keys.h"
 #include "table/table_controls.h"
 #include "table/widget_look.h"
 
@@ -122,7 +124,12 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   sections->setAutoFillBackground(false);
   scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
   layout->addWidget(scroll, 1);
-  auto* keys = new QLabel(QStringLiteral("H hint · A all holds · K hide"), this);
+  // W turns the warning on and off from the keyboard (the keys stay with
+  // the table, so the box itself takes no focus).
+  auto* warnKey = new QShortcut(QKeySequence(Qt::Key_W), this);
+  warnKey->setContext(Qt::WindowShortcut);
+  connect(warnKey, &QShortcut::activated, warnBox, &QCheckBox::toggle);
+  auto* keys = new QLabel(QStringLiteral("H hint · A all holds · W warn · K hide"), this);
   keys->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
   layout->addWidget(keys);
 
@@ -382,6 +389,7 @@ void CoachPanel::ShowAnalysis() {
     layout->addWidget(analysisCaption);
     layout->addWidget(analysisTable);
     window->resize(960, 640);
+    CloseOnKeys(window);
     analysis = window;
     analysisSized = false;
   }

@@ -43,6 +43,8 @@ void SetUpReviewTable(QTableWidget* table) {
   table->verticalHeader()->setVisible(false);
   table->horizontalHeader()->setHighlightSections(false);
   table->setWordWrap(false);
+  // Tab moves on to the window's buttons; the arrows move within the list.
+  table->setTabKeyNavigation(false);
   table->setFocusPolicy(Qt::StrongFocus);
 }
 

@@ -28,8 +28,10 @@ std::string Sql(const QString& path, const std::string& sql) {
   if (sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK) {
     auto collect = [](void* out, int n, char** values, char**) {
       auto* text = static_cast<std::string*>(out);
-      for (int i = 0; i < n; ++i)
-        *text += (i > 0 ? "|" : "") + std::string(values[i] ? values[i] : "NULL");
+      for (int i = 0; i < n; ++i) {
+        if (i > 0) *text += '|';
+        *text += values[i] ? values[i] : "NULL";
+      }
       *text += '\n';
       return 0;
     };

@@ -303,5 +303,18 @@ TEST_F(HistoryWindowTest, PutsAGameKeptAtTheTopAndKeepsThePickedOne) {
   EXPECT_TRUE(window->GameLabel()->text().startsWith("Game 6: "));
 }
 
+// By keyboard: Esc and Ctrl+W close the window.
+TEST_F(HistoryWindowTest, EscOrCtrlWCloses) {
+  Open();
+  for (const auto& [key, modifiers] :
+       {std::pair{Qt::Key_Escape, Qt::KeyboardModifiers()}, {Qt::Key_W, Qt::ControlModifier}}) {
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), key, modifiers);
+    EXPECT_FALSE(window->isVisible()) << key;
+  }
+}
+
 }  // namespace
 }  // namespace lynx

@@ -398,5 +398,22 @@ TEST(BestPlayCacheTest, AnalysesJokerWildOnTheMachinesDeck) {
   EXPECT_EQ((*figures)[4].exactReturn, "87542093690551/86377332241200");
 }
 
+// Tab walks out of the tables of figures to the buttons, a step a table.
+TEST_F(StatisticsWindowTest, TabReachesTheButtons) {
+  Open();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  window->Summary()->setFocus();
+  auto* exportButton = window->findChild<QPushButton*>(QStringLiteral("ExportCsv"));
+  ASSERT_NE(exportButton, nullptr);
+  int tabs = 0;
+  while (!exportButton->hasFocus() && tabs < 6) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ++tabs;
+  }
+  EXPECT_TRUE(exportButton->hasFocus());
+  EXPECT_LE(tabs, 4);
+}
+
 }  // namespace
 }  // namespace lynx

@@ -103,6 +103,28 @@ TEST_F(ProgramEndTest, SigtermDuringAGameClosesTheTableThenSavesWithoutQuestions
   EXPECT_EQ(CountWidgets([](QWidget* w) { return qobject_cast<TableWindow*>(w) != nullptr; }), 0);
 }
 
+// Ctrl+Q in the table leaves as the Quit picture does: the table closes,
+// then the title window, asking its question (the loan) on the way.
+TEST_F(ProgramEndTest, CtrlQDuringAGameLeavesWithTheQuitPicturesQuestions) {
+  bool ran = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* table = QApplication::activeModalWidget();
+    ASSERT_NE(table, nullptr);
+    EXPECT_TRUE(table->inherits("lynx::TableWindow"));
+    ran = true;
+    QTest::keyClick(table, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !table->isVisible(); }, 3000));
+  });
+  Click(title->Image2);
+  EXPECT_TRUE(ran);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return closed->count() > 0; }, 3000));
+  EXPECT_FALSE(title->isVisible());
+  EXPECT_EQ(closed->count(), 1);
+  ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+  EXPECT_EQ(fake.dialogs.shown.front().icon, DialogIcon::Question);
+  EXPECT_EQ(profile.tablesAtWrite, 0);
+}
+
 TEST_F(ProgramEndTest, SigintWhileAboutIsOpenClosesItThenSaves) {
   SignalWhileModal(title->Image6, SIGINT, "lynx::AboutWindow");
   EXPECT_FALSE(title->isVisible());
