@@ -139,9 +139,21 @@ int TitleWindow::CaptionStep() const {
 
 void TitleWindow::SetCaptionText(const QString& text) {
   caption = text;
-  QString shown = text;
+  // The caption keeps turning while the window is hidden (a table is open),
+  // but its label changes only where it can be seen: a hidden label that
+  // renamed itself every few seconds would keep a screen reader talking.
+  if (isVisible() || text2->text().isEmpty()) ShowCaption();
+}
+
+void TitleWindow::ShowCaption() {
+  QString shown = caption;
   shown.replace(values.lineBreak, QStringLiteral("\n"));
   text2->setText(shown);
+}
+
+void TitleWindow::showEvent(QShowEvent* event) {
+  ShowCaption();
+  QWidget::showEvent(event);
 }
 
 void TitleWindow::AdvanceCaption() {

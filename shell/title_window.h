@@ -108,11 +108,14 @@ class TitleWindow : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   // Right button: History, Statistics and the window's own choices, beside
   // the designed window rather than in it.
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
+  // The caption on its label.
+  void ShowCaption();
   // After a modal window has returned: end now if that was asked meanwhile.
   bool EndIfRequested();
   // Closes the modal windows now and keeps closing new ones until they return.

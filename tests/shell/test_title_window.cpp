@@ -195,15 +195,19 @@ TEST_F(TitleWindowTest, GamesRunModallyFromAFreshTableAndKeepTheBalance) {
               // A game changes the balance and the card size.
               values.credits = 180;
               values.largeCards = 1;
-              // The caption keeps cycling while the window is hidden.
+              // The caption keeps cycling while the window is hidden; its
+              // label, which a screen reader reads, waits to be seen.
+              const QString label = title->text2->text();
               title->Timer2.setInterval(10);
               EXPECT_TRUE(QTest::qWaitFor([&] { return title->CaptionStep() == 4; }, 2000));
               title->Timer2.stop();
+              EXPECT_EQ(title->text2->text(), label);
             });
   EXPECT_TRUE(title->isVisible());
   EXPECT_FALSE(title->InModal());
   EXPECT_EQ(CountTableWindows(), 0);
   EXPECT_EQ(title->CaptionStep(), 4);  // carried on, not back to step 1
+  EXPECT_EQ(title->text2->text(), QStringLiteral("To Play\nChoose Game Below"));
   EXPECT_EQ(values.credits, 180);
   EXPECT_EQ(values.largeCards, 1);
 
@@ -263,6 +267,19 @@ class PressCounter final : public QObject {
  private:
   QWidget* target;
 };
+
+// Shift+F10 opens the menu where the keyboard has no Menu key.
+TEST_F(TitleWindowTest, ShiftF10OpensTheMenu) {
+  QString opened;
+  QTimer::singleShot(0, [&] {
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+      opened = popup->objectName();
+      popup->close();
+    }
+  });
+  QTest::keyClick(title.get(), Qt::Key_F10, Qt::ShiftModifier);
+  EXPECT_EQ(opened, QStringLiteral("TitleMenu"));
+}
 
 TEST(TitleWindowHelp, TheHelpWindowTakesInputWhileATableRuns) {
   // Input goes through the platform window, where Qt drops what reaches a
