@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "engine/paytable.h"
 #include "cards/card_painter.h"
+#include "engine/paytable.h"
 #include "table/table_accessibility.h"
 
 namespace lynx {
@@ -236,6 +236,13 @@ void TableWindow::CreateControls() {
   connect(Timer2, &QTimer::timeout, this, [this] { Mess->setHidden(!Mess->isHidden()); });
 }
 
+// The Deal/Draw picture and what a screen reader calls it: what a press
+// will do now.
+void TableWindow::ShowDealOrDraw(bool draw) {
+  Image8->setPixmap(draw ? Image4->pixmap() : Image9->pixmap());
+  Image8->setAccessibleName(draw ? QStringLiteral("Draw") : QStringLiteral("Deal"));
+}
+
 void TableWindow::Load() {
   ApplyTableLayout();
   ClearSurface();
@@ -243,7 +250,7 @@ void TableWindow::Load() {
   Mess->setText(QStringLiteral("Play 5 Coins"));
   values.maxCoins = static_cast<std::int16_t>(machine.MaxCoins());
   WriteCreditsLine();
-  Image8->setPixmap(Image9->pixmap());
+  ShowDealOrDraw(false);
   WritePayTableCaptions();
   move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
   Timer2->start();
@@ -391,7 +398,7 @@ bool TableWindow::ResumeHand(const HandInProgress& resumed) {
   Mess->setText(QString());
   WriteCoinsLine();
   HighlightCoinColumn(machine.CoinsIn());
-  Image8->setPixmap(Image4->pixmap());
+  ShowDealOrDraw(true);
   ShowHolds();
   // As after a deal, a hand that already pays lights its name.
   if (machine.WinRow() > -1) SetLit(Value[static_cast<std::size_t>(machine.WinRow())], true);
@@ -723,7 +730,7 @@ void TableWindow::Deal() {
     ShowCard(i, deal.cards[static_cast<std::size_t>(i)]);
     PlayCardSound();
   }
-  Image8->setPixmap(Image4->pixmap());
+  ShowDealOrDraw(true);
   ShowHolds();
   if (deal.winRow > -1) SetLit(Value[static_cast<std::size_t>(deal.winRow)], true);
   revealing = false;
@@ -775,7 +782,7 @@ void TableWindow::Draw() {
   Timer2->start();
   revealing = false;
   if (settled.won > 0 && values.soundOn == 1) services.sound.PlaySync(kWinSound);
-  Image8->setPixmap(Image9->pixmap());
+  ShowDealOrDraw(false);
 }
 
 void TableWindow::RunBetOne() {
@@ -877,7 +884,6 @@ void TableWindow::Refuse(Refusal refusal) {
   }
   services.dialogs.Info(this, kTableTitle, text);
 }
-
 
 void TableWindow::PlayCardSound() {
   if (values.soundOn == 1) services.sound.PlaySync(kCardSound);

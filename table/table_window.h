@@ -161,6 +161,7 @@ class TableWindow : public QDialog {
  private:
   void CreateControls();
   void Load();
+  void ShowDealOrDraw(bool draw);
 
   // Runs action now, or after the operation in progress when one is running.
   void Guarded(std::function<void()> action);

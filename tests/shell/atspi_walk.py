@@ -211,11 +211,11 @@ def inner(game):
                     return ("warned", item.name)
             return None
 
-        press(find(table, BUTTON_ROLE, "Deal/Draw"))
+        press(find(table, BUTTON_ROLE, "Draw"))
         kind, message = wait_for("the message of the draw", outcome, timeout=30)
         if kind == "warned":
             print("Coach: " + " ".join(message.split()))
-            press(find(table, BUTTON_ROLE, "Deal/Draw"))
+            press(find(table, BUTTON_ROLE, "Draw"))
             kind, message = wait_for("the message of the draw", lambda: (
                 lambda seen: seen if seen and seen[0] == "drawn" else None)(outcome()),
                 timeout=30)

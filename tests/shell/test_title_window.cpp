@@ -11,12 +11,12 @@
 #include <QTimer>
 #include <functional>
 
+#include "cards/card_painter.h"
 #include "platform/fakes.h"
 #include "platform/qt_help.h"
 #include "shell/about_window.h"
 #include "shell/startup.h"
 #include "shell/title_window.h"
-#include "cards/card_painter.h"
 #include "table/table_window.h"
 
 namespace lynx {
@@ -161,9 +161,10 @@ TEST_F(TitleWindowTest, CaptionCyclesThroughFourStepsAndIgnoresOtherTexts) {
   EXPECT_EQ(title->CaptionText(), QStringLiteral("Quillon Software\r\nPresents"));
   EXPECT_EQ(title->Timer2.interval(), 3000);
   EXPECT_TRUE(title->Timer2.isActive());
-  const QStringList shown{
-      QStringLiteral("LYNX Video Poker\nfor Linux"), QStringLiteral("Free Software\nby its Developers"),
-      QStringLiteral("To Play\nChoose Game Below"), QStringLiteral("Quillon Software\nPresents")};
+  const QStringList shown{QStringLiteral("LYNX Video Poker\nfor Linux"),
+                          QStringLiteral("Free Software\nby its Developers"),
+                          QStringLiteral("To Play\nChoose Game Below"),
+                          QStringLiteral("Quillon Software\nPresents")};
   for (int i = 0; i < 8; ++i) {
     title->AdvanceCaption();
     EXPECT_EQ(title->text2->text(), shown[i % 4]) << i;
@@ -286,7 +287,8 @@ TEST(TitleWindowHelp, TheHelpWindowTakesInputWhileATableRuns) {
   // window blocked by a modal one.
   FakeServices fake;
   QtHelpViewer help;
-  Services services{fake.dialogs, fake.sound, fake.profile, help, fake.screen, fake.random, fake.history};
+  Services services{fake.dialogs, fake.sound,  fake.profile, help,
+                    fake.screen,  fake.random, fake.history};
   ProgramValues values;
   SetStartValues(values, QStringLiteral("/data"));
   TitleWindow title(values, services);
