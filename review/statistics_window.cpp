@@ -331,7 +331,8 @@ void StatisticsWindow::ShowCoachFigures() {
     const auto coins = static_cast<double>(all.judgedCoins);
     coachLine->setText(
         QStringLiteral("Strategy coach, all games: %1 hands judged. Expected return of your "
-                       "holds %2, of best play %3. Mistakes %4, costing %5 credits.")
+                       "holds %2, of best play on the same deals %3. Mistakes %4, costing %5 "
+                       "credits.")
             .arg(all.judged)
             .arg(PercentText(all.heldEv, coins), PercentText(all.bestEv, coins))
             .arg(all.mistakes)
@@ -401,6 +402,11 @@ void StatisticsWindow::ShowBalance() {
   }
   auto* gameAxis = static_cast<QValueAxis*>(balanceChart->axes(Qt::Horizontal).first());
   auto* creditAxis = static_cast<QValueAxis*>(balanceChart->axes(Qt::Vertical).first());
+  // No games, no axes: a scale of nothing would only read "1 1 1 1 1".
+  gameAxis->setVisible(points > 0);
+  creditAxis->setVisible(points > 0);
+  balanceChart->setTitle(points > 0 ? QStringLiteral("Credits after each game")
+                                    : QStringLiteral("Credits after each game: no games yet"));
   const AxisRange gameRange = NiceRange(gameAxis, 1, std::max(2.0, games));
   const AxisRange creditRange = NiceRange(creditAxis, std::min(0, low), high);
   // On a long history a game moves the sampled line by a fraction of a pixel:

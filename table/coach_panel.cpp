@@ -243,7 +243,7 @@ void CoachPanel::Settled(const GameRecord& record) {
   if (j == nullptr || !drawn) {
     text += QStringLiteral("<br>(The strategy tables were still being built.)");
   } else {
-    run.tally.Add(*j, held, record.won);
+    run.TallyOf(game).Add(*j, held, record.won);
     const HoldVerdict verdict = JudgeHold(*j, held);
     const ShadowPlay shadow = PlayBest(*j, drawn->deck);
     if (!verdict.mistake) {
@@ -331,8 +331,8 @@ void CoachPanel::ShowHand() {
 }
 
 void CoachPanel::ShowTally() {
-  const CoachTally& t = run.tally;
-  QString text = Heading(QStringLiteral("THIS SESSION"));
+  const CoachTally& t = run.TallyOf(game);
+  QString text = Heading(QStringLiteral("THIS SESSION, %1").arg(GameTitleText(game).toUpper()));
   if (t.hands == 0) {
     text += QStringLiteral("<br>No hands judged yet.");
   } else {

@@ -8,6 +8,8 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -27,7 +29,12 @@ namespace lynx {
 struct CoachRun {
   TablesCache tables;
   ChartCache charts{tables};  // goes before the tables it builds from
-  CoachTally tally;           // every game judged this run
+  // Every game judged this run, by game (index game - 1): a table's
+  // "This session" counts its own game.
+  std::array<CoachTally, 3> tally;
+  CoachTally& TallyOf(GameVariant game) {
+    return tally[static_cast<std::size_t>(std::clamp<int>(game, 1, 3) - 1)];
+  }
   bool panelShown = false;
   bool warn = true;
 };

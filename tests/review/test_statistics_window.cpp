@@ -191,7 +191,7 @@ TEST_F(StatisticsWindowTest, ShowsDashesForFiguresThatAreNoNumbers) {
   EXPECT_EQ(RowLine(kJacksOrBetter, 9), QStringList({"No win", "3", "100.00%", "—"}));
   EXPECT_EQ(window->CoachFigures()->text(),
             "Strategy coach, all games: 6 hands judged. Expected return of your holds —, of best "
-            "play —. Mistakes 3, costing — credits.");
+            "play on the same deals —. Mistakes 3, costing — credits.");
   // The whole text shows, in the room the window keeps for it.
   const QLabel* coach = window->CoachFigures();
   EXPECT_GE(coach->height(), coach->heightForWidth(coach->width()));
@@ -413,6 +413,19 @@ TEST_F(StatisticsWindowTest, TabReachesTheButtons) {
   }
   EXPECT_TRUE(exportButton->hasFocus());
   EXPECT_LE(tabs, 4);
+}
+
+// Before the first game the balance chart says so and shows no scale.
+TEST_F(StatisticsWindowTest, NoGamesNoAxes) {
+  FakeHistory empty;
+  W none(empty, dialogs, cache);
+  const QChart* chart = none.BalanceLine()->chart();
+  EXPECT_EQ(chart->title(), "Credits after each game: no games yet");
+  for (const QAbstractAxis* axis : chart->axes()) EXPECT_FALSE(axis->isVisible());
+  Open();
+  EXPECT_EQ(window->BalanceLine()->chart()->title(), "Credits after each game");
+  for (const QAbstractAxis* axis : window->BalanceLine()->chart()->axes())
+    EXPECT_TRUE(axis->isVisible());
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ TEST_F(CoachPanelTest, HintThenDrawNeverWarnsAndNeitherDoesAnEqualHold) {
   const auto nines = settled[1][0].value<GameRecord>();
   EXPECT_EQ(nines.bestHolds, "15,31");
   EXPECT_EQ(nines.heldEv, 125.0);
-  EXPECT_EQ(run.tally.mistakes, 0);
+  EXPECT_EQ(run.TallyOf(kJacksOrBetter).mistakes, 0);
 
   // Where the chart's line holds less than best play, the panel says so.
   Deal("2S 2H 7D 9C KH", "5C 6C 7C 8C TC");
@@ -145,8 +145,8 @@ TEST_F(CoachPanelTest, ACostlyHoldWarnsOnceAndTheSecondDrawDrawsAsHeld) {
       last.contains("Best play, AS KS QS JS --, would have drawn to Royal Flush and "
                     "paid 4000."))
       << last.toStdString();
-  EXPECT_EQ(run.tally.mistakes, 1);
-  EXPECT_NEAR(run.tally.mistakeCost, 91.808511 - 7.631822, 1e-5);
+  EXPECT_EQ(run.TallyOf(kJacksOrBetter).mistakes, 1);
+  EXPECT_NEAR(run.TallyOf(kJacksOrBetter).mistakeCost, 91.808511 - 7.631822, 1e-5);
 
   // Warnings off: the same hold draws at once.
   panel->WarnBox()->setChecked(false);
@@ -169,7 +169,17 @@ TEST_F(CoachPanelTest, ACostlyHoldWarnsOnceAndTheSecondDrawDrawsAsHeld) {
   EXPECT_EQ(fakes.profile.values.value("coach/panel"), "0");
   ASSERT_EQ(settled.count(), 3);
   EXPECT_EQ(settled[2][0].value<GameRecord>().bestHolds, "15");
-  EXPECT_EQ(run.tally.mistakes, 3);
+  EXPECT_EQ(run.TallyOf(kJacksOrBetter).mistakes, 3);
+
+  // A table of another game counts its own game's hands this session.
+  EXPECT_TRUE(panel->TallyText().contains("THIS SESSION, JACKS OR BETTER</span><br>Hands 3,"))
+      << panel->TallyText().toStdString();
+  values.gameVariant = kJokerWild;
+  TableWindow joker(values, fakes.services);
+  auto* jokerPanel = new CoachPanel(joker, kJokerWild, run, fakes.services);
+  EXPECT_TRUE(
+      jokerPanel->TallyText().contains("THIS SESSION, JOKER WILD</span><br>No hands judged yet."))
+      << jokerPanel->TallyText().toStdString();
 }
 
 // All-time sums no valid history gives (nothing bet, values that are no
