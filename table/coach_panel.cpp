@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
@@ -129,7 +130,7 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   auto* warnKey = new QShortcut(QKeySequence(Qt::Key_W), this);
   warnKey->setContext(Qt::WindowShortcut);
   connect(warnKey, &QShortcut::activated, warnBox, &QCheckBox::toggle);
-  auto* keys = new QLabel(QStringLiteral("H hint · A all holds · W warn · K hide"), this);
+  auto* keys = new QLabel(QStringLiteral("H hint · A all holds · G chart · W warn · K hide"), this);
   keys->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
   layout->addWidget(keys);
 
@@ -142,6 +143,7 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   connect(&table, &TableWindow::HandChanged, this, &CoachPanel::HandChanged);
   connect(&table, &TableWindow::GameSettled, this, &CoachPanel::Settled);
   connect(&table, &TableWindow::AnalysisRequested, this, &CoachPanel::ShowAnalysis);
+  connect(&table, &TableWindow::ChartRequested, this, &CoachPanel::ShowChart);
   connect(&table, &TableWindow::SidePanelToggled, this, [this](bool shown) {
     this->run.panelShown = shown;
     SaveCoachSettings(this->run, this->services.profile);
@@ -328,6 +330,7 @@ void CoachPanel::ShowHand() {
     }
   }
   handLabel->setText(text);
+  FillChart();
 }
 
 void CoachPanel::ShowTally() {
@@ -396,6 +399,47 @@ void CoachPanel::ShowAnalysis() {
   FillAnalysis();
   analysis->show();
   analysis->raise();
+}
+
+void CoachPanel::ShowChart() {
+  if (!chartWindow) {
+    chartWindow = new StrategyChartWindow(run.tables, &table);
+    // Beside the table, not over it: to its left where the screen has room,
+    // else to the right of the table and its panel.
+    const QRect machine = table.frameGeometry();
+    const QRect screen = table.screen() != nullptr ? table.screen()->availableGeometry()
+                                                   : QRect(0, 0, 1920, 1080);
+    const int leftRoom = machine.left() - screen.left() - 8;
+    const int rightRoom = screen.right() - machine.right() - 8;
+    const int width = std::clamp(std::max(leftRoom, rightRoom), 380, chartWindow->width());
+    chartWindow->resize(width, std::min(chartWindow->height(), screen.height() - 40));
+    int x = leftRoom >= rightRoom ? machine.left() - 8 - width : machine.right() + 8;
+    x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() - width));
+    chartWindow->move(x,
+                      std::clamp(machine.top(), screen.top(),
+                                 std::max(screen.top(), screen.bottom() - chartWindow->height())));
+  }
+  FillChart();
+  chartWindow->show();
+  chartWindow->raise();
+}
+
+// The chart of the stake on the table (five coins before a deal), the line
+// of the hand dealt marked; looked at again until the chart is built.
+void CoachPanel::FillChart() {
+  if (!chartWindow) return;
+  const int coins = onTable ? onTable->coins : kMaxCoins;
+  const StrategyChart* chart = run.charts.Find(game, coins);
+  const bool ready = chart != nullptr && !chart->lines.empty();
+  chartWindow->Show(chart, game, coins,
+                    ready && onTable ? MatchChart(*chart, onTable->dealt).line : -1);
+  if (!ready && !chartWindowDue) {
+    chartWindowDue = true;
+    QTimer::singleShot(kChartPollMs, this, [this] {
+      chartWindowDue = false;
+      FillChart();
+    });
+  }
 }
 
 void CoachPanel::FillAnalysis() {

@@ -17,6 +17,7 @@
 #include "coach/coach.h"
 #include "coach/tables_cache.h"
 #include "platform/services.h"
+#include "table/chart_window.h"
 #include "table/table_window.h"
 
 class QCheckBox;
@@ -71,7 +72,10 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   // The values of all 32 holds of the hand on the table, in a window of its
   // own beside the table (the A key).
   void ShowAnalysis();
+  // The strategy chart window of the game and stake on the table.
+  void ShowChart();
   QWidget* Analysis() const { return analysis; }
+  StrategyChartWindow* Chart() const { return chartWindow; }
 
  private:
   // The judgement of hand, made when the tables are there; null otherwise.
@@ -106,6 +110,9 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   QLabel* lastLabel = nullptr;
   QLabel* tallyLabel = nullptr;
   QPointer<QWidget> analysis;
+  QPointer<StrategyChartWindow> chartWindow;
+  bool chartWindowDue = false;
+  void FillChart();
   QTableWidget* analysisTable = nullptr;
   QLabel* analysisCaption = nullptr;
   bool analysisSized = false;  // made as wide as its columns once

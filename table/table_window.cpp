@@ -589,6 +589,9 @@ bool TableWindow::MachineKey(QKeyEvent* event) {
     case Qt::Key_A:
       action = [this] { Guarded([this] { emit AnalysisRequested(); }); };
       break;
+    case Qt::Key_G:
+      action = [this] { Guarded([this] { emit ChartRequested(); }); };
+      break;
     case Qt::Key_K:
       action = [this] {
         Guarded([this] {

@@ -148,6 +148,8 @@ class TableWindow : public QDialog {
   void StatisticsRequested();
   // The A key: the values of every hold of the hand on the table.
   void AnalysisRequested();
+  // The G key: the strategy chart of the game and stake.
+  void ChartRequested();
   // The K key showed (true) or hid the side panel.
   void SidePanelToggled(bool shown);
 

@@ -182,6 +182,27 @@ TEST_F(CoachPanelTest, ACostlyHoldWarnsOnceAndTheSecondDrawDrawsAsHeld) {
       << jokerPanel->TallyText().toStdString();
 }
 
+// G opens the chart of the game and stake beside the table, its lines as
+// the coach numbers them, the line of the hand dealt marked.
+TEST_F(CoachPanelTest, TheChartWindowMarksTheLineOfTheHandDealt) {
+  Deal("AS KS QS JS JH", "TS 3D 4H 5C 6C");
+  Key(Qt::Key_G);
+  StrategyChartWindow* chart = panel->Chart();
+  ASSERT_NE(chart, nullptr);
+  EXPECT_TRUE(chart->isVisible());
+  ASSERT_EQ(chart->Lines()->rowCount(), 2);
+  EXPECT_EQ(chart->Lines()->item(1, 1)->text(), "Discard everything");
+  EXPECT_EQ(chart->MarkedLine(), 0);
+  EXPECT_EQ(chart->Lines()->item(0, 0)->text(), "▶ 1");
+  Key(Qt::Key_H);
+  Key(Qt::Key_Return);
+  EXPECT_EQ(chart->MarkedLine(), -1);  // no hand dealt
+  Deal("2C 7D 9H 4S KC", "TS 3D 4H 5C 6C");
+  EXPECT_EQ(chart->MarkedLine(), 1);
+  EXPECT_EQ(chart->Lines()->item(0, 0)->text(), "1");
+  EXPECT_EQ(chart->Lines()->item(1, 0)->text(), "▶ 2");
+}
+
 // All-time sums no valid history gives (nothing bet, values that are no
 // numbers) show dashes, never "inf" or "nan".
 TEST_F(CoachPanelTest, AllTimeFiguresThatAreNoNumbersShowDashes) {
