@@ -9,6 +9,7 @@
 #include "cards/card_sheet.h"  // the card sizes
 #include "engine/hold_mask.h"
 #include "review/review_look.h"
+#include "table/table_accessibility.h"
 #include "table/table_controls.h"
 
 namespace lynx {
@@ -152,6 +153,16 @@ QIcon HistoryModel::Strip(const GameRecord& game, bool afterDraw) const {
   return icon;
 }
 
+QString HistoryModel::SpokenCards(const Hand& hand, int held) {
+  QStringList names;
+  for (int i = 0; i < 5; ++i) {
+    QString name = CardName(hand[static_cast<std::size_t>(i)]);
+    if (held >= 0 && (held >> i & 1)) name += QStringLiteral(" (held)");
+    names << name;
+  }
+  return names.join(QStringLiteral(", "));
+}
+
 QVariant HistoryModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const GameRecord& game = Game(index.row());
@@ -177,6 +188,10 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
     case Qt::DecorationRole:
       if (game.damaged || (column != kDealt && column != kFinal)) return {};
       return Strip(game, column == kFinal);
+    case Qt::AccessibleTextRole:
+      // The cards a strip shows, by name.
+      if (game.damaged || (column != kDealt && column != kFinal)) return {};
+      return column == kDealt ? SpokenCards(game.dealt, game.held) : SpokenCards(game.final);
     case Qt::TextAlignmentRole: {
       Qt::Alignment alignment = Qt::AlignLeft;
       if (column == kBet || column == kWon) alignment = Qt::AlignRight;

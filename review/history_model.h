@@ -30,6 +30,11 @@ class HistoryModel final : public QAbstractTableModel {
   static constexpr int kPageSize = 100;
   // Strips kept painted: a few screens of rows.
   static constexpr int kStripsKept = 400;
+  // The cards of a hand as a screen reader says them, "King of Spades
+  // (held), Two of Hearts, ..."; held: bit i marks card i held, -1 for none
+  // to tell.
+  static QString SpokenCards(const Hand& hand, int held = -1);
+
   enum Column { kGame, kPlayed, kBet, kDealt, kFinal, kHand, kWon, kColumnCount };
 
   // A hand in the Dealt and After the draw columns, in pixels: a fan of

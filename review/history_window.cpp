@@ -146,6 +146,7 @@ void HistoryWindow::ShowGame(const QModelIndex& current) {
   if (!current.isValid() || current.row() >= games->rowCount()) {
     gameLine->setText(QString());
     detailView->setPixmap(QPixmap::fromImage(detail));
+    detailView->setAccessibleName(QStringLiteral("No game picked"));
     return;
   }
   const GameRecord& game = games->Game(current.row());
@@ -154,6 +155,7 @@ void HistoryWindow::ShowGame(const QModelIndex& current) {
                           .arg(game.id)
                           .arg(PlayedAtText(game.playedAt), DamagedRecordText()));
     detailView->setPixmap(QPixmap::fromImage(detail));
+    detailView->setAccessibleName(QStringLiteral("Damaged record"));
     return;
   }
   QString line = QStringLiteral("Game %1: %2, %3, bet %4 — %5")
@@ -191,6 +193,9 @@ void HistoryWindow::ShowGame(const QModelIndex& current) {
   }
   painter.end();
   detailView->setPixmap(QPixmap::fromImage(detail));
+  detailView->setAccessibleName(QStringLiteral("Dealt: %1. After the draw: %2")
+                                    .arg(HistoryModel::SpokenCards(game.dealt, game.held),
+                                         HistoryModel::SpokenCards(game.final)));
 }
 
 }  // namespace lynx

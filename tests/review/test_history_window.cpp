@@ -231,6 +231,18 @@ TEST_F(HistoryWindowTest, ShowsThePickedGamesCardsAtFullSizeWithTheHeldOnesMarke
   for (int i = 0; i < 5; ++i)
     marked[static_cast<std::size_t>(i)] = strip.pixelColor(i * 30 + 15, 1) == QColor(255, 255, 0);
   EXPECT_EQ(marked, (std::array{true, true, false, true, false}));
+  // A screen reader hears the same cards by name, the held ones said so.
+  EXPECT_EQ(window->Games()->index(1, M::kDealt).data(Qt::AccessibleTextRole).toString(),
+            "Two of Clubs (held), Two of Hearts (held), Nine of Spades, Nine of Diamonds (held), "
+            "King of Clubs");
+  EXPECT_EQ(window->Games()->index(1, M::kFinal).data(Qt::AccessibleTextRole).toString(),
+            "Two of Clubs, Two of Hearts, Seven of Spades, Nine of Diamonds, Nine of Clubs");
+  const auto* picture = window->findChild<QLabel*>(QStringLiteral("Detail"));
+  ASSERT_NE(picture, nullptr);
+  EXPECT_TRUE(
+      picture->accessibleName().startsWith("Dealt: Two of Clubs (held), Two of Hearts "
+                                           "(held), Nine of Spades"))
+      << picture->accessibleName().toStdString();
 }
 
 // A joker in Jacks or Better: no game, listed as damaged with no cards.
