@@ -15,7 +15,9 @@
 #include "coach/coach.h"
 #include "platform/window_keys.h"
 #include "review/drill_deals.h"
+#include "review/history_model.h"
 #include "review/review_look.h"
+#include "table/table_accessibility.h"
 #include "table/table_controls.h"
 
 namespace lynx {
@@ -51,7 +53,12 @@ DrillWindow::DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource
   auto* layout = new QVBoxLayout(this);
   caption = new QLabel(this);
   caption->setWordWrap(true);
+  dealtCards = new QLabel(this);
+  dealtCards->setObjectName(QStringLiteral("DrillDealt"));
+  dealtCards->setFixedSize(kStripWidth, kStripHeight);
+  dealtCards->hide();
   cards = new QLabel(this);
+  cards->setObjectName(QStringLiteral("DrillCards"));
   cards->setFixedSize(kStripWidth, kStripHeight);
   cards->installEventFilter(this);
   cards->setCursor(Qt::PointingHandCursor);
@@ -61,6 +68,7 @@ DrillWindow::DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource
   verdict->setMinimumHeight(90);
   verdict->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   layout->addWidget(caption);
+  layout->addWidget(dealtCards, 0, Qt::AlignHCenter);
   layout->addWidget(cards, 0, Qt::AlignHCenter);
   layout->addWidget(verdict);
   auto* buttons = new QHBoxLayout;
@@ -148,6 +156,7 @@ void DrillWindow::Draw() {
     return;
   }
   const HandJudgement j = JudgeHand(*t, dealt, g.coins);
+  best = j.bestMask;
   GameRecord practice = PracticeRecord(g, deck, held, j, credits());
   final = practice.final;
   store.RecordPractice(practice);
@@ -204,6 +213,47 @@ void DrillWindow::ShowCards() {
     painter.end();
   }
   cards->setPixmap(QPixmap::fromImage(strip));
+  cards->setAccessibleName(
+      phase == Phase::kDone ? QStringLiteral("No hand")
+      : phase == Phase::kDrawn
+          ? QStringLiteral("After the draw: %1").arg(HistoryModel::SpokenCards(final))
+          : QStringLiteral("Dealt: %1")
+                .arg(HistoryModel::SpokenCards(dealt, static_cast<int>(held))));
+  ShowDealtCards(game);
+}
+
+// The dealt hand kept in view once drawn: the hold played in a yellow frame,
+// BEST under the cards best play holds.
+void DrillWindow::ShowDealtCards(GameVariant game) {
+  dealtCards->setVisible(phase == Phase::kDrawn);
+  if (phase != Phase::kDrawn) return;
+  QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
+  strip.fill(kPanelBlue);
+  QPainter painter;
+  for (int i = 0; i < 5; ++i) {
+    const int x = kMargin + i * (kCardWidth + kGap);
+    DrawCardFace(strip, x, kMargin, dealt[static_cast<std::size_t>(i)], game);
+    painter.begin(&strip);
+    if (held >> i & 1) {
+      painter.setPen(QPen(kTextYellow, 3));
+      painter.drawRect(x - 2, kMargin - 2, kCardWidth + 3, kCardHeight + 3);
+    }
+    if (best >> i & 1) {
+      painter.setPen(kTextWhite);
+      painter.setFont(ClassicFont(10, true));
+      painter.drawText(QRect(x, kMargin + kCardHeight + 2, kCardWidth, kTagHeight - 2),
+                       Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("BEST"));
+    }
+    painter.end();
+  }
+  dealtCards->setPixmap(QPixmap::fromImage(strip));
+  QStringList best;
+  for (int i = 0; i < 5; ++i)
+    if (this->best >> i & 1) best << CardName(dealt[static_cast<std::size_t>(i)]);
+  dealtCards->setAccessibleName(
+      QStringLiteral("Dealt: %1. Best play holds %2")
+          .arg(HistoryModel::SpokenCards(dealt, static_cast<int>(held)),
+               best.isEmpty() ? QStringLiteral("nothing") : best.join(QStringLiteral(", "))));
 }
 
 void DrillWindow::keyPressEvent(QKeyEvent* event) {

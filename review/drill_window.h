@@ -42,6 +42,8 @@ class DrillWindow final : public QWidget {
   const Hand& Dealt() const { return dealt; }
   QLabel* Verdict() const { return verdict; }
   QLabel* Caption() const { return caption; }
+  QLabel* Cards() const { return cards; }
+  QLabel* DealtCards() const { return dealtCards; }
   QPushButton* AdvanceButton() const { return advanceButton; }
 
  signals:
@@ -58,6 +60,7 @@ class DrillWindow final : public QWidget {
   void Deal();
   void Draw();
   void ShowCards();
+  void ShowDealtCards(GameVariant game);
 
   HistoryStore& store;
   TablesCache& tables;
@@ -72,9 +75,13 @@ class DrillWindow final : public QWidget {
   Hand final{};
   Deck deck;
   unsigned held = 0;
+  unsigned best = 0;  // the first best hold, once drawn
 
   QLabel* caption = nullptr;
   QLabel* cards = nullptr;
+  // After the draw, the hand as dealt above it: the hold played framed, the
+  // best hold tagged.
+  QLabel* dealtCards = nullptr;
   QLabel* verdict = nullptr;
   QPushButton* advanceButton = nullptr;
 };

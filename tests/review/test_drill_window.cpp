@@ -85,7 +85,14 @@ TEST(DrillWindow, DealsTheMistakesOldestFirstAndJudgesEachNewHold) {
   EXPECT_EQ(drill.Right(), 1);
   EXPECT_TRUE(drill.Verdict()->text().contains("<b>Not best.</b> Draw five is worth"))
       << drill.Verdict()->text().toStdString();
+  // The dealt hand stays in view above the draw, best play's hold named.
+  EXPECT_FALSE(drill.DealtCards()->isHidden());
+  EXPECT_EQ(drill.DealtCards()->accessibleName(),
+            "Dealt: Joker, Seven of Spades, Seven of Hearts, Three of Diamonds, Nine of Clubs. "
+            "Best play holds Joker, Seven of Spades, Seven of Hearts");
+  EXPECT_TRUE(drill.Cards()->accessibleName().startsWith("After the draw: "));
   QTest::keyClick(&drill, Qt::Key_Return);
+  EXPECT_TRUE(drill.DealtCards()->isHidden());
   EXPECT_EQ(drill.Verdict()->text(), "Practice over: 1 of 2 held right.");
   // The practice hands are demonstration hands: no new mistakes to practise.
   EXPECT_EQ(fakes.history.Mistakes(50).size(), 2u);
