@@ -25,10 +25,6 @@ QWidget* ApplyReviewLookInside(QWidget* window);
 // time, without the vertical header.
 void SetUpReviewView(QTableView* view);
 
-// A probability as a percentage with at least two decimals and at least three
-// significant digits: "21.46%", "0.0248%", "0.00248%".
-QString ProbabilityText(double probability);
-
 // A line of text that changes with every game kept, in a box as tall as a set
 // number of its lines. A new text repaints the label only: a label placed in
 // the window's layout has the whole window laid out again at each new text,

@@ -404,20 +404,7 @@ void CoachPanel::ShowAnalysis() {
 void CoachPanel::ShowChart() {
   if (!chartWindow) {
     chartWindow = new StrategyChartWindow(run.tables, &table);
-    // Beside the table, not over it: to its left where the screen has room,
-    // else to the right of the table and its panel.
-    const QRect machine = table.frameGeometry();
-    const QRect screen = table.screen() != nullptr ? table.screen()->availableGeometry()
-                                                   : QRect(0, 0, 1920, 1080);
-    const int leftRoom = machine.left() - screen.left() - 8;
-    const int rightRoom = screen.right() - machine.right() - 8;
-    const int width = std::clamp(std::max(leftRoom, rightRoom), 380, chartWindow->width());
-    chartWindow->resize(width, std::min(chartWindow->height(), screen.height() - 40));
-    int x = leftRoom >= rightRoom ? machine.left() - 8 - width : machine.right() + 8;
-    x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() - width));
-    chartWindow->move(x,
-                      std::clamp(machine.top(), screen.top(),
-                                 std::max(screen.top(), screen.bottom() - chartWindow->height())));
+    PlaceBeside(chartWindow, table, 380);
   }
   FillChart();
   chartWindow->show();
@@ -471,7 +458,7 @@ void CoachPanel::FillAnalysis() {
                       Hold(j.dealt, h.mask), QString::number(h.ev, 'f', 6),
                       QString::number(h.evPerCoin, 'f', 6)};
     const auto share = [&h](std::int64_t count) {
-      return QString::number(static_cast<double>(count) / static_cast<double>(h.draws), 'f', 6);
+      return ProbabilityText(static_cast<double>(count) / static_cast<double>(h.draws));
     };
     for (int r = 0; r < rows; ++r) cells << share(h.counts[static_cast<std::size_t>(r)]);
     cells << share(h.noWin);
@@ -492,6 +479,7 @@ void CoachPanel::FillAnalysis() {
     for (int c = 0; c < analysisTable->columnCount(); ++c) width += analysisTable->columnWidth(c);
     analysis->resize(std::min(width, std::max(400, services.screen.Width() - 40)),
                      analysis->height());
+    PlaceBeside(analysis, table, 400);
   }
 }
 

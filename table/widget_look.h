@@ -31,6 +31,15 @@ QString RowText(GameVariant game, int row);
 // or the ratio is not a finite number.
 QString PercentText(double part, double whole);
 
+// A probability as a percentage with at least two decimals and at least three
+// significant digits: "21.46%", "0.0248%", "0.00248%".
+QString ProbabilityText(double probability);
+
+// Puts window beside table, not over it: to the table's left or right,
+// whichever side of the screen has more room, as wide as that room allows
+// (down to minimumWidth), and within the screen's available area.
+void PlaceBeside(QWidget* window, const QWidget& table, int minimumWidth);
+
 // Credits with two decimals, "12.50"; "—" for a value that is not finite.
 QString CreditsText(double credits);
 

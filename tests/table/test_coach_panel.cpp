@@ -240,7 +240,7 @@ TEST_F(CoachPanelTest, AnalysisWindowShowsEveryHoldBestFirst) {
   EXPECT_EQ(cell(0, 2), "91.808511");
   EXPECT_EQ(cell(0, 3), "18.361702");
   EXPECT_EQ(list->horizontalHeaderItem(4)->text(), "Royal Flush");
-  EXPECT_EQ(cell(0, 4), "0.021277");  // one draw in 47
+  EXPECT_EQ(cell(0, 4), "2.13%");  // one draw in 47, as a percentage
   EXPECT_EQ(cell(1, 0), "2");
   // It follows the table to the next deal.
   Key(Qt::Key_H);
