@@ -180,6 +180,18 @@ void DrillWindow::Draw() {
   }
   text += QStringLiteral("<br>The first time you held %1, worth %2.")
               .arg(Hold(dealt, firstHeld), Credits(j.ev[firstHeld]));
+  if (charts != nullptr) {
+    const StrategyChart* chart = charts->Find(g.game, g.coins);
+    if (chart != nullptr && !chart->lines.empty()) {
+      const ChartMatch match = MatchChart(*chart, dealt);
+      text +=
+          QStringLiteral("<br>By the chart: Line %1, %2 (holding %3).")
+              .arg(match.line + 1)
+              .arg(QString::fromStdString(match.text).toHtmlEscaped(), Hold(dealt, match.holdMask));
+    } else {
+      text += QStringLiteral("<br>The chart for this stake is still being worked out.");
+    }
+  }
   text += QStringLiteral("<br>The draw made %1 (practice pays nothing).")
               .arg(RowText(g.game, practice.row));
   text += QStringLiteral("<br>Right so far: %1 of %2.").arg(right).arg(current + 1);

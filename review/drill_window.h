@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "coach/chart_cache.h"
 #include "coach/tables_cache.h"
 #include "engine/deck.h"
 #include "engine/random_source.h"
@@ -43,6 +44,9 @@ class DrillWindow final : public QWidget {
   QLabel* Verdict() const { return verdict; }
   QLabel* Caption() const { return caption; }
   QLabel* Cards() const { return cards; }
+  // The coach's charts, whose line for each hand the verdict names; must
+  // outlive the window.
+  void UseCharts(ChartCache* cache) { charts = cache; }
   QLabel* DealtCards() const { return dealtCards; }
   QPushButton* AdvanceButton() const { return advanceButton; }
 
@@ -82,6 +86,7 @@ class DrillWindow final : public QWidget {
   // After the draw, the hand as dealt above it: the hold played framed, the
   // best hold tagged.
   QLabel* dealtCards = nullptr;
+  ChartCache* charts = nullptr;
   QLabel* verdict = nullptr;
   QPushButton* advanceButton = nullptr;
 };

@@ -302,6 +302,7 @@ int main(int argc, char** argv) {
   // Before the review windows: the mistake drill values holds with its tables.
   lynx::CoachRun coach;
   lynx::ReviewWindows review(services, coach.tables, [&values] { return values.credits; });
+  review.UseCharts(&coach.charts);
 
   bool declined = false;
   auto title = lynx::StartUp(values, services, dataDir, &declined);

@@ -54,6 +54,7 @@ void ReviewWindows::ShowStatistics() {
 void ReviewWindows::ShowDrill() {
   if (!drill) {
     drill = std::make_unique<DrillWindow>(services.history, tables, services.random, credits);
+    drill->UseCharts(charts);
     drill->setAttribute(Qt::WA_QuitOnClose, false);
     connect(drill.get(), &DrillWindow::Practised, this, &ReviewWindows::Refresh);
   }

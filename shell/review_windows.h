@@ -14,6 +14,7 @@
 namespace lynx {
 
 class BestPlayCache;
+class ChartCache;
 class DrillWindow;
 class HistoryWindow;
 class StatisticsWindow;
@@ -22,6 +23,8 @@ class TablesCache;
 class ReviewWindows final : public QObject {
   Q_OBJECT
  public:
+  // The coach's charts, whose lines the drill names; must outlive this.
+  void UseCharts(ChartCache* cache) { charts = cache; }
   // services and tables must outlive this object; credits gives the credit
   // meter now.
   ReviewWindows(Services& services, TablesCache& tables, std::function<int()> credits,
@@ -42,6 +45,7 @@ class ReviewWindows final : public QObject {
  private:
   Services& services;
   TablesCache& tables;
+  ChartCache* charts = nullptr;
   std::function<int()> credits;
   std::unique_ptr<BestPlayCache> bestPlay;
   std::unique_ptr<HistoryWindow> history;

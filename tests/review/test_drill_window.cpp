@@ -51,7 +51,16 @@ TEST(DrillWindow, DealsTheMistakesOldestFirstAndJudgesEachNewHold) {
   fakes.history.balance = JournaledBalance{77, 100, true};
 
   TablesCache tables;
+  // A chart of Jacks or Better for the drill to cite; Joker Wild's is not
+  // there yet.
+  ChartCache charts(tables);
+  StrategyChart chart;
+  chart.pays = MachinePays(kJacksOrBetter);
+  chart.coins = 5;
+  chart.lines.push_back({DiscardEverything(), "Discard everything"});
+  charts.Put(chart);
   DrillWindow drill(fakes.history, tables, fakes.random, [] { return 77; });
+  drill.UseCharts(&charts);
   drill.Start();
   ASSERT_EQ(drill.HandCount(), 2);
   EXPECT_EQ(drill.Dealt(), H("AS KS QS JS JH"));
@@ -63,6 +72,9 @@ TEST(DrillWindow, DealsTheMistakesOldestFirstAndJudgesEachNewHold) {
   QTest::keyClick(&drill, Qt::Key_Return);
   EXPECT_EQ(drill.Right(), 1);
   EXPECT_TRUE(drill.Verdict()->text().contains("<b>Right.</b> AS KS QS JS -- is a best hold"))
+      << drill.Verdict()->text().toStdString();
+  EXPECT_TRUE(drill.Verdict()->text().contains(
+      "By the chart: Line 1, Discard everything (holding Draw five)."))
       << drill.Verdict()->text().toStdString();
   ASSERT_EQ(fakes.history.games.size(), 5u);
   const GameRecord kept = fakes.history.games.back();
@@ -84,6 +96,8 @@ TEST(DrillWindow, DealsTheMistakesOldestFirstAndJudgesEachNewHold) {
   drill.AdvanceButton()->click();
   EXPECT_EQ(drill.Right(), 1);
   EXPECT_TRUE(drill.Verdict()->text().contains("<b>Not best.</b> Draw five is worth"))
+      << drill.Verdict()->text().toStdString();
+  EXPECT_TRUE(drill.Verdict()->text().contains("The chart for this stake is still being"))
       << drill.Verdict()->text().toStdString();
   // The dealt hand stays in view above the draw, best play's hold named.
   EXPECT_FALSE(drill.DealtCards()->isHidden());
