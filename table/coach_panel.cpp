@@ -82,7 +82,9 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   palette.setColor(QPalette::Window, kPanelBlue);
   setPalette(palette);
   setStyleSheet(styleSheet() + QStringLiteral("QCheckBox { color: #ffffff; }"));
-  setFixedWidth(kWidth);
+  // As wide as this beside the table; docked below it, as wide as the table.
+  setMinimumWidth(kWidth);
+  resize(kWidth, height());
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(10, 8, 8, 8);

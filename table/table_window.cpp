@@ -26,6 +26,9 @@ constexpr int kSmallWidth = 550;
 constexpr int kSmallHeight = 390;
 constexpr int kLargeWidth = 780;
 constexpr int kLargeHeight = 570;
+// The side panel docked below the table: its height, at least and at most.
+constexpr int kPanelBelowMin = 150;
+constexpr int kPanelBelowMax = 260;
 constexpr int kCardTop = 237;
 constexpr int kRows = 11;
 
@@ -627,6 +630,7 @@ QSize TableWindow::DesignedSize() const {
 void TableWindow::SetSidePanel(QWidget* panel) {
   if (sidePanel != nullptr && sidePanel != panel) sidePanel->deleteLater();
   sidePanel = panel;
+  sidePanelWidth = panel != nullptr ? panel->width() : 0;
   sidePanelShown = false;
   if (panel != nullptr) {
     panel->setParent(this);
@@ -649,29 +653,28 @@ void TableWindow::ShowSidePanel(bool shown) {
 // The window is the designed area, widened by the side panel while it shows;
 // the panel stands to the right of the designed area, as high as it. Where
 // the screen has no room for it there (too narrow, or the table stands too
-// far right), the panel is a small window of its own at the right edge of the
-// screen and the table keeps its designed size.
+// far right), the panel is docked below the designed area, as wide as it,
+// in the same window: never a window of its own that a compositor could put
+// behind the table. The designed area keeps its size and place either way.
 void TableWindow::FitSidePanel(bool keepPlace) {
   const QSize designed = DesignedSize();
   const bool withPanel = sidePanel != nullptr && sidePanelShown;
   const int left = keepPlace ? std::max(0, x()) : 0;
   const bool beside =
-      withPanel && left + designed.width() + sidePanel->width() <= services.screen.Width();
-  setFixedSize(designed + QSize(beside ? sidePanel->width() : 0, 0));
+      withPanel && left + designed.width() + sidePanelWidth <= services.screen.Width();
+  // Below: what the screen leaves under the table, within reason (the panel
+  // scrolls what does not fit).
+  const int below = withPanel && !beside
+                        ? std::clamp(services.screen.Height() - designed.height() - 60,
+                                     kPanelBelowMin, kPanelBelowMax)
+                        : 0;
+  setFixedSize(designed + QSize(beside ? sidePanelWidth : 0, below));
   if (sidePanel == nullptr) return;
-  if (withPanel && !beside) {
-    if (!sidePanel->isWindow()) {
-      // A tool window that never takes the focus: the keys stay with the table.
-      sidePanel->setParent(this, Qt::Tool | Qt::WindowDoesNotAcceptFocus);
-      sidePanel->setWindowTitle(QStringLiteral("LYNX Video Poker -- Coach"));
-    }
-    sidePanel->setGeometry(std::max(0, services.screen.Width() - sidePanel->width()), 0,
-                           sidePanel->width(), designed.height());
-    sidePanel->show();
-    return;
+  if (below > 0) {
+    sidePanel->setGeometry(0, designed.height(), designed.width(), below);
+  } else {
+    sidePanel->setGeometry(designed.width(), 0, sidePanelWidth, designed.height());
   }
-  if (sidePanel->isWindow()) sidePanel->setParent(this, Qt::Widget);
-  sidePanel->setGeometry(designed.width(), 0, sidePanel->width(), designed.height());
   sidePanel->setVisible(withPanel);
 }
 

@@ -213,6 +213,7 @@ class TableWindow : public QDialog {
 
   TableAdvisor* advisor = nullptr;
   QWidget* sidePanel = nullptr;
+  int sidePanelWidth = 0;  // the panel's width beside the table
   bool sidePanelShown = false;
 
   bool busy = false;       // an operation is running

@@ -253,22 +253,30 @@ TEST_F(CoachPanelTest, AnalysisWindowShowsEveryHoldBestFirst) {
 
 // On a screen too narrow for both, the panel is a window of its own and the
 // table keeps its designed size.
-TEST_F(CoachPanelTest, NarrowScreenPutsThePanelInAWindowOfItsOwn) {
-  const int designed = table->width();
-  fakes.screen.width = designed + CoachPanel::kWidth - 1;
+// Where the screen has no room beside the table, the coach is docked below
+// it in the same window: never a window of its own, never over the cards.
+TEST_F(CoachPanelTest, NarrowScreenDocksThePanelBelowTheTable) {
+  const QSize designed = table->size();
+  fakes.screen.width = designed.width() + CoachPanel::kWidth - 1;
+  fakes.screen.height = 768;
   Key(Qt::Key_K);
   ASSERT_TRUE(table->SidePanelShown());
-  EXPECT_EQ(table->width(), designed);
-  EXPECT_TRUE(panel->isWindow());
+  EXPECT_FALSE(panel->isWindow());
   EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(table->width(), designed.width());
+  EXPECT_EQ(panel->geometry(),
+            QRect(0, designed.height(), designed.width(), table->height() - designed.height()));
+  EXPECT_GE(panel->height(), 150);
+  EXPECT_LE(table->height(), 768);
   Key(Qt::Key_K);
   EXPECT_FALSE(panel->isVisible());
-  // The table at the screen's left edge: exactly room for both.
-  fakes.screen.width = designed + CoachPanel::kWidth;
+  EXPECT_EQ(table->size(), designed);
+  // The table at the screen's left edge: exactly room for both, side by side.
+  fakes.screen.width = designed.width() + CoachPanel::kWidth;
   table->move(0, table->y());
   Key(Qt::Key_K);
-  EXPECT_EQ(table->width(), designed + CoachPanel::kWidth);
-  EXPECT_FALSE(panel->isWindow());
+  EXPECT_EQ(table->size(), designed + QSize(CoachPanel::kWidth, 0));
+  EXPECT_EQ(panel->geometry(), QRect(designed.width(), 0, CoachPanel::kWidth, designed.height()));
 }
 
 TEST(CoachSettings, PanelAndWarnAreReadFromTheirOwnSection) {
