@@ -112,7 +112,7 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   scroll->setFocusPolicy(Qt::NoFocus);
   auto* sections = new QWidget(scroll);
   scroll->viewport()->setAutoFillBackground(false);
-  auto* sectionLayout = new QVBoxLayout(sections);
+  sectionLayout = new QVBoxLayout(sections);
   sectionLayout->setContentsMargins(0, 0, 0, 0);
   sectionLayout->setSpacing(6);
   handLabel = SectionLabel(sections);
@@ -401,6 +401,16 @@ void CoachPanel::ShowAnalysis() {
   FillAnalysis();
   analysis->show();
   analysis->raise();
+}
+
+// Docked below the table the panel is wider than high: its sections stand
+// side by side, in columns, instead of one under the other.
+void CoachPanel::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  const bool wide = width() > height();
+  sectionLayout->setDirection(wide ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+  for (QLabel* section : {handLabel, lastLabel, tallyLabel})
+    section->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 void CoachPanel::ShowChart() {

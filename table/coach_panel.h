@@ -20,6 +20,7 @@
 #include "table/chart_window.h"
 #include "table/table_window.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QLabel;
 class QTableWidget;
@@ -77,6 +78,9 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   QWidget* Analysis() const { return analysis; }
   StrategyChartWindow* Chart() const { return chartWindow; }
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   // The judgement of hand, made when the tables are there; null otherwise.
   const HandJudgement* Judge(GameVariant game, const Hand& dealt, int coins);
@@ -109,6 +113,7 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   QLabel* handLabel = nullptr;
   QLabel* lastLabel = nullptr;
   QLabel* tallyLabel = nullptr;
+  QBoxLayout* sectionLayout = nullptr;
   QPointer<QWidget> analysis;
   QPointer<StrategyChartWindow> chartWindow;
   bool chartWindowDue = false;

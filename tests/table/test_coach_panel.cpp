@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
@@ -268,6 +269,17 @@ TEST_F(CoachPanelTest, NarrowScreenDocksThePanelBelowTheTable) {
             QRect(0, designed.height(), designed.width(), table->height() - designed.height()));
   EXPECT_GE(panel->height(), 150);
   EXPECT_LE(table->height(), 768);
+  // Wider than high there, its sections stand in columns.
+  const auto section = [this](const char* heading) -> QWidget* {
+    for (QLabel* label : panel->findChildren<QLabel*>())
+      if (label->text().contains(heading)) return label;
+    return nullptr;
+  };
+  ASSERT_NE(section("THIS HAND"), nullptr);
+  ASSERT_NE(section("THIS SESSION"), nullptr);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return section("THIS HAND")->x() < section("THIS SESSION")->x(); }, 1000));
+  EXPECT_EQ(section("THIS HAND")->y(), section("THIS SESSION")->y());
   Key(Qt::Key_K);
   EXPECT_FALSE(panel->isVisible());
   EXPECT_EQ(table->size(), designed);
@@ -277,6 +289,8 @@ TEST_F(CoachPanelTest, NarrowScreenDocksThePanelBelowTheTable) {
   Key(Qt::Key_K);
   EXPECT_EQ(table->size(), designed + QSize(CoachPanel::kWidth, 0));
   EXPECT_EQ(panel->geometry(), QRect(designed.width(), 0, CoachPanel::kWidth, designed.height()));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return section("THIS HAND")->y() < section("THIS SESSION")->y(); }, 1000));
 }
 
 TEST(CoachSettings, PanelAndWarnAreReadFromTheirOwnSection) {
