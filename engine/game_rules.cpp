@@ -202,6 +202,27 @@ const std::array<NamedTable, 1>& MachineTable(GameVariant variant) {
   return variant == kJacksOrBetter ? jacks : variant == kJokerWild ? joker : deuces;
 }
 
+// The lowest pair a game's rows pay, as a rank (ace high); 0 for none.
+int LowestPaidPair(const GameRules& g) {
+  int lowest = 0;
+  for (int r = 0; r < g.rowCount; ++r) {
+    switch (g.rows[static_cast<std::size_t>(r)].category) {
+      case C::kTensOrBetter:
+        lowest = 10;
+        break;
+      case C::kJacksOrBetter:
+        lowest = 11;
+        break;
+      case C::kKingsOrBetter:
+        lowest = 13;
+        break;
+      default:
+        break;
+    }
+  }
+  return lowest;
+}
+
 template <std::size_t N>
 GameRules MachineGame(GameVariant variant, const std::array<C, N>& categories) {
   const PayTable& table = PayTableFor(variant);
@@ -217,7 +238,7 @@ GameRules MachineGame(GameVariant variant, const std::array<C, N>& categories) {
   g.rowCount = table.rowCount;
   for (std::size_t r = 0; r < N; ++r) g.rows[r] = {categories[r], table.rows[r].caption};
   g.tables = MachineTable(variant);
-  g.lowestPaidPair = variant == kJacksOrBetter ? 11 : variant == kJokerWild ? 13 : 0;
+  g.lowestPaidPair = LowestPaidPair(g);
   return g;
 }
 
@@ -228,7 +249,7 @@ struct Row {
 
 GameRules Game(std::string_view name, std::string_view title, Wilds wilds,
                std::initializer_list<Row> rows, std::span<const NamedTable> tables,
-               int lowestPaidPair, JokerDeck deck = JokerDeck::kStandard53) {
+               JokerDeck deck = JokerDeck::kStandard53) {
   GameRules g;
   g.name = name;
   g.title = title;
@@ -240,7 +261,7 @@ GameRules Game(std::string_view name, std::string_view title, Wilds wilds,
   for (const Row& r : rows)
     g.rows[static_cast<std::size_t>(g.rowCount++)] = {r.category, r.caption};
   g.tables = tables;
-  g.lowestPaidPair = lowestPaidPair;
+  g.lowestPaidPair = LowestPaidPair(g);
   return g;
 }
 
@@ -339,8 +360,8 @@ std::vector<GameRules> BuildLibrary() {
   games.push_back(MachineGame(kDeucesWild, kMachineDeuces));
   const std::initializer_list<Row> jacksRows{royal,    straightFlush, fourKind, fullHouse, flush,
                                              straight, threeKind,     twoPair,  jacks};
-  games.push_back(Game("jacks-96", "Jacks or Better 9/6", Wilds::kNone, jacksRows, kJacks96, 11));
-  games.push_back(Game("jacks-85", "Jacks or Better 8/5", Wilds::kNone, jacksRows, kJacks85, 11));
+  games.push_back(Game("jacks-96", "Jacks or Better 9/6", Wilds::kNone, jacksRows, kJacks96));
+  games.push_back(Game("jacks-85", "Jacks or Better 8/5", Wilds::kNone, jacksRows, kJacks85));
   games.push_back(Game("tens", "Tens or Better", Wilds::kNone,
                        {royal,
                         straightFlush,
@@ -351,17 +372,14 @@ std::vector<GameRules> BuildLibrary() {
                         threeKind,
                         twoPair,
                         {C::kTensOrBetter, "Tens or Better"}},
-                       kTens, 10));
-  games.push_back(Game("bonus", "Bonus Poker", Wilds::kNone,
-                       {royal, straightFlush, fourAces, fourLow, fourMid, fullHouse, flush,
-                        straight, threeKind, twoPair, jacks},
-                       kBonus, 11));
+                       kTens));
+  const std::initializer_list<Row> bonusRows{royal,     straightFlush, fourAces, fourLow,
+                                             fourMid,   fullHouse,     flush,    straight,
+                                             threeKind, twoPair,       jacks};
+  games.push_back(Game("bonus", "Bonus Poker", Wilds::kNone, bonusRows, kBonus));
   games.push_back(
-      Game("bonus-deluxe", "Bonus Poker Deluxe", Wilds::kNone, jacksRows, kBonusDeluxe, 11));
-  games.push_back(Game("double-bonus", "Double Bonus", Wilds::kNone,
-                       {royal, straightFlush, fourAces, fourLow, fourMid, fullHouse, flush,
-                        straight, threeKind, twoPair, jacks},
-                       kDoubleBonus, 11));
+      Game("bonus-deluxe", "Bonus Poker Deluxe", Wilds::kNone, jacksRows, kBonusDeluxe));
+  games.push_back(Game("double-bonus", "Double Bonus", Wilds::kNone, bonusRows, kDoubleBonus));
   const std::initializer_list<Row> kickerRows{royal,
                                               straightFlush,
                                               {C::kFourAcesWithTwoToFour, kFourAcesKicker},
@@ -376,9 +394,9 @@ std::vector<GameRules> BuildLibrary() {
                                               twoPair,
                                               jacks};
   games.push_back(Game("double-double-bonus", "Double Double Bonus", Wilds::kNone, kickerRows,
-                       kDoubleDoubleBonus, 11));
+                       kDoubleDoubleBonus));
   games.push_back(Game("triple-double-bonus", "Triple Double Bonus", Wilds::kNone, kickerRows,
-                       kTripleDoubleBonus, 11));
+                       kTripleDoubleBonus));
   games.push_back(Game("aces-faces", "Aces and Faces", Wilds::kNone,
                        {royal,
                         straightFlush,
@@ -391,14 +409,14 @@ std::vector<GameRules> BuildLibrary() {
                         threeKind,
                         twoPair,
                         jacks},
-                       kAcesFaces, 11));
+                       kAcesFaces));
   const std::initializer_list<Row> deucesRows{natural,       fourDeuces, deucesRoyal, fiveKind,
                                               straightFlush, fourKind,   fullHouse,   flush,
                                               straight,      threeKind};
   games.push_back(
-      Game("deuces-full", "Deuces Wild (full pay)", Wilds::kDeuces, deucesRows, kDeucesFull, 0));
+      Game("deuces-full", "Deuces Wild (full pay)", Wilds::kDeuces, deucesRows, kDeucesFull));
   games.push_back(
-      Game("deuces-nsu", "Deuces Wild (not so ugly)", Wilds::kDeuces, deucesRows, kDeucesNsu, 0));
+      Game("deuces-nsu", "Deuces Wild (not so ugly)", Wilds::kDeuces, deucesRows, kDeucesNsu));
   games.push_back(Game("bonus-deuces", "Bonus Deuces Wild", Wilds::kDeuces,
                        {natural,
                         {C::kFourDeucesWithAce, "4 Deuces + Ace"},
@@ -413,9 +431,8 @@ std::vector<GameRules> BuildLibrary() {
                         flush,
                         straight,
                         threeKind},
-                       kBonusDeuces, 0));
-  games.push_back(
-      Game("loose-deuces", "Loose Deuces", Wilds::kDeuces, deucesRows, kLooseDeuces, 0));
+                       kBonusDeuces));
+  games.push_back(Game("loose-deuces", "Loose Deuces", Wilds::kDeuces, deucesRows, kLooseDeuces));
   games.push_back(Game("joker-kings", "Joker Poker (kings or better)", Wilds::kJoker,
                        {natural,
                         fiveKind,
@@ -428,11 +445,11 @@ std::vector<GameRules> BuildLibrary() {
                         threeKind,
                         twoPair,
                         {C::kKingsOrBetter, "Kings or Better"}},
-                       kJokerKings, 13));
+                       kJokerKings));
   games.push_back(Game("joker-two-pair", "Joker Poker (two pair)", Wilds::kJoker,
                        {natural, fiveKind, jokerRoyal, straightFlush, fourKind, fullHouse, flush,
                         straight, threeKind, twoPair},
-                       kJokerTwoPair, 0));
+                       kJokerTwoPair));
   return games;
 }
 
