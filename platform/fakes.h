@@ -111,8 +111,10 @@ class FakeScreen final : public ScreenInfo {
   FakeScreen(int w = 1024, int h = 768) : width(w), height(h) {}
   int Width() const override { return width; }
   int Height() const override { return height; }
+  int AvailableHeight() const override { return availableHeight > 0 ? availableHeight : height; }
   int width;
   int height;
+  int availableHeight = 0;  // 0: all of the height
 };
 
 // Returns the scripted values in turn, then starts over; counts re-seeds.

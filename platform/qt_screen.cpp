@@ -8,9 +8,13 @@ namespace lynx {
 
 namespace {
 
-QRect Geometry(const QWidget* widget) {
+const QScreen* ScreenOf(const QWidget* widget) {
   const QScreen* screen = widget != nullptr ? widget->screen() : nullptr;
-  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen : QGuiApplication::primaryScreen();
+}
+
+QRect Geometry(const QWidget* widget) {
+  const QScreen* screen = ScreenOf(widget);
   return screen != nullptr ? screen->geometry() : QRect();
 }
 
@@ -22,6 +26,11 @@ int QtScreenInfo::Width() const {
 
 int QtScreenInfo::Height() const {
   return Geometry(widget).height();
+}
+
+int QtScreenInfo::AvailableHeight() const {
+  const QScreen* screen = ScreenOf(widget);
+  return screen != nullptr ? screen->availableGeometry().height() : 0;
 }
 
 }  // namespace lynx

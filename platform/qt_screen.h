@@ -18,6 +18,7 @@ class QtScreenInfo final : public ScreenInfo {
 
   int Width() const override;
   int Height() const override;
+  int AvailableHeight() const override;
 
  private:
   const QWidget* widget;

@@ -79,6 +79,8 @@ class ScreenInfo {
   virtual ~ScreenInfo() = default;
   virtual int Width() const = 0;   // pixels
   virtual int Height() const = 0;  // pixels
+  // What windows may take of the height: less panels and docks.
+  virtual int AvailableHeight() const { return Height(); }
 };
 
 // Everything a window needs from the platform, by reference.

@@ -219,7 +219,7 @@ void DrillWindow::ShowCards() {
     if (!isHeld || phase == Phase::kDone) continue;
     painter.begin(&strip);
     painter.setPen(kTextYellow);
-    painter.setFont(ClassicFont(10, true));
+    painter.setFont(StandardFont(10, true));
     painter.drawText(QRect(x, kMargin + kCardHeight + 2, kCardWidth, kTagHeight - 2),
                      Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("HELD"));
     painter.end();
@@ -252,7 +252,7 @@ void DrillWindow::ShowDealtCards(GameVariant game) {
     }
     if (best >> i & 1) {
       painter.setPen(kTextWhite);
-      painter.setFont(ClassicFont(10, true));
+      painter.setFont(StandardFont(10, true));
       painter.drawText(QRect(x, kMargin + kCardHeight + 2, kCardWidth, kTagHeight - 2),
                        Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("BEST"));
     }

@@ -68,7 +68,7 @@ HistoryWindow::HistoryWindow(HistoryStore& store, QWidget* parent)
 
   gameLine = new QLabel(this);
   gameLine->setObjectName(QStringLiteral("GameLine"));
-  gameLine->setFont(ClassicFont(9.75, true));
+  gameLine->setFont(StandardFont(9.75, true));
   gameLine->setStyleSheet(QStringLiteral("color: #ffff00;"));
   layout->addWidget(gameLine);
 
@@ -83,7 +83,7 @@ HistoryWindow::HistoryWindow(HistoryStore& store, QWidget* parent)
   countLine = countBox->Label();
   countLine->setObjectName(QStringLiteral("Count"));
   countLine->setAlignment(Qt::AlignCenter);
-  countLine->setFont(ClassicFont(9.75, true));
+  countLine->setFont(StandardFont(9.75, true));
   layout->addWidget(countBox);
 
   ApplyReviewLookInside(this);
@@ -175,7 +175,7 @@ void HistoryWindow::ShowGame(const QModelIndex& current) {
     DrawCardFace(detail, finalAt.x(), finalAt.y(), game.final[at], game.game);
   }
   QPainter painter(&detail);
-  painter.setFont(ClassicFont(9.75, true));
+  painter.setFont(StandardFont(9.75, true));
   painter.setPen(kTextWhite);
   const QPoint dealtHand = DetailCardOrigin(false, 0);
   const QPoint finalHand = DetailCardOrigin(true, 0);

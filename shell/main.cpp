@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/program_values.h"
 #include "engine/random_source.h"
@@ -31,6 +32,7 @@
 #include "shell/signal_watcher.h"
 #include "shell/startup.h"
 #include "shell/title_window.h"
+#include "table/table_controls.h"
 #include "table/table_window.h"
 
 namespace {
@@ -236,8 +238,13 @@ int main(int argc, char** argv) {
   if (NoDisplay(argc, argv)) {
     if (const char* arg = FirstNotForQt(argc, argv)) return Refuse(arg);
   }
-  lynx::UseWholeScaleFactors();  // before the application: pixel art needs whole factors
+  // The arguments as given, for a start again at a scale that fits: the
+  // application takes its own options out of argv.
+  std::vector<char*> given(argv, argv + argc + 1);
+  // Before the application: pixel art needs whole factors.
+  const lynx::ScaleChoice scale = lynx::UseWholeScaleFactors();
   QApplication app(argc, argv);
+  lynx::SetStandardZoom(lynx::FitScaleToScreen(scale, given.data()));
   // QApplication has taken out the options it knows; the game has no
   // operands.
   if (argc > 1) return Refuse(argv[1]);

@@ -1,15 +1,29 @@
 #include "shell/review_windows.h"
 
+#include <QApplication>
+#include <QScreen>
+
 #include "review/best_play_cache.h"
 #include "review/drill_window.h"
 #include "review/history_window.h"
 #include "review/statistics_window.h"
+#include "table/table_controls.h"
+#include "table/widget_look.h"
 
 namespace lynx {
 
 namespace {
 
-void Raise(QWidget& window) {
+// A window opened for the first time stands beside the window it was asked
+// from (the table, the title window), not over it, and inside the screen.
+void Raise(QWidget& window, bool first) {
+  const QWidget* from = QApplication::activeWindow();
+  if (first && from != nullptr && from != &window) {
+    PlaceBeside(&window, *from, Zoomed(480));
+  } else if (first && window.screen() != nullptr) {
+    const QRect area = window.screen()->availableGeometry();
+    window.resize(window.size().boundedTo(area.size() - QSize(0, 40)));
+  }
   window.show();
   window.raise();
   window.activateWindow();
@@ -33,33 +47,36 @@ ReviewWindows::~ReviewWindows() {
 }
 
 void ReviewWindows::ShowHistory() {
-  if (!history) {
+  const bool first = !history;
+  if (first) {
     history = std::make_unique<HistoryWindow>(services.history);
     history->setAttribute(Qt::WA_QuitOnClose, false);
   }
   // A window shown again reads what was kept while it was hidden.
-  Raise(*history);
+  Raise(*history, first);
 }
 
 void ReviewWindows::ShowStatistics() {
-  if (!statistics) {
+  const bool first = !statistics;
+  if (first) {
     statistics = std::make_unique<StatisticsWindow>(services.history, services.dialogs, *bestPlay);
     statistics->setAttribute(Qt::WA_QuitOnClose, false);
     connect(statistics.get(), &StatisticsWindow::PractiseRequested, this,
             &ReviewWindows::ShowDrill);
   }
-  Raise(*statistics);
+  Raise(*statistics, first);
 }
 
 void ReviewWindows::ShowDrill() {
-  if (!drill) {
+  const bool first = !drill;
+  if (first) {
     drill = std::make_unique<DrillWindow>(services.history, tables, services.random, credits);
     drill->UseCharts(charts);
     drill->setAttribute(Qt::WA_QuitOnClose, false);
     connect(drill.get(), &DrillWindow::Practised, this, &ReviewWindows::Refresh);
   }
   drill->Start();
-  Raise(*drill);
+  Raise(*drill, first);
 }
 
 // A window that is shown reads at once; a hidden one when it is next shown.

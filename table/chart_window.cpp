@@ -8,6 +8,7 @@
 
 #include "coach/tables_cache.h"
 #include "platform/window_keys.h"
+#include "table/table_controls.h"
 #include "table/widget_look.h"
 
 namespace lynx {
@@ -58,8 +59,8 @@ StrategyChartWindow::StrategyChartWindow(TablesCache& tables, QWidget* parent)
   lines->setHorizontalHeaderLabels({QStringLiteral("Line"), QStringLiteral("Hold")});
   SetUpReviewTable(lines);
   lines->horizontalHeader()->setStretchLastSection(true);
-  lines->setColumnWidth(kNumberColumn, 56);
-  lines->verticalHeader()->setDefaultSectionSize(22);
+  lines->setColumnWidth(kNumberColumn, Zoomed(56));
+  lines->verticalHeader()->setDefaultSectionSize(Zoomed(22));
   layout->addWidget(lines, 1);
   figures = new QLabel(this);
   figures->setObjectName(QStringLiteral("ChartFigures"));
@@ -72,7 +73,7 @@ StrategyChartWindow::StrategyChartWindow(TablesCache& tables, QWidget* parent)
   legend->setText(Legend(kJacksOrBetter));
   layout->addWidget(legend);
   CloseOnKeys(this);
-  resize(560, 720);
+  resize(Zoomed(560), Zoomed(720));
   connect(&working, &QFutureWatcher<PlayedReturn>::finished, this, [this] {
     played[workingOn] = working.result();
     workingOn = nullptr;

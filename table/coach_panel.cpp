@@ -77,14 +77,14 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
     : QWidget(&table), table(table), game(game), run(run), services(services) {
   setObjectName(QStringLiteral("CoachPanel"));
   ApplyReviewLook(this);
-  setFont(ClassicFont(8, false));
+  setFont(StandardFont(8, false));
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, kPanelBlue);
   setPalette(palette);
   setStyleSheet(styleSheet() + QStringLiteral("QCheckBox { color: #ffffff; }"));
   // As wide as this beside the table; docked below it, as wide as the table.
-  setMinimumWidth(kWidth);
-  resize(kWidth, height());
+  setMinimumWidth(Zoomed(kWidth));
+  resize(Zoomed(kWidth), height());
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(10, 8, 8, 8);
@@ -95,7 +95,7 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
       this);
   title->setWordWrap(true);
   layout->addWidget(title);
-  warnBox = new QCheckBox(QStringLiteral("Warn before a costly draw while shown"), this);
+  warnBox = new QCheckBox(QStringLiteral("Warn before a costly draw (W)"), this);
   warnBox->setObjectName(QStringLiteral("CoachWarn"));
   warnBox->setToolTip(
       QStringLiteral("Only while the coach is shown: hidden (K), every draw goes ahead."));
@@ -134,6 +134,7 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   connect(warnKey, &QShortcut::activated, warnBox, &QCheckBox::toggle);
   auto* keys = new QLabel(QStringLiteral("H hint · A all holds · G chart · W warn · K hide"), this);
   keys->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
+  keys->setWordWrap(true);
   layout->addWidget(keys);
 
   connect(warnBox, &QCheckBox::toggled, this, [this](bool on) {
@@ -393,8 +394,9 @@ void CoachPanel::ShowAnalysis() {
     analysisTable->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(analysisCaption);
     layout->addWidget(analysisTable);
-    window->resize(960, 640);
+    window->resize(Zoomed(960), Zoomed(640));
     CloseOnKeys(window);
+    PassKeys(window, &table, TableWindow::OwnKey);
     analysis = window;
     analysisSized = false;
   }
@@ -416,7 +418,8 @@ void CoachPanel::resizeEvent(QResizeEvent* event) {
 void CoachPanel::ShowChart() {
   if (!chartWindow) {
     chartWindow = new StrategyChartWindow(run.tables, &table);
-    PlaceBeside(chartWindow, table, 380);
+    PassKeys(chartWindow, &table, TableWindow::OwnKey);
+    PlaceBeside(chartWindow, table, Zoomed(380));
   }
   FillChart();
   chartWindow->show();
@@ -489,9 +492,9 @@ void CoachPanel::FillAnalysis() {
     int width = analysisTable->verticalScrollBar()->sizeHint().width() +
                 2 * analysisTable->frameWidth() + 2 * 12;
     for (int c = 0; c < analysisTable->columnCount(); ++c) width += analysisTable->columnWidth(c);
-    analysis->resize(std::min(width, std::max(400, services.screen.Width() - 40)),
+    analysis->resize(std::min(width, std::max(Zoomed(400), services.screen.Width() - 40)),
                      analysis->height());
-    PlaceBeside(analysis, table, 400);
+    PlaceBeside(analysis, table, Zoomed(400));
   }
 }
 

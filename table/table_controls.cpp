@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QStyle>
 #include <QStyleOption>
+#include <algorithm>
+#include <cmath>
 
 #include "table/table_accessibility.h"
 
@@ -35,6 +37,35 @@ QFont ClassicFont(double pointSize, bool bold) {
   font.setPointSizeF(pointSize);
   font.setBold(bold);
   return font;
+}
+
+namespace {
+double standardZoom = 1;
+}  // namespace
+
+void SetStandardZoom(double zoom) {
+  const double before = standardZoom;
+  standardZoom = std::isfinite(zoom) && zoom > 0 ? std::clamp(zoom, 0.25, 4.0) : 1.0;
+  // Text that takes the application's font (message boxes, labels of the
+  // ordinary windows) is zoomed with them; the machine's windows set fonts
+  // of their own.
+  if (qApp != nullptr && standardZoom != before) {
+    QFont font = QApplication::font();
+    font.setPointSizeF(font.pointSizeF() * standardZoom / before);
+    QApplication::setFont(font);
+  }
+}
+
+double StandardZoom() {
+  return standardZoom;
+}
+
+QFont StandardFont(double pointSize, bool bold) {
+  return ClassicFont(pointSize * standardZoom, bold);
+}
+
+int Zoomed(int length) {
+  return static_cast<int>(std::lround(length * standardZoom));
 }
 
 ClassicLabel::ClassicLabel(QWidget* parent, const QString& objectName, const QRect& geometry,

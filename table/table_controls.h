@@ -44,6 +44,18 @@ inline const QColor kTextRed{255, 0, 0};
 // the original is not installed.
 QFont ClassicFont(double pointSize, bool bold);
 
+// On a screen scaled by a fraction (1.25, 1.5) the program runs at a whole
+// factor for its pixel art; the windows made of ordinary widgets (the coach,
+// History, Statistics, All Holds, the drill, the chart) are zoomed by the
+// asked factor over the whole one, so that they stand at the asked scale.
+// 1 unless the program sets it at its start.
+void SetStandardZoom(double zoom);
+double StandardZoom();
+// ClassicFont at the zoom of those windows.
+QFont StandardFont(double pointSize, bool bold);
+// A length of those windows (a width, a window size) at their zoom.
+int Zoomed(int length);
+
 // image as a pixmap for the screen: on a scaled screen (whole factors only)
 // enlarged pixel by pixel and marked with the factor, so that nothing
 // smooths the pixel art on its way to the screen.

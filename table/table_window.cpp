@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QToolTip>
 #include <algorithm>
 
 #include "cards/card_painter.h"
@@ -212,14 +213,9 @@ void TableWindow::CreateControls() {
   for (int k = 0; k < 5; ++k) {
     const auto i = static_cast<std::size_t>(k);
     auto* spot = new CardSpot(
-        this, QStringLiteral("Card_%1").arg(k + 1),
-        [this, i] {
-          const QString name = CardName(machine.Cards()[i]);
-          return machine.Dealt() && machine.Held().Holds(static_cast<int>(i))
-                     ? name + QStringLiteral(", held")
-                     : name;
-        },
-        [this, k] { return CardRect(k); });
+        this, QStringLiteral("Card_%1").arg(k + 1), [this, i] { return machine.Cards()[i]; },
+        [this, k] { return machine.Dealt() && machine.Held().Holds(k); },
+        [this, k] { return CardRect(k); }, Image1[i]);
     connect(this, &TableWindow::HandChanged, spot, &CardSpot::NameMayHaveChanged);
     connect(this, &TableWindow::GameSettled, spot, &CardSpot::NameMayHaveChanged);
   }
@@ -276,8 +272,8 @@ void TableWindow::WritePayTableCaptions() {
 }
 
 void TableWindow::ApplyTableLayout() {
-  const bool large = values.largeCards == 1;
-  const bool largeMarkers = values.largeCards != 0;
+  const bool large = LargeLayout();
+  const bool largeMarkers = large || values.largeCards == 2;
 
   for (int r = 0; r < kRows; ++r) {
     Value[static_cast<std::size_t>(r)]->hide();
@@ -391,7 +387,7 @@ void TableWindow::ApplyTableLayout() {
 }
 
 QPixmap TableWindow::MarkerFace(bool hold) const {
-  const std::size_t size = values.largeCards != 0 ? 1 : 0;
+  const std::size_t size = LargeLayout() || values.largeCards == 2 ? 1 : 0;
   return hold ? Image3[size]->pixmap() : Image2[size]->pixmap();
 }
 
@@ -490,6 +486,14 @@ void TableWindow::SwitchMode() {
                          "640 X 480.  The cards would be too big to fit on the screen."));
       return;
     }
+    // On a scaled screen the large table may not fit the height either.
+    if (values.largeCards == 0 && !LargeFits()) {
+      services.dialogs.Exclaim(
+          this, QStringLiteral("Feature Not Available in this Resolution"),
+          QStringLiteral("The large cards do not fit on this screen at its scale: the table keeps "
+                         "its small cards."));
+      return;
+    }
     values.largeCards = values.largeCards == 0 ? 1 : 0;
     ApplyTableLayout();
     // A fresh surface of the new size: nothing of the old size survives, and
@@ -557,6 +561,33 @@ void TableWindow::keyPressEvent(QKeyEvent* event) {
   event->accept();
 }
 
+bool TableWindow::OwnKey(const QKeyEvent& event) {
+  if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_1:
+    case Qt::Key_2:
+    case Qt::Key_3:
+    case Qt::Key_4:
+    case Qt::Key_5:
+    case Qt::Key_A:
+    case Qt::Key_B:
+    case Qt::Key_C:
+    case Qt::Key_G:
+    case Qt::Key_H:
+    case Qt::Key_K:
+    case Qt::Key_L:
+    case Qt::Key_M:
+    case Qt::Key_R:
+    case Qt::Key_S:
+    case Qt::Key_T:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool TableWindow::MachineKey(QKeyEvent* event) {
   // The letter or digit itself, not a shortcut made with it; a key held down
   // acts once, as one click would.
@@ -584,8 +615,19 @@ bool TableWindow::MachineKey(QKeyEvent* event) {
       action = [this] {
         Guarded([this] {
           if (!machine.Dealt() || advisor == nullptr) return;
-          if (const std::optional<HoldMask> hint = advisor->HintFor(InProgress()))
-            if (machine.SetHolds(*hint)) ShowHolds();
+          const std::optional<HoldMask> hint = advisor->HintFor(InProgress());
+          if (!hint) return;
+          if (machine.SetHolds(*hint)) {
+            ShowHolds();
+            return;
+          }
+          // Nothing to change on the table: the answer is said beside the
+          // Deal/Draw button, coach shown or not.
+          QToolTip::showText(Image8->mapToGlobal(QPoint(Image8->width(), 0)),
+                             hint->Stored() == 0
+                                 ? QStringLiteral("Best play: hold nothing, draw five new cards.")
+                                 : QStringLiteral("Best play: the cards held now."),
+                             Image8);
         });
       };
       break;
@@ -622,9 +664,13 @@ void TableWindow::ShowHolds() {
     Image1[static_cast<std::size_t>(i)]->setPixmap(MarkerFace(machine.Held().Holds(i)));
 }
 
+bool TableWindow::LargeFits() const {
+  // With room for a title bar.
+  return services.screen.AvailableHeight() >= kLargeHeight + 30;
+}
+
 QSize TableWindow::DesignedSize() const {
-  return values.largeCards == 1 ? QSize(kLargeWidth, kLargeHeight)
-                                : QSize(kSmallWidth, kSmallHeight);
+  return LargeLayout() ? QSize(kLargeWidth, kLargeHeight) : QSize(kSmallWidth, kSmallHeight);
 }
 
 void TableWindow::SetSidePanel(QWidget* panel) {
@@ -742,6 +788,9 @@ void TableWindow::Deal() {
   revealing = false;
   // The five cards are all on the table now.
   for (CardSpot* spot : findChildren<CardSpot*>()) spot->NameMayHaveChanged();
+  Announce(this, DealtText(deal.cards, deal.winRow > -1
+                                           ? Value[static_cast<std::size_t>(deal.winRow)]->text()
+                                           : QString()));
 }
 
 void TableWindow::Draw() {
@@ -787,6 +836,8 @@ void TableWindow::Draw() {
   Label1[1]->repaint();
   Timer2->start();
   revealing = false;
+  Announce(this,
+           DrawnText(settled.final, settled.won > 0 ? Mess->text() : QString(), values.credits));
   if (settled.won > 0 && values.soundOn == 1) services.sound.PlaySync(kWinSound);
   ShowDealOrDraw(false);
 }

@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QRect>
 #include <array>
@@ -106,7 +107,14 @@ class TableWindow : public QDialog {
   const QImage& Surface() const { return surface; }
   // Top-left pixel of card position index 0..4 in the current card size.
   QPoint CardOrigin(int index) const;
-  bool LargeLayout() const { return values.largeCards == 1; }
+  // The large cards are set and the large table fits the screen's height (on
+  // a scaled screen it may not: the table then keeps its small cards, and the
+  // setting stays for a screen where they fit).
+  // A key the table plays by (a plain letter or digit of its own, Return):
+  // windows opened beside the table hand these to it.
+  static bool OwnKey(const QKeyEvent& event);
+  bool LargeLayout() const { return values.largeCards == 1 && LargeFits(); }
+  bool LargeFits() const;
 
   // Controls by their design names; arrays are indexed from 0.
   std::array<PictureButton*, 5> Image1{};  // hold markers

@@ -16,7 +16,7 @@
 namespace lynx {
 
 void ApplyReviewLook(QWidget* window) {
-  window->setFont(ClassicFont(9, false));
+  window->setFont(StandardFont(9, false));
   QPalette palette = window->palette();
   palette.setColor(QPalette::Window, kTableBlue);
   palette.setColor(QPalette::WindowText, kTextWhite);

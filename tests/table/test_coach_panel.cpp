@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolTip>
 #include <limits>
 
 #include "engine/evaluate.h"
@@ -113,6 +114,26 @@ TEST_F(CoachPanelTest, HintThenDrawNeverWarnsAndNeitherDoesAnEqualHold) {
   EXPECT_TRUE(panel->HandSectionText().contains(
       "The chart says Line 2: Discard everything, holding Draw five; best play differs"))
       << panel->HandSectionText().toStdString();
+}
+
+// With nothing to change on the table, H still answers, beside Deal/Draw,
+// the coach hidden as well as shown.
+TEST_F(CoachPanelTest, HintThatChangesNoHoldIsSaidBesideTheButton) {
+  ASSERT_FALSE(table->SidePanelShown());
+  Deal("2C 4D 7H 9S 3C", "5C 6C 7C 8C TC");
+  Key(Qt::Key_H);
+  EXPECT_EQ(table->State().held, (std::array<bool, 5>{}));
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text().toStdString(), "Best play: hold nothing, draw five new cards.");
+  QToolTip::hideText();
+  ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+  Key(Qt::Key_Return);
+  ASSERT_FALSE(table->State().dealt);
+  Deal("AS KS QS JS JH", "TS 3D 4H 5C 6C");
+  Key(Qt::Key_H);
+  EXPECT_FALSE(QToolTip::isVisible());
+  Key(Qt::Key_H);
+  EXPECT_EQ(QToolTip::text().toStdString(), "Best play: the cards held now.");
 }
 
 TEST_F(CoachPanelTest, ACostlyHoldWarnsOnceAndTheSecondDrawDrawsAsHeld) {
@@ -243,17 +264,21 @@ TEST_F(CoachPanelTest, AnalysisWindowShowsEveryHoldBestFirst) {
   EXPECT_EQ(list->horizontalHeaderItem(4)->text(), "Royal Flush");
   EXPECT_EQ(cell(0, 4), "2.13%");  // one draw in 47, as a percentage
   EXPECT_EQ(cell(1, 0), "2");
+  // The table's keys pressed in it play the table (where it took the
+  // keyboard); its own keys stay its own.
+  QTest::keyClick(list, Qt::Key_H);
+  EXPECT_EQ(table->State().held, (std::array<bool, 5>{true, true, true, true, false}));
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_TRUE(table->State().dealt);
   // It follows the table to the next deal.
-  Key(Qt::Key_H);
-  Key(Qt::Key_Return);
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_FALSE(table->State().dealt);
   Deal("9S 9H 9D 9C 2S", "5C 6C 7C 8C TC");
   EXPECT_EQ(cell(0, 0), "1*");
   EXPECT_EQ(cell(1, 0), "2*");
   EXPECT_EQ(cell(2, 0), "3");
 }
 
-// On a screen too narrow for both, the panel is a window of its own and the
-// table keeps its designed size.
 // Where the screen has no room beside the table, the coach is docked below
 // it in the same window: never a window of its own, never over the cards.
 TEST_F(CoachPanelTest, NarrowScreenDocksThePanelBelowTheTable) {
