@@ -5,17 +5,11 @@
 
 #include "engine/evaluate.h"
 #include "engine/paytable.h"
+#include "machine/credits.h"
 
 namespace lynx {
 
 namespace {
-
-// The credit meter is a 32-bit count: it stops at its top instead of wrapping.
-std::int32_t AddCredits32(std::int32_t credits, std::int64_t amount) {
-  const std::int64_t sum = static_cast<std::int64_t>(credits) + amount;
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
 
 // Every position of deck a distinct card of game.
 bool DeckOfGame(const Deck& deck, GameVariant game) {

@@ -10,6 +10,8 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -171,17 +173,47 @@ class FakeHistory final : public HistoryStore {
     balance = JournaledBalance{credits, borrowed, true, change};
   }
   void DropHands() override {
-    if (Writable()) hands.clear();
+    if (!Writable()) return;
+    hands.clear();
+    trainerHand.reset();
+  }
+  std::optional<TrainerHandInProgress> PendingTrainerHand() override {
+    if (failWrites) return std::nullopt;
+    return trainerHand;
+  }
+  void SaveTrainerHand(const TrainerHandInProgress& hand, std::int32_t credits,
+                       std::int32_t borrowed, std::int64_t change) override {
+    ++handsSaved;
+    if (!Writable()) return;
+    trainerHand = hand;
+    balance = JournaledBalance{credits, borrowed, true, change};
+  }
+  void DropTrainerHand() override {
+    if (Writable()) trainerHand.reset();
   }
   void RecordGame(GameRecord& game, std::int32_t borrowed, std::int64_t change) override {
-    ++gamesRecorded;
-    if (!game.playedAt.isValid()) game.playedAt = QDateTime::currentDateTimeUtc();
-    if (!Writable()) return;
-    game.id = static_cast<std::int64_t>(games.size()) + 1;
-    game.session = session;
-    games.push_back(game);
-    balance = JournaledBalance{game.creditsAfter, borrowed, true, change};
-    hands.erase(game.game);
+    std::vector<GameRecord> one{game};
+    RecordGames(one, borrowed, change);
+    game = one.front();
+  }
+  void RecordGames(std::vector<GameRecord>& played, std::int32_t borrowed,
+                   std::int64_t change) override {
+    gamesRecorded += static_cast<int>(played.size());
+    for (GameRecord& game : played) {
+      if (!game.playedAt.isValid()) game.playedAt = QDateTime::currentDateTimeUtc();
+    }
+    if (!Writable() || played.empty()) return;
+    for (GameRecord& game : played) {
+      game.id = static_cast<std::int64_t>(games.size()) + 1;
+      game.session = session;
+      games.push_back(game);
+      // The end of the hand in progress it came from.
+      if (game.libraryGame.isEmpty())
+        hands.erase(game.game);
+      else
+        trainerHand.reset();
+    }
+    balance = JournaledBalance{played.back().creditsAfter, borrowed, true, change};
   }
   void RecordPractice(GameRecord& game) override {
     ++gamesRecorded;
@@ -198,7 +230,7 @@ class FakeHistory final : public HistoryStore {
     std::vector<GameRecord> found;
     for (auto it = games.rbegin(); it != games.rend() && static_cast<int>(found.size()) < limit;
          ++it)
-      if (!Damaged(*it) && Mistaken(*it)) found.push_back(*it);
+      if (!Damaged(*it) && it->libraryGame.isEmpty() && Mistaken(*it)) found.push_back(*it);
     return found;
   }
   // A row read back as damaged, as the SQLite store finds it: one a test
@@ -220,7 +252,8 @@ class FakeHistory final : public HistoryStore {
     if (cannedStatistics) return *cannedStatistics;
     GameStatistics sums;
     for (const GameRecord& g : games) {
-      if (g.practice || Damaged(g) || (game && g.game != *game)) continue;
+      if (g.practice || Damaged(g) || !g.libraryGame.isEmpty() || (game && g.game != *game))
+        continue;
       ++sums.hands;
       sums.coinsBet += g.coins;
       if (g.coins >= 1 && g.coins <= 5)
@@ -239,6 +272,30 @@ class FakeHistory final : public HistoryStore {
       }
     }
     return sums;
+  }
+  std::vector<TableStatistics> TableTotals() override {
+    std::map<std::tuple<QString, QString, int>, TableStatistics> sums;
+    for (const GameRecord& g : games) {
+      if (g.practice || Damaged(g) || g.libraryGame.isEmpty()) continue;
+      TableStatistics& t = sums[{g.libraryGame, g.payTable, g.hands}];
+      t.libraryGame = g.libraryGame;
+      t.payTable = g.payTable;
+      t.hands = g.hands;
+      ++t.games;
+      t.coinsBet += g.coins;
+      t.won += g.won;
+      if (!Judged(g)) continue;
+      ++t.judged;
+      t.bestEv += *g.bestEv;
+      t.heldEv += *g.heldEv;
+      if (Mistaken(g)) {
+        ++t.mistakes;
+        t.mistakeCost += *g.bestEv - *g.heldEv;
+      }
+    }
+    std::vector<TableStatistics> list;
+    for (const auto& [key, t] : sums) list.push_back(t);
+    return list;
   }
   // Thinned as the SQLite store does: the games at k * (n - 1) / (m - 1).
   std::vector<std::int32_t> BalanceSeries(int maxPoints) override {
@@ -290,6 +347,7 @@ class FakeHistory final : public HistoryStore {
   std::optional<GameStatistics> cannedStatistics;
   std::optional<JournaledBalance> balance;  // endedCleanly unused: see running
   std::map<GameVariant, HandInProgress> hands;
+  std::optional<TrainerHandInProgress> trainerHand;
   bool running = false;
   bool unsaved = false;  // ended, with the settings file not written
   std::int64_t session = 0;
@@ -298,7 +356,7 @@ class FakeHistory final : public HistoryStore {
   bool failWrites = false;
   std::function<void()> exportGate;  // holds an export where a test wants it
   bool readOnly = false;
-  int gamesRecorded = 0;  // calls, whether or not anything was kept
+  int gamesRecorded = 0;  // games asked to be recorded, whether or not they were kept
   int handsSaved = 0;
   int balancesSaved = 0;
 };

@@ -29,7 +29,8 @@ constexpr qsizetype kChunk = qsizetype{1} << 20;
 constexpr std::int64_t kReportEvery = 4096;
 
 constexpr std::string_view kHeader =
-    "id,played_at,game,coins,dealt,held,final,row,won,credits_after,demo,session,practice\r\n";
+    "id,played_at,game,coins,dealt,held,final,row,won,credits_after,demo,session,practice,"
+    "library_game,pay_table,hands\r\n";
 
 // The fields a spreadsheet would split or end are quoted, as RFC 4180 says.
 void AppendField(QByteArray& out, std::string_view text) {
@@ -107,6 +108,12 @@ void AppendRow(QByteArray& out, const GameRecord& game) {
     out += ',';
     AppendNumber(out, value);
   }
+  for (const QString* text : {&game.libraryGame, &game.payTable}) {
+    out += ',';
+    AppendField(out, text->toStdString());
+  }
+  out += ',';
+  AppendNumber(out, game.hands);
   out += "\r\n";
 }
 
@@ -167,7 +174,7 @@ Statement Prepare(sqlite3* db, const char* sql) {
 // The columns RowOf reads, in its order.
 constexpr const char* kSelectGames =
     "SELECT id, played_at, game, coins, dealt, held, final, row, won, credits_after, demo, "
-    "session, practice FROM games ORDER BY id";
+    "session, practice, library_game, pay_table, hands FROM games ORDER BY id";
 
 std::string_view ColumnView(sqlite3_stmt* row, int column) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
@@ -215,6 +222,13 @@ GameRecord RowOf(sqlite3_stmt* row) {
   game.demo = sqlite3_column_int(row, 10) != 0;
   game.session = sqlite3_column_int64(row, 11);
   game.practice = sqlite3_column_int(row, 12) != 0;
+  const auto text = [row](int column) {
+    const std::string_view view = ColumnView(row, column);
+    return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
+  };
+  game.libraryGame = text(13);
+  game.payTable = text(14);
+  game.hands = sqlite3_column_int(row, 15);
   return game;
 }
 

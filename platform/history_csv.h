@@ -9,8 +9,9 @@ namespace lynx {
 
 // Writes every settled game of store, oldest first, to path: a header row with
 // the column names of the games table (id, played_at, game, coins, dealt,
-// held, final, row, won, credits_after, demo, session, practice), then one row
-// per game in the table's written forms. Fields are quoted as RFC 4180 says
+// held, final, row, won, credits_after, demo, session, practice, library_game,
+// pay_table, hands), then one row per game in the table's written forms (the
+// game and table of the library empty for the machine's own). Fields are quoted as RFC 4180 says
 // where they need it; lines end in CRLF. The file is replaced in one step: false, with
 // any old file left as it was, when it cannot be written.
 bool ExportHistoryCsv(HistoryStore& store, const QString& path);

@@ -26,7 +26,11 @@ GameVariant GameFromName(std::string_view name);
 // Adds lynx_valid_draw(game, dealt, held, final) to the connection: 1 when
 // game is "jacks", "joker" or "deuces", dealt and final read as hands and
 // ValidDraw holds for them with the integer value of held; else 0.
-// Deterministic and innocuous, so it may run with an untrusted schema.
+// And lynx_valid_library(library_game, pay_table, game, coins, hands, dealt,
+// held, final, row, best_ev, held_ev): 1 when the row is a game of the
+// library by ValidRecord, the numbers integers (best_ev and held_ev numbers
+// or NULL); else 0.
+// Deterministic and innocuous, so they may run with an untrusted schema.
 // Returns the SQLite result code.
 int AddRowCheck(sqlite3* db);
 

@@ -15,13 +15,18 @@
 #include "engine/card.h"
 #include "engine/deck.h"
 #include "machine/hand_in_progress.h"
+#include "machine/trainer_machine.h"
 
 namespace lynx {
 
-// One settled game (a draw that was paid), as stored.
+// One settled game (a draw that was paid), as stored. On the trainer table
+// each hand of a deal is a game of its own, in the order the hands were
+// drawn.
 struct GameRecord {
   std::int64_t id = 0;  // given by the store, in order of play
   QDateTime playedAt;   // UTC; the store stamps it when left invalid
+  // The machine's game; for a game of the library (libraryGame), its family
+  // (GameRules::family).
   GameVariant game = kJacksOrBetter;
   int coins = 1;             // 1..5
   Hand dealt{};              // positions 1..5
@@ -45,8 +50,12 @@ struct GameRecord {
   // The game of the library and its named pay table it was played on (as
   // lynx-analyze games names them: "double-double-bonus", "9/6"); both empty
   // for the machine's own game and table.
+  // A table edited by the player is "custom".
   QString libraryGame;
   QString payTable;
+  // The hands dealt at once from the same cards (1, 3, 5 or 10), each kept
+  // as a row of its own; always 1 on the machine's own table.
+  int hands = 1;
   // Set by the store on a row read back that is no game this program could
   // have played (see ValidRecord; the SQLite store also finds fields of the
   // wrong type). Such a row is listed as damaged and left out of every sum,
@@ -59,6 +68,13 @@ struct GameRecord {
 // coins 1..5, held 0..31, row -1 or one of the game's pay rows, dealt and
 // final as ValidDraw checks them, and bestEv and heldEv (when there) from 0
 // to the top prize for the stake. The damaged flag is not looked at.
+// A game of the library (libraryGame not empty) is checked against that game
+// (FindGame; an unknown one is no game): game its family, hands 1, 3, 5 or
+// 10 (1 on the machine's table), a pay table named, dealt and final cards of
+// the game's deck with the held ones kept, row the one ClassifyRules gives
+// the final hand, bestEv and heldEv finite, from 0 and, on a table this
+// version knows (FindTable), up to its top prize for the stake; a "custom"
+// table (or one a later version added) bounds them by nothing.
 bool ValidRecord(const GameRecord& game);
 
 // The credit meter as last journaled.
@@ -97,6 +113,19 @@ struct GameStatistics {
   std::int64_t mistakes = 0;
   double mistakeCost = 0;
   bool operator==(const GameStatistics&) const = default;
+};
+
+// Sums over the games of the library played on one pay table with one count
+// of hands per deal; each hand is a game. The coach's sums are taken as in
+// GameStatistics.
+struct TableStatistics {
+  QString libraryGame, payTable;
+  int hands = 1;
+  std::int64_t games = 0, coinsBet = 0, won = 0;
+  double bestEv = 0, heldEv = 0;
+  std::int64_t judged = 0, mistakes = 0;
+  double mistakeCost = 0;
+  bool operator==(const TableStatistics&) const = default;
 };
 
 // What one run of the program bet and won.
@@ -142,15 +171,32 @@ class HistoryStore {
   // number change), or its new holds; one transaction.
   virtual void SaveHand(const HandInProgress& hand, std::int32_t credits, std::int32_t borrowed,
                         std::int64_t change) = 0;
-  // Forgets every hand in progress (the balance they were bet from was not
-  // resumed).
+  // Forgets every hand in progress, the trainer's too (the balance they were
+  // bet from was not resumed).
   virtual void DropHands() = 0;
+
+  // The trainer table's hand in progress, if one was left dealt (there is
+  // one at most); nothing for a journal row that is no hand of a game of the
+  // library, and, like Balance(), from a file this program cannot write.
+  virtual std::optional<TrainerHandInProgress> PendingTrainerHand() = 0;
+  // Journals the trainer's hand just dealt (with the balance after its
+  // stake, as change number change), or its new holds, in place of any
+  // before; one transaction.
+  virtual void SaveTrainerHand(const TrainerHandInProgress& hand, std::int32_t credits,
+                               std::int32_t borrowed, std::int64_t change) = 0;
+  virtual void DropTrainerHand() = 0;
 
   // Records a settled game in one transaction, synchronously on disk: the
   // games row, the balance after it (as change number change), and the end
-  // of its hand in progress. Fills in playedAt (when invalid) and, once
-  // written, id and session of game.
+  // of its hand in progress (the trainer's for a game of the library). Fills
+  // in playedAt (when invalid) and, once written, id and session of game.
   virtual void RecordGame(GameRecord& game, std::int32_t borrowed, std::int64_t change) = 0;
+  // Records the hands of one deal as RecordGame does, in one transaction and
+  // in order: each row with its own creditsAfter (the meter after its own
+  // pay), the balance after the last, the end of the hands in progress they
+  // came from. Fills in playedAt, id and session of each.
+  virtual void RecordGames(std::vector<GameRecord>& games, std::int32_t borrowed,
+                           std::int64_t change) = 0;
 
   // Records a practice hand (demo and practice set, paying nothing): the
   // games row only, leaving the balance and every hand in progress as they
@@ -160,15 +206,20 @@ class HistoryStore {
   // Settled games, newest first: at most limit of them after skipping offset.
   virtual std::vector<GameRecord> Games(std::int64_t offset, int limit) = 0;
   virtual std::int64_t GameCount() = 0;
-  // The newest (at most limit) games that were not demonstration hands and
-  // were held worse than best play, as the coach judged them; newest first.
+  // The newest (at most limit) games of the machine that were not
+  // demonstration hands and were held worse than best play, as the coach
+  // judged them; newest first.
   virtual std::vector<GameRecord> Mistakes(int limit) = 0;
-  // Sums over one game, or over all games for nothing.
+  // Sums over one of the machine's games, or over all three for nothing;
+  // games of the library are summed by TableTotals.
   virtual GameStatistics Statistics(std::optional<GameVariant> game) = 0;
-  // The credit meter after each game, oldest first, thinned evenly to at most
-  // maxPoints values (the newest always kept).
+  // Sums over the games of the library, one entry per game, pay table and
+  // count of hands played, ordered by those.
+  virtual std::vector<TableStatistics> TableTotals() = 0;
+  // The credit meter after each game (of the library too), oldest first,
+  // thinned evenly to at most maxPoints values (the newest always kept).
   virtual std::vector<std::int32_t> BalanceSeries(int maxPoints) = 0;
-  // Every session with at least one game, oldest first.
+  // Every session with at least one game (of any table), oldest first.
   virtual std::vector<SessionReturn> SessionReturns() = 0;
 
   // Writes every settled game, oldest first, as CSV to path (the columns and

@@ -13,13 +13,17 @@
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <string>
 
 #include "coach/coach.h"
 #include "engine/card_text.h"
+#include "engine/game_rules.h"
+#include "engine/pays.h"
 #include "engine/paytable.h"
 #include "platform/folder_sync.h"
 #include "platform/history_csv.h"
@@ -28,7 +32,7 @@
 // The columns GameOf reads, in its order.
 #define GAME_COLUMNS                                                                \
   "id, played_at, game, coins, dealt, held, final, row, won, credits_after, demo, " \
-  "session, best_ev, held_ev, best_holds, practice, library_game, pay_table"
+  "session, best_ev, held_ev, best_holds, practice, library_game, pay_table, hands"
 
 // A game the coach judged, and one held worse than best play by the coach's
 // own rule (lynx_mistake, see history_rows.h). Games written since the totals
@@ -36,19 +40,27 @@
 #define JUDGED "(demo = 0 AND best_ev IS NOT NULL AND held_ev IS NOT NULL)"
 #define MISTAKE JUDGED " AND lynx_mistake(best_ev, held_ev)"
 
+// A game of the machine's own table; any other names its game of the
+// library. GameOf reads NULL and '' alike.
+#define MACHINE_ROW "(library_game IS NULL OR library_game = '')"
+
 // A row that is a game this program could have played, by the rule of
-// ValidRecord: plain range checks (the pay rows of jacks, joker and deuces
-// are -1..8, -1..10 and -1..9; the top prize is 250 credits a coin, 4000 for
-// five coins), then the cards. Flags other than 0 and 1 make a row damaged
-// too, as SQL and GameOf would read them differently.
+// ValidRecord. For the machine's games: plain range checks (the pay rows of
+// jacks, joker and deuces are -1..8, -1..10 and -1..9; the top prize is 250
+// credits a coin, 4000 for five coins), then the cards; a game of the
+// library is looked up by lynx_valid_library. Flags other than 0 and 1 make
+// a row damaged too, as SQL and GameOf would read them differently.
 #define TOP_PRIZE "(CASE coins WHEN 5 THEN 4000 ELSE 250 * coins END)"
-#define VALID                                                                           \
-  "(game IN ('jacks', 'joker', 'deuces') AND coins IN (1, 2, 3, 4, 5) AND "             \
-  "held BETWEEN 0 AND 31 AND demo IN (0, 1) AND practice IN (0, 1) AND row BETWEEN -1 " \
-  "AND (CASE game WHEN 'jacks' THEN 8 WHEN 'joker' THEN 10 ELSE 9 END) AND "            \
-  "(best_ev IS NULL OR best_ev BETWEEN 0 AND " TOP_PRIZE                                \
-  ") AND (held_ev IS NULL OR held_ev BETWEEN 0 AND " TOP_PRIZE                          \
-  ") AND lynx_valid_draw(game, dealt, held, final))"
+#define VALID                                                                                  \
+  "(game IN ('jacks', 'joker', 'deuces') AND coins IN (1, 2, 3, 4, 5) AND "                    \
+  "held BETWEEN 0 AND 31 AND demo IN (0, 1) AND practice IN (0, 1) AND CASE WHEN " MACHINE_ROW \
+  " THEN hands = 1 AND row BETWEEN -1 "                                                        \
+  "AND (CASE game WHEN 'jacks' THEN 8 WHEN 'joker' THEN 10 ELSE 9 END) AND "                   \
+  "(best_ev IS NULL OR best_ev BETWEEN 0 AND " TOP_PRIZE                                       \
+  ") AND (held_ev IS NULL OR held_ev BETWEEN 0 AND " TOP_PRIZE                                 \
+  ") AND lynx_valid_draw(game, dealt, held, final) "                                           \
+  "ELSE lynx_valid_library(library_game, pay_table, game, coins, hands, dealt, held, "         \
+  "final, row, best_ev, held_ev) END)"
 
 // What Statistics reads per group of games (of one stake: see coins), from
 // the rows themselves when the running totals cannot be used.
@@ -190,6 +202,42 @@ CREATE INDEX games_mistakes ON games (id) WHERE mistake = 1;
 ALTER TABLE games ADD COLUMN library_game TEXT;
 ALTER TABLE games ADD COLUMN pay_table TEXT;
 )sql",
+    // 8: the trainer table. Each hand of a deal is a row of its own with the
+    // count of hands dealt together (1 for every earlier row); its hand in
+    // progress is journaled (one at most: the deck as card names, the pays
+    // per coin from the top row down as numbers); and running totals per
+    // game of the library, pay table and count of hands, which the machine's
+    // totals no longer hold. All the totals are built again from the rows.
+    R"sql(
+ALTER TABLE games ADD COLUMN hands INTEGER NOT NULL DEFAULT 1;
+CREATE TABLE trainer_hand (
+  id INTEGER PRIMARY KEY CHECK (id = 1),
+  game TEXT NOT NULL,
+  pay_table TEXT NOT NULL,
+  pays TEXT NOT NULL,
+  royal_five_coins INTEGER NOT NULL,
+  hands INTEGER NOT NULL,
+  coins INTEGER NOT NULL,
+  dealt TEXT NOT NULL,
+  held INTEGER NOT NULL,
+  deck TEXT NOT NULL
+);
+CREATE TABLE table_totals (
+  library_game TEXT NOT NULL,
+  pay_table TEXT NOT NULL,
+  hands INTEGER NOT NULL,
+  games INTEGER NOT NULL,
+  bet INTEGER NOT NULL,
+  won INTEGER NOT NULL,
+  judged INTEGER NOT NULL,
+  held_ev REAL NOT NULL,
+  best_ev REAL NOT NULL,
+  mistakes INTEGER NOT NULL,
+  mistake_cost REAL NOT NULL,
+  PRIMARY KEY (library_game, pay_table, hands)
+) WITHOUT ROWID;
+UPDATE totals_state SET stale = 1;
+)sql",
 };
 static_assert(std::size(kMigrations) == kHistorySchemaVersion);
 
@@ -228,6 +276,18 @@ constexpr Column kColumns[] = {
     {"totals_state", "stale", 6},
     {"games", "library_game", 7},
     {"games", "pay_table", 7},
+    {"games", "hands", 8},
+    {"trainer_hand", "id", 8},
+    {"trainer_hand", "game", 8},
+    {"trainer_hand", "pay_table", 8},
+    {"trainer_hand", "pays", 8},
+    {"trainer_hand", "royal_five_coins", 8},
+    {"trainer_hand", "hands", 8},
+    {"trainer_hand", "coins", 8},
+    {"trainer_hand", "dealt", 8},
+    {"trainer_hand", "held", 8},
+    {"trainer_hand", "deck", 8},
+    {"table_totals", "mistake_cost", 8},
     {"hands", "game", 1},
     {"hands", "coins", 1},
     {"hands", "dealt", 1},
@@ -391,6 +451,21 @@ bool ParseCards(const QString& text, CardCode* cards, int count) {
   const QByteArray bytes = text.toUtf8();
   return ParseCardsText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                         cards, count);
+}
+
+// Exactly count whole numbers from 0 up, separated by single spaces
+// ("250 50 25 9 6"), into numbers.
+bool ParseNumbers(std::string_view text, int* numbers, int count) {
+  const char* at = text.data();
+  const char* end = text.data() + text.size();
+  for (int i = 0; i < count; ++i) {
+    if (i > 0 && (at == end || *at++ != ' ')) return false;
+    if (at == end || *at < '0' || *at > '9') return false;
+    const auto [next, error] = std::from_chars(at, end, numbers[i]);
+    if (error != std::errc()) return false;
+    at = next;
+  }
+  return at == end;
 }
 
 }  // namespace
@@ -694,9 +769,10 @@ bool SqliteHistory::BuildTotals() {
     last = sqlite3_column_int64(top.get(), 0);
   }
   if (!exec("BEGIN IMMEDIATE")) return false;
-  Statement verdicts, games, sessions;
+  Statement verdicts, games, tables, sessions;
   const bool ready =
-      exec("DELETE FROM totals") && exec("DELETE FROM session_totals") &&
+      exec("DELETE FROM totals") && exec("DELETE FROM table_totals") &&
+      exec("DELETE FROM session_totals") &&
       Prepare(verdicts,
               "UPDATE games SET mistake = lynx_mistake(best_ev, held_ev), "
               "cost = CASE WHEN lynx_mistake(best_ev, held_ev) THEN best_ev - held_ev ELSE 0 END "
@@ -708,10 +784,26 @@ bool SqliteHistory::BuildTotals() {
               "total(CASE WHEN mistake IS NOT NULL THEN held_ev END), "
               "total(CASE WHEN mistake IS NOT NULL THEN best_ev END), "
               "count(CASE WHEN mistake = 1 THEN 1 END), total(CASE WHEN mistake = 1 THEN cost END) "
-              "FROM games WHERE id > ?1 AND id <= ?2 AND practice = 0 AND " VALID
+              "FROM games WHERE id > ?1 AND id <= ?2 AND practice = 0 AND " MACHINE_ROW
+              " AND " VALID
               " GROUP BY game, coins, row "
               "ON CONFLICT (game, coins, row) DO UPDATE SET hands = hands + excluded.hands, "
               "won = won + excluded.won, biggest = max(biggest, excluded.biggest), "
+              "judged = judged + excluded.judged, held_ev = held_ev + excluded.held_ev, "
+              "best_ev = best_ev + excluded.best_ev, mistakes = mistakes + excluded.mistakes, "
+              "mistake_cost = mistake_cost + excluded.mistake_cost") &&
+      Prepare(tables,
+              "INSERT INTO table_totals (library_game, pay_table, hands, games, bet, won, judged, "
+              "held_ev, best_ev, mistakes, mistake_cost) "
+              "SELECT library_game, pay_table, hands, count(*), sum(coins), sum(won), "
+              "count(mistake), total(CASE WHEN mistake IS NOT NULL THEN held_ev END), "
+              "total(CASE WHEN mistake IS NOT NULL THEN best_ev END), "
+              "count(CASE WHEN mistake = 1 THEN 1 END), total(CASE WHEN mistake = 1 THEN cost END) "
+              "FROM games WHERE id > ?1 AND id <= ?2 AND practice = 0 AND NOT " MACHINE_ROW
+              " AND " VALID
+              " GROUP BY library_game, pay_table, hands "
+              "ON CONFLICT (library_game, pay_table, hands) DO UPDATE SET "
+              "games = games + excluded.games, bet = bet + excluded.bet, won = won + excluded.won, "
               "judged = judged + excluded.judged, held_ev = held_ev + excluded.held_ev, "
               "best_ev = best_ev + excluded.best_ev, mistakes = mistakes + excluded.mistakes, "
               "mistake_cost = mistake_cost + excluded.mistake_cost") &&
@@ -725,7 +817,7 @@ bool SqliteHistory::BuildTotals() {
   bool built = ready;
   constexpr std::int64_t kRange = 50000;
   for (std::int64_t low = 0; built && low < last; low += kRange) {
-    for (sqlite3_stmt* s : {verdicts.get(), games.get(), sessions.get()}) {
+    for (sqlite3_stmt* s : {verdicts.get(), games.get(), tables.get(), sessions.get()}) {
       sqlite3_bind_int64(s, 1, low);
       sqlite3_bind_int64(s, 2, low + kRange);
       if (!Run(s)) {
@@ -768,12 +860,17 @@ bool SqliteHistory::PrepareWrites() {
                  "VALUES (?1, ?2, ?3, ?4, ?5, ?6)") &&
          Prepare(dropHand, "DELETE FROM hands WHERE game = ?1") &&
          Prepare(dropHands, "DELETE FROM hands") &&
+         Prepare(saveTrainerHand,
+                 "INSERT OR REPLACE INTO trainer_hand (id, game, pay_table, pays, "
+                 "royal_five_coins, hands, coins, dealt, held, deck) "
+                 "VALUES (1, ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)") &&
+         Prepare(dropTrainerHand, "DELETE FROM trainer_hand") &&
          Prepare(insertGame,
                  "INSERT INTO games (played_at, game, coins, dealt, held, final, row, won, "
                  "credits_after, demo, session, best_ev, held_ev, best_holds, practice, mistake, "
-                 "cost, library_game, pay_table) "
+                 "cost, library_game, pay_table, hands) "
                  "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, "
-                 "?17, ?18, ?19)") &&
+                 "?17, ?18, ?19, ?20)") &&
          Prepare(
              addTotals,
              "INSERT INTO totals (game, coins, row, hands, won, biggest, judged, held_ev, "
@@ -783,6 +880,15 @@ bool SqliteHistory::PrepareWrites() {
              "judged = judged + excluded.judged, held_ev = held_ev + excluded.held_ev, "
              "best_ev = best_ev + excluded.best_ev, mistakes = mistakes + excluded.mistakes, "
              "mistake_cost = mistake_cost + excluded.mistake_cost") &&
+         Prepare(addTableTotals,
+                 "INSERT INTO table_totals (library_game, pay_table, hands, games, bet, won, "
+                 "judged, held_ev, best_ev, mistakes, mistake_cost) "
+                 "VALUES (?1, ?2, ?3, 1, ?4, ?5, ?6, ?7, ?8, ?9, ?10) "
+                 "ON CONFLICT (library_game, pay_table, hands) DO UPDATE SET games = games + 1, "
+                 "bet = bet + excluded.bet, won = won + excluded.won, "
+                 "judged = judged + excluded.judged, held_ev = held_ev + excluded.held_ev, "
+                 "best_ev = best_ev + excluded.best_ev, mistakes = mistakes + excluded.mistakes, "
+                 "mistake_cost = mistake_cost + excluded.mistake_cost") &&
          Prepare(addSessionTotals,
                  "INSERT INTO session_totals (session, hands, bet, won) VALUES (?1, 1, ?2, ?3) "
                  "ON CONFLICT (session) DO UPDATE SET hands = hands + 1, bet = bet + excluded.bet, "
@@ -793,9 +899,10 @@ bool SqliteHistory::PrepareWrites() {
 // checkpoint false leaves a WAL file as it is instead of copying it into the
 // database, for a file that is about to be moved aside.
 void SqliteHistory::Close(bool checkpoint) {
-  for (Statement* statement : {&begin, &commit, &rollback, &insertSession, &setRunning, &setEnded,
-                               &setUnsaved, &saveBalance, &saveHand, &dropHand, &dropHands,
-                               &insertGame, &addTotals, &addSessionTotals, &countRow})
+  for (Statement* statement :
+       {&begin, &commit, &rollback, &insertSession, &setRunning, &setEnded, &setUnsaved,
+        &saveBalance, &saveHand, &dropHand, &dropHands, &saveTrainerHand, &dropTrainerHand,
+        &insertGame, &addTotals, &addTableTotals, &addSessionTotals, &countRow})
     statement->reset();
   if (db == nullptr) return;
   if (!checkpoint) sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
@@ -1025,11 +1132,17 @@ void SqliteHistory::FollowMovedFile() {
     QString game, dealt, deck;
     int coins = 0, held = 0, demo = 0;
   };
+  // The trainer's hand, column by column as the file holds it.
+  struct CarriedTrainerHand {
+    QString game, table, pays, dealt, deck;
+    std::int64_t royal = 0, hands = 0, coins = 0, held = 0;
+  };
   struct Carried {
     bool journal = false;
     std::int64_t credits = 0, borrowed = 0, running = 0, change = 0;
     bool creditsNull = true;
     std::vector<CarriedHand> hands;
+    std::optional<CarriedTrainerHand> trainer;
   };
   auto carried = std::make_shared<Carried>();
   {
@@ -1055,6 +1168,19 @@ void SqliteHistory::FollowMovedFile() {
                                   sqlite3_column_int(row, 1), sqlite3_column_int(row, 3),
                                   sqlite3_column_int(row, 5)});
       }
+    }
+  }
+  {
+    Statement statement;
+    if (Prepare(statement,
+                "SELECT game, pay_table, pays, royal_five_coins, hands, coins, dealt, held, deck "
+                "FROM trainer_hand WHERE id = 1") &&
+        sqlite3_step(statement.get()) == SQLITE_ROW) {
+      sqlite3_stmt* row = statement.get();
+      carried->trainer = CarriedTrainerHand{
+          ColumnText(row, 0),           ColumnText(row, 1),           ColumnText(row, 2),
+          ColumnText(row, 6),           ColumnText(row, 8),           sqlite3_column_int64(row, 3),
+          sqlite3_column_int64(row, 4), sqlite3_column_int64(row, 5), sqlite3_column_int64(row, 7)};
     }
   }
   const bool deleted = !QFileInfo::exists(path) && !QFileInfo(path).isSymLink();
@@ -1106,6 +1232,19 @@ void SqliteHistory::FollowMovedFile() {
           sqlite3_bind_int(s, 4, hand.held);
           BindText(s, 5, hand.deck);
           sqlite3_bind_int(s, 6, hand.demo);
+          if (!Run(s)) return false;
+        }
+        if (const auto& trainer = carried->trainer) {
+          sqlite3_stmt* s = saveTrainerHand.get();
+          BindText(s, 1, trainer->game);
+          BindText(s, 2, trainer->table);
+          BindText(s, 3, trainer->pays);
+          sqlite3_bind_int64(s, 4, trainer->royal);
+          sqlite3_bind_int64(s, 5, trainer->hands);
+          sqlite3_bind_int64(s, 6, trainer->coins);
+          BindText(s, 7, trainer->dealt);
+          sqlite3_bind_int64(s, 8, trainer->held);
+          BindText(s, 9, trainer->deck);
           if (!Run(s)) return false;
         }
         return !sessionBegun || StartSession(started.get());
@@ -1254,110 +1393,271 @@ void SqliteHistory::SaveHand(const HandInProgress& hand, std::int32_t credits,
 }
 
 void SqliteHistory::DropHands() {
-  Write([this] { return Run(dropHands.get()) && Step("drop-hands"); });
+  Write(
+      [this] { return Run(dropHands.get()) && Run(dropTrainerHand.get()) && Step("drop-hands"); });
+}
+
+std::optional<TrainerHandInProgress> SqliteHistory::PendingTrainerHand() {
+  if (!Ledger()) return std::nullopt;
+  using Pending = std::optional<TrainerHandInProgress>;
+  return Read<Pending>([&](Pending& pending) {
+    Statement statement;
+    if (!Prepare(statement,
+                 "SELECT game, pay_table, pays, royal_five_coins, hands, coins, dealt, held, deck "
+                 "FROM trainer_hand WHERE id = 1"))
+      return false;
+    const int code = sqlite3_step(statement.get());
+    if (code == SQLITE_DONE) return true;
+    if (code != SQLITE_ROW) return Failed(code);
+    // A row that is no hand of a game of the library reads as none.
+    pending = TrainerHandOf(statement.get());
+    return true;
+  });
+}
+
+std::optional<TrainerHandInProgress> SqliteHistory::TrainerHandOf(sqlite3_stmt* row) {
+  const QByteArray name = ColumnText(row, 0).toUtf8();
+  const GameRules* rules =
+      FindGame(std::string_view(name.constData(), static_cast<std::size_t>(name.size())));
+  if (rules == nullptr) return std::nullopt;
+  // Whole numbers only: SQL would read a word as 0, which is a hold.
+  const auto whole = [row](int column, int low, int high, int& out) {
+    if (sqlite3_column_type(row, column) != SQLITE_INTEGER) return false;
+    const std::int64_t value = sqlite3_column_int64(row, column);
+    out = static_cast<int>(value);
+    return value >= low && value <= high;
+  };
+  TrainerHandInProgress hand;
+  hand.game = std::string(rules->name);
+  hand.table = ColumnText(row, 1).toStdString();
+  hand.pays.variant = rules->family;
+  hand.pays.rowCount = rules->rowCount;
+  hand.pays.rules = rules;
+  const QByteArray pays = ColumnText(row, 2).toUtf8();
+  if (hand.table.empty() ||
+      !ParseNumbers(std::string_view(pays.constData(), static_cast<std::size_t>(pays.size())),
+                    hand.pays.perCoin.data(), rules->rowCount) ||
+      !whole(3, 0, std::numeric_limits<int>::max(), hand.pays.royalFiveCoins) ||
+      !whole(4, 1, 10, hand.hands) || !ValidTrainerHands(hand.hands) ||
+      !whole(5, 1, kMaxCoins, hand.coins) || !whole(7, 0, 31, hand.held))
+    return std::nullopt;
+  // A table this version knows pays as it always does.
+  if (const NamedTable* table = FindTable(*rules, hand.table)) {
+    const Pays named = PaysOf(*rules, *table);
+    if (named.perCoin != hand.pays.perCoin || named.royalFiveCoins != hand.pays.royalFiveCoins)
+      return std::nullopt;
+  }
+  // The deck: exactly the game's cards, each once, the hand dealt its first five.
+  hand.deck.size = rules->CardCount();
+  if (!ParseCards(ColumnText(row, 8), hand.deck.cards.data(), hand.deck.size) ||
+      !ParseCards(ColumnText(row, 6), hand.dealt.data(), 5))
+    return std::nullopt;
+  std::array<bool, kJoker + 1> seen{};
+  for (int p = 0; p < hand.deck.size; ++p) {
+    const CardCode card = hand.deck.cards[static_cast<std::size_t>(p)];
+    if (card < 1 || card > kJoker || (card == kJoker && rules->wilds != Wilds::kJoker) ||
+        seen[card])
+      return std::nullopt;
+    seen[card] = true;
+  }
+  if (!std::equal(hand.dealt.begin(), hand.dealt.end(), hand.deck.cards.begin()))
+    return std::nullopt;
+  return hand;
+}
+
+void SqliteHistory::SaveTrainerHand(const TrainerHandInProgress& hand, std::int32_t credits,
+                                    std::int32_t borrowed, std::int64_t change) {
+  QString pays;
+  for (int r = 0; r < hand.pays.rowCount && r < kMaxPayRows; ++r) {
+    if (r > 0) pays += QLatin1Char(' ');
+    pays += QString::number(hand.pays.perCoin[static_cast<std::size_t>(r)]);
+  }
+  Write([this, game = QString::fromStdString(hand.game), table = QString::fromStdString(hand.table),
+         pays, royal = hand.pays.royalFiveCoins, hands = hand.hands, coins = hand.coins,
+         dealt = HandText(hand.dealt), held = hand.held,
+         deck = CardsText(hand.deck.cards.data(), std::clamp(hand.deck.size, 0, 53)), credits,
+         borrowed, change] {
+    sqlite3_stmt* s = saveTrainerHand.get();
+    BindText(s, 1, game);
+    BindText(s, 2, table);
+    BindText(s, 3, pays);
+    sqlite3_bind_int(s, 4, royal);
+    sqlite3_bind_int(s, 5, hands);
+    sqlite3_bind_int(s, 6, coins);
+    BindText(s, 7, dealt);
+    sqlite3_bind_int(s, 8, held);
+    BindText(s, 9, deck);
+    if (!Run(s) || !Step("trainer-hand")) return false;
+    return JournalBalance(credits, borrowed, change);
+  });
+}
+
+void SqliteHistory::DropTrainerHand() {
+  Write([this] { return Run(dropTrainerHand.get()) && Step("drop-trainer-hand"); });
 }
 
 void SqliteHistory::RecordGame(GameRecord& game, std::int32_t borrowed, std::int64_t change) {
-  KeepGame(game, std::pair{borrowed, change});
+  KeepGames({&game}, std::pair{borrowed, change});
+}
+
+void SqliteHistory::RecordGames(std::vector<GameRecord>& games, std::int32_t borrowed,
+                                std::int64_t change) {
+  std::vector<GameRecord*> kept;
+  for (GameRecord& game : games) kept.push_back(&game);
+  KeepGames(kept, std::pair{borrowed, change});
 }
 
 void SqliteHistory::RecordPractice(GameRecord& game) {
   game.demo = true;
   game.practice = true;
   game.won = 0;
-  KeepGame(game, std::nullopt);
+  KeepGames({&game}, std::nullopt);
 }
 
-void SqliteHistory::KeepGame(GameRecord& game,
-                             std::optional<std::pair<std::int32_t, std::int64_t>> ledger) {
-  game.playedAt =
-      ToTheSecond(game.playedAt.isValid() ? game.playedAt : QDateTime::currentDateTimeUtc());
-  // The session and id it was written with, once it is.
-  auto written = std::make_shared<std::pair<std::int64_t, std::int64_t>>(0, 0);
+bool SqliteHistory::InsertGame(const KeptGame& kept, std::int64_t gameSession, std::int64_t* id) {
+  const GameRecord& game = kept.game;
+  sqlite3_stmt* s = insertGame.get();
+  BindText(s, 1, kept.playedAt);
+  BindText(s, 2, kept.name);
+  sqlite3_bind_int(s, 3, game.coins);
+  BindText(s, 4, kept.dealt);
+  sqlite3_bind_int(s, 5, game.held);
+  BindText(s, 6, kept.final);
+  sqlite3_bind_int(s, 7, game.row);
+  sqlite3_bind_int(s, 8, game.won);
+  sqlite3_bind_int(s, 9, game.creditsAfter);
+  sqlite3_bind_int(s, 10, game.demo ? 1 : 0);
+  sqlite3_bind_int64(s, 11, gameSession);
+  if (game.bestEv)
+    sqlite3_bind_double(s, 12, *game.bestEv);
+  else
+    sqlite3_bind_null(s, 12);
+  if (game.heldEv)
+    sqlite3_bind_double(s, 13, *game.heldEv);
+  else
+    sqlite3_bind_null(s, 13);
+  if (game.bestHolds.isEmpty())
+    sqlite3_bind_null(s, 14);
+  else
+    BindText(s, 14, game.bestHolds);
+  sqlite3_bind_int(s, 15, game.practice ? 1 : 0);
+  // The coach's verdict, kept with the game so that no sum needs its rule.
+  const bool judged = !game.demo && game.bestEv && game.heldEv;
+  const bool mistake = judged && IsMistake(*game.bestEv, *game.heldEv);
+  const double heldEv = judged ? *game.heldEv : 0.0;
+  const double bestEv = judged ? *game.bestEv : 0.0;
+  const double cost = mistake ? bestEv - heldEv : 0.0;
+  if (judged) {
+    sqlite3_bind_int(s, 16, mistake ? 1 : 0);
+    sqlite3_bind_double(s, 17, cost);
+  } else {
+    sqlite3_bind_null(s, 16);
+    sqlite3_bind_null(s, 17);
+  }
+  for (const auto& [column, text] : {std::pair{18, &game.libraryGame}, {19, &game.payTable}}) {
+    if (text->isEmpty())
+      sqlite3_bind_null(s, column);
+    else
+      BindText(s, column, *text);
+  }
+  sqlite3_bind_int(s, 20, game.hands);
+  if (!Run(s) || !Step("game")) return false;
+  *id = sqlite3_last_insert_rowid(db);
+  // The running totals, in the same transaction: a game a sum leaves out
+  // (practice, or no game this program could have played) adds nothing.
+  if (!game.practice && ValidRecord(game)) {
+    if (game.libraryGame.isEmpty()) {
+      sqlite3_stmt* t = addTotals.get();
+      BindText(t, 1, kept.name);
+      sqlite3_bind_int(t, 2, game.coins);
+      sqlite3_bind_int(t, 3, game.row);
+      sqlite3_bind_int(t, 4, game.won);
+      sqlite3_bind_int(t, 5, judged ? 1 : 0);
+      sqlite3_bind_double(t, 6, heldEv);
+      sqlite3_bind_double(t, 7, bestEv);
+      sqlite3_bind_int(t, 8, mistake ? 1 : 0);
+      sqlite3_bind_double(t, 9, cost);
+      if (!Run(t) || !Step("totals")) return false;
+    } else {
+      sqlite3_stmt* t = addTableTotals.get();
+      BindText(t, 1, game.libraryGame);
+      BindText(t, 2, game.payTable);
+      sqlite3_bind_int(t, 3, game.hands);
+      sqlite3_bind_int(t, 4, game.coins);
+      sqlite3_bind_int(t, 5, game.won);
+      sqlite3_bind_int(t, 6, judged ? 1 : 0);
+      sqlite3_bind_double(t, 7, heldEv);
+      sqlite3_bind_double(t, 8, bestEv);
+      sqlite3_bind_int(t, 9, mistake ? 1 : 0);
+      sqlite3_bind_double(t, 10, cost);
+      if (!Run(t) || !Step("table-totals")) return false;
+    }
+    sqlite3_stmt* u = addSessionTotals.get();
+    sqlite3_bind_int64(u, 1, gameSession);
+    sqlite3_bind_int(u, 2, game.coins);
+    sqlite3_bind_int(u, 3, game.won);
+    if (!Run(u) || !Step("session-totals")) return false;
+  }
+  return Run(countRow.get()) && Step("rows");
+}
+
+void SqliteHistory::KeepGames(const std::vector<GameRecord*>& games,
+                              std::optional<std::pair<std::int32_t, std::int64_t>> ledger) {
+  if (games.empty()) return;
+  // Everything the write needs, owned by it: it may be kept and run later.
+  auto rows = std::make_shared<std::vector<KeptGame>>();
+  for (GameRecord* game : games) {
+    game->playedAt =
+        ToTheSecond(game->playedAt.isValid() ? game->playedAt : QDateTime::currentDateTimeUtc());
+    rows->push_back({*game, TimeText(game->playedAt), GameText(game->game), HandText(game->dealt),
+                     HandText(game->final)});
+  }
+  // The session and the ids they were written with, once they are.
+  struct Written {
+    std::int64_t session = 0;
+    std::vector<std::int64_t> ids;
+  };
+  auto written = std::make_shared<Written>();
   const bool now = Write(
-      [this, game, ledger, written, playedAt = TimeText(game.playedAt), name = GameText(game.game),
-       dealt = HandText(game.dealt), final = HandText(game.final)] {
+      [this, rows, ledger, written] {
+        // A write tried again (after a damaged file was moved aside) starts over.
+        written->ids.clear();
         std::int64_t gameSession = session;
         if (gameSession == 0) {
-          BindText(insertSession.get(), 1, playedAt);
+          BindText(insertSession.get(), 1, rows->front().playedAt);
           if (!Run(insertSession.get()) || !Step("session")) return false;
           gameSession = sqlite3_last_insert_rowid(db);
         }
-        sqlite3_stmt* s = insertGame.get();
-        BindText(s, 1, playedAt);
-        BindText(s, 2, name);
-        sqlite3_bind_int(s, 3, game.coins);
-        BindText(s, 4, dealt);
-        sqlite3_bind_int(s, 5, game.held);
-        BindText(s, 6, final);
-        sqlite3_bind_int(s, 7, game.row);
-        sqlite3_bind_int(s, 8, game.won);
-        sqlite3_bind_int(s, 9, game.creditsAfter);
-        sqlite3_bind_int(s, 10, game.demo ? 1 : 0);
-        sqlite3_bind_int64(s, 11, gameSession);
-        if (game.bestEv)
-          sqlite3_bind_double(s, 12, *game.bestEv);
-        else
-          sqlite3_bind_null(s, 12);
-        if (game.heldEv)
-          sqlite3_bind_double(s, 13, *game.heldEv);
-        else
-          sqlite3_bind_null(s, 13);
-        if (game.bestHolds.isEmpty())
-          sqlite3_bind_null(s, 14);
-        else
-          BindText(s, 14, game.bestHolds);
-        sqlite3_bind_int(s, 15, game.practice ? 1 : 0);
-        // The coach's verdict, kept with the game so that no sum needs its rule.
-        const bool judged = !game.demo && game.bestEv && game.heldEv;
-        const bool mistake = judged && IsMistake(*game.bestEv, *game.heldEv);
-        if (judged) {
-          sqlite3_bind_int(s, 16, mistake ? 1 : 0);
-          sqlite3_bind_double(s, 17, mistake ? *game.bestEv - *game.heldEv : 0.0);
-        } else {
-          sqlite3_bind_null(s, 16);
-          sqlite3_bind_null(s, 17);
+        written->session = gameSession;
+        for (const KeptGame& row : *rows) {
+          std::int64_t id = 0;
+          if (!InsertGame(row, gameSession, &id)) return false;
+          written->ids.push_back(id);
         }
-        for (const auto& [column, text] : {std::pair{18, &game.libraryGame}, {19, &game.payTable}}) {
-          if (text->isEmpty())
-            sqlite3_bind_null(s, column);
-          else
-            BindText(s, column, *text);
-        }
-        if (!Run(s) || !Step("game")) return false;
-        *written = {gameSession, sqlite3_last_insert_rowid(db)};
-        // The running totals, in the same transaction: a game a sum leaves out
-        // (practice, or no game this program could have played) adds nothing.
-        if (!game.practice && ValidRecord(game)) {
-          sqlite3_stmt* t = addTotals.get();
-          BindText(t, 1, name);
-          sqlite3_bind_int(t, 2, game.coins);
-          sqlite3_bind_int(t, 3, game.row);
-          sqlite3_bind_int(t, 4, game.won);
-          sqlite3_bind_int(t, 5, judged ? 1 : 0);
-          sqlite3_bind_double(t, 6, judged ? *game.heldEv : 0.0);
-          sqlite3_bind_double(t, 7, judged ? *game.bestEv : 0.0);
-          sqlite3_bind_int(t, 8, mistake ? 1 : 0);
-          sqlite3_bind_double(t, 9, mistake ? *game.bestEv - *game.heldEv : 0.0);
-          sqlite3_stmt* u = addSessionTotals.get();
-          sqlite3_bind_int64(u, 1, gameSession);
-          sqlite3_bind_int(u, 2, game.coins);
-          sqlite3_bind_int(u, 3, game.won);
-          if (!Run(t) || !Step("totals") || !Run(u) || !Step("session-totals")) return false;
-        }
-        if (!Run(countRow.get()) || !Step("rows")) return false;
         if (!ledger) return true;
-        if (!JournalBalance(game.creditsAfter, ledger->first, ledger->second)) return false;
-        BindText(dropHand.get(), 1, name);
-        return Run(dropHand.get()) && Step("drop-hand");
+        if (!JournalBalance(rows->back().game.creditsAfter, ledger->first, ledger->second))
+          return false;
+        // The end of the hands in progress the games came from.
+        bool trainer = false;
+        for (const KeptGame& row : *rows) {
+          if (!row.game.libraryGame.isEmpty()) {
+            trainer = true;
+            continue;
+          }
+          BindText(dropHand.get(), 1, row.name);
+          if (!Run(dropHand.get()) || !Step("drop-hand")) return false;
+        }
+        return !trainer || (Run(dropTrainerHand.get()) && Step("drop-trainer-hand"));
       },
-      [this, written, game] {
-        session = written->first;
-        Kept(game, written->second);
+      [this, rows, written] {
+        session = written->session;
+        for (std::size_t i = 0; i < rows->size(); ++i) Kept((*rows)[i].game, written->ids[i]);
       });
   if (!now) return;
-  game.session = written->first;
-  game.id = written->second;
+  for (std::size_t i = 0; i < games.size(); ++i) {
+    games[i]->session = written->session;
+    games[i]->id = written->ids[i];
+  }
 }
 
 std::vector<GameRecord> SqliteHistory::Games(std::int64_t offset, int limit) {
@@ -1383,11 +1683,12 @@ std::vector<GameRecord> SqliteHistory::Mistakes(int limit) {
     Statement statement;
     // Games kept with their verdict are found through the index of mistakes;
     // a file without totals is judged by the rule itself.
-    if (!Prepare(statement, UseTotals()
-                                ? "SELECT " GAME_COLUMNS " FROM games WHERE mistake = 1 AND " VALID
-                                  " ORDER BY id DESC LIMIT ?1"
-                                : "SELECT " GAME_COLUMNS " FROM games WHERE " MISTAKE " AND " VALID
-                                  " ORDER BY id DESC LIMIT ?1"))
+    if (!Prepare(statement, UseTotals() ? "SELECT " GAME_COLUMNS
+                                          " FROM games WHERE mistake = 1 AND " MACHINE_ROW
+                                          " AND " VALID " ORDER BY id DESC LIMIT ?1"
+                                        : "SELECT " GAME_COLUMNS " FROM games WHERE " MISTAKE
+                                          " AND " MACHINE_ROW " AND " VALID
+                                          " ORDER BY id DESC LIMIT ?1"))
       return false;
     sqlite3_stmt* row = statement.get();
     sqlite3_bind_int(row, 1, limit);
@@ -1436,6 +1737,7 @@ GameRecord SqliteHistory::GameOf(sqlite3_stmt* row) {
   game.practice = sqlite3_column_int(row, 15) != 0;
   game.libraryGame = ColumnText(row, 16);
   game.payTable = ColumnText(row, 17);
+  game.hands = sqlite3_column_int(row, 18);
   // Games() adds the SQL row check, which also sees fields of the wrong type,
   // after the columns of GAME_COLUMNS.
   constexpr std::string_view kColumns = GAME_COLUMNS;
@@ -1461,10 +1763,10 @@ GameStatistics SqliteHistory::Statistics(std::optional<GameVariant> game) {
                        : "SELECT row, coins, hands, coins * hands, won, biggest, judged, "
                          "coins * judged, held_ev, best_ev, mistakes, mistake_cost FROM totals")
                : (game ? "SELECT " STATISTICS_COLUMNS
-                         " FROM games NOT INDEXED WHERE game = ?1 AND practice = 0 AND " VALID
-                         " GROUP BY coins, row"
+                         " FROM games NOT INDEXED WHERE game = ?1 AND practice = 0 AND " MACHINE_ROW
+                         " AND " VALID " GROUP BY coins, row"
                        : "SELECT " STATISTICS_COLUMNS
-                         " FROM games NOT INDEXED WHERE practice = 0 AND " VALID
+                         " FROM games NOT INDEXED WHERE practice = 0 AND " MACHINE_ROW " AND " VALID
                          " GROUP BY game, coins, row");
     if (!Prepare(statement, sql)) return false;
     if (game) BindText(statement.get(), 1, GameText(*game));
@@ -1489,6 +1791,45 @@ GameStatistics SqliteHistory::Statistics(std::optional<GameVariant> game) {
       sums.bestEv += sqlite3_column_double(row, 9);
       sums.mistakes += sqlite3_column_int64(row, 10);
       sums.mistakeCost += sqlite3_column_double(row, 11);
+    }
+    return code == SQLITE_DONE || Failed(code);
+  });
+}
+
+std::vector<TableStatistics> SqliteHistory::TableTotals() {
+  return Read<std::vector<TableStatistics>>([&](std::vector<TableStatistics>& tables) {
+    // The running totals, else the rows summed as Statistics sums them.
+    Statement statement;
+    if (!Prepare(statement,
+                 UseTotals()
+                     ? "SELECT library_game, pay_table, hands, games, bet, won, best_ev, held_ev, "
+                       "judged, mistakes, mistake_cost FROM table_totals "
+                       "ORDER BY library_game, pay_table, hands"
+                     : "SELECT library_game, pay_table, hands, count(*), sum(coins), sum(won), "
+                       "total(CASE WHEN " JUDGED " THEN best_ev END), "
+                       "total(CASE WHEN " JUDGED " THEN held_ev END), sum(" JUDGED "), "
+                       "sum(CASE WHEN " MISTAKE " THEN 1 ELSE 0 END), "
+                       "total(CASE WHEN " MISTAKE " THEN best_ev - held_ev END) "
+                       "FROM games NOT INDEXED WHERE practice = 0 AND NOT " MACHINE_ROW
+                       " AND " VALID " GROUP BY library_game, pay_table, hands "
+                       "ORDER BY library_game, pay_table, hands"))
+      return false;
+    sqlite3_stmt* row = statement.get();
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(row)) == SQLITE_ROW) {
+      TableStatistics t;
+      t.libraryGame = ColumnText(row, 0);
+      t.payTable = ColumnText(row, 1);
+      t.hands = sqlite3_column_int(row, 2);
+      t.games = sqlite3_column_int64(row, 3);
+      t.coinsBet = sqlite3_column_int64(row, 4);
+      t.won = sqlite3_column_int64(row, 5);
+      t.bestEv = sqlite3_column_double(row, 6);
+      t.heldEv = sqlite3_column_double(row, 7);
+      t.judged = sqlite3_column_int64(row, 8);
+      t.mistakes = sqlite3_column_int64(row, 9);
+      t.mistakeCost = sqlite3_column_double(row, 10);
+      tables.push_back(t);
     }
     return code == SQLITE_DONE || Failed(code);
   });
@@ -1534,7 +1875,8 @@ std::optional<std::vector<std::int32_t>> SqliteHistory::SampledBalance(int maxPo
   {
     Statement statement;
     if (!Prepare(statement,
-                 "SELECT (SELECT coalesce(sum(hands), 0) FROM totals), "
+                 "SELECT (SELECT coalesce(sum(hands), 0) FROM totals) + "
+                 "(SELECT coalesce(sum(games), 0) FROM table_totals), "
                  "(SELECT coalesce(min(id), 0) FROM games), "
                  "(SELECT coalesce(max(id), 0) FROM games)") ||
         sqlite3_step(statement.get()) != SQLITE_ROW)

@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/history_store.h"
 
@@ -38,7 +40,7 @@ QString HandText(const Hand& hand);
 QString TimeText(const QDateTime& time);
 
 // The schema version this program writes (PRAGMA user_version).
-inline constexpr int kHistorySchemaVersion = 7;
+inline constexpr int kHistorySchemaVersion = 8;
 // The schema's migrations in order: entry i brings a file of version i to
 // version i + 1 (entry 0 makes a new file's first version). For tools and
 // tests that make files as earlier versions left them.
@@ -79,6 +81,11 @@ std::string_view HistoryMigration(int index);
 // same file meanwhile.
 // Hands read back by PendingHand are checked: a row with a stake outside 1..5,
 // a hold mask outside 0..31 or a word that is not a card reads as no hand.
+// So is the trainer's (PendingTrainerHand): a game the library does not
+// have, a count of hands other than 1, 3, 5 and 10, pays that are not the
+// game's row count of numbers (or not those of the table named, when this
+// version knows it), or a deck that is not the game's cards with the hand
+// dealt as its first five read as no hand.
 class SqliteHistory final : public HistoryStore {
  public:
   enum class State {
@@ -120,21 +127,30 @@ class SqliteHistory final : public HistoryStore {
   void SaveHand(const HandInProgress& hand, std::int32_t credits, std::int32_t borrowed,
                 std::int64_t change) override;
   void DropHands() override;
+  std::optional<TrainerHandInProgress> PendingTrainerHand() override;
+  void SaveTrainerHand(const TrainerHandInProgress& hand, std::int32_t credits,
+                       std::int32_t borrowed, std::int64_t change) override;
+  void DropTrainerHand() override;
   // A game played before BeginSession starts a session of its own.
   void RecordGame(GameRecord& game, std::int32_t borrowed, std::int64_t change) override;
+  void RecordGames(std::vector<GameRecord>& games, std::int32_t borrowed,
+                   std::int64_t change) override;
   void RecordPractice(GameRecord& game) override;
   std::vector<GameRecord> Games(std::int64_t offset, int limit) override;
   std::int64_t GameCount() override;
   std::vector<GameRecord> Mistakes(int limit) override;
   GameStatistics Statistics(std::optional<GameVariant> game) override;
+  std::vector<TableStatistics> TableTotals() override;
   std::vector<std::int32_t> BalanceSeries(int maxPoints) override;
   std::vector<SessionReturn> SessionReturns() override;
   ExportOutcome ExportCsv(const QString& path, const ExportProgress& progress) override;
 
   // For tests only: called inside every write transaction after each of its
   // statements with the statement's name ("session", "running", "ended",
-  // "balance", "hand", "drop-hand", "drop-hands", "game"), before COMMIT with
-  // "commit" and once it has returned with "committed". Returning false before
+  // "balance", "hand", "drop-hand", "drop-hands", "trainer-hand",
+  // "drop-trainer-hand", "game", "totals", "table-totals", "session-totals",
+  // "rows"), before COMMIT with "commit" and once it has returned with
+  // "committed". Returning false before
   // the commit fails the write there, as a failing disk would.
   using StepHook = std::function<bool(std::string_view step)>;
   void SetStepHookForTests(StepHook hook) { stepHook = std::move(hook); }
@@ -185,9 +201,20 @@ class SqliteHistory final : public HistoryStore {
   bool SameFileAsOpened() const;
   void FollowMovedFile();
   bool StartSession(std::int64_t* started);
-  // Writes game; with ledger (borrowed, change) also the balance after it
-  // and the end of its game's hand in progress.
-  void KeepGame(GameRecord& game, std::optional<std::pair<std::int32_t, std::int64_t>> ledger);
+  // A game to be written, with its written forms.
+  struct KeptGame {
+    GameRecord game;
+    QString playedAt, name, dealt, final;
+  };
+  // Writes games in order in one transaction; with ledger (borrowed, change)
+  // also the balance after the last and the end of the hands in progress
+  // they came from.
+  void KeepGames(const std::vector<GameRecord*>& games,
+                 std::optional<std::pair<std::int32_t, std::int64_t>> ledger);
+  // The games row and the totals it adds to; id is the row's.
+  bool InsertGame(const KeptGame& kept, std::int64_t gameSession, std::int64_t* id);
+  // The trainer_hand row read by PendingTrainerHand, when it is a hand.
+  static std::optional<TrainerHandInProgress> TrainerHandOf(sqlite3_stmt* row);
   // True when the running totals are there and up to date; with mayBuild, a
   // stale set is built first. False means: sum the rows themselves.
   bool TotalsReady(bool mayBuild);
@@ -233,7 +260,8 @@ class SqliteHistory final : public HistoryStore {
 
   Statement begin, commit, rollback;
   Statement insertSession, setRunning, setEnded, setUnsaved, saveBalance, saveHand, dropHand,
-      dropHands, insertGame, addTotals, addSessionTotals, countRow;
+      dropHands, saveTrainerHand, dropTrainerHand, insertGame, addTotals, addTableTotals,
+      addSessionTotals, countRow;
 };
 
 }  // namespace lynx

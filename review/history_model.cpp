@@ -7,6 +7,7 @@
 
 #include "cards/card_painter.h"
 #include "cards/card_sheet.h"  // the card sizes
+#include "engine/game_rules.h"
 #include "engine/hold_mask.h"
 #include "review/review_look.h"
 #include "table/table_accessibility.h"
@@ -61,11 +62,28 @@ QString PlayedAtText(const QDateTime& utc) {
 QString GameCellText(const GameRecord& game) {
   if (game.damaged) return QStringLiteral("Damaged record");
   QString text = GameTitleText(game.game);
+  const GameRules* rules =
+      game.libraryGame.isEmpty() ? nullptr : FindGame(game.libraryGame.toStdString());
+  if (rules != nullptr) {
+    // A game of the trainer: its own title, its table and the hands dealt.
+    text = QString::fromUtf8(rules->title.data(), static_cast<qsizetype>(rules->title.size())) +
+           QLatin1Char(' ') + game.payTable;
+    if (game.hands > 1) text += QStringLiteral(", %1 hands").arg(game.hands);
+  }
   if (game.practice)
     text += QStringLiteral(" (practice)");
   else if (game.demo)
     text += QStringLiteral(" (demo)");
   return text;
+}
+
+QString HandRowText(const GameRecord& game) {
+  const GameRules* rules =
+      game.libraryGame.isEmpty() ? nullptr : FindGame(game.libraryGame.toStdString());
+  if (rules == nullptr) return RowText(game.game, game.row);
+  if (game.row < 0 || game.row >= rules->rowCount) return QStringLiteral("No win");
+  const std::string_view caption = rules->rows[static_cast<std::size_t>(game.row)].caption;
+  return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
 }
 
 QString DamagedRecordText() {
@@ -178,7 +196,7 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
         case kBet:
           return QString::number(game.coins);
         case kHand:
-          return game.damaged ? QStringLiteral("—") : RowText(game.game, game.row);
+          return game.damaged ? QStringLiteral("—") : HandRowText(game);
         case kWon:
           return QString::number(game.won);
         default:

@@ -21,6 +21,9 @@ QString PlayedAtText(const QDateTime& utc);
 // The game's title, marked "(demo)" or "(practice)"; "Damaged record" for a
 // row that is no game (it may name no game, or one its cards are not of).
 QString GameCellText(const GameRecord& game);
+// The pay row a game ended on, by its own game's caption (a game of the
+// library has its own rows); "No win" for none.
+QString HandRowText(const GameRecord& game);
 // Why a damaged row shows no cards.
 QString DamagedRecordText();
 

@@ -162,7 +162,7 @@ void HistoryWindow::ShowGame(const QModelIndex& current) {
                      .arg(game.id)
                      .arg(GameCellText(game), PlayedAtText(game.playedAt))
                      .arg(game.coins)
-                     .arg(RowText(game.game, game.row));
+                     .arg(HandRowText(game));
   if (game.won > 0) line += QStringLiteral(", won %1").arg(game.won);
   line += QStringLiteral("; credits %1").arg(game.creditsAfter);
   gameLine->setText(line);

@@ -1,5 +1,7 @@
 #include "review/statistics_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
@@ -11,6 +13,7 @@
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QShowEvent>
@@ -92,6 +95,82 @@ QChartView* MakeView(QChart* chart, QWidget* parent) {
   return view;
 }
 
+// A chart is one picture to assistive technology: its name and, as its
+// description, what it shows in words. The drawing surface inside the view is
+// no object of its own.
+class ChartViewInterface : public QAccessibleWidget {
+ public:
+  explicit ChartViewInterface(QWidget* view) : QAccessibleWidget(view, QAccessible::Chart) {}
+  int childCount() const override { return 0; }
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+};
+
+const QString kBalanceChart = QStringLiteral("BalanceChart");
+const QString kSessionChart = QStringLiteral("SessionChart");
+
+QAccessibleInterface* ChartFactory(const QString& className, QObject* object) {
+  if (className != QLatin1String(QChartView::staticMetaObject.className())) return nullptr;
+  const QString name = object->objectName();
+  if (name != kBalanceChart && name != kSessionChart) return nullptr;
+  return new ChartViewInterface(static_cast<QChartView*>(object));
+}
+
+QString Count(std::int64_t n) {
+  return QLocale(QLocale::English).toString(n);
+}
+
+// The balance chart in words: the games it covers, the first and last credits
+// of its line and the lowest and highest.
+QString BalanceSummary(const std::vector<std::int32_t>& series, std::int64_t games) {
+  if (series.empty()) return QStringLiteral("No games yet.");
+  if (games == 1) return QStringLiteral("Credits after the one game: %1.").arg(Count(series[0]));
+  const auto [low, high] = std::minmax_element(series.begin(), series.end());
+  return QStringLiteral(
+             "Credits over %1 games: %2 after the first, %3 after the last; lowest %4, highest %5.")
+      .arg(Count(games), Count(series.front()), Count(series.back()), Count(*low), Count(*high));
+}
+
+// The session bars in words: how many sessions, how many won at least what
+// was bet, the best, the worst and the last. first: the number of sessions
+// before those shown; total: every session.
+QString SessionSummary(const std::vector<SessionReturn>& shown, std::size_t first,
+                       std::size_t total) {
+  if (shown.empty()) return QStringLiteral("No sessions yet.");
+  auto percent = [](const SessionReturn& s) {
+    return s.coinsBet > 0 ? static_cast<double>(s.won) / static_cast<double>(s.coinsBet) : 0.0;
+  };
+  auto said = [&](std::size_t i) {
+    return QStringLiteral("session %1, %2")
+        .arg(first + i + 1)
+        .arg(
+            PercentText(static_cast<double>(shown[i].won), static_cast<double>(shown[i].coinsBet)));
+  };
+  if (total == 1) return QStringLiteral("Return of 1 session: %1.").arg(said(0));
+  std::size_t best = 0;
+  std::size_t worst = 0;
+  std::size_t ahead = 0;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (percent(shown[i]) > percent(shown[best])) best = i;
+    if (percent(shown[i]) < percent(shown[worst])) worst = i;
+    if (percent(shown[i]) >= 1) ++ahead;
+  }
+  const QString which =
+      shown.size() == total
+          ? QStringLiteral("%1 sessions").arg(total)
+          : QStringLiteral("the last %1 of %2 sessions").arg(shown.size()).arg(total);
+  return QStringLiteral("Return of %1: %2 won at least the bet. Best %3; worst %4; last %5.")
+      .arg(which)
+      .arg(ahead)
+      .arg(said(best), said(worst), said(shown.size() - 1));
+}
+
+// A description set only when it changes: each change is news to assistive
+// technology.
+void Describe(QWidget* widget, const QString& text) {
+  if (widget->accessibleDescription() != text) widget->setAccessibleDescription(text);
+}
+
 std::int64_t CoinsBet(const GameStatistics& figures) {
   return std::accumulate(figures.coinsByStake.begin(), figures.coinsByStake.end(), std::int64_t{0});
 }
@@ -149,6 +228,11 @@ bool MovesVisibly(const QList<QPointF>& shown, const QList<QPointF>& line, const
 StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPlayCache& bestPlay,
                                    QWidget* parent)
     : QWidget(parent, Qt::Window), store(store), dialogs(dialogs), bestPlay(bestPlay) {
+  static const bool chartsAccessible = [] {
+    QAccessible::installFactory(ChartFactory);
+    return true;
+  }();
+  (void)chartsAccessible;
   setWindowTitle(QStringLiteral("LYNX Video Poker -- Statistics"));
 
   auto* columns = new QHBoxLayout(this);
@@ -168,6 +252,7 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   summaryFigures = new SummaryModel(this);
   summary = FiguresView(summaryFigures, this);
   summary->setObjectName(QStringLiteral("Summary"));
+  summary->setAccessibleName(QStringLiteral("Figures by game"));
   const int summaryWidths[SummaryModel::kColumnCount] = {112, 50, 72, 60, 66, 84, 92};
   for (int c = 0; c < SummaryModel::kColumnCount; ++c) summary->setColumnWidth(c, summaryWidths[c]);
   summary->verticalHeader()->setDefaultSectionSize(22);
@@ -183,6 +268,7 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
 
   rowTabs = new QTabWidget(this);
   rowTabs->setObjectName(QStringLiteral("RowTabs"));
+  rowTabs->setAccessibleName(rowsTitle->text());
   for (int g = 0; g < 3; ++g) {
     const auto at = static_cast<std::size_t>(g);
     rowFigures[at] = new PayRowsModel(kGames[g], this);
@@ -191,6 +277,8 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
     for (int c = 0; c < PayRowsModel::kColumnCount; ++c) grid->setColumnWidth(c, widths[c]);
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->verticalHeader()->setDefaultSectionSize(21);
+    grid->setAccessibleName(
+        QStringLiteral("%1: %2").arg(rowsTitle->text(), GameTitleText(kGames[g])));
     rows[at] = grid;
     rowTabs->addTab(grid, GameTitleText(kGames[g]));
   }
@@ -231,6 +319,7 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   connect(practiseButton, &QPushButton::clicked, this, &StatisticsWindow::PractiseRequested);
   // Room for the longest figures (three lines at this column's width).
   auto* coachBox = new SteadyLabel(3, this);
+  coachBox->setAccessibleName(QStringLiteral("Strategy coach"));
   coachLine = coachBox->Label();
   coachLine->setObjectName(QStringLiteral("CoachFigures"));
   coachLine->setWordWrap(true);
@@ -257,7 +346,10 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   balanceChart->addAxis(creditAxis, Qt::AlignLeft);
   balanceLine->attachAxis(gameAxis);
   balanceLine->attachAxis(creditAxis);
-  right->addWidget(MakeView(balanceChart, this), 1);
+  balanceView = MakeView(balanceChart, this);
+  balanceView->setObjectName(kBalanceChart);
+  balanceView->setAccessibleName(QStringLiteral("Credits after each game"));
+  right->addWidget(balanceView, 1);
 
   sessionChart = MakeChart(QStringLiteral("Return by session"));
   sessionChart->legend()->setAlignment(Qt::AlignBottom);
@@ -305,9 +397,12 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
             .arg(s.won)
             .arg(PercentText(static_cast<double>(s.won), static_cast<double>(s.coinsBet))));
   });
-  right->addWidget(MakeView(sessionChart, this), 1);
+  sessionView = MakeView(sessionChart, this);
+  sessionView->setObjectName(kSessionChart);
+  sessionView->setAccessibleName(QStringLiteral("Return by session"));
+  right->addWidget(sessionView, 1);
 
-  ApplyReviewLookInside(this);
+  ApplyReviewLookInside(this)->setAccessibleName(QStringLiteral("Statistics"));
   CloseOnKeys(this);
   connect(&bestPlay, &BestPlayCache::Ready, this, &StatisticsWindow::ShowBestPlay);
   resize(996, 590);
@@ -385,6 +480,7 @@ void StatisticsWindow::ShowBalance() {
   const std::vector<std::int32_t> series = store.BalanceSeries(kBalancePoints);
   // Games played, practice hands left out as the series leaves them out.
   const double games = static_cast<double>(figures[SummaryModel::kAllGamesRow].hands);
+  Describe(balanceView, BalanceSummary(series, figures[SummaryModel::kAllGamesRow].hands));
   const auto points = static_cast<qsizetype>(series.size());
   QList<QPointF> line;
   int low = 0;
@@ -426,6 +522,7 @@ void StatisticsWindow::ShowSessions() {
                             sessionsShown.front().session == all[first].session &&
                             sessionsAhead->count() == static_cast<qsizetype>(sessionsShown.size());
   sessionsShown.assign(all.begin() + static_cast<std::ptrdiff_t>(first), all.end());
+  Describe(sessionView, SessionSummary(sessionsShown, first, all.size()));
   // A game kept in a session shown changes its bar only: the bars are set in
   // place, which costs the chart far less than laying out new ones.
   if (sameSessions) {

@@ -18,6 +18,7 @@
 class QBarCategoryAxis;
 class QBarSet;
 class QChart;
+class QChartView;
 class QLabel;
 class QLineSeries;
 class QPushButton;
@@ -63,6 +64,10 @@ class StatisticsWindow : public QWidget {
   QBarSet* SessionsBehind() const { return sessionsBehind; }
   QBarCategoryAxis* SessionAxis() const { return sessionAxis; }
   QChart* SessionChart() const { return sessionChart; }
+  // The views of the two charts. To assistive technology each is one chart,
+  // named by its title, whose description says in words what it shows.
+  QChartView* BalanceView() const { return balanceView; }
+  QChartView* SessionView() const { return sessionView; }
 
   static constexpr int kBalancePoints = 300;
   static constexpr int kSessionBars = 30;
@@ -112,7 +117,9 @@ class StatisticsWindow : public QWidget {
   QBarSet* sessionsBehind = nullptr;
   QBarCategoryAxis* sessionAxis = nullptr;
   QLineSeries* evenLine = nullptr;  // 100% across the sessions
-  CsvExport* csvExport = nullptr;   // the export running, a child of the window
+  QChartView* balanceView = nullptr;
+  QChartView* sessionView = nullptr;
+  CsvExport* csvExport = nullptr;  // the export running, a child of the window
 };
 
 }  // namespace lynx

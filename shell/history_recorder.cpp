@@ -1,6 +1,7 @@
 #include "shell/history_recorder.h"
 
 #include "table/table_window.h"
+#include "table/trainer_window.h"
 
 namespace lynx {
 
@@ -47,9 +48,35 @@ void HistoryRecorder::Attach(TableWindow& table) {
   });
 }
 
+void HistoryRecorder::Attach(TrainerWindow& trainer) {
+  const std::optional<TrainerHandInProgress> left =
+      trainerPending ? *trainerPending : services.history.PendingTrainerHand();
+  if (left && !trainer.ResumeHand(*left)) trainerPending = std::nullopt;
+
+  connect(&trainer, &TrainerWindow::HandChanged, this,
+          [this, &trainer](const TrainerHandInProgress& hand) {
+            trainerPending = hand;
+            services.history.SaveTrainerHand(hand, values.credits, values.borrowed, NextChange());
+            TellProblemOnce(&trainer);
+          });
+  connect(&trainer, &TrainerWindow::GamesSettled, this,
+          [this, &trainer](const std::vector<GameRecord>& settled) {
+            trainerPending = std::optional<TrainerHandInProgress>();
+            std::vector<GameRecord> games = settled;
+            services.history.RecordGames(games, values.borrowed, NextChange());
+            TellProblemOnce(&trainer);
+            emit GameRecorded();
+          });
+  connect(&trainer, &TrainerWindow::CreditsAdded, this, [this, &trainer] {
+    services.history.SaveBalance(values.credits, values.borrowed, NextChange());
+    TellProblemOnce(&trainer);
+  });
+}
+
 void HistoryRecorder::DropHands() {
   for (const GameVariant game : {kJacksOrBetter, kJokerWild, kDeucesWild})
     pending[game] = std::nullopt;
+  trainerPending = std::optional<TrainerHandInProgress>();
   services.history.DropHands();
 }
 

@@ -15,6 +15,7 @@ class QWidget;
 namespace lynx {
 
 class TableWindow;
+class TrainerWindow;
 
 class HistoryRecorder final : public QObject {
   Q_OBJECT
@@ -29,6 +30,9 @@ class HistoryRecorder final : public QObject {
   // Connects a freshly made table and puts back the hand left dealt in its
   // game, if any.
   void Attach(TableWindow& table);
+  // The same for a trainer table: its hands go to the history, a deal of
+  // several hands as one row each, and the hand it left dealt comes back.
+  void Attach(TrainerWindow& trainer);
   // Forgets every hand left dealt: the balance they were bet from was not
   // resumed.
   void DropHands();
@@ -50,6 +54,8 @@ class HistoryRecorder final : public QObject {
   // The hand left dealt of each game this run has dealt, settled or dropped
   // (none once settled); the file is asked only about the other games.
   std::map<GameVariant, std::optional<HandInProgress>> pending;
+  // The trainer's hand left dealt, once this run has dealt or settled one.
+  std::optional<std::optional<TrainerHandInProgress>> trainerPending;
   QString told;  // the last problem told; each is told once
 };
 

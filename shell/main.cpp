@@ -8,12 +8,14 @@
 #include <QApplication>
 #include <QIcon>
 #include <QProgressDialog>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,8 +45,11 @@ constexpr const char* kHelp = R"(Usage: lynx-video-poker [OPTION] [QT OPTION]...
 A casino video-poker machine: Jacks or Better, Joker Wild and Deuces Wild.
 
 Options:
-  -h, --help     print this help and exit
-  --version      print the version and exit
+  -h, --help        print this help and exit
+  --version         print the version and exit
+  --trainer [GAME]  open the trainer table at once: GAME is a game of
+                    lynx-analyze games (double-double-bonus, ...); without
+                    it, the game last played there
 
 Qt's own options work as in every Qt program, e.g. -platform offscreen,
 -display :1, -style fusion.
@@ -52,6 +57,28 @@ Qt's own options work as in every Qt program, e.g. -platform offscreen,
 The balance is kept in $XDG_CONFIG_HOME/ZEB.INI (by default ~/.config/ZEB.INI).
 See also lynx-video-poker(6) and lynx-analyze(6).
 )";
+
+// Takes "--trainer", "--trainer GAME" and "--trainer=GAME" out of argv
+// (GAME is the next argument unless it starts with '-'). Returns the game
+// named ("" for none), or nothing without the option.
+std::optional<std::string> TakeTrainerOption(int& argc, char** argv) {
+  std::optional<std::string> trainer;
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--trainer") {
+      trainer = std::string();
+      if (i + 1 < argc && argv[i + 1][0] != '-') trainer = argv[++i];
+    } else if (arg.substr(0, 10) == "--trainer=") {
+      trainer = std::string(arg.substr(10));
+    } else {
+      argv[kept++] = argv[i];
+    }
+  }
+  argv[kept] = nullptr;
+  argc = kept;
+  return trainer;
+}
 
 // Prints text on standard output: 0 when all of it got there, else 1.
 int PrintAndEnd(const std::string& text) {
@@ -232,15 +259,16 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--version") == 0)
       return PrintAndEnd(std::string("lynx-video-poker ") + kVersion + "\n");
   }
+  // The arguments as given, for a start again at a scale that fits: the
+  // application takes its own options out of argv.
+  std::vector<char*> given(argv, argv + argc + 1);
+  const std::optional<std::string> trainer = TakeTrainerOption(argc, argv);
   // With no display at all Qt would end the program with its own error
   // before QApplication returns: arguments that are certainly not Qt's are
   // refused first, as they would be once it had.
   if (NoDisplay(argc, argv)) {
     if (const char* arg = FirstNotForQt(argc, argv)) return Refuse(arg);
   }
-  // The arguments as given, for a start again at a scale that fits: the
-  // application takes its own options out of argv.
-  std::vector<char*> given(argv, argv + argc + 1);
   // Before the application: pixel art needs whole factors.
   const lynx::ScaleChoice scale = lynx::UseWholeScaleFactors();
   QApplication app(argc, argv);
@@ -326,6 +354,11 @@ int main(int argc, char** argv) {
   lynx::ConnectCoach(*title, coach, values, services);
   // Saves if the display goes away: Qt then ends the program with exit().
   const lynx::ExitSave exitSave(*title);
+  if (trainer) {
+    QTimer::singleShot(0, title.get(), [&title, &trainer] {
+      title->OpenTrainer(QString::fromStdString(*trainer));
+    });
+  }
   const int result = QApplication::exec();
   title->SaveOnce(false);  // does nothing when the close has saved already
   return result;

@@ -14,6 +14,7 @@
 #include "shell/settings.h"
 #include "shell/signal_watcher.h"
 #include "table/table_window.h"
+#include "table/trainer_window.h"
 
 namespace lynx {
 
@@ -73,6 +74,14 @@ void ConnectHistory(TitleWindow& title, HistoryRecorder& recorder, ReviewWindows
                      QObject::connect(&table, &TableWindow::StatisticsRequested, &review,
                                       &ReviewWindows::ShowStatistics);
                    });
+  QObject::connect(&title, &TitleWindow::TrainerOpened, &recorder,
+                   [&recorder, &review](TrainerWindow& trainer) {
+                     recorder.Attach(trainer);
+                     QObject::connect(&trainer, &TrainerWindow::HistoryRequested, &review,
+                                      &ReviewWindows::ShowHistory);
+                     QObject::connect(&trainer, &TrainerWindow::StatisticsRequested, &review,
+                                      &ReviewWindows::ShowStatistics);
+                   });
   QObject::connect(&title, &TitleWindow::SettingsSaved, &recorder, &HistoryRecorder::Finish);
   QObject::connect(&title, &TitleWindow::HistoryRequested, &review, &ReviewWindows::ShowHistory);
   QObject::connect(&title, &TitleWindow::StatisticsRequested, &review,
@@ -82,6 +91,7 @@ void ConnectHistory(TitleWindow& title, HistoryRecorder& recorder, ReviewWindows
 
 void ConnectCoach(TitleWindow& title, CoachRun& run, ProgramValues& values, Services& services) {
   LoadCoachSettings(run, services.profile);
+  title.UseTables(run.tables);
   QObject::connect(&title, &TitleWindow::TableOpened, &title,
                    [&run, &values, &services](TableWindow& table) {
                      // The table owns its side panel.

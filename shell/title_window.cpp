@@ -14,12 +14,16 @@
 #include <QPen>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "cards/card_painter.h"
+#include "coach/tables_cache.h"
 #include "platform/data_dir.h"
 #include "shell/about_window.h"
 #include "shell/settings.h"
+#include "table/pay_editor.h"
 #include "table/table_window.h"
+#include "table/trainer_window.h"
 
 namespace lynx {
 
@@ -205,6 +209,51 @@ void TitleWindow::ChooseGame(GameVariant variant) {
   activateWindow();
 }
 
+void TitleWindow::OpenTrainer(const QString& game) {
+  if (modalDepth > 0 || endRequested || saveStarted) return;
+  std::optional<TrainerChoice> choice;
+  if (!game.isEmpty()) {
+    choice = TrainerChoiceFor(game.toStdString(), SavedTrainerHands(services.profile));
+    if (!choice) {
+      services.dialogs.Exclaim(this, values.programTitle,
+                               QStringLiteral("There is no game called \"%1\" to train on. "
+                                              "Choose one from the list.")
+                                   .arg(game));
+    }
+  }
+  if (!choice) choice = LastTrainerChoice(services.profile);
+  // Made here when the program gave none: kept until the window goes.
+  std::unique_ptr<TablesCache> ownTables;
+  if (trainerTables == nullptr) ownTables = std::make_unique<TablesCache>();
+  TablesCache& tables = trainerTables != nullptr ? *trainerTables : *ownTables;
+  const auto setUp = [this, &tables](QWidget* parent, const std::optional<TrainerChoice>& from) {
+    TrainerSetupDialog dialog(services.profile, tables, parent);
+    if (from) dialog.Select(*from);
+    ++modalDepth;
+    const bool taken = dialog.exec() == QDialog::Accepted;
+    --modalDepth;
+    return taken ? std::optional<TrainerChoice>(dialog.Choice()) : std::nullopt;
+  };
+  if (!choice) choice = setUp(this, std::nullopt);
+  if (!choice || EndIfRequested()) return;
+  auto trainer = std::make_unique<TrainerWindow>(values, services, tables, *choice, this);
+  trainer->setWindowModality(Qt::WindowModal);
+  TrainerWindow* window = trainer.get();
+  connect(window, &TrainerWindow::SetupRequested, this, [window, setUp] {
+    if (const std::optional<TrainerChoice> next = setUp(window, window->Choice()))
+      window->Choose(*next);
+  });
+  hide();
+  emit TrainerOpened(*trainer);
+  ++modalDepth;
+  trainer->exec();
+  --modalDepth;
+  trainer.reset();
+  if (EndIfRequested()) return;
+  show();
+  activateWindow();
+}
+
 void TitleWindow::ShowHelp() {
   services.help.Open(values.helpFile, kHelpTopic);
 }
@@ -326,6 +375,8 @@ void TitleWindow::keyPressEvent(QKeyEvent* event) {
     emit HistoryRequested();
   } else if (event->key() == Qt::Key_T && plain) {
     emit StatisticsRequested();
+  } else if (event->key() == Qt::Key_P && plain && !event->isAutoRepeat()) {
+    OpenTrainer();
   } else if (event->key() >= Qt::Key_1 && event->key() <= Qt::Key_3 && plain &&
              !event->isAutoRepeat()) {
     // The games in the order of their pictures.
@@ -355,6 +406,8 @@ void TitleWindow::contextMenuEvent(QContextMenuEvent* event) {
           later([this] { ChooseGame(kJokerWild); }));
   connect(menu.addAction(QStringLiteral("&Deuces Wild")), &QAction::triggered, this,
           later([this] { ChooseGame(kDeucesWild); }));
+  connect(menu.addAction(QStringLiteral("&Trainer: any game, 1 to 10 hands\tP")),
+          &QAction::triggered, this, later([this] { OpenTrainer(); }));
   menu.addSeparator();
   connect(menu.addAction(QStringLiteral("Help\tF1")), &QAction::triggered, this,
           &TitleWindow::ShowHelp);

@@ -17,6 +17,8 @@
 namespace lynx {
 
 class TableWindow;
+class TablesCache;
+class TrainerWindow;
 
 class TitleWindow : public QWidget {
   Q_OBJECT
@@ -44,6 +46,13 @@ class TitleWindow : public QWidget {
   // window, runs a fresh table window modally, unloads it and comes back. The
   // table blocks this window only: the help window stays usable beside it.
   void ChooseGame(GameVariant variant);
+  // The trainer table (the P key and the menu): the game named (a game of
+  // the library), else the last one played there, else the one chosen in
+  // the setup dialog. Runs modally like a table; returns when it closes.
+  void OpenTrainer(const QString& game = QString());
+  // The tables the trainer's hint and summary value hands with; until this
+  // is called the trainer builds its own.
+  void UseTables(TablesCache& tables) { trainerTables = &tables; }
   // Help for this window: the help file at topic 41002, without blocking.
   void ShowHelp();
   // The About window, modal; returns when it has been closed.
@@ -97,6 +106,8 @@ class TitleWindow : public QWidget {
   void Closed();
   // A fresh table is about to run: connect to it now.
   void TableOpened(lynx::TableWindow& table);
+  // A trainer table is about to run: connect to it now.
+  void TrainerOpened(lynx::TrainerWindow& trainer);
   // The exit save has been made: written is false when the settings file
   // could not be written. Connected slots run before the save returns.
   void SettingsSaved(bool written);
@@ -124,6 +135,7 @@ class TitleWindow : public QWidget {
 
   ProgramValues& values;
   Services& services;
+  TablesCache* trainerTables = nullptr;
   QImage surface;
   QString caption;
   int modalDepth = 0;

@@ -1,5 +1,5 @@
 // Writes the history files of the earlier schema versions that
-// test_history_upgrades opens: history_v<N>.sqlite for N = 1..6 in the folder
+// test_history_upgrades opens: history_v<N>.sqlite for N = 1..7 in the folder
 // given (tests/platform/data). Each holds what its version wrote: three dozen
 // games of the three games dealt from real shuffles and valued by the coach,
 // one demonstration deal, one row another program damaged, a journal and a
@@ -7,8 +7,9 @@
 // coach's judgement from version 3 on (some games unjudged, some held worse
 // than best play, one a rounding error below it), practice hands from
 // version 4 on (one run of practice only), the journal's change number in
-// version 5. Fixed seeds and times: a second run writes the same bytes with
-// the same SQLite library.
+// version 5, games of the library on named and custom pay tables in version
+// 7 (one of a game the library does not have). Fixed seeds and times: a
+// second run writes the same bytes with the same SQLite library.
 //   history_fixtures <folder>
 #include <QDir>
 #include <QFile>
@@ -17,12 +18,18 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "coach/coach.h"
 #include "engine/evaluate.h"
+#include "engine/game_rules.h"
+#include "engine/pays.h"
 #include "engine/paytable.h"
+#include "machine/trainer_machine.h"
 #include "tests/support/history_file.h"
 
 namespace {
@@ -30,7 +37,7 @@ namespace {
 using namespace lynx;
 using testing_support::HistoryFileWriter;
 
-constexpr int kLastVersion = 6;
+constexpr int kLastVersion = 7;
 constexpr int kGames = 36;
 
 const StrategyTables& Tables(GameVariant game) {
@@ -38,6 +45,15 @@ const StrategyTables& Tables(GameVariant game) {
   auto& slot = built[static_cast<std::size_t>(game - 1)];
   if (!slot) slot = std::make_unique<StrategyTables>(game);
   return *slot;
+}
+
+const StrategyTables& LibraryTables(const GameRules& rules) {
+  static std::vector<std::pair<const GameRules*, std::unique_ptr<StrategyTables>>> built;
+  for (const auto& [game, tables] : built) {
+    if (game == &rules) return *tables;
+  }
+  built.emplace_back(&rules, std::make_unique<StrategyTables>(rules));
+  return *built.back().second;
 }
 
 // The first hold, by the fewest changes to best play, that is not as good.
@@ -129,6 +145,64 @@ std::string Write(const QString& path, int version) {
     file.Game(game);
     if (practice && i == 25) practise(mistakes.front(), 2, true);
   }
+  // Games of the library in run 2, each a deal of one hand: (game, table,
+  // coins, held worse than best play, judged). Bonus Poker on pays the
+  // player edited; the last names a game the library does not have.
+  struct LibraryGame {
+    const char* game;
+    const char* table;
+    int coins;
+    bool worse;
+    bool judged;
+  };
+  static constexpr LibraryGame kLibraryGames[] = {
+      {"double-double-bonus", "9/6", 5, false, true},
+      {"double-double-bonus", "9/6", 1, true, true},
+      {"double-double-bonus", "9/6", 5, false, false},
+      {"deuces-nsu", "not so ugly", 3, true, true},
+      {"deuces-nsu", "not so ugly", 5, false, true},
+      {"joker-kings", "20/7/5", 2, false, true},
+      {"joker-kings", "20/7/5", 5, true, true},
+      {"jacks", "machine", 4, false, true},
+      {"bonus", "custom", 5, true, true},
+      {"bonus", "custom", 2, false, false},
+      {"pai-gow", "9/6", 5, false, true},
+  };
+  for (const LibraryGame& played : version >= testing_support::kLibrarySince
+                                       ? std::span<const LibraryGame>(kLibraryGames)
+                                       : std::span<const LibraryGame>()) {
+    const bool known = FindGame(played.game) != nullptr;
+    const GameRules& rules = known ? *FindGame(played.game) : *FindGame("double-double-bonus");
+    Pays pays = DefaultPays(rules);
+    if (const NamedTable* table = FindTable(rules, played.table)) pays = PaysOf(rules, *table);
+    if (std::string_view(played.table) == "custom") pays.perCoin[6] += 1;  // a better flush
+    TrainerDeck deck;
+    ShuffleTrainerDeck(deck, rules, random);
+    GameRecord game;
+    game.game = rules.family;
+    game.libraryGame = QString::fromLatin1(played.game);
+    game.payTable = QString::fromLatin1(played.table);
+    game.coins = played.coins;
+    game.session = 2;
+    at = at.addSecs(11);
+    game.playedAt = at;
+    std::copy_n(deck.cards.begin(), 5, game.dealt.begin());
+    const HandJudgement judgement =
+        JudgeHand(LibraryTables(rules), game.dealt, game.coins, pays, rules.deck);
+    game.held = static_cast<int>(played.worse ? WorseHold(judgement) : judgement.bestMask);
+    game.final = game.dealt;
+    int next = 5;
+    for (std::size_t i = 0; i < 5; ++i) {
+      if ((game.held >> i & 1) == 0) game.final[i] = deck.cards[static_cast<std::size_t>(next++)];
+    }
+    game.row = ClassifyRules(game.final, rules);
+    game.won = static_cast<int>(PayoutOf(pays, game.row, game.coins));
+    credits += game.won - game.coins;
+    game.creditsAfter = credits;
+    if (played.judged) Judge(game, judgement);
+    file.Game(game);
+  }
+
   if (practice) {
     at = start.addSecs(3 * 7200);
     for (std::size_t m = 1; m <= 3; ++m) practise(mistakes[m], 4, m != 2);
@@ -148,7 +222,7 @@ std::string Write(const QString& path, int version) {
     file.Hand(hand);
   }
   // Runs that crashed, ended cleanly, or whose save failed (version 5).
-  static constexpr int kRunning[] = {0, 1, 0, 1, 0, 2, 1};
+  static constexpr int kRunning[] = {0, 1, 0, 1, 0, 2, 1, 0};
   file.Journal(credits, borrowed, kRunning[version], 4217);
   file.Finish();
   return file.Error();

@@ -53,10 +53,12 @@ GameRecord Game(GameVariant game, int coins, const char* dealt, int held, const 
 constexpr std::int64_t kRows = 12'000 + 5;
 constexpr const char* kAddRows = R"sql(
 INSERT INTO games (played_at, game, coins, dealt, held, final, row, won, credits_after, demo,
-                   session, practice) VALUES
-  ('2026-03-01T01:30:00+02:00', 'joker', 2, 'JK 2C', 40, 'xx', 3, 1, -5, 2, 9, 3),
-  ('2026-12-08T24:00:00Z', 'poker', 1, 'AS KD 7C JK 2H', 0, 'AS KD 7C JK 2H', -1, 0, 0, 0, 1, 0),
-  ('not a time', 'deuces', 1, 'AS,KD', 1, '"2C"', 0, 0, 0, 0, 1, 0);
+                   session, practice, library_game, pay_table, hands) VALUES
+  ('2026-03-01T01:30:00+02:00', 'joker', 2, 'JK 2C', 40, 'xx', 3, 1, -5, 2, 9, 3, 'joker-kings',
+   'a "wide", table', 3),
+  ('2026-12-08T24:00:00Z', 'poker', 1, 'AS KD 7C JK 2H', 0, 'AS KD 7C JK 2H', -1, 0, 0, 0, 1, 0,
+   NULL, NULL, 1),
+  ('not a time', 'deuces', 1, 'AS,KD', 1, '"2C"', 0, 0, 0, 0, 1, 0, '', NULL, 10);
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 12000)
 INSERT INTO games (played_at, game, coins, dealt, held, final, row, won, credits_after, demo,
                    session, practice)
@@ -109,12 +111,14 @@ TEST_F(HistoryCsvFileTest, EqualsTheStoreExportFromOneSnapshot) {
   EXPECT_EQ(csv, ReadAll(Out("store.csv")));
   EXPECT_EQ(csv.count('\n'), kRows + 1);
   EXPECT_TRUE(csv.startsWith(
-      "id,played_at,game,coins,dealt,held,final,row,won,credits_after,demo,session,practice\r\n"
-      "1,2026-12-08T22:31:05Z,joker,5,AS KD 7C JK 2H,19,AS KD 9S 8S JK,10,5,1234,1,1,0\r\n"
-      "2,2026-12-08T22:31:05Z,deuces,1,2C 2H 9S 9D KC,15,2C 2H 9S 9D 9H,6,0,0,1,1,1\r\n"
-      "3,2026-02-28T23:30:00Z,joker,2,JK 2C ?? ?? ??,40,?? ?? ?? ?? ??,3,1,-5,1,9,1\r\n"
-      "4,2026-12-09T00:00:00Z,deuces,1,AS KD 7C JK 2H,0,AS KD 7C JK 2H,-1,0,0,0,1,0\r\n"
-      "5,,deuces,1,?? ?? ?? ?? ??,1,?? ?? ?? ?? ??,0,0,0,0,1,0\r\n"))
+      "id,played_at,game,coins,dealt,held,final,row,won,credits_after,demo,session,practice,"
+      "library_game,pay_table,hands\r\n"
+      "1,2026-12-08T22:31:05Z,joker,5,AS KD 7C JK 2H,19,AS KD 9S 8S JK,10,5,1234,1,1,0,,,1\r\n"
+      "2,2026-12-08T22:31:05Z,deuces,1,2C 2H 9S 9D KC,15,2C 2H 9S 9D 9H,6,0,0,1,1,1,,,1\r\n"
+      "3,2026-02-28T23:30:00Z,joker,2,JK 2C ?? ?? ??,40,?? ?? ?? ?? ??,3,1,-5,1,9,1,joker-kings,"
+      "\"a \"\"wide\"\", table\",3\r\n"
+      "4,2026-12-09T00:00:00Z,deuces,1,AS KD 7C JK 2H,0,AS KD 7C JK 2H,-1,0,0,0,1,0,,,1\r\n"
+      "5,,deuces,1,?? ?? ?? ?? ??,1,?? ?? ?? ?? ??,0,0,0,0,1,0,,,10\r\n"))
       << csv.left(600).toStdString();
   // Now and then, every report with the count of the snapshot.
   EXPECT_EQ(reports,

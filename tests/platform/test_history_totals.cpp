@@ -1,23 +1,29 @@
-// The running totals of the history: after any play, after the file was
-// closed and opened again, and after another program changed the games, every
-// sum equals the sums worked out from the rows themselves (here: the fake
-// store, which adds up the games it holds).
+// The running totals of the history: after any play (the machine's and the
+// trainer's), after the file was closed and opened again, and after another
+// program changed the games, every sum equals the sums worked out from the
+// rows themselves (here: the fake store, which adds up the games it holds).
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <random>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "engine/deck.h"
 #include "engine/evaluate.h"
+#include "engine/game_rules.h"
+#include "engine/pays.h"
 #include "engine/paytable.h"
 #include "platform/fakes.h"
 #include "platform/sqlite_history.h"
 #include "tests/support/history_file.h"
 #include "tests/support/test_files.h"
+#include "tests/support/trainer_rows.h"
 
 namespace lynx {
 namespace {
@@ -85,6 +91,8 @@ void ExpectSameSums(HistoryStore& store, FakeHistory& rows) {
     EXPECT_EQ(sessions[i].coinsBet, expected[i].coinsBet);
     EXPECT_EQ(sessions[i].won, expected[i].won);
   }
+  testing_support::ExpectSameTables(store.TableTotals(), rows.TableTotals());
+  EXPECT_EQ(store.BalanceSeries(100000), rows.BalanceSeries(100000));
   EXPECT_EQ(store.GameCount(), rows.GameCount());
   std::vector<std::int64_t> mistakes, expectedMistakes;
   for (const GameRecord& g : store.Mistakes(100000)) mistakes.push_back(g.id);
@@ -94,7 +102,9 @@ void ExpectSameSums(HistoryStore& store, FakeHistory& rows) {
 
 // Random play of every kind of row: stakes 1-5 in the three games, judged
 // games (best play, near-ties, mistakes), demonstration and practice hands,
-// and rows that are no game (a pay row out of range).
+// rows that are no game (a pay row out of range), and trainer deals of 1, 3,
+// 5 and 10 hands of every game of the library on its tables or on pays of
+// the player's own.
 TEST(HistoryTotals, EqualTheSumsOfTheRowsThroughPlayReopeningAndOtherPrograms) {
   QTemporaryDir dir;
   const QString path = dir.filePath("history.sqlite");
@@ -104,11 +114,50 @@ TEST(HistoryTotals, EqualTheSumsOfTheRowsThroughPlayReopeningAndOtherPrograms) {
     return std::uniform_int_distribution<int>(low, high)(random);
   };
   SeededSource shuffle(7);
+  // The coach's values of a deal for coins: best play, a tie within the
+  // rule, or a mistake; none for a deal it did not judge.
+  auto judge = [&](GameRecord& g) {
+    if (pick(0, 2) == 0) return;
+    const double best = pick(0, 4000) / 100.0 * g.coins / 5;
+    const int kind = pick(0, 2);
+    g.bestEv = best;
+    g.heldEv = kind == 0 ? best : kind == 1 ? best * (1 - 1e-12) : best * pick(0, 99) / 100.0;
+  };
+  const std::span<const GameRules> library = GameLibrary();
+  auto deal = [&](SqliteHistory& history, int change) {
+    const GameRules& rules =
+        library[static_cast<std::size_t>(pick(0, static_cast<int>(library.size()) - 1))];
+    const NamedTable& table =
+        rules.tables[static_cast<std::size_t>(pick(0, static_cast<int>(rules.tables.size()) - 1))];
+    TrainerHandInProgress hand;
+    hand.game = rules.name;
+    hand.table = pick(0, 4) == 0 ? "custom" : table.name;
+    hand.pays = PaysOf(rules, table);
+    if (hand.table == "custom") hand.pays.perCoin[1] += 7;
+    hand.hands = kTrainerHandCounts[static_cast<std::size_t>(pick(0, 3))];
+    hand.coins = pick(1, 5);
+    hand.held = pick(0, 31);
+    ShuffleTrainerDeck(hand.deck, rules, shuffle);
+    std::copy_n(hand.deck.cards.begin(), 5, hand.dealt.begin());
+    std::vector<GameRecord> played = testing_support::TrainerRows(hand, 2000);
+    for (GameRecord& g : played) {
+      judge(g);
+      if (pick(0, 30) == 0) g.row = 42;  // no game this program could play
+    }
+    std::vector<GameRecord> copy = played;
+    history.RecordGames(played, 100, change);
+    rows.RecordGames(copy, 100, change);
+    for (std::size_t h = 0; h < played.size(); ++h) ASSERT_EQ(played[h].id, copy[h].id);
+  };
   auto play = [&](SqliteHistory& history, int count) {
     for (int i = 0; i < count; ++i) {
       if (pick(0, 40) == 0) {
         history.BeginSession();
         rows.BeginSession();
+      }
+      if (pick(0, 3) == 0) {
+        deal(history, i);
+        continue;
       }
       GameRecord g;
       g.game = static_cast<GameVariant>(pick(1, 3));
@@ -123,12 +172,7 @@ TEST(HistoryTotals, EqualTheSumsOfTheRowsThroughPlayReopeningAndOtherPrograms) {
       g.won = Payout(g.game, g.row, g.coins);
       g.creditsAfter = 1000 + i;
       g.demo = pick(0, 9) == 0;
-      if (pick(0, 2) > 0) {
-        const double best = pick(0, 4000) / 100.0 * g.coins / 5;
-        const int kind = pick(0, 2);  // best play, a tie within the rule, a mistake
-        g.bestEv = best;
-        g.heldEv = kind == 0 ? best : kind == 1 ? best * (1 - 1e-12) : best * pick(0, 99) / 100.0;
-      }
+      judge(g);
       if (pick(0, 30) == 0) g.row = 42;  // no game this program could play
       GameRecord copy = g;
       if (pick(0, 15) == 0) {

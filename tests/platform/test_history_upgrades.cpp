@@ -20,6 +20,7 @@
 #include "platform/fakes.h"
 #include "platform/history_rows.h"
 #include "platform/sqlite_history.h"
+#include "tests/support/trainer_rows.h"
 
 // Failures show text and times as text.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -32,7 +33,7 @@ inline void PrintTo(const QDateTime& time, std::ostream* out) {
 namespace lynx {
 namespace {
 
-constexpr int kFixtureVersions = 6;
+constexpr int kFixtureVersions = 7;
 
 QString FixturePath(int version) {
   return QStringLiteral(LYNX_HISTORY_FIXTURES "/history_v%1.sqlite").arg(version);
@@ -84,7 +85,9 @@ Held Read(const QString& path) {
                       "credits_after, demo, ") +
               (v >= 2 ? "session" : "1") +
               (v >= 3 ? ", best_ev, held_ev, best_holds" : ", NULL, NULL, NULL") +
-              (v >= 4 ? ", practice" : ", 0") + " FROM games ORDER BY id",
+              (v >= 4 ? ", practice" : ", 0") +
+              (v >= 7 ? ", library_game, pay_table" : ", NULL, NULL") +
+              (v >= 8 ? ", hands" : ", 1") + " FROM games ORDER BY id",
           [&](sqlite3_stmt* r) {
             GameRecord g;
             g.id = sqlite3_column_int64(r, 0);
@@ -103,6 +106,9 @@ Held Read(const QString& path) {
             if (sqlite3_column_type(r, 13) != SQLITE_NULL) g.heldEv = sqlite3_column_double(r, 13);
             g.bestHolds = QString::fromStdString(Text(r, 14));
             g.practice = sqlite3_column_int(r, 15) != 0;
+            g.libraryGame = QString::fromStdString(Text(r, 16));
+            g.payTable = QString::fromStdString(Text(r, 17));
+            g.hands = sqlite3_column_int(r, 18);
             g.damaged = !ValidRecord(g);
             held.games.push_back(g);
           });
@@ -175,7 +181,7 @@ std::vector<SessionReturn> Sessions(const Held& held) {
 auto Fields(const GameRecord& g) {
   return std::make_tuple(g.id, g.playedAt, g.game, g.coins, g.dealt, g.held, g.final, g.row, g.won,
                          g.creditsAfter, g.demo, g.session, g.bestEv, g.heldEv, g.bestHolds,
-                         g.practice, g.damaged);
+                         g.practice, g.libraryGame, g.payTable, g.hands, g.damaged);
 }
 
 void ExpectSums(const GameStatistics& actual, const GameStatistics& expected) {
@@ -199,7 +205,12 @@ std::int64_t Count(const Held& held, const std::function<bool(const GameRecord&)
 // meet every kind of row.
 void ExpectEveryKindOfRow(const Held& held, int version) {
   EXPECT_EQ(held.version, version);
-  EXPECT_EQ(Count(held, [](const GameRecord& g) { return g.damaged; }), 1);
+  // Version 7 also names a game the library does not have.
+  EXPECT_EQ(Count(held, [](const GameRecord& g) { return g.damaged; }), version >= 7 ? 2 : 1);
+  const auto library = [](const GameRecord& g) { return Counted(g) && !g.libraryGame.isEmpty(); };
+  EXPECT_EQ(Count(held, library) > 0, version >= 7);
+  EXPECT_EQ(Count(held, [&](const GameRecord& g) { return library(g) && Mistaken(g); }) > 0,
+            version >= 7);
   EXPECT_GE(Count(held, [](const GameRecord& g) { return Counted(g) && g.demo; }), 1);
   for (const GameVariant game : {kJacksOrBetter, kJokerWild, kDeucesWild})
     EXPECT_GE(Count(held, [&](const GameRecord& g) { return Counted(g) && g.game == game; }), 10);
@@ -262,6 +273,9 @@ TEST(HistoryUpgrades, EveryEarlierVersionComesBackWhole) {
       }
       EXPECT_EQ(history.BalanceSeries(count), series);
       ExpectSums(history.Statistics(std::nullopt), Sums(held.games, std::nullopt));
+      FakeHistory recount;
+      recount.games = held.games;
+      testing_support::ExpectSameTables(history.TableTotals(), recount.TableTotals());
       for (const GameVariant game : {kJacksOrBetter, kJokerWild, kDeucesWild}) {
         SCOPED_TRACE("game " + std::to_string(game));
         ExpectSums(history.Statistics(game), Sums(held.games, game));

@@ -16,14 +16,18 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <string>
+#include <tuple>
 
 #include "engine/card_text.h"
+#include "engine/game_rules.h"
+#include "engine/pays.h"
 #include "engine/random_source.h"
 #include "platform/fakes.h"
 #include "platform/history_csv.h"
 #include "platform/sqlite_history.h"
 #include "tests/support/hand_text.h"
 #include "tests/support/test_files.h"
+#include "tests/support/trainer_rows.h"
 
 // Failures show text as text.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -81,9 +85,27 @@ HandInProgress ShuffledHand(GameVariant game, int coins, int held, float seed) {
   return hand;
 }
 
+// A trainer hand of a game of the library on one of its tables, dealt from a
+// shuffle of the game's cards.
+TrainerHandInProgress TrainerHand(const char* name, const char* table, int hands, int coins,
+                                  int held, float seed) {
+  const GameRules& rules = *FindGame(name);
+  TrainerHandInProgress hand;
+  hand.game = name;
+  hand.table = table;
+  hand.pays = PaysOf(rules, *FindTable(rules, table));
+  hand.hands = hands;
+  hand.coins = coins;
+  hand.held = held;
+  SequenceSource random({seed, 0.9f, 0.1f, 0.6f, 0.3f});
+  ShuffleTrainerDeck(hand.deck, rules, random);
+  std::copy_n(hand.deck.cards.begin(), 5, hand.dealt.begin());
+  return hand;
+}
+
 const QString kGamesColumns =
     "id\nplayed_at\ngame\ncoins\ndealt\nheld\nfinal\nrow\nwon\ncredits_after\ndemo\nsession\n"
-    "best_ev\nheld_ev\nbest_holds\npractice\nmistake\ncost\nlibrary_game\npay_table\n";
+    "best_ev\nheld_ev\nbest_holds\npractice\nmistake\ncost\nlibrary_game\npay_table\nhands\n";
 const QString kVersion = QString::number(kHistorySchemaVersion) + "\n";
 
 class SqliteHistoryTest : public testing::Test {
@@ -105,7 +127,8 @@ TEST_F(SqliteHistoryTest, NewFileHasTheSchemaInWalMode) {
   }
   EXPECT_EQ(Sql(File(), "SELECT name FROM pragma_table_info('games')"), kGamesColumns);
   EXPECT_EQ(Sql(File(), "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
-            "games\nhands\njournal\nsession_totals\nsessions\ntotals\ntotals_state\n");
+            "games\nhands\njournal\nsession_totals\nsessions\ntable_totals\ntotals\ntotals_state\n"
+            "trainer_hand\n");
   EXPECT_EQ(Sql(File(), "PRAGMA user_version"), kVersion);
   EXPECT_EQ(Sql(File(), "PRAGMA journal_mode"), "wal\n");
 }
@@ -117,9 +140,11 @@ TEST_F(SqliteHistoryTest, EveryColumnRoundTrips) {
   first.bestEv = 99.5;
   first.heldEv = 7.25;
   first.bestHolds = "15,31";
-  GameRecord second = Game(kDeucesWild, 1, "2C 2H 9S 9D KC", 0b01111, "2C 2H 9S 9D 9H", 6, 5, 1239);
+  GameRecord second =
+      Game(kDeucesWild, 1, "2C 2H 9S 9D KC", 0b01111, "2C 2H 9S 9D 9H", 3, 16, 1239);
   second.libraryGame = "deuces-nsu";
   second.payTable = "not so ugly";
+  second.hands = 3;
   const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
   {
     SqliteHistory history(File());
@@ -138,9 +163,9 @@ TEST_F(SqliteHistoryTest, EveryColumnRoundTrips) {
   EXPECT_EQ(
       Sql(File(), "SELECT * FROM games WHERE id = 1"),
       "1|2026-12-08T22:31:05Z|joker|5|AS KD 7C JK 2H|11|AS KD 9S JK 8S|10|5|1234|1|1|99.5|7.25|"
-      "15,31|0|NULL|NULL|NULL|NULL\n");
-  EXPECT_EQ(Sql(File(), "SELECT library_game, pay_table FROM games WHERE id = 2"),
-            "deuces-nsu|not so ugly\n");
+      "15,31|0|NULL|NULL|NULL|NULL|1\n");
+  EXPECT_EQ(Sql(File(), "SELECT library_game, pay_table, hands FROM games WHERE id = 2"),
+            "deuces-nsu|not so ugly|3\n");
   // A game the coach did not judge keeps NULLs.
   EXPECT_EQ(Sql(File(),
                 "SELECT quote(best_ev), quote(held_ev), quote(best_holds) FROM games "
@@ -208,6 +233,108 @@ TEST_F(SqliteHistoryTest, HandsInProgressOnePerGame) {
   history.DropHands();
   EXPECT_EQ(history.PendingHand(kJacksOrBetter), std::nullopt);
   EXPECT_EQ(Sql(File(), "SELECT count(*) FROM hands"), "0\n");
+}
+
+// The trainer's one hand in progress: kept with the balance, replaced by the
+// next, read back only as a hand of its game (a row edited by hand is none),
+// and ended by DropTrainerHand, DropHands and the settle of its deal.
+TEST_F(SqliteHistoryTest, TheTrainersHandIsJournaledAndADoctoredRowIsNone) {
+  const TrainerHandInProgress joker = TrainerHand("joker-kings", "20/7/5", 5, 2, 0b00011, 0.3f);
+  TrainerHandInProgress custom = TrainerHand("deuces-nsu", "not so ugly", 10, 1, 0b10011, 0.6f);
+  custom.table = "custom";
+  custom.pays.perCoin[3] = 20;
+  {
+    SqliteHistory history(File());
+    EXPECT_EQ(history.PendingTrainerHand(), std::nullopt);
+    history.SaveTrainerHand(joker, 90, 100, 4);
+    history.SaveTrainerHand(custom, 80, 100, 5);
+  }
+  SqliteHistory history(File());
+  EXPECT_EQ(history.PendingTrainerHand(), custom);
+  EXPECT_EQ(history.Balance(), (JournaledBalance{80, 100, true, 5}));
+
+  // A card from deep in each deck, and the one after it.
+  const auto card = [](const TrainerHandInProgress& hand, std::size_t p) {
+    return std::string(CardName(hand.deck.cards[p]));
+  };
+  const struct {
+    const TrainerHandInProgress& hand;
+    std::string sql;
+  } kDoctored[] = {
+      {joker, "UPDATE trainer_hand SET game = 'pai-gow'"},
+      {joker, "UPDATE trainer_hand SET hands = 4"},
+      {joker, "UPDATE trainer_hand SET held = 'all'"},
+      {joker, "UPDATE trainer_hand SET pays = '250 200 100 50 20 7 5 3 2 1'"},    // a row short
+      {joker, "UPDATE trainer_hand SET pays = '250 200 100 50 20 9 5 3 2 1 1'"},  // not 20/7/5
+      {joker, "UPDATE trainer_hand SET deck = replace(deck, '" + card(joker, 20) + "', '" +
+                  card(joker, 21) + "')"},  // a card twice
+      {custom, "UPDATE trainer_hand SET deck = replace(deck, '" + card(custom, 20) + "', 'JK')"},
+      {custom, "UPDATE trainer_hand SET dealt = substr(deck, 4, 14)"},
+  };
+  for (const auto& doctored : kDoctored) {
+    SCOPED_TRACE(doctored.sql);
+    history.SaveTrainerHand(doctored.hand, 90, 100, 6);
+    ASSERT_EQ(history.PendingTrainerHand(), doctored.hand);
+    ASSERT_EQ(Sql(File(), doctored.sql), "");
+    EXPECT_EQ(history.PendingTrainerHand(), std::nullopt);
+  }
+
+  history.SaveTrainerHand(joker, 90, 100, 7);
+  history.DropTrainerHand();
+  EXPECT_EQ(history.PendingTrainerHand(), std::nullopt);
+  EXPECT_EQ(history.Balance(), (JournaledBalance{90, 100, true, 7}));
+  history.SaveTrainerHand(joker, 90, 100, 8);
+  history.DropHands();
+  EXPECT_EQ(history.PendingTrainerHand(), std::nullopt);
+  // A game of the machine settles the machine's hand only.
+  history.SaveTrainerHand(joker, 90, 100, 9);
+  GameRecord game = Game(kJacksOrBetter, 1, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 1, 91);
+  history.RecordGame(game, 100, 10);
+  EXPECT_EQ(history.PendingTrainerHand(), joker);
+}
+
+// A trainer deal of three hands: three rows in order, each with its own
+// meter, written with the balance and the end of the deal's hand in one
+// transaction; the machine's hand is left as it was.
+TEST_F(SqliteHistoryTest, ATrainerDealIsItsHandsInOrderInOneTransaction) {
+  const TrainerHandInProgress hand = TrainerHand("double-double-bonus", "9/6", 3, 5, 0b00111, 0.2f);
+  const HandInProgress machine = ShuffledHand(kJacksOrBetter, 2, 0, 0.4f);
+  std::vector<GameRecord> deal = testing_support::TrainerRows(hand, 85);
+  deal[1].bestEv = 3.25;
+  deal[1].heldEv = 1.5;
+  {
+    // The write fails at the third row: nothing of the deal is in the file.
+    SqliteHistory history(File());
+    history.BeginSession();
+    history.SaveHand(machine, 90, 100, 1);
+    history.SaveTrainerHand(hand, 85, 100, 2);
+    int rows = 0;
+    history.SetStepHookForTests(
+        [&rows](std::string_view step) { return step != "game" || ++rows < 3; });
+    std::vector<GameRecord> failed = deal;
+    history.RecordGames(failed, 100, 3);
+    EXPECT_EQ(failed[0].id, 0);
+  }
+  SqliteHistory history(File());
+  EXPECT_EQ(history.GameCount(), 0);
+  EXPECT_EQ(history.PendingTrainerHand(), hand);
+  EXPECT_EQ(history.Balance(), (JournaledBalance{85, 100, false, 2}));
+
+  history.BeginSession();
+  history.RecordGames(deal, 100, 3);
+  EXPECT_EQ(std::make_tuple(deal[0].id, deal[2].id, deal[2].session), std::make_tuple(1, 3, 2));
+  EXPECT_EQ(history.PendingTrainerHand(), std::nullopt);
+  EXPECT_EQ(history.PendingHand(kJacksOrBetter), machine);
+  EXPECT_EQ(history.Balance(), (JournaledBalance{deal[2].creditsAfter, 100, false, 3}));
+  std::vector<GameRecord> read = history.Games(0, 10);
+  std::reverse(read.begin(), read.end());
+  EXPECT_EQ(read, deal);
+  const TableStatistics table{
+      "double-double-bonus", "9/6", 3, 3, 15, deal[2].creditsAfter - 85, 3.25, 1.5, 1, 1, 1.75};
+  EXPECT_EQ(history.TableTotals(), std::vector<TableStatistics>{table});
+  // The machine's sums leave the trainer's games out.
+  EXPECT_EQ(history.Statistics(std::nullopt), GameStatistics{});
+  EXPECT_EQ(history.Mistakes(10), std::vector<GameRecord>{});
 }
 
 TEST_F(SqliteHistoryTest, StatisticsBalanceSeriesAndSessionReturns) {
@@ -383,9 +510,10 @@ TEST_F(SqliteHistoryTest, NewerVersionIsReadButNeverWritten) {
     SqliteHistory history(File());
     GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
     history.RecordGame(game, 100, 0);
-    // Left running with a hand dealt, as a newer version killed would leave it.
+    // Left running with hands dealt, as a newer version killed would leave it.
     history.BeginSession();
     history.SaveHand(ShuffledHand(kJacksOrBetter, 5, 0, 0.5f), 5000, 100, 9);
+    history.SaveTrainerHand(TrainerHand("tens", "6/5", 1, 5, 0, 0.5f), 4995, 100, 10);
   }
   ASSERT_EQ(Sql(File(), "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion + 1)), "");
   const QByteArray before = ReadAll(File());
@@ -400,6 +528,7 @@ TEST_F(SqliteHistoryTest, NewerVersionIsReadButNeverWritten) {
     // Not this program's ledger: neither its balance nor its hand is offered.
     EXPECT_EQ(history.Balance(), std::nullopt);
     EXPECT_EQ(history.PendingHand(kJacksOrBetter), std::nullopt);
+    EXPECT_EQ(history.PendingTrainerHand(), std::nullopt);
     history.BeginSession();
     history.SaveBalance(1, 2, 0);
     history.SaveHand(ShuffledHand(kJacksOrBetter, 1, 0, 0.5f), 1, 2, 0);
@@ -704,17 +833,22 @@ TEST_F(SqliteHistoryTest, CsvExportHasTheHeaderAndOneRowPerGame) {
   GameRecord first = Game(kJokerWild, 5, "AS KD 7C JK 2H", 19, "AS KD 9S 8S JK", 10, 5, 1234);
   first.playedAt = Utc("2026-12-08T22:31:05Z");
   first.demo = true;
-  GameRecord second = Game(kDeucesWild, 1, "2C 2H 9S 9D KC", 15, "2C 2H 9S 9D 9H", 6, 5, 1239);
+  GameRecord second = Game(kDeucesWild, 1, "2C 2H 9S 9D KC", 15, "2C 2H 9S 9D 9H", 3, 16, 1239);
   second.playedAt = Utc("2026-12-08T22:31:09Z");
+  second.libraryGame = "deuces-nsu";
+  second.payTable = "25/15/11, then edited";
+  second.hands = 5;
   history.RecordGame(first, 100, 0);
   history.RecordGame(second, 100, 0);
   const QString csv = dir.filePath("games.csv");
   ASSERT_TRUE(ExportHistoryCsv(history, csv));
-  EXPECT_EQ(ReadAll(csv),
-            "id,played_at,game,coins,dealt,held,final,row,won,credits_after,demo,session,"
-            "practice\r\n"
-            "1,2026-12-08T22:31:05Z,joker,5,AS KD 7C JK 2H,19,AS KD 9S 8S JK,10,5,1234,1,1,0\r\n"
-            "2,2026-12-08T22:31:09Z,deuces,1,2C 2H 9S 9D KC,15,2C 2H 9S 9D 9H,6,5,1239,0,1,0\r\n");
+  EXPECT_EQ(
+      ReadAll(csv),
+      "id,played_at,game,coins,dealt,held,final,row,won,credits_after,demo,session,"
+      "practice,library_game,pay_table,hands\r\n"
+      "1,2026-12-08T22:31:05Z,joker,5,AS KD 7C JK 2H,19,AS KD 9S 8S JK,10,5,1234,1,1,0,,,1\r\n"
+      "2,2026-12-08T22:31:09Z,deuces,1,2C 2H 9S 9D KC,15,2C 2H 9S 9D 9H,3,16,1239,0,1,0,"
+      "deuces-nsu,\"25/15/11, then edited\",5\r\n");
   EXPECT_FALSE(ExportHistoryCsv(history, dir.filePath("games.csv/x.csv")));
   EXPECT_EQ(QDir(dir.path()).entryList({"games.csv*"}, QDir::AllEntries), QStringList{"games.csv"});
 }
@@ -843,6 +977,8 @@ TEST_F(SqliteHistoryTest, AFileDeletedOrReplacedWhileRunningGetsTheJournalAndHan
     SqliteHistory history(File());
     history.BeginSession();
     history.SaveHand(hand, 98, 100, 6);
+    const TrainerHandInProgress trainer = TrainerHand("bonus", "7/5", 10, 1, 0b01000, 0.5f);
+    history.SaveTrainerHand(trainer, 98, 100, 6);
     for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(File() + suffix);
     if (replaced) {
       ASSERT_TRUE(QFile::rename(other, File()));
@@ -860,6 +996,7 @@ TEST_F(SqliteHistoryTest, AFileDeletedOrReplacedWhileRunningGetsTheJournalAndHan
     EXPECT_EQ(Sql(File(), "SELECT credits, borrowed, running, ledger_change FROM journal"),
               "198|100|1|7\n");
     EXPECT_EQ(history.PendingHand(kDeucesWild), hand);
+    EXPECT_EQ(history.PendingTrainerHand(), trainer);
     EXPECT_EQ(history.GameCount(), replaced ? 1 : 0);
     // The run goes on as a session of the file now written.
     GameRecord game = Game(kDeucesWild, 2, "2C 2H 9S 9D KC", 0b01111, "2C 2H 9S 9D 9H", 6, 10, 208);
@@ -874,14 +1011,17 @@ TEST_F(SqliteHistoryTest, AFileDeletedOrReplacedWhileRunningGetsTheJournalAndHan
 namespace lynx {
 namespace {
 
-// The files earlier releases left (versions 2 to 6, made here by taking a
+// The files earlier releases left (versions 2 to 7, made here by taking a
 // current file back to them): each is upgraded where it stands, its games and
 // its journal kept (a journal without change numbers counts as number 0), and
 // nothing is moved aside.
 TEST_F(SqliteHistoryTest, FilesOfEveryEarlierReleaseAreUpgradedWithTheirGamesAndJournal) {
-  // Back to 6: no game of the library named; to 5: no totals, no stored
-  // verdicts, the sums' indexes of version 2.
+  // Back to 7: no trainer table; to 6: no game of the library named; to 5:
+  // no totals, no stored verdicts, the sums' indexes of version 2.
+  const std::string kTo7 =
+      "ALTER TABLE games DROP COLUMN hands; DROP TABLE trainer_hand; DROP TABLE table_totals; ";
   const std::string kTo6 =
+      kTo7 +
       "ALTER TABLE games DROP COLUMN library_game; ALTER TABLE games DROP COLUMN pay_table; ";
   const std::string kTo5 =
       kTo6 +
@@ -893,6 +1033,8 @@ TEST_F(SqliteHistoryTest, FilesOfEveryEarlierReleaseAreUpgradedWithTheirGamesAnd
       "CREATE INDEX games_by_session ON games (session, coins, won); "
       "CREATE INDEX games_by_balance ON games (id, credits_after); ";
   const std::string kBackTo[] = {
+      // Version 7 counted a game of the library with the machine's.
+      kTo7 + "UPDATE totals SET hands = 2, won = 10; PRAGMA user_version = 7",
       kTo6 + "PRAGMA user_version = 6",
       kTo5 + "PRAGMA user_version = 5",
       // to 4: no change numbers
@@ -911,10 +1053,17 @@ TEST_F(SqliteHistoryTest, FilesOfEveryEarlierReleaseAreUpgradedWithTheirGamesAnd
     SCOPED_TRACE(back);
     ASSERT_TRUE(QDir(QFileInfo(File()).absolutePath()).removeRecursively());
     GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+    const bool library = &back == &kBackTo[0];
     {
       SqliteHistory history(File());
       history.BeginSession();
       history.RecordGame(game, 100, 1);
+      if (library) {
+        GameRecord trainer = game;
+        trainer.libraryGame = "jacks";
+        trainer.payTable = "machine";
+        history.RecordGame(trainer, 100, 1);
+      }
       history.SaveBalance(321, 100, 0);
     }
     ASSERT_EQ(Sql(File(), back), "");
@@ -922,10 +1071,11 @@ TEST_F(SqliteHistoryTest, FilesOfEveryEarlierReleaseAreUpgradedWithTheirGamesAnd
     EXPECT_EQ(history.Problem(), "");
     EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
     EXPECT_EQ(history.Balance(), (JournaledBalance{321, 100, false, 0}));
-    ASSERT_EQ(history.GameCount(), 1);
+    ASSERT_EQ(history.GameCount(), library ? 2 : 1);
     // The totals are built from the rows kept.
     EXPECT_EQ(history.Statistics(kJacksOrBetter).coinsByStake,
               (std::array<std::int64_t, 5>{0, 0, 0, 0, 5}));
+    EXPECT_EQ(history.TableTotals().size(), library ? 1u : 0u);
     EXPECT_EQ(history.SessionReturns().size(), 1u);
     const GameRecord kept = history.Games(0, 1).front();
     EXPECT_EQ(kept.final, game.final);

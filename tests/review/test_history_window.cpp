@@ -53,11 +53,24 @@ class CountingHistory final : public HistoryStore {
   void RecordGame(GameRecord& game, std::int32_t borrowed, std::int64_t change) override {
     fake.RecordGame(game, borrowed, change);
   }
+  void RecordGames(std::vector<GameRecord>& games, std::int32_t borrowed,
+                   std::int64_t change) override {
+    fake.RecordGames(games, borrowed, change);
+  }
+  std::optional<TrainerHandInProgress> PendingTrainerHand() override {
+    return fake.PendingTrainerHand();
+  }
+  void SaveTrainerHand(const TrainerHandInProgress& hand, std::int32_t credits,
+                       std::int32_t borrowed, std::int64_t change) override {
+    fake.SaveTrainerHand(hand, credits, borrowed, change);
+  }
+  void DropTrainerHand() override { fake.DropTrainerHand(); }
   void RecordPractice(GameRecord& game) override { fake.RecordPractice(game); }
   std::vector<GameRecord> Mistakes(int limit) override { return fake.Mistakes(limit); }
   GameStatistics Statistics(std::optional<GameVariant> game) override {
     return fake.Statistics(game);
   }
+  std::vector<TableStatistics> TableTotals() override { return fake.TableTotals(); }
   std::vector<std::int32_t> BalanceSeries(int maxPoints) override {
     return fake.BalanceSeries(maxPoints);
   }
@@ -177,6 +190,22 @@ TEST_F(HistoryWindowTest, ListsTheGamesNewestFirstWithTheirTexts) {
             QStringList({"Jacks or Better", "2024-03-05 13:00:00", "5", "Royal Flush", "4000"}));
   EXPECT_EQ(window->CountLabel()->text(), "3 games, newest first");
   EXPECT_EQ(CurrentRow(), 0);
+}
+
+// A trainer hand names its own game, table and hand count, and its row by
+// the game's own captions.
+TEST_F(HistoryWindowTest, ListsATrainerHandByItsOwnGameTableAndRows) {
+  Add(kJacksOrBetter, 5, "AS AH AD AC 3S", 0b01111, "AS AH AD AC 3S", 2, 2000, 2050);
+  GameRecord& trainer = history.fake.games.back();
+  trainer.libraryGame = "double-double-bonus";
+  trainer.payTable = "9/6";
+  trainer.hands = 10;
+  Add(kJacksOrBetter, 1, "AS AH AD AC 3S", 0b01111, "AS AH AD AC 3S", 2, 25, 100);
+  Open();
+  EXPECT_EQ(RowTexts(1), QStringList({"Double Double Bonus 9/6, 10 hands", "2024-03-05 13:00:00",
+                                      "5", "4 Aces + 2-4", "2000"}));
+  EXPECT_EQ(RowTexts(0), QStringList({"Jacks or Better", "2024-03-05 13:01:00", "1",
+                                      "4 of a Kind", "25"}));
 }
 
 // Only what the player scrolls to is read, and only the rows on screen get

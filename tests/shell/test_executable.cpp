@@ -284,3 +284,102 @@ TEST_F(GameOnX, AQuotedCreditsValueIsReadAsItsNumber) {
 }
 
 }  // namespace
+
+namespace {
+
+// Ten hands of Double Double Bonus on the trainer table, by keys with the
+// hint: each hand a row with its own balance; then a deal left dealt when
+// the game is killed comes back on the next start and draws from its deck.
+TEST_F(GameOnX, TrainerTenHandsByKeysAndAKilledHandComesBack) {
+  const QString historyPath =
+      config.filePath(QStringLiteral("data/lynx-video-poker/history.sqlite"));
+  const QString trainerTitle =
+      QStringLiteral("LYNX Video Poker -- Trainer -- Double Double Bonus 9/6");
+  const QStringList arguments{QStringLiteral("--trainer"), QStringLiteral("double-double-bonus")};
+  ASSERT_TRUE(WriteFile(Ini(), "[Trainer]\nHands=10\nSpeed=instant\n"));
+  auto game = std::make_unique<GameProcess>(config.path(), x->Display(), false, arguments);
+  QString trainer = x->WaitForWindow(trainerTitle, 20000);
+  ASSERT_FALSE(trainer.isEmpty()) << "no trainer window";
+  // Five coins on ten hands, the best hold (once the coach has its tables,
+  // which H waits for by saying so), the draw.
+  ASSERT_TRUE(x->Keys(trainer, {QStringLiteral("m"), QStringLiteral("h")}));
+  const auto rowsWritten = [&](std::int64_t count) {
+    return PollUntil(
+        [&] {
+          SqliteHistory history(historyPath);
+          return history.GameCount() >= count;
+        },
+        30000, 200);
+  };
+  ASSERT_TRUE(x->Keys(trainer, {QStringLiteral("Return")}));
+  ASSERT_TRUE(rowsWritten(10)) << "the ten hands were not kept";
+  std::int32_t balance = 0;
+  {
+    SqliteHistory history(historyPath);
+    const std::vector<GameRecord> rows = history.Games(0, 20);
+    ASSERT_EQ(rows.size(), 10u);
+    // Newest first: the chain runs from the stake taken, 100 - 50.
+    std::int32_t before = 50;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+      EXPECT_EQ(row->hands, 10);
+      EXPECT_EQ(row->coins, 5);
+      EXPECT_EQ(row->libraryGame, "double-double-bonus");
+      EXPECT_EQ(row->payTable, "9/6");
+      EXPECT_EQ(row->dealt, rows.back().dealt);
+      EXPECT_EQ(row->held, rows.back().held);
+      EXPECT_FALSE(row->damaged);
+      EXPECT_EQ(row->creditsAfter, before + row->won);
+      before = row->creditsAfter;
+    }
+    balance = before;
+    ASSERT_GE(balance, 50) << "too little left for the next deal";
+    const auto journal = history.Balance();
+    ASSERT_TRUE(journal.has_value());
+    EXPECT_EQ(journal->credits, balance);
+  }
+
+  // The next deal, two cards held, and a kill before the draw.
+  ASSERT_TRUE(x->Keys(trainer, {QStringLiteral("m"), QStringLiteral("1"), QStringLiteral("2")}));
+  lynx::TrainerHandInProgress left;
+  ASSERT_TRUE(PollUntil(
+      [&] {
+        SqliteHistory history(historyPath);
+        const auto pending = history.PendingTrainerHand();
+        if (!pending || pending->held != 3) return false;
+        left = *pending;
+        return true;
+      },
+      10000, 100));
+  game->Kill();
+  EXPECT_EQ((std::tuple{left.game, left.table, left.hands, left.coins}),
+            (std::tuple{std::string("double-double-bonus"), std::string("9/6"), 10, 5}));
+
+  // Started again: the restore message and the resume question answered,
+  // the trainer opens with the hand dealt, and its draw is kept.
+  game = std::make_unique<GameProcess>(config.path(), x->Display(), false, arguments);
+  const QString restored = x->WaitForWindow(kTitleWindow);
+  ASSERT_FALSE(restored.isEmpty()) << "no restore message";
+  ASSERT_TRUE(x->Keys(restored, {QStringLiteral("Return")}));
+  ASSERT_TRUE(Resume()) << "no resume question";
+  trainer = x->WaitForWindow(trainerTitle, 20000);
+  ASSERT_FALSE(trainer.isEmpty()) << "no trainer window after the restart";
+  ASSERT_TRUE(x->Keys(trainer, {QStringLiteral("Return")}));
+  ASSERT_TRUE(rowsWritten(20)) << "the resumed hands were not kept";
+  game->Terminate();
+  EXPECT_EQ(game->WaitForEnd(10000), "0");
+
+  SqliteHistory history(historyPath);
+  const std::vector<GameRecord> rows = history.Games(0, 10);
+  ASSERT_EQ(rows.size(), 10u);
+  const GameRecord& first = rows.back();  // the dealt row's own draw
+  EXPECT_EQ(first.dealt, left.dealt);
+  EXPECT_EQ(first.held, 3);
+  // The first hand draws positions 6, 7 and 8 of the deck journaled.
+  EXPECT_EQ(first.final,
+            (lynx::Hand{left.dealt[0], left.dealt[1], left.deck.cards[5], left.deck.cards[6],
+                        left.deck.cards[7]}));
+  EXPECT_EQ(first.creditsAfter, balance - 50 + first.won);
+  EXPECT_FALSE(history.PendingTrainerHand().has_value());
+}
+
+}  // namespace

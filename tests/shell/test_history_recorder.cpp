@@ -12,6 +12,7 @@
 #include "platform/sqlite_history.h"
 #include "shell/history_recorder.h"
 #include "table/table_window.h"
+#include "table/trainer_window.h"
 
 namespace lynx {
 namespace {
@@ -80,6 +81,48 @@ TEST_F(RecorderTest, HandsOfADeclinedGameStayDroppedWhileTheDropWaits) {
   EXPECT_FALSE(table->State().dealt);  // no hand put back on the table
   sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
   sqlite3_close(other);
+}
+
+// A thousand ten-hand deals at the trainer, kept through the recorder in a
+// real file: the rows read back chain the balance exactly, hand by hand,
+// and the journal holds the meter.
+TEST_F(RecorderTest, ATrainerSoakOfAThousandTenHandDealsKeepsTheCreditChain) {
+  values.credits = 1'000'000;
+  values.soundOn = 0;
+  fake.profile.values["trainer/speed"] = "instant";
+  const GameRules& rules = *FindGame("double-double-bonus");
+  SeededSource random(20261209);
+  Services seeded{fake.dialogs, fake.sound, fake.profile, fake.help, fake.screen, random, store};
+  TablesCache tables;
+  TrainerWindow trainer(values, seeded, tables,
+                        {&rules, "9/6", PaysOf(rules, *FindTable(rules, "9/6")), 10});
+  recorder.Attach(trainer);
+  constexpr int kDeals = 1000;
+  for (int d = 0; d < kDeals; ++d) {
+    trainer.BetMax();
+    trainer.ToggleHold(d % 5);
+    trainer.DealOrDraw();
+  }
+  ASSERT_EQ(store.GameCount(), kDeals * 10);
+  const std::vector<GameRecord> rows = store.Games(0, kDeals * 10);
+  std::int64_t balance = 1'000'000;
+  for (auto row = rows.rbegin(); row != rows.rend(); row += 10) {
+    balance -= 50;  // the deal's stake, taken before its first row
+    for (int h = 0; h < 10; ++h) {
+      const GameRecord& game = *(row + h);
+      ASSERT_FALSE(game.damaged);
+      ASSERT_EQ(game.hands, 10);
+      ASSERT_EQ(game.dealt, row->dealt);
+      balance += game.won;
+      ASSERT_EQ(game.creditsAfter, balance)
+          << "deal " << (row - rows.rbegin()) / 10 << " hand " << h;
+    }
+  }
+  EXPECT_EQ(values.credits, balance);
+  const auto journal = store.Balance();
+  ASSERT_TRUE(journal.has_value());
+  EXPECT_EQ(journal->credits, balance);
+  EXPECT_FALSE(store.PendingTrainerHand().has_value());
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 // for long histories in benchmarks. Everything goes in one transaction
 // through prepared statements; the same calls give the same bytes.
 //
-// Columns that migrations after version 5 add are left to their defaults, as
+// The totals and verdicts of version 6 are left to their defaults, as
 // another program writing through SQL would leave them.
 
 #include <sqlite3.h>
@@ -28,6 +28,8 @@ inline constexpr int kSessionsSince = 2;      // sessions, games.session
 inline constexpr int kCoachSince = 3;         // games.best_ev, held_ev, best_holds
 inline constexpr int kPracticeSince = 4;      // games.practice
 inline constexpr int kLedgerChangeSince = 5;  // journal.ledger_change
+inline constexpr int kLibrarySince = 7;       // games.library_game, pay_table
+inline constexpr int kHandsSince = 8;         // games.hands
 
 class HistoryFileWriter {
  public:
@@ -72,6 +74,14 @@ class HistoryFileWriter {
     }
     if (version >= kPracticeSince) {
       columns += ", practice";
+      count += 1;
+    }
+    if (version >= kLibrarySince) {
+      columns += ", library_game, pay_table";
+      count += 2;
+    }
+    if (version >= kHandsSince) {
+      columns += ", hands";
       count += 1;
     }
     std::string values = "?1";
@@ -141,6 +151,15 @@ class HistoryFileWriter {
       next += 3;
     }
     if (version >= kPracticeSince) sqlite3_bind_int(s, next++, game.practice ? 1 : 0);
+    if (version >= kLibrarySince) {
+      for (const QString* text : {&game.libraryGame, &game.payTable}) {
+        if (text->isEmpty())
+          sqlite3_bind_null(s, next++);
+        else
+          Text(s, next++, *text);
+      }
+    }
+    if (version >= kHandsSince) sqlite3_bind_int(s, next++, game.hands);
     if (game.id != 0)
       sqlite3_bind_int64(s, next, game.id);
     else

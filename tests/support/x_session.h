@@ -64,7 +64,8 @@ class GameProcess {
 
   // display empty: the offscreen platform. keepErrors: what the game writes
   // on standard error is kept for Errors() instead of passed on.
-  GameProcess(const QString& configHome, const QString& display, bool keepErrors = false) {
+  GameProcess(const QString& configHome, const QString& display, bool keepErrors = false,
+              const QStringList& arguments = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
     // The game history goes beside the settings, never into the user's own.
@@ -79,7 +80,7 @@ class GameProcess {
     process.setProcessChannelMode(keepErrors ? QProcess::SeparateChannels
                                              : QProcess::ForwardedErrorChannel);
     process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(QStringLiteral(LYNX_GAME_EXECUTABLE), {});
+    process.start(QStringLiteral(LYNX_GAME_EXECUTABLE), arguments);
     started = process.waitForStarted(10000);
   }
   ~GameProcess() {

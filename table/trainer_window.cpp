@@ -1,0 +1,773 @@
+#include "table/trainer_window.h"
+
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "cards/card_painter.h"
+#include "table/table_accessibility.h"
+#include "table/table_controls.h"
+#include "table/widget_look.h"
+
+namespace lynx {
+
+namespace {
+
+const QString kCardSound = QStringLiteral("SND2.WAV");
+const QString kWinSound = QStringLiteral("SND0.WAV");
+const QString kTitle = QStringLiteral("LYNX Video Poker");
+constexpr char kSection[] = "Trainer";
+
+// The machine's small card, and the extra hands' cards at a little under
+// half its size.
+constexpr QSize kCard(73, 98);
+constexpr QSize kMini(34, 46);
+constexpr int kMiniPitch = 35;
+constexpr int kMiniColumns = 3;
+constexpr int kMiniColumnWidth = 181;
+constexpr int kMiniRowHeight = 64;
+constexpr int kRowPitch = 14;
+constexpr int kPayTop = 32;
+constexpr int kButtonsLeft = 556;
+constexpr int kWidth = 630;
+
+QPixmap Picture(const char* name) {
+  return QPixmap(QStringLiteral(":/pictures/") + QLatin1String(name) + QStringLiteral(".png"));
+}
+
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The rows of the extra hands: three to a row.
+int MiniRows(int hands) {
+  return (hands - 1 + kMiniColumns - 1) / kMiniColumns;
+}
+
+}  // namespace
+
+const char* SpeedWord(TrainerSpeed speed) {
+  switch (speed) {
+    case TrainerSpeed::kFast:
+      return "fast";
+    case TrainerSpeed::kInstant:
+      return "instant";
+    case TrainerSpeed::kDesigned:
+      break;
+  }
+  return "designed";
+}
+
+TrainerSpeed SpeedFromWord(const QString& word) {
+  const QString w = word.trimmed().toLower();
+  if (w == QLatin1String("fast")) return TrainerSpeed::kFast;
+  if (w == QLatin1String("instant")) return TrainerSpeed::kInstant;
+  return TrainerSpeed::kDesigned;
+}
+
+QString SessionSummaryText(const TrainerSession& s) {
+  QString text = QStringLiteral("Deals: %1 (%2 hands)\nCoins bet: %3\nCoins won: %4\nReturn: %5")
+                     .arg(s.deals)
+                     .arg(s.hands)
+                     .arg(s.coinsBet)
+                     .arg(s.won)
+                     .arg(PercentText(static_cast<double>(s.won), static_cast<double>(s.coinsBet)));
+  if (s.judged.hands > 0) {
+    text += QStringLiteral(
+                "\n\nYour holds were worth %1 of the stake; best play, %2.\n"
+                "Mistakes: %3 of %4 hands, costing %5 credits.")
+                .arg(PercentText(s.judged.heldEv, static_cast<double>(s.judged.coinsBet)),
+                     PercentText(s.judged.bestEv, static_cast<double>(s.judged.coinsBet)))
+                .arg(s.judged.mistakes)
+                .arg(s.judged.hands)
+                .arg(CreditsText(s.judged.mistakeCost));
+  }
+  return text;
+}
+
+TrainerWindow::TrainerWindow(ProgramValues& values, Services& services, TablesCache& tables,
+                             const TrainerChoice& choice, QWidget* parent)
+    : QDialog(parent),
+      values(values),
+      services(services),
+      tables(tables),
+      choice(choice),
+      machine(*choice.rules, choice.pays, choice.table, values.credits) {
+  machine.SetHands(choice.hands);
+  machine.onHandChanged = [this](const TrainerHandInProgress& hand) { emit HandChanged(hand); };
+  setObjectName(QStringLiteral("Trainer"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setWindowIcon(QIcon(QStringLiteral(":/pictures/icon32.png")));
+  setFont(ClassicFont(8.25, true));
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, kTableBlue);
+  setPalette(palette);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::StrongFocus);
+  speed = SpeedFromWord(services.profile.ReadString(QString::fromLatin1(kSection),
+                                                    QStringLiteral("Speed"), QString()));
+  drawMarker = Picture("marker_draw_small");
+  holdMarker = Picture("marker_hold_small");
+  CreateControls();
+  LayOut();
+  new HeldKeyFilter(this);
+  setFocus(Qt::OtherFocusReason);
+  tables.Prepare(*choice.rules);
+}
+
+TrainerWindow::~TrainerWindow() = default;
+
+void TrainerWindow::CreateControls() {
+  const QFont headerFont = ClassicFont(13.5, true);
+  for (int j = 0; j < 6; ++j) {
+    const QRect where = j == 0 ? QRect(10, 8, 81, 21) : QRect(214 + 60 * (j - 1) + 31, 8, 25, 21);
+    header[static_cast<std::size_t>(j)] = new ClassicLabel(
+        this, QStringLiteral("Header_%1").arg(j), where, Qt::AlignLeft, kCellGrey, kTextRed,
+        headerFont, j == 0 ? QStringLiteral("Coins In") : QString::number(j));
+  }
+  message = new ClassicLabel(this, QStringLiteral("Mess"), QRect(), Qt::AlignHCenter, kCellGrey,
+                             kTextYellow, ClassicFont(13.5, true));
+  coinsLine = new ClassicLabel(this, QStringLiteral("CoinsIn"), QRect(), Qt::AlignLeft, kCellGrey,
+                               kTextWhite, font());
+  creditsLine = new ClassicLabel(this, QStringLiteral("Credits"), QRect(), Qt::AlignRight,
+                                 kCellGrey, kTextWhite, font());
+  gameLine = new ClassicLabel(this, QStringLiteral("GameLine"), QRect(), Qt::AlignHCenter,
+                              kTableBlue, kTextWhite, font());
+  handsButton = new ClassicLabel(this, QStringLiteral("Hands"), QRect(), Qt::AlignHCenter,
+                                 kCellGrey, kTextWhite, font());
+  speedButton = new ClassicLabel(this, QStringLiteral("Speed"), QRect(), Qt::AlignHCenter,
+                                 kCellGrey, kTextWhite, font());
+  connect(handsButton, &ClassicLabel::Released, this, [this](Qt::MouseButton) { NextHandCount(); });
+  connect(speedButton, &ClassicLabel::Released, this, [this](Qt::MouseButton) { NextSpeed(); });
+  gameButton = new ClassicLabel(this, QStringLiteral("Game"), QRect(), Qt::AlignHCenter, kCellGrey,
+                                kTextWhite, font(), QStringLiteral("Game and pays (P)"));
+  connect(gameButton, &ClassicLabel::Released, this,
+          [this](Qt::MouseButton) { emit SetupRequested(); });
+  handsButton->SetSpokenName([this] { return handsButton->text() + QStringLiteral(" (N)"); });
+  speedButton->SetSpokenName([this] { return speedButton->text() + QStringLiteral(" (V)"); });
+
+  auto button = [this](const QString& name, const QString& spoken, int top, const char* picture) {
+    auto* b = new PictureButton(this, name, spoken, QRect(kButtonsLeft, top, 64, 40));
+    if (picture != nullptr) b->setPixmap(Picture(picture));
+    return b;
+  };
+  quitButton = button(QStringLiteral("Quit"), QStringLiteral("Quit"), 8, "btn_quit");
+  soundButton = button(QStringLiteral("Sound"), QStringLiteral("Sound"), 50, "btn_sound");
+  creditsButton =
+      button(QStringLiteral("AddCredits"), QStringLiteral("Credits"), 92, "btn_credits");
+  dealButton = button(QStringLiteral("DealDraw"), QStringLiteral("Deal"), 146, "btn_deal");
+  betButton = button(QStringLiteral("BetOne"), QStringLiteral("Bet $1"), 188, "btn_bet_one");
+  maxButton = button(QStringLiteral("MaxBet"), QStringLiteral("Max Bet"), 230, "btn_max_bet");
+  connect(quitButton, &PictureButton::Clicked, this, &TrainerWindow::reject);
+  connect(soundButton, &PictureButton::Clicked, this,
+          [this] { values.soundOn = values.soundOn == 1 ? 0 : 1; });
+  connect(creditsButton, &PictureButton::Clicked, this, &TrainerWindow::AddCredits);
+  connect(dealButton, &PictureButton::Clicked, this, &TrainerWindow::DealOrDraw);
+  connect(betButton, &PictureButton::Clicked, this, &TrainerWindow::BetOne);
+  connect(maxButton, &PictureButton::Clicked, this, &TrainerWindow::BetMax);
+  for (int k = 0; k < 5; ++k) {
+    auto* marker = new PictureButton(this, QStringLiteral("Marker_%1").arg(k + 1),
+                                     QStringLiteral("Hold card %1").arg(k + 1), QRect());
+    marker->setPixmap(drawMarker);
+    connect(marker, &PictureButton::Clicked, this, [this, k] { ToggleHold(k); });
+    markers[static_cast<std::size_t>(k)] = marker;
+  }
+}
+
+// The window follows the game's rows and the number of hands: the pay table
+// on top, the extra hands under it, the dealt row and the meter line below.
+void TrainerWindow::LayOut() {
+  const GameRules& rules = machine.Rules();
+  const int rows = rules.rowCount;
+  for (ClassicLabel* label : rowCaptions) label->deleteLater();
+  for (auto& column : columns) {
+    for (ClassicLabel* label : column) label->deleteLater();
+    column.clear();
+  }
+  rowCaptions.clear();
+  const QFont cellFont = ClassicFont(8.25, false);
+  for (int r = 0; r < rows; ++r) {
+    auto* caption = new ClassicLabel(this, QStringLiteral("Row_%1").arg(r),
+                                     QRect(10, kPayTop + kRowPitch * r, 200, 17), Qt::AlignLeft,
+                                     kCellGrey, kTextWhite, cellFont);
+    caption->show();
+    rowCaptions.push_back(caption);
+    for (int c = 1; c <= 5; ++c) {
+      auto* cell = new ClassicLabel(this, QStringLiteral("Win%1_%2").arg(c).arg(r),
+                                    QRect(214 + 60 * (c - 1), kPayTop + kRowPitch * r, 56, 17),
+                                    Qt::AlignRight, kCellGrey, kTextWhite, cellFont);
+      cell->SetSpokenName([caption, cell, c] {
+        return QStringLiteral("%1, %2 %3: %4")
+            .arg(caption->text())
+            .arg(c)
+            .arg(c == 1 ? QStringLiteral("coin") : QStringLiteral("coins"), cell->text());
+      });
+      cell->show();
+      columns[static_cast<std::size_t>(c - 1)].push_back(cell);
+    }
+  }
+  extraTop = std::max(kPayTop + kRowPitch * rows + 10, 230);
+  const int markersTop = extraTop + MiniRows(machine.Hands()) * kMiniRowHeight + 6;
+  cardsTop = markersTop + 32;
+  bottomTop = cardsTop + kCard.height() + 8;
+  for (int k = 0; k < 5; ++k)
+    markers[static_cast<std::size_t>(k)]->setGeometry(DealtCardRect(k).left() + 14, markersTop, 44,
+                                                      28);
+  coinsLine->setGeometry(10, bottomTop + 2, 130, 20);
+  message->setGeometry(145, bottomTop, 280, 24);
+  creditsLine->setGeometry(430, bottomTop + 2, 190, 20);
+  gameLine->setGeometry(430, cardsTop, 190, 20);
+  handsButton->setGeometry(450, cardsTop + 30, 150, 20);
+  speedButton->setGeometry(450, cardsTop + 56, 150, 20);
+  gameButton->setGeometry(450, cardsTop + 82, 150, 20);
+  setFixedSize(kWidth, bottomTop + 32);
+  setWindowTitle(QStringLiteral("LYNX Video Poker -- Trainer -- %1 %2")
+                     .arg(Text(rules.title), QString::fromStdString(machine.TableName())));
+  WritePayTable();
+  WriteMeter();
+  ClearSurface();
+  update();
+}
+
+void TrainerWindow::WritePayTable() {
+  const GameRules& rules = machine.Rules();
+  const Pays& pays = machine.GamePays();
+  for (int r = 0; r < rules.rowCount; ++r) {
+    rowCaptions[static_cast<std::size_t>(r)]->setText(
+        Text(rules.rows[static_cast<std::size_t>(r)].caption));
+    for (int c = 1; c <= 5; ++c)
+      columns[static_cast<std::size_t>(c - 1)][static_cast<std::size_t>(r)]->setText(
+          QString::number(PayoutOf(pays, r, c)));
+  }
+  LightColumn(machine.CoinsIn() > 0 ? machine.CoinsIn() : machine.LastCoinsIn());
+  gameLine->setText(
+      QStringLiteral("%1 %2").arg(Text(rules.title), QString::fromStdString(machine.TableName())));
+  handsButton->setText(machine.Hands() == 1 ? QStringLiteral("1 hand")
+                                            : QStringLiteral("%1 hands").arg(machine.Hands()));
+  speedButton->setText(QStringLiteral("Speed: %1").arg(QLatin1String(SpeedWord(speed))));
+}
+
+void TrainerWindow::LightColumn(int coins) {
+  for (int c = 1; c <= 5; ++c)
+    for (ClassicLabel* cell : columns[static_cast<std::size_t>(c - 1)])
+      cell->SetTextColour(c == coins ? kTextYellow : kTextWhite);
+}
+
+void TrainerWindow::LightRows(const std::vector<int>& rows) {
+  for (std::size_t r = 0; r < rowCaptions.size(); ++r) {
+    const bool lit = std::find(rows.begin(), rows.end(), static_cast<int>(r)) != rows.end();
+    rowCaptions[r]->SetTextColour(lit ? kTextYellow : kTextWhite);
+  }
+}
+
+void TrainerWindow::WriteMeter() {
+  const int coins = machine.CoinsIn() > 0 ? machine.CoinsIn() : machine.LastCoinsIn();
+  coinsLine->setText(machine.Hands() == 1
+                         ? QStringLiteral("Coins In: %1").arg(coins)
+                         : QStringLiteral("Coins In: %1 x %2").arg(coins).arg(machine.Hands()));
+  creditsLine->setText(QStringLiteral("Credits: %1").arg(values.credits));
+}
+
+QString TrainerWindow::MessageText() const {
+  return message->text();
+}
+
+QString TrainerWindow::HandCaption(int index) const {
+  if (index < 1 || index >= static_cast<int>(captions.size()) + 1) return {};
+  return captions[static_cast<std::size_t>(index - 1)];
+}
+
+// ---- Play ------------------------------------------------------------------
+
+void TrainerWindow::DealOrDraw() {
+  if (busy) return;
+  if (machine.Dealt())
+    Draw();
+  else
+    Deal();
+}
+
+void TrainerWindow::BetOne() {
+  if (busy || machine.Dealt()) return;
+  const BetOutcome bet = machine.BetOne();
+  if (bet.refusal != Refusal::None) {
+    Refuse(bet.refusal);
+    return;
+  }
+  if (!bet.placed) return;
+  LightColumn(machine.CoinsIn());
+  WriteMeter();
+  message->setText(QString());
+  if (bet.dealNext) Deal();
+}
+
+void TrainerWindow::BetMax() {
+  if (busy || machine.Dealt()) return;
+  const BetOutcome bet = machine.BetMax();
+  if (bet.refusal != Refusal::None) {
+    Refuse(bet.refusal);
+    return;
+  }
+  LightColumn(machine.CoinsIn());
+  WriteMeter();
+  if (bet.dealNext) Deal();
+}
+
+void TrainerWindow::ToggleHold(int index) {
+  if (busy || !machine.ToggleHold(index)) return;
+  ShowHolds();
+}
+
+void TrainerWindow::Hint() {
+  if (busy || !machine.Dealt()) return;
+  Judge();
+  if (!judgement) {
+    message->setText(QStringLiteral("Working out the best hold..."));
+    return;
+  }
+  if (machine.SetHolds(HoldMask::FromBits(judgement->bestMask))) {
+    ShowHolds();
+  } else {
+    message->setText(judgement->bestMask == 0 ? QStringLiteral("Best: draw five")
+                                              : QStringLiteral("Best: as held"));
+  }
+}
+
+void TrainerWindow::AddCredits() {
+  if (busy) return;
+  machine.AddCredits(100);
+  WriteMeter();
+  emit CreditsAdded();
+}
+
+void TrainerWindow::NextHandCount() {
+  if (busy) return;
+  const auto& counts = kTrainerHandCounts;
+  const auto at = std::find(counts.begin(), counts.end(), machine.Hands());
+  const int next = at == counts.end() || at + 1 == counts.end() ? counts.front() : *(at + 1);
+  TrainerChoice wanted = choice;
+  wanted.hands = next;
+  Choose(wanted);
+}
+
+void TrainerWindow::NextSpeed() {
+  speed = speed == TrainerSpeed::kDesigned ? TrainerSpeed::kFast
+          : speed == TrainerSpeed::kFast   ? TrainerSpeed::kInstant
+                                           : TrainerSpeed::kDesigned;
+  speedButton->setText(QStringLiteral("Speed: %1").arg(QLatin1String(SpeedWord(speed))));
+  SaveSettings();
+}
+
+bool TrainerWindow::Choose(const TrainerChoice& next) {
+  if (busy || machine.Dealt()) {
+    services.dialogs.Info(this, kTitle,
+                          QStringLiteral("Finish the hand on the table first: draw, then choose."));
+    return false;
+  }
+  if (next.rules == nullptr || !machine.SetGame(*next.rules, next.pays, next.table) ||
+      !machine.SetHands(next.hands))
+    return false;
+  choice = next;
+  judgement.reset();
+  last.reset();
+  captions.clear();
+  tables.Prepare(*next.rules);
+  LightRows({});
+  message->setText(QString());
+  LayOut();
+  SaveSettings();
+  return true;
+}
+
+bool TrainerWindow::ResumeHand(const TrainerHandInProgress& hand) {
+  if (busy || machine.Dealt()) return false;
+  const GameRules* rules = FindGame(hand.game);
+  if (rules == nullptr) return false;
+  TrainerChoice back{rules, hand.table, hand.pays, hand.hands};
+  back.pays.rules = rules;
+  back.pays.variant = rules->family;
+  if (!machine.SetGame(*rules, back.pays, hand.table) || !machine.SetHands(hand.hands) ||
+      !machine.Resume(hand)) {
+    machine.SetGame(*choice.rules, choice.pays, choice.table);
+    machine.SetHands(choice.hands);
+    return false;
+  }
+  choice = back;
+  tables.Prepare(*rules);
+  LayOut();
+  judgement.reset();
+  ClearSurface();
+  for (int k = 0; k < 5; ++k) PaintDealtCard(k, hand.dealt[static_cast<std::size_t>(k)], false);
+  ShowHolds();
+  LightColumn(machine.CoinsIn());
+  WriteMeter();
+  dealButton->setPixmap(Picture("btn_draw"));
+  dealButton->setAccessibleName(QStringLiteral("Draw"));
+  update();
+  return true;
+}
+
+void TrainerWindow::Refuse(Refusal refusal) {
+  QString text;
+  switch (refusal) {
+    case Refusal::None:
+      return;
+    case Refusal::NoBet:
+      text = QStringLiteral("You must place a bet first!");
+      break;
+    case Refusal::StakeNotCovered:
+      text = QStringLiteral("You do not have enough credits to place this bet.");
+      break;
+    case Refusal::CoinNotCovered:
+      text = QStringLiteral("You do not have enough credits to bet an additional coin.");
+      break;
+    case Refusal::MaxNotCovered:
+      text = QStringLiteral("You do not have enough credits to place a maximum bet.");
+      break;
+  }
+  services.dialogs.Info(this, kTitle, text);
+}
+
+// One pause of the chosen speed: the card sound where the sound is on (its
+// length is the machine's pace), nothing at the instant speed.
+void TrainerWindow::Pause() {
+  if (speed != TrainerSpeed::kInstant && values.soundOn == 1) services.sound.PlaySync(kCardSound);
+}
+
+void TrainerWindow::Deal() {
+  const DealOutcome deal = machine.Deal(services.random);
+  if (deal.refusal != Refusal::None) {
+    Refuse(deal.refusal);
+    return;
+  }
+  busy = true;
+  judgement.reset();
+  last.reset();
+  captions.clear();
+  // Judged before the cards show: the hint and the summary never wait.
+  Judge();
+  LightRows({});
+  LightColumn(machine.CoinsIn());
+  WriteMeter();
+  message->setText(QString());
+  ClearSurface();
+  // The extra hands wait face down for the draw.
+  for (int h = 1; h < machine.Hands(); ++h) PaintMiniHand(h, Hand{}, {});
+  for (int k = 0; k < 5; ++k) {
+    PaintDealtCard(k, deal.cards[static_cast<std::size_t>(k)], false);
+    if (speed == TrainerSpeed::kDesigned) {
+      repaint();
+      Pause();
+    }
+  }
+  if (speed == TrainerSpeed::kFast) {
+    repaint();
+    Pause();
+  }
+  ShowHolds();
+  if (deal.winRow > -1) LightRows({deal.winRow});
+  dealButton->setPixmap(Picture("btn_draw"));
+  dealButton->setAccessibleName(QStringLiteral("Draw"));
+  busy = false;
+  update();
+  Announce(this,
+           DealtText(deal.cards, deal.winRow > -1
+                                     ? rowCaptions[static_cast<std::size_t>(deal.winRow)]->text()
+                                     : QString()));
+}
+
+void TrainerWindow::Judge() {
+  if (judgement || !machine.Dealt()) return;
+  const StrategyTables* built = tables.Find(machine.Rules());
+  if (built == nullptr) return;
+  judgement = JudgeHand(*built, machine.Cards(), machine.CoinsIn(), machine.GamePays(),
+                        machine.Rules().deck);
+}
+
+void TrainerWindow::Draw() {
+  Judge();
+  const TrainerSettlement settled = machine.Draw(services.random);
+  if (settled.results.empty()) return;
+  busy = true;
+  // Kept before the player sees the result: a deal shown as paid is recorded.
+  std::vector<GameRecord> rows;
+  const HoldVerdict verdict =
+      judgement ? JudgeHold(*judgement, static_cast<unsigned>(settled.held.Stored()))
+                : HoldVerdict{};
+  for (std::size_t h = 0; h < settled.results.size(); ++h) {
+    const TrainerHandResult& result = settled.results[h];
+    GameRecord record;
+    record.game = machine.Rules().machine != 0 ? machine.Rules().machine : machine.Rules().family;
+    record.coins = settled.coins;
+    record.dealt = settled.dealt;
+    record.held = settled.held.Stored();
+    record.final = result.final;
+    record.row = result.row;
+    record.won = static_cast<int>(result.won);
+    record.creditsAfter = settled.creditsAfterEach[h];
+    record.libraryGame = Text(machine.Rules().name);
+    record.payTable = QString::fromStdString(settled.table);
+    record.hands = settled.hands;
+    if (judgement) {
+      record.bestEv = verdict.bestEv;
+      record.heldEv = verdict.heldEv;
+      record.bestHolds = QString::fromStdString(verdict.bestHolds);
+    }
+    rows.push_back(record);
+  }
+  emit GamesSettled(rows);
+
+  session.deals += 1;
+  session.hands += settled.hands;
+  session.coinsBet += settled.stake;
+  session.won += settled.won;
+  if (judgement)
+    for (const TrainerHandResult& result : settled.results)
+      session.judged.Add(*judgement, static_cast<unsigned>(settled.held.Stored()),
+                         static_cast<int>(result.won));
+
+  // The dealt row draws first, then each extra hand in turn.
+  const TrainerHandResult& first = settled.results.front();
+  for (int k = 0; k < 5; ++k) {
+    if (settled.held.Holds(k)) continue;
+    PaintDealtCard(k, first.final[static_cast<std::size_t>(k)], false);
+    if (speed == TrainerSpeed::kDesigned) {
+      repaint();
+      Pause();
+    }
+  }
+  if (speed == TrainerSpeed::kFast) {
+    repaint();
+    Pause();
+  }
+  std::vector<int> won;
+  if (first.row > -1) won.push_back(first.row);
+  for (std::size_t h = 1; h < settled.results.size(); ++h) {
+    const TrainerHandResult& result = settled.results[h];
+    const int hand = static_cast<int>(h);
+    PaintMiniHand(hand, result.final, {true, true, true, true, true});
+    const QString caption =
+        result.row > -1
+            ? QStringLiteral("%1 %2")
+                  .arg(Text(machine.Rules().rows[static_cast<std::size_t>(result.row)].caption))
+                  .arg(result.won)
+            : QString();
+    captions.push_back(caption);
+    PaintCaption(hand, caption, result.row > -1);
+    if (result.row > -1) won.push_back(result.row);
+    if (speed != TrainerSpeed::kInstant) {
+      repaint();
+      Pause();
+    }
+  }
+  LightRows(won);
+  if (settled.hands == 1)
+    message->setText(QString::fromStdString(first.message));
+  else
+    message->setText(settled.won > 0 ? QStringLiteral("Total won: %1").arg(settled.won)
+                                     : QStringLiteral("No win"));
+  WriteMeter();
+  for (int k = 0; k < 5; ++k) markers[static_cast<std::size_t>(k)]->setPixmap(drawMarker);
+  dealButton->setPixmap(Picture("btn_deal"));
+  dealButton->setAccessibleName(QStringLiteral("Deal"));
+  last = settled;
+  busy = false;
+  update();
+  Announce(this,
+           DrawnText(first.final, settled.won > 0 ? message->text() : QString(), values.credits));
+  if (settled.won > 0 && values.soundOn == 1) services.sound.PlaySync(kWinSound);
+}
+
+void TrainerWindow::ShowHolds() {
+  for (int k = 0; k < 5; ++k)
+    markers[static_cast<std::size_t>(k)]->setPixmap(
+        machine.Dealt() && machine.Held().Holds(k) ? holdMarker : drawMarker);
+  if (!machine.Dealt()) return;
+  // The extra hands show the cards held, the rest face down.
+  std::array<bool, 5> held{};
+  for (int k = 0; k < 5; ++k) held[static_cast<std::size_t>(k)] = machine.Held().Holds(k);
+  for (int h = 1; h < machine.Hands(); ++h) PaintMiniHand(h, machine.Cards(), held);
+  update();
+}
+
+void TrainerWindow::SaveSettings() {
+  services.profile.WriteString(QString::fromLatin1(kSection), QStringLiteral("Speed"),
+                               QString::fromLatin1(SpeedWord(speed)));
+}
+
+void TrainerWindow::reject() {
+  if (busy) return;
+  if (session.deals > 0)
+    services.dialogs.Info(this, QStringLiteral("LYNX Video Poker -- Trainer session"),
+                          SessionSummaryText(session));
+  QDialog::reject();
+}
+
+// ---- Keys and mouse ---------------------------------------------------------
+
+bool TrainerWindow::OwnKey(const QKeyEvent& event) {
+  if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_1:
+    case Qt::Key_2:
+    case Qt::Key_3:
+    case Qt::Key_4:
+    case Qt::Key_5:
+    case Qt::Key_B:
+    case Qt::Key_C:
+    case Qt::Key_H:
+    case Qt::Key_M:
+    case Qt::Key_N:
+    case Qt::Key_P:
+    case Qt::Key_R:
+    case Qt::Key_S:
+    case Qt::Key_T:
+    case Qt::Key_V:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TrainerWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    reject();
+    return;
+  }
+  if (!OwnKey(*event)) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  if (event->isAutoRepeat()) return;
+  const int key = event->key();
+  if (key >= Qt::Key_1 && key <= Qt::Key_5) {
+    ToggleHold(key - Qt::Key_1);
+    return;
+  }
+  switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      DealOrDraw();
+      break;
+    case Qt::Key_B:
+      BetOne();
+      break;
+    case Qt::Key_C:
+      AddCredits();
+      break;
+    case Qt::Key_H:
+      Hint();
+      break;
+    case Qt::Key_M:
+      BetMax();
+      break;
+    case Qt::Key_N:
+      NextHandCount();
+      break;
+    case Qt::Key_P:
+      emit SetupRequested();
+      break;
+    case Qt::Key_R:
+      emit HistoryRequested();
+      break;
+    case Qt::Key_T:
+      emit StatisticsRequested();
+      break;
+    case Qt::Key_S:
+      values.soundOn = values.soundOn == 1 ? 0 : 1;
+      break;
+    case Qt::Key_V:
+      NextSpeed();
+      break;
+    default:
+      break;
+  }
+}
+
+void TrainerWindow::mousePressEvent(QMouseEvent* event) {
+  event->accept();
+  if (event->button() != Qt::LeftButton) return;
+  for (int k = 0; k < 5; ++k)
+    if (DealtCardRect(k).contains(event->position().toPoint())) ToggleHold(k);
+}
+
+// ---- Surface ---------------------------------------------------------------
+
+QRect TrainerWindow::DealtCardRect(int index) const {
+  return QRect(QPoint(30 + 80 * index, cardsTop), kCard);
+}
+
+QRect TrainerWindow::MiniCardRect(int hand, int index) const {
+  const int slot = hand - 1;
+  return QRect(QPoint(10 + kMiniColumnWidth * (slot % kMiniColumns) + kMiniPitch * index,
+                      extraTop + kMiniRowHeight * (slot / kMiniColumns)),
+               kMini);
+}
+
+QRect TrainerWindow::MiniCaptionRect(int hand) const {
+  const QRect first = MiniCardRect(hand, 0);
+  return QRect(first.left(), first.bottom() + 2, kMiniPitch * 4 + kMini.width(), 13);
+}
+
+void TrainerWindow::ClearSurface() {
+  surface = QImage(size(), QImage::Format_RGB32);
+  surface.fill(kTableBlue);
+  for (int k = 0; k < 5; ++k) {
+    const QRect r = DealtCardRect(k);
+    DrawCardBack(surface, r.x(), r.y());
+  }
+}
+
+void TrainerWindow::PaintDealtCard(int index, CardCode code, bool back) {
+  const QRect r = DealtCardRect(index);
+  if (back || code == kNoCard)
+    DrawCardBack(surface, r.x(), r.y());
+  else
+    DrawCardFace(surface, r.x(), r.y(), code, machine.Rules().family);
+}
+
+void TrainerWindow::PaintMiniHand(int hand, const Hand& cards, const std::array<bool, 5>& faceUp) {
+  QImage card(kCard, QImage::Format_RGB32);
+  QPainter painter(&surface);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  for (int k = 0; k < 5; ++k) {
+    card.fill(kTableBlue);
+    const CardCode code = cards[static_cast<std::size_t>(k)];
+    if (faceUp[static_cast<std::size_t>(k)] && code != kNoCard)
+      DrawCardFace(card, 0, 0, code, machine.Rules().family);
+    else
+      DrawCardBack(card, 0, 0);
+    painter.drawImage(MiniCardRect(hand, k), card);
+  }
+  painter.fillRect(MiniCaptionRect(hand), kTableBlue);
+}
+
+void TrainerWindow::PaintCaption(int hand, const QString& text, bool win) {
+  QPainter painter(&surface);
+  const QRect where = MiniCaptionRect(hand);
+  painter.fillRect(where, kTableBlue);
+  painter.setFont(ClassicFont(8.25, true));
+  painter.setPen(win ? kTextYellow : kTextWhite);
+  painter.drawText(where, Qt::AlignLeft | Qt::AlignVCenter, text);
+}
+
+void TrainerWindow::paintEvent(QPaintEvent* event) {
+  if (surface.size() != size()) {
+    ClearSurface();
+    if (machine.Dealt() || last) {
+      for (int k = 0; k < 5; ++k)
+        PaintDealtCard(k, machine.Cards()[static_cast<std::size_t>(k)], false);
+    }
+  }
+  QPainter painter(this);
+  painter.drawImage(event->rect(), surface, event->rect());
+}
+
+}  // namespace lynx

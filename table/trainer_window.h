@@ -1,0 +1,185 @@
+#pragma once
+// The trainer table: any game of the library on any pay table, with one,
+// three, five or ten hands, beside the designed machine. It has the
+// machine's look (the blue table, the same cards, markers and picture
+// buttons) and plays from the player's one credit meter; the play cycle is
+// the trainer machine's, and this window only shows it.
+//
+// Keys: 1-5 hold, Return deals and draws, B bets a coin a hand, M bets the
+// maximum, C adds credits, S turns the sound, H holds the best hold, N
+// changes the number of hands, V the speed, P chooses the game and pay
+// table, R and T show the history and the statistics, Esc leaves (with the
+// session's summary).
+
+#include <QDialog>
+#include <QImage>
+#include <QPixmap>
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "coach/coach.h"
+#include "coach/tables_cache.h"
+#include "common/program_values.h"
+#include "machine/trainer_machine.h"
+#include "platform/history_store.h"
+#include "platform/services.h"
+#include "table/pay_editor.h"
+
+class QTimer;
+
+namespace lynx {
+
+class ClassicLabel;
+class PictureButton;
+
+// How fast cards turn over.
+enum class TrainerSpeed {
+  kDesigned,  // a card sound for every card, as the machine deals
+  kFast,      // one card sound for each hand
+  kInstant,   // no pause at all
+};
+
+// "designed", "fast", "instant": the settings file's words, and back; an
+// unknown word is the designed speed.
+const char* SpeedWord(TrainerSpeed speed);
+TrainerSpeed SpeedFromWord(const QString& word);
+
+// What the player did at the trainer this visit, for the summary on leaving.
+struct TrainerSession {
+  std::int64_t deals = 0;
+  std::int64_t hands = 0;  // every hand of every deal
+  std::int64_t coinsBet = 0;
+  std::int64_t won = 0;
+  CoachTally judged;  // the hands the coach could value (all once its tables are built)
+};
+
+// The summary said on leaving: hands, coins bet and won, the return, and what
+// the holds were worth against best play with the mistakes and their cost.
+QString SessionSummaryText(const TrainerSession& session);
+
+class TrainerWindow final : public QDialog {
+  Q_OBJECT
+ public:
+  // Plays choice from values' credits; values, services and tables must
+  // outlive the window.
+  TrainerWindow(ProgramValues& values, Services& services, TablesCache& tables,
+                const TrainerChoice& choice, QWidget* parent = nullptr);
+  ~TrainerWindow() override;
+
+  TrainerMachine& Model() { return machine; }
+  const TrainerSession& Session() const { return session; }
+  TrainerSpeed Speed() const { return speed; }
+  const TrainerChoice& Choice() const { return choice; }
+  // The judgement of the hand dealt (or last drawn) once the tables are
+  // built; null before.
+  const HandJudgement* Judgement() const { return judgement ? &*judgement : nullptr; }
+  // The picture of the window's surface as the player sees it.
+  const QImage& Surface() const { return surface; }
+  QString MessageText() const;
+  // The caption under extra hand index (1 .. hands - 1) after a draw.
+  QString HandCaption(int index) const;
+
+  // The player's operations, as the buttons and keys run them.
+  void DealOrDraw();
+  void BetOne();
+  void BetMax();
+  void ToggleHold(int index);
+  void Hint();
+  void AddCredits();
+  void NextHandCount();
+  void NextSpeed();
+  // Another game or pay table, or hand count; between deals only (says why
+  // not otherwise). Returns whether it was taken.
+  bool Choose(const TrainerChoice& next);
+  // Takes back a hand left dealt at the trainer (journaled before the
+  // program ended), on its own game, pay table and hand count.
+  bool ResumeHand(const TrainerHandInProgress& hand);
+
+  // The table's keys (windows beside it hand these on).
+  static bool OwnKey(const QKeyEvent& event);
+
+ signals:
+  // After a deal and every change of holds: the journal keeps it.
+  void HandChanged(const TrainerHandInProgress& hand);
+  // A deal drawn and paid, before the player sees the result: one row per
+  // hand, in order, each with the balance after its own pay.
+  void GamesSettled(const std::vector<GameRecord>& rows);
+  // P or the Game button: the player wants another game or pay table.
+  void SetupRequested();
+  // The Credits button or C added credits to the meter.
+  void CreditsAdded();
+  // R and T: the game history and the statistics.
+  void HistoryRequested();
+  void StatisticsRequested();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void reject() override;
+
+ private:
+  void CreateControls();
+  void LayOut();
+  void WritePayTable();
+  void LightColumn(int coins);
+  void LightRows(const std::vector<int>& rows);
+  void WriteMeter();
+  void ShowHolds();
+  void Refuse(Refusal refusal);
+  void Deal();
+  void Draw();
+  void Judge();
+  void Pause();
+  void SaveSettings();
+  TrainerSettlement Settle();
+
+  QRect DealtCardRect(int index) const;
+  QRect MiniCardRect(int hand, int index) const;
+  QRect MiniCaptionRect(int hand) const;
+  void PaintDealtCard(int index, CardCode code, bool back);
+  void PaintMiniHand(int hand, const Hand& cards, const std::array<bool, 5>& faceUp);
+  void PaintCaption(int hand, const QString& text, bool win);
+  void ClearSurface();
+
+  ProgramValues& values;
+  Services& services;
+  TablesCache& tables;
+  TrainerChoice choice;
+  TrainerMachine machine;
+  TrainerSpeed speed = TrainerSpeed::kDesigned;
+  TrainerSession session;
+  std::optional<HandJudgement> judgement;
+  std::optional<TrainerSettlement> last;
+  std::vector<QString> captions;  // under each extra hand after a draw
+
+  QImage surface;
+  int extraTop = 0;   // where the extra hands start
+  int cardsTop = 0;   // the dealt row's cards
+  int bottomTop = 0;  // the meter line
+
+  std::vector<ClassicLabel*> rowCaptions;
+  std::array<std::vector<ClassicLabel*>, 5> columns;
+  std::array<ClassicLabel*, 6> header{};
+  ClassicLabel* message = nullptr;
+  ClassicLabel* coinsLine = nullptr;
+  ClassicLabel* creditsLine = nullptr;
+  ClassicLabel* gameLine = nullptr;
+  ClassicLabel* handsButton = nullptr;
+  ClassicLabel* speedButton = nullptr;
+  std::array<PictureButton*, 5> markers{};
+  PictureButton* quitButton = nullptr;
+  PictureButton* soundButton = nullptr;
+  PictureButton* creditsButton = nullptr;
+  ClassicLabel* gameButton = nullptr;
+  PictureButton* dealButton = nullptr;
+  PictureButton* betButton = nullptr;
+  PictureButton* maxButton = nullptr;
+  QPixmap drawMarker;
+  QPixmap holdMarker;
+  bool busy = false;  // a deal or draw is turning cards
+};
+
+}  // namespace lynx

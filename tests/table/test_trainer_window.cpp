@@ -1,0 +1,155 @@
+// The trainer table on fake services: ten hands of Double Double Bonus by
+// keys, the rows it reports, the speeds, the hint, a hand taken back on its
+// own game, and the summary said on leaving.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "engine/deck.h"
+#include "platform/fakes.h"
+#include "table/trainer_window.h"
+
+namespace lynx {
+namespace {
+
+TrainerChoice Choice(const char* game, const char* table, int hands) {
+  const GameRules* rules = FindGame(game);
+  return {rules, table, PaysOf(*rules, *FindTable(*rules, table)), hands};
+}
+
+class TrainerTest : public ::testing::Test {
+ protected:
+  void Open(const TrainerChoice& choice) {
+    values.credits = 100;
+    values.soundOn = 1;
+    window = std::make_unique<TrainerWindow>(values, fakes.services, tables, choice);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+  void Key(Qt::Key key) { QTest::keyClick(window.get(), key); }
+
+  FakeServices fakes;
+  ProgramValues values;
+  TablesCache tables;
+  std::unique_ptr<TrainerWindow> window;
+};
+
+TEST_F(TrainerTest, TenHandsAreStakedDrawnAndReportedRowByRow) {
+  fakes.profile.values["trainer/speed"] = "instant";
+  Open(Choice("double-double-bonus", "9/6", 10));
+  QSignalSpy settled(window.get(), &TrainerWindow::GamesSettled);
+  QSignalSpy journal(window.get(), &TrainerWindow::HandChanged);
+  Key(Qt::Key_M);
+  ASSERT_TRUE(window->Model().Dealt());
+  EXPECT_EQ(values.credits, 50);
+  EXPECT_TRUE(fakes.sound.played.isEmpty());  // instant: no pause at all
+  ASSERT_EQ(journal.count(), 1);
+  const Hand dealt = window->Model().Cards();
+  Key(Qt::Key_1);
+  Key(Qt::Key_2);
+  EXPECT_EQ(journal.count(), 3);
+  Key(Qt::Key_Return);
+  ASSERT_EQ(settled.count(), 1);
+  const auto rows = settled[0][0].value<std::vector<GameRecord>>();
+  ASSERT_EQ(rows.size(), 10u);
+  std::int64_t balance = 50;
+  for (std::size_t h = 0; h < rows.size(); ++h) {
+    const GameRecord& row = rows[h];
+    EXPECT_EQ(row.dealt, dealt);
+    EXPECT_EQ(row.held, 3);
+    EXPECT_EQ(row.coins, 5);
+    EXPECT_EQ(row.hands, 10);
+    EXPECT_EQ(row.libraryGame, "double-double-bonus");
+    EXPECT_EQ(row.payTable, "9/6");
+    EXPECT_TRUE(ValidRecord(row)) << h;
+    balance += row.won;
+    EXPECT_EQ(row.creditsAfter, balance) << h;
+    if (h > 0) {
+      // Each extra hand is captioned with its own win.
+      const QString caption =
+          row.row < 0 ? QString()
+                      : QStringLiteral("%1 %2")
+                            .arg(QString::fromUtf8(FindGame("double-double-bonus")
+                                                       ->rows[static_cast<std::size_t>(row.row)]
+                                                       .caption.data()))
+                            .arg(row.won);
+      EXPECT_EQ(window->HandCaption(static_cast<int>(h)).toStdString(), caption.toStdString());
+    }
+  }
+  EXPECT_EQ(values.credits, balance);
+  const std::int64_t won = balance - 50;
+  EXPECT_EQ(window->MessageText().toStdString(),
+            won > 0 ? "Total won: " + std::to_string(won) : std::string("No win"));
+  EXPECT_EQ(window->Session().hands, 10);
+  EXPECT_EQ(window->Session().coinsBet, 50);
+  EXPECT_EQ(window->Session().won, won);
+
+  // Hands and speed change between deals only, and the speed is kept.
+  Key(Qt::Key_N);
+  EXPECT_EQ(window->Model().Hands(), 1);
+  Key(Qt::Key_V);
+  EXPECT_EQ(window->Speed(), TrainerSpeed::kDesigned);
+  EXPECT_EQ(fakes.profile.values["trainer/speed"], "designed");
+  Key(Qt::Key_M);
+  EXPECT_EQ(values.credits, balance - 5);
+  // The designed speed: a card sound after each of the five cards.
+  EXPECT_EQ(fakes.sound.played.count(QStringLiteral("SND2.WAV")), 5);
+  Key(Qt::Key_N);
+  EXPECT_EQ(window->Model().Hands(), 1);
+  EXPECT_EQ(fakes.dialogs.shown.size(), 1u);  // finish the hand first
+}
+
+TEST_F(TrainerTest, AHandLeftDealtComesBackOnItsOwnGameAndTheSummarySaysTheSession) {
+  Open(Choice("jacks-96", "9/6", 1));
+  // A Deuces Wild hand journaled at five hands: four deuces dealt.
+  TrainerHandInProgress left;
+  left.game = "deuces-full";
+  left.table = "full pay";
+  left.pays = DefaultPays(*FindGame("deuces-full"));
+  left.hands = 5;
+  left.coins = 1;
+  left.deck.size = 52;
+  left.dealt = {MakeCard(2, 0), MakeCard(2, 1), MakeCard(2, 2), MakeCard(2, 3), MakeCard(13, 0)};
+  std::vector<CardCode> order(left.dealt.begin(), left.dealt.end());
+  for (CardCode c = 1; c <= 52; ++c)
+    if (std::find(order.begin(), order.end(), c) == order.end()) order.push_back(c);
+  std::copy(order.begin(), order.end(), left.deck.cards.begin());
+  left.held = 15;
+  ASSERT_TRUE(window->ResumeHand(left));
+  EXPECT_EQ(window->windowTitle().toStdString(),
+            "LYNX Video Poker -- Trainer -- Deuces Wild (full pay) full pay");
+  EXPECT_EQ(window->Model().Hands(), 5);
+  QSignalSpy settled(window.get(), &TrainerWindow::GamesSettled);
+  Key(Qt::Key_Return);
+  ASSERT_EQ(settled.count(), 1);
+  const auto rows = settled[0][0].value<std::vector<GameRecord>>();
+  ASSERT_EQ(rows.size(), 5u);
+  // Four deuces held: every hand pays the four-deuces row, 200 a coin.
+  for (const GameRecord& row : rows) EXPECT_EQ(row.won, 200);
+  EXPECT_EQ(values.credits, 100 + 1000);
+
+  TrainerSession session;
+  session.deals = 2;
+  session.hands = 6;
+  session.coinsBet = 30;
+  session.won = 27;
+  session.judged.hands = 4;
+  session.judged.coinsBet = 20;
+  session.judged.heldEv = 18.5;
+  session.judged.bestEv = 19;
+  session.judged.mistakes = 1;
+  session.judged.mistakeCost = 0.5;
+  EXPECT_EQ(SessionSummaryText(session).toStdString(),
+            "Deals: 2 (6 hands)\nCoins bet: 30\nCoins won: 27\nReturn: 90.00%\n\n"
+            "Your holds were worth 92.50% of the stake; best play, 95.00%.\n"
+            "Mistakes: 1 of 4 hands, costing 0.50 credits.");
+  // Leaving says the session's summary.
+  Key(Qt::Key_Escape);
+  ASSERT_EQ(fakes.dialogs.shown.size(), 1u);
+  EXPECT_TRUE(fakes.dialogs.shown[0].text.startsWith(
+      "Deals: 1 (5 hands)\nCoins bet: 5\nCoins won: 1000\n"));
+}
+
+}  // namespace
+}  // namespace lynx
