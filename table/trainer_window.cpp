@@ -1,14 +1,20 @@
 #include "table/trainer_window.h"
 
+#include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QTableWidget>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
 #include "cards/card_painter.h"
+#include "platform/window_keys.h"
 #include "table/table_accessibility.h"
 #include "table/table_controls.h"
 #include "table/widget_look.h"
@@ -34,6 +40,7 @@ constexpr int kRowPitch = 14;
 constexpr int kPayTop = 32;
 constexpr int kButtonsLeft = 556;
 constexpr int kWidth = 630;
+constexpr int kCoachWidth = 260;
 
 QPixmap Picture(const char* name) {
   return QPixmap(QStringLiteral(":/pictures/") + QLatin1String(name) + QStringLiteral(".png"));
@@ -110,6 +117,8 @@ TrainerWindow::TrainerWindow(ProgramValues& values, Services& services, TablesCa
   setFocusPolicy(Qt::StrongFocus);
   speed = SpeedFromWord(services.profile.ReadString(QString::fromLatin1(kSection),
                                                     QStringLiteral("Speed"), QString()));
+  coachShown = services.profile.ReadString(QString::fromLatin1(kSection), QStringLiteral("Coach"),
+                                           QString()) == QLatin1String("1");
   drawMarker = Picture("marker_draw_small");
   holdMarker = Picture("marker_hold_small");
   CreateControls();
@@ -169,6 +178,18 @@ void TrainerWindow::CreateControls() {
   connect(dealButton, &PictureButton::Clicked, this, &TrainerWindow::DealOrDraw);
   connect(betButton, &PictureButton::Clicked, this, &TrainerWindow::BetOne);
   connect(maxButton, &PictureButton::Clicked, this, &TrainerWindow::BetMax);
+  coach = new QLabel(this);
+  coach->setObjectName(QStringLiteral("TrainerCoach"));
+  ApplyReviewLook(coach);
+  coach->setAutoFillBackground(true);
+  QPalette coachPalette = coach->palette();
+  coachPalette.setColor(QPalette::Window, kPanelBlue);
+  coach->setPalette(coachPalette);
+  coach->setWordWrap(true);
+  coach->setTextFormat(Qt::RichText);
+  coach->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  coach->setMargin(8);
+  coach->hide();
   for (int k = 0; k < 5; ++k) {
     auto* marker = new PictureButton(this, QStringLiteral("Marker_%1").arg(k + 1),
                                      QStringLiteral("Hold card %1").arg(k + 1), QRect());
@@ -224,7 +245,11 @@ void TrainerWindow::LayOut() {
   handsButton->setGeometry(450, cardsTop + 30, 150, 20);
   speedButton->setGeometry(450, cardsTop + 56, 150, 20);
   gameButton->setGeometry(450, cardsTop + 82, 150, 20);
-  setFixedSize(kWidth, bottomTop + 32);
+  // The coach stands beside the table, as high as it: the designed area
+  // keeps its size and place.
+  setFixedSize(kWidth + (coachShown ? Zoomed(kCoachWidth) : 0), bottomTop + 32);
+  coach->setGeometry(kWidth, 0, Zoomed(kCoachWidth), bottomTop + 32);
+  coach->setVisible(coachShown);
   setWindowTitle(QStringLiteral("LYNX Video Poker -- Trainer -- %1 %2")
                      .arg(Text(rules.title), QString::fromStdString(machine.TableName())));
   WritePayTable();
@@ -319,7 +344,9 @@ void TrainerWindow::BetMax() {
 
 void TrainerWindow::ToggleHold(int index) {
   if (busy || !machine.ToggleHold(index)) return;
+  warning = false;
   ShowHolds();
+  WriteCoach();
 }
 
 void TrainerWindow::Hint() {
@@ -330,7 +357,9 @@ void TrainerWindow::Hint() {
     return;
   }
   if (machine.SetHolds(HoldMask::FromBits(judgement->bestMask))) {
+    warning = false;
     ShowHolds();
+    WriteCoach();
   } else {
     message->setText(judgement->bestMask == 0 ? QStringLiteral("Best: draw five")
                                               : QStringLiteral("Best: as held"));
@@ -449,6 +478,8 @@ void TrainerWindow::Deal() {
   last.reset();
   captions.clear();
   // Judged before the cards show: the hint and the summary never wait.
+  warned = 0;
+  warning = false;
   Judge();
   LightRows({});
   LightColumn(machine.CoinsIn());
@@ -473,6 +504,7 @@ void TrainerWindow::Deal() {
   dealButton->setPixmap(Picture("btn_draw"));
   dealButton->setAccessibleName(QStringLiteral("Draw"));
   busy = false;
+  WriteCoach();
   update();
   Announce(this,
            DealtText(deal.cards, deal.winRow > -1
@@ -490,6 +522,18 @@ void TrainerWindow::Judge() {
 
 void TrainerWindow::Draw() {
   Judge();
+  // Shown, the coach holds a costly draw back once for each hold, and says
+  // why beside the table.
+  if (coachShown && judgement) {
+    const unsigned mask = static_cast<unsigned>(machine.Held().Stored());
+    if (JudgeHold(*judgement, mask).mistake && (warned >> mask & 1u) == 0) {
+      warned |= 1u << mask;
+      warning = true;
+      WriteCoach();
+      return;
+    }
+  }
+  warning = false;
   const TrainerSettlement settled = machine.Draw(services.random);
   if (settled.results.empty()) return;
   busy = true;
@@ -520,6 +564,17 @@ void TrainerWindow::Draw() {
     rows.push_back(record);
   }
   emit GamesSettled(rows);
+  if (judgement) {
+    lastDraw = verdict.mistake
+                   ? QStringLiteral("Held %1: gave up %2 credits a hand against %3.")
+                         .arg(QString::fromStdString(
+                             HoldText(settled.dealt, static_cast<unsigned>(settled.held.Stored()))))
+                         .arg(CreditsText(verdict.cost))
+                         .arg(QString::fromStdString(HoldText(settled.dealt, judgement->bestMask)))
+                   : QStringLiteral("Held %1: a best hold.")
+                         .arg(QString::fromStdString(HoldText(
+                             settled.dealt, static_cast<unsigned>(settled.held.Stored()))));
+  }
 
   session.deals += 1;
   session.hands += settled.hands;
@@ -576,6 +631,7 @@ void TrainerWindow::Draw() {
   dealButton->setAccessibleName(QStringLiteral("Deal"));
   last = settled;
   busy = false;
+  WriteCoach();
   update();
   Announce(this,
            DrawnText(first.final, settled.won > 0 ? message->text() : QString(), values.credits));
@@ -597,6 +653,138 @@ void TrainerWindow::ShowHolds() {
 void TrainerWindow::SaveSettings() {
   services.profile.WriteString(QString::fromLatin1(kSection), QStringLiteral("Speed"),
                                QString::fromLatin1(SpeedWord(speed)));
+  services.profile.WriteString(QString::fromLatin1(kSection), QStringLiteral("Coach"),
+                               coachShown ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void TrainerWindow::ShowCoach(bool shown) {
+  if (shown == coachShown) return;
+  coachShown = shown;
+  if (!shown) warning = false;
+  LayOut();
+  Redraw();
+  WriteCoach();
+  SaveSettings();
+}
+
+// The hand on the table (or the last deal's hands) on a fresh surface.
+void TrainerWindow::Redraw() {
+  if (!machine.Dealt() && !last) return;
+  for (int k = 0; k < 5; ++k)
+    PaintDealtCard(k, machine.Cards()[static_cast<std::size_t>(k)], false);
+  if (machine.Dealt()) {
+    ShowHolds();
+    return;
+  }
+  for (std::size_t h = 1; h < last->results.size(); ++h) {
+    PaintMiniHand(static_cast<int>(h), last->results[h].final, {true, true, true, true, true});
+    if (h - 1 < captions.size())
+      PaintCaption(static_cast<int>(h), captions[h - 1], last->results[h].row > -1);
+  }
+  update();
+}
+
+// What the coach says: the best hold of the hand on the table and what the
+// hold chosen gives up, a warning standing, the last draw, and the visit's
+// figures. The values are per hand: every hand of a deal holds the same.
+QString TrainerWindow::CoachText() const {
+  const auto heading = [](const QString& text) {
+    return QStringLiteral("<b><span style='color:#ffff00'>%1</span></b><br>").arg(text);
+  };
+  QString text = heading(QStringLiteral("STRATEGY COACH")) +
+                 QStringLiteral("Exact values for %1 %2, per hand.<br><br>")
+                     .arg(Text(machine.Rules().title).toHtmlEscaped(),
+                          QString::fromStdString(machine.TableName()).toHtmlEscaped());
+  text += heading(QStringLiteral("THIS HAND"));
+  if (!machine.Dealt()) {
+    text += QStringLiteral("Bet and deal; H then holds the best hold.");
+  } else if (!judgement) {
+    text += QStringLiteral("Working out the values of this game...");
+  } else {
+    const unsigned mask = static_cast<unsigned>(machine.Held().Stored());
+    const HoldVerdict verdict = JudgeHold(*judgement, mask);
+    text += QStringLiteral("Best: %1, worth %2 credits.<br>Held: %3, worth %4")
+                .arg(QString::fromStdString(HoldText(judgement->dealt, judgement->bestMask)))
+                .arg(CreditsText(verdict.bestEv))
+                .arg(QString::fromStdString(HoldText(judgement->dealt, mask)))
+                .arg(CreditsText(verdict.heldEv));
+    text += verdict.mistake ? QStringLiteral(": gives up %1.").arg(CreditsText(verdict.cost))
+                            : QStringLiteral(", a best hold.");
+    if (warning)
+      text += QStringLiteral(
+                  "<br><b><span style='color:#ff0000'>This hold gives up %1 credits "
+                  "a hand. Return draws as held; H holds the best.</span></b>")
+                  .arg(CreditsText(verdict.cost));
+  }
+  text += QStringLiteral("<br><br>") + heading(QStringLiteral("LAST DRAW")) +
+          (lastDraw.isEmpty() ? QStringLiteral("Nothing drawn yet.") : lastDraw);
+  const CoachTally& tally = session.judged;
+  text += QStringLiteral("<br><br>") + heading(QStringLiteral("THIS VISIT"));
+  text += tally.hands == 0
+              ? QStringLiteral("No hands judged yet.")
+              : QStringLiteral("%1 hands: your holds %2, best play %3; %4 mistakes costing %5.")
+                    .arg(tally.hands)
+                    .arg(PercentText(tally.HeldReturn(), 1), PercentText(tally.BestReturn(), 1))
+                    .arg(tally.mistakes)
+                    .arg(CreditsText(tally.mistakeCost));
+  text +=
+      QStringLiteral("<br><br><span style='color:#c0c0c0'>H hint · A all holds · K hide</span>");
+  return text;
+}
+
+void TrainerWindow::WriteCoach() {
+  if (coachShown) coach->setText(CoachText());
+  if (allHoldsWindow != nullptr && allHoldsWindow->isVisible()) FillAllHolds();
+}
+
+void TrainerWindow::ShowAllHolds() {
+  if (allHoldsWindow == nullptr) {
+    allHoldsWindow = new QWidget(this, Qt::Window);
+    allHoldsWindow->setObjectName(QStringLiteral("TrainerAllHolds"));
+    allHoldsWindow->setWindowTitle(QStringLiteral("LYNX Video Poker -- All Holds"));
+    ApplyReviewLook(allHoldsWindow);
+    auto* layout = new QVBoxLayout(allHoldsWindow);
+    allHolds = new QTableWidget(kHoldCount, 4, allHoldsWindow);
+    allHolds->setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Hold"),
+                                         QStringLiteral("EV"), QStringLiteral("EV/coin")});
+    SetUpReviewTable(allHolds);
+    allHolds->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(allHolds);
+    allHoldsWindow->resize(Zoomed(380), Zoomed(560));
+    CloseOnKeys(allHoldsWindow);
+    PassKeys(allHoldsWindow, this, &TrainerWindow::OwnKey);
+    PlaceBeside(allHoldsWindow, *this, Zoomed(300));
+  }
+  FillAllHolds();
+  allHoldsWindow->show();
+  allHoldsWindow->raise();
+}
+
+void TrainerWindow::FillAllHolds() {
+  if (allHolds == nullptr) return;
+  Judge();
+  allHolds->clearContents();
+  if (!judgement) return;
+  std::vector<unsigned> masks(kHoldCount);
+  for (unsigned m = 0; m < kHoldCount; ++m) masks[m] = m;
+  // Best first; equal values in ascending mask order.
+  std::stable_sort(masks.begin(), masks.end(),
+                   [this](unsigned a, unsigned b) { return judgement->ev[a] > judgement->ev[b]; });
+  const int coins = std::max(1, judgement->coins);
+  for (int i = 0; i < kHoldCount; ++i) {
+    const unsigned m = masks[static_cast<std::size_t>(i)];
+    const bool best = judgement->IsBest(m);
+    const QStringList cells{QString::number(i + 1) + (best ? QStringLiteral("*") : QString()),
+                            QString::fromStdString(HoldText(judgement->dealt, m)),
+                            QString::number(judgement->ev[m], 'f', 6),
+                            QString::number(judgement->ev[m] / coins, 'f', 6)};
+    for (int c = 0; c < 4; ++c) {
+      auto* item = new QTableWidgetItem(cells[c]);
+      if (best) item->setForeground(kTextYellow);
+      allHolds->setItem(i, c, item);
+    }
+  }
+  allHolds->resizeColumnsToContents();
 }
 
 void TrainerWindow::reject() {
@@ -621,7 +809,9 @@ bool TrainerWindow::OwnKey(const QKeyEvent& event) {
     case Qt::Key_5:
     case Qt::Key_B:
     case Qt::Key_C:
+    case Qt::Key_A:
     case Qt::Key_H:
+    case Qt::Key_K:
     case Qt::Key_M:
     case Qt::Key_N:
     case Qt::Key_P:
@@ -664,6 +854,12 @@ void TrainerWindow::keyPressEvent(QKeyEvent* event) {
       break;
     case Qt::Key_H:
       Hint();
+      break;
+    case Qt::Key_A:
+      ShowAllHolds();
+      break;
+    case Qt::Key_K:
+      ShowCoach(!coachShown);
       break;
     case Qt::Key_M:
       BetMax();

@@ -6,7 +6,9 @@
 // the trainer machine's, and this window only shows it.
 //
 // Keys: 1-5 hold, Return deals and draws, B bets a coin a hand, M bets the
-// maximum, C adds credits, S turns the sound, H holds the best hold, N
+// maximum, C adds credits, S turns the sound, H holds the best hold, K shows
+// the coach beside the table (which warns once before a costly draw), A
+// lists the value of every hold, N
 // changes the number of hands, V the speed, P chooses the game and pay
 // table, R and T show the history and the statistics, Esc leaves (with the
 // session's summary).
@@ -27,7 +29,8 @@
 #include "platform/services.h"
 #include "table/pay_editor.h"
 
-class QTimer;
+class QLabel;
+class QTableWidget;
 
 namespace lynx {
 
@@ -90,6 +93,15 @@ class TrainerWindow final : public QDialog {
   void AddCredits();
   void NextHandCount();
   void NextSpeed();
+  // The coach beside the table (K); kept in the settings.
+  void ShowCoach(bool shown);
+  bool CoachShown() const { return coachShown; }
+  QString CoachText() const;
+  // A warning holds the draw back for the hand on the table.
+  bool Warning() const { return warning; }
+  // Every hold of the hand on the table with its value (A).
+  void ShowAllHolds();
+  QTableWidget* AllHolds() const { return allHolds; }
   // Another game or pay table, or hand count; between deals only (says why
   // not otherwise). Returns whether it was taken.
   bool Choose(const TrainerChoice& next);
@@ -133,6 +145,9 @@ class TrainerWindow final : public QDialog {
   void Draw();
   void Judge();
   void Pause();
+  void WriteCoach();
+  void Redraw();
+  void FillAllHolds();
   void SaveSettings();
   TrainerSettlement Settle();
 
@@ -180,6 +195,13 @@ class TrainerWindow final : public QDialog {
   QPixmap drawMarker;
   QPixmap holdMarker;
   bool busy = false;  // a deal or draw is turning cards
+  bool coachShown = false;
+  bool warning = false;      // the draw is held back once for the hold on the table
+  std::uint32_t warned = 0;  // hold masks warned about for this deal
+  QString lastDraw;          // the coach's word on the last draw
+  QLabel* coach = nullptr;
+  QWidget* allHoldsWindow = nullptr;
+  QTableWidget* allHolds = nullptr;
 };
 
 }  // namespace lynx

@@ -98,11 +98,19 @@ def outer(game):
             ["dbus-run-session", "--", python, os.path.abspath(__file__), game],
             env=env, start_new_session=True)
         try:
-            return walk.wait(WALK_LIMIT)
+            status = walk.wait(WALK_LIMIT)
         except subprocess.TimeoutExpired:
+            status = None
+        # Whatever the walk left behind (a game, an X server, the bus's
+        # services) goes with its group.
+        try:
             os.killpg(walk.pid, signal.SIGKILL)
-            walk.wait()
+        except ProcessLookupError:
+            pass
+        walk.wait()
+        if status is None:
             fail("the walk did not end within %d s" % WALK_LIMIT)
+        return status
 
 
 def start_xvfb():
@@ -578,10 +586,10 @@ def check_windows(game, table):
 
 
 def inner(program):
-    # A walk stuck in a call to the game says where before the outer limit
+    # A walk stuck in a call to the game says where, before the outer limit
     # ends it.
     sys.stdout.reconfigure(line_buffering=True)
-    faulthandler.dump_traceback_later(WALK_LIMIT - 30, exit=True)
+    faulthandler.dump_traceback_later(WALK_LIMIT - 20)
     game = Game(program)
     try:
         title = game.window(TITLE)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
 
 #include "engine/deck.h"
@@ -149,6 +150,53 @@ TEST_F(TrainerTest, AHandLeftDealtComesBackOnItsOwnGameAndTheSummarySaysTheSessi
   ASSERT_EQ(fakes.dialogs.shown.size(), 1u);
   EXPECT_TRUE(fakes.dialogs.shown[0].text.startsWith(
       "Deals: 1 (5 hands)\nCoins bet: 5\nCoins won: 1000\n"));
+}
+
+// Shown, the coach says the values per hand, holds a costly draw back once,
+// and A lists every hold best first.
+TEST_F(TrainerTest, TheCoachWarnsOnceBeforeACostlyDrawAndAllHoldsListsTheValues) {
+  const TrainerChoice jacks = Choice("jacks-96", "9/6", 3);
+  tables.Wait(*jacks.rules);
+  Open(jacks);
+  Key(Qt::Key_K);
+  ASSERT_TRUE(window->CoachShown());
+  EXPECT_EQ(window->width(), 630 + 260);
+  EXPECT_EQ(fakes.profile.values["trainer/coach"], "1");
+  TrainerHandInProgress hand;
+  hand.game = "jacks-96";
+  hand.table = "9/6";
+  hand.pays = jacks.pays;
+  hand.hands = 3;
+  hand.coins = 5;
+  hand.dealt = {MakeCard(1, 3), MakeCard(13, 3), MakeCard(12, 3), MakeCard(11, 3), MakeCard(9, 2)};
+  std::vector<CardCode> order(hand.dealt.begin(), hand.dealt.end());
+  for (CardCode c = 1; c <= 52; ++c)
+    if (std::find(order.begin(), order.end(), c) == order.end()) order.push_back(c);
+  std::copy(order.begin(), order.end(), hand.deck.cards.begin());
+  hand.held = 16;  // the nine alone
+  ASSERT_TRUE(window->ResumeHand(hand));
+  QSignalSpy settled(window.get(), &TrainerWindow::GamesSettled);
+  Key(Qt::Key_Return);
+  EXPECT_EQ(settled.count(), 0);
+  EXPECT_TRUE(window->Warning());
+  EXPECT_TRUE(window->CoachText().contains("This hold gives up"))
+      << window->CoachText().toStdString();
+  Key(Qt::Key_A);
+  ASSERT_NE(window->AllHolds(), nullptr);
+  EXPECT_EQ(window->AllHolds()->item(0, 0)->text(), "1*");
+  EXPECT_EQ(window->AllHolds()->item(0, 1)->text(), "AS KS QS JS --");
+  EXPECT_EQ(window->AllHolds()->item(1, 0)->text(), "2");
+  // The second Return draws as held.
+  Key(Qt::Key_Return);
+  ASSERT_EQ(settled.count(), 1);
+  EXPECT_FALSE(window->Warning());
+  EXPECT_TRUE(window->CoachText().contains("Held -- -- -- -- 9D: gave up"))
+      << window->CoachText().toStdString();
+  EXPECT_EQ(window->Session().judged.hands, 3);
+  EXPECT_EQ(window->Session().judged.mistakes, 3);
+  // Hidden, it never holds a draw back.
+  Key(Qt::Key_K);
+  EXPECT_EQ(window->width(), 630);
 }
 
 }  // namespace
