@@ -197,6 +197,17 @@ void TrainerWindow::CreateControls() {
     connect(marker, &PictureButton::Clicked, this, [this, k] { ToggleHold(k); });
     markers[static_cast<std::size_t>(k)] = marker;
   }
+  // For assistive technology: each dealt card says its card and whether it
+  // is held.
+  for (int k = 0; k < 5; ++k) {
+    const auto i = static_cast<std::size_t>(k);
+    auto* spot = new CardSpot(
+        this, QStringLiteral("Card_%1").arg(k + 1), [this, i] { return machine.Cards()[i]; },
+        [this, k] { return machine.Dealt() && machine.Held().Holds(k); },
+        [this, k] { return DealtCardRect(k); }, markers[i]);
+    connect(this, &TrainerWindow::HandChanged, spot, &CardSpot::NameMayHaveChanged);
+    connect(this, &TrainerWindow::GamesSettled, spot, &CardSpot::NameMayHaveChanged);
+  }
 }
 
 // The window follows the game's rows and the number of hands: the pay table
@@ -232,6 +243,18 @@ void TrainerWindow::LayOut() {
     }
   }
   extraTop = std::max(kPayTop + kRowPitch * rows + 10, 230);
+  // Each extra hand reads, to assistive technology, as its cards and win.
+  for (QWidget* spot : handSpots) spot->deleteLater();
+  handSpots.clear();
+  for (int h = 1; h < machine.Hands(); ++h) {
+    auto* spot = new QWidget(this);
+    spot->setObjectName(QStringLiteral("Hand_%1").arg(h + 1));
+    spot->setAttribute(Qt::WA_TransparentForMouseEvents);
+    spot->setGeometry(MiniCardRect(h, 0).united(MiniCaptionRect(h)));
+    spot->setAccessibleName(QStringLiteral("Hand %1").arg(h + 1));
+    spot->show();
+    handSpots.push_back(spot);
+  }
   const int markersTop = extraTop + MiniRows(machine.Hands()) * kMiniRowHeight + 6;
   cardsTop = markersTop + 32;
   bottomTop = cardsTop + kCard.height() + 8;
@@ -477,6 +500,8 @@ void TrainerWindow::Deal() {
   judgement.reset();
   last.reset();
   captions.clear();
+  for (std::size_t h = 0; h < handSpots.size(); ++h)
+    handSpots[h]->setAccessibleName(QStringLiteral("Hand %1").arg(h + 2));
   // Judged before the cards show: the hint and the summary never wait.
   warned = 0;
   warning = false;
@@ -612,6 +637,15 @@ void TrainerWindow::Draw() {
                   .arg(result.won)
             : QString();
     captions.push_back(caption);
+    if (h - 1 < handSpots.size()) {
+      QStringList names;
+      for (const CardCode card : result.final) names << CardName(card);
+      handSpots[h - 1]->setAccessibleName(
+          QStringLiteral("Hand %1: %2. %3")
+              .arg(hand + 1)
+              .arg(names.join(QStringLiteral(", ")),
+                   caption.isEmpty() ? QStringLiteral("No win") : caption));
+    }
     PaintCaption(hand, caption, result.row > -1);
     if (result.row > -1) won.push_back(result.row);
     if (speed != TrainerSpeed::kInstant) {

@@ -176,6 +176,7 @@ class TrainerWindow final : public QDialog {
   int bottomTop = 0;  // the meter line
 
   std::vector<ClassicLabel*> rowCaptions;
+  std::vector<QWidget*> handSpots;  // the extra hands, for assistive technology
   std::array<std::vector<ClassicLabel*>, 5> columns;
   std::array<ClassicLabel*, 6> header{};
   ClassicLabel* message = nullptr;

@@ -3,6 +3,7 @@
 // own game, and the summary said on leaving.
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
@@ -79,6 +80,13 @@ TEST_F(TrainerTest, TenHandsAreStakedDrawnAndReportedRowByRow) {
     }
   }
   EXPECT_EQ(values.credits, balance);
+  // To a screen reader each extra hand says its cards and its win.
+  EXPECT_EQ(window->findChildren<QWidget*>(QRegularExpression("^Hand_")).size(), 9);
+  const QString second = window->findChild<QWidget*>("Hand_2")->accessibleName();
+  EXPECT_TRUE(second.startsWith("Hand 2: ")) << second.toStdString();
+  EXPECT_TRUE(second.endsWith(window->HandCaption(1).isEmpty() ? QStringLiteral(". No win")
+                                                               : ". " + window->HandCaption(1)))
+      << second.toStdString();
   const std::int64_t won = balance - 50;
   EXPECT_EQ(window->MessageText().toStdString(),
             won > 0 ? "Total won: " + std::to_string(won) : std::string("No win"));
