@@ -22,6 +22,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -29,6 +30,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "engine/game_rules.h"
 #include "engine/paytable.h"
 #include "platform/history_csv.h"
 #include "platform/window_keys.h"
@@ -282,6 +284,16 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
     rows[at] = grid;
     rowTabs->addTab(grid, GameTitleText(kGames[g]));
   }
+  // The trainer's tables, each with its own figures.
+  trainerTables = new QTableWidget(0, 9, rowTabs);
+  trainerTables->setObjectName(QStringLiteral("TrainerTables"));
+  trainerTables->setHorizontalHeaderLabels(
+      {QStringLiteral("Game"), QStringLiteral("Table"), QStringLiteral("Hands"),
+       QStringLiteral("Played"), QStringLiteral("Bet"), QStringLiteral("Won"),
+       QStringLiteral("Return"), QStringLiteral("Your holds"), QStringLiteral("Best play")});
+  SetUpReviewTable(trainerTables);
+  trainerTables->setAccessibleName(QStringLiteral("Figures by trainer table"));
+  rowTabs->addTab(trainerTables, QStringLiteral("Trainer tables"));
   // Tall enough for the longest table (Joker Wild's eleven rows).
   FitHeight(rows[1]);
   rowTabs->setFixedHeight(rows[1]->height() + rowTabs->tabBar()->sizeHint().height() + 4);
@@ -463,6 +475,39 @@ void StatisticsWindow::Read() {
   ShowBestPlay();
   ShowBalance();
   ShowSessions();
+  ShowTrainerTables();
+}
+
+// Return: won over bet. Your holds and best play: the expected return of the
+// holds played and of best play on the same deals, where the coach judged
+// every hand of the table ("—" otherwise).
+void StatisticsWindow::ShowTrainerTables() {
+  const std::vector<TableStatistics> tables = store.TableTotals();
+  trainerTables->setRowCount(static_cast<int>(tables.size()));
+  for (int r = 0; r < static_cast<int>(tables.size()); ++r) {
+    const TableStatistics& t = tables[static_cast<std::size_t>(r)];
+    const GameRules* rules = FindGame(t.libraryGame.toStdString());
+    const bool judged = t.judged == t.games && t.games > 0;
+    const double bet = static_cast<double>(t.coinsBet);
+    const QStringList cells{
+        rules != nullptr
+            ? QString::fromUtf8(rules->title.data(), static_cast<qsizetype>(rules->title.size()))
+            : t.libraryGame,
+        t.payTable,
+        QString::number(t.hands),
+        QString::number(t.games),
+        QString::number(t.coinsBet),
+        QString::number(t.won),
+        PercentText(static_cast<double>(t.won), bet),
+        judged ? PercentText(t.heldEv, bet) : QStringLiteral("—"),
+        judged ? PercentText(t.bestEv, bet) : QStringLiteral("—")};
+    for (int c = 0; c < cells.size(); ++c) {
+      auto* item = new QTableWidgetItem(cells[c]);
+      if (c >= 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      trainerTables->setItem(r, c, item);
+    }
+  }
+  trainerTables->resizeColumnsToContents();
 }
 
 // The best-play figures there are so far; asks for those of the games played

@@ -25,6 +25,7 @@ class QPushButton;
 class QShowEvent;
 class QTabWidget;
 class QTableView;
+class QTableWidget;
 
 namespace lynx {
 
@@ -45,6 +46,9 @@ class StatisticsWindow : public QWidget {
   // The summary: the three games, then all games (SummaryModel's rows and
   // columns).
   QTableView* Summary() const { return summary; }
+  // The trainer's figures, one row per game, pay table and hand count played
+  // (the last tab beside the games' hand counts).
+  QTableWidget* TrainerTables() const { return trainerTables; }
   // The pay-row table of game 1..3 (PayRowsModel's rows and columns).
   QTableView* Rows(GameVariant game) const { return rows[static_cast<std::size_t>(game - 1)]; }
   // Says how the best-play figures are worked out.
@@ -102,6 +106,8 @@ class StatisticsWindow : public QWidget {
 
   QLabel* problem = nullptr;
   SummaryModel* summaryFigures = nullptr;
+  QTableWidget* trainerTables = nullptr;
+  void ShowTrainerTables();
   QTableView* summary = nullptr;
   QTabWidget* rowTabs = nullptr;
   std::array<PayRowsModel*, 3> rowFigures{};

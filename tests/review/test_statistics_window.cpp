@@ -16,6 +16,7 @@
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
@@ -175,6 +176,49 @@ TEST_F(StatisticsWindowTest, ShowsTheFiguresOfEachGameAndOfAllGamesInPlaceWhileS
 // Sums no valid history gives (nothing bet, values that are no numbers)
 // show dashes, never "inf" or "nan"; with nothing bet there is no best play
 // to work out.
+// The trainer's tables: one line each for game, pay table and hand count,
+// the coach's figures only where it judged every hand.
+TEST_F(StatisticsWindowTest, ListsEachTrainerTableWithItsOwnFigures) {
+  GameRecord pair;
+  pair.libraryGame = "double-double-bonus";
+  pair.payTable = "9/6";
+  pair.hands = 10;
+  pair.coins = 5;
+  pair.dealt = pair.final = H("AS AH KD KC 3S");
+  pair.held = 31;
+  pair.row = 11;  // 2 Pair
+  pair.won = 5;
+  pair.bestEv = 6;
+  pair.heldEv = 5;
+  pair.bestHolds = "15";
+  std::vector<GameRecord> deal{pair, pair};
+  history.RecordGames(deal, 0, 0);
+  GameRecord jacks = pair;
+  jacks.libraryGame = "jacks-96";
+  jacks.hands = 1;
+  jacks.row = 7;  // 2 Pair
+  jacks.won = 10;
+  jacks.bestEv.reset();
+  jacks.heldEv.reset();
+  jacks.bestHolds.clear();
+  std::vector<GameRecord> single{jacks};
+  history.RecordGames(single, 0, 0);
+  Open();
+  const QTableWidget* tables = window->TrainerTables();
+  ASSERT_EQ(tables->rowCount(), 2);
+  const auto line = [tables](int row) {
+    QStringList texts;
+    for (int c = 0; c < tables->columnCount(); ++c) texts << tables->item(row, c)->text();
+    return texts;
+  };
+  EXPECT_EQ(line(0), QStringList({"Double Double Bonus", "9/6", "10", "2", "10", "10", "100.00%",
+                                  "100.00%", "120.00%"}));
+  EXPECT_EQ(line(1),
+            QStringList({"Jacks or Better 9/6", "9/6", "1", "1", "5", "10", "200.00%", "—", "—"}));
+  // The machine's own figures leave the trainer's hands out.
+  EXPECT_EQ(SummaryRow(S::kAllGamesRow).front(), "7");
+}
+
 TEST_F(StatisticsWindowTest, ShowsDashesForFiguresThatAreNoNumbers) {
   GameStatistics odd;
   odd.hands = 3;
