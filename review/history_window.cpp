@@ -49,6 +49,7 @@ HistoryWindow::HistoryWindow(HistoryStore& store, QWidget* parent)
 
   list = new QTableView(this);
   list->setObjectName(QStringLiteral("GameList"));
+  list->setAccessibleName(QStringLiteral("Games played, newest first"));
   list->setModel(games);
   SetUpReviewView(list);
   list->setIconSize(HistoryModel::StripSize());

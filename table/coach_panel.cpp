@@ -391,7 +391,10 @@ void CoachPanel::ShowAnalysis() {
     headers << QStringLiteral("No win");
     analysisTable->setHorizontalHeaderLabels(headers);
     SetUpReviewTable(analysisTable);
-    analysisTable->setFocusPolicy(Qt::NoFocus);
+    // It takes the focus, so a screen reader can walk its cells; the table's
+    // own keys pressed in it still play the table (PassKeys below).
+    analysisTable->setFocusPolicy(Qt::StrongFocus);
+    analysisTable->setAccessibleName(QStringLiteral("Every hold of the hand dealt, best first"));
     layout->addWidget(analysisCaption);
     layout->addWidget(analysisTable);
     window->resize(Zoomed(960), Zoomed(640));
