@@ -86,20 +86,25 @@ StrategyChartWindow::~StrategyChartWindow() {
 }
 
 void StrategyChartWindow::Show(const StrategyChart* chart, GameVariant game, int coins, int line) {
+  Show(chart, GameTitleText(game), QStringLiteral("this machine's deck"), game, coins, line);
+}
+
+void StrategyChartWindow::Show(const StrategyChart* chart, const QString& title,
+                               const QString& deck, GameVariant game, int coins, int line) {
   const QString stake =
       coins == 1 ? QStringLiteral("1 coin") : QStringLiteral("%1 coins").arg(coins);
   findChild<QLabel*>(QStringLiteral("ChartLegend"))->setText(Legend(game));
   if (chart == nullptr || chart->lines.empty()) {
     shown = nullptr;
     marked = -1;
-    caption->setText(QStringLiteral("%1, %2: the chart is still being worked out.")
-                         .arg(GameTitleText(game), stake));
+    caption->setText(
+        QStringLiteral("%1, %2: the chart is still being worked out.").arg(title, stake));
     lines->setRowCount(0);
     figures->clear();
     return;
   }
-  caption->setText(QStringLiteral("%1, %2, this machine's deck. The coach cites these lines.")
-                       .arg(GameTitleText(game), stake));
+  caption->setText(
+      QStringLiteral("%1, %2, %3. The coach cites these lines.").arg(title, stake, deck));
   if (chart != shown) {
     shown = chart;
     lines->setRowCount(static_cast<int>(chart->lines.size()));

@@ -29,6 +29,10 @@ class StrategyChartWindow final : public QWidget {
   // Shows chart (null while it is still being worked out) for game and
   // coins, with line (0 is the top line; -1 for none) marked.
   void Show(const StrategyChart* chart, GameVariant game, int coins, int line);
+  // The same for a game of the library (the trainer): its title and deck
+  // named as given, the legend of its family.
+  void Show(const StrategyChart* chart, const QString& title, const QString& deck,
+            GameVariant family, int coins, int line);
 
   QTableWidget* Lines() const { return lines; }
   QLabel* Caption() const { return caption; }

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 #include <algorithm>
 #include <cmath>
 
@@ -126,9 +127,79 @@ TrainerWindow::TrainerWindow(ProgramValues& values, Services& services, TablesCa
   new HeldKeyFilter(this);
   setFocus(Qt::OtherFocusReason);
   tables.Prepare(*choice.rules);
+  connect(&chartWork, &QFutureWatcher<StrategyChart>::finished, this, [this] {
+    StrategyChart built = chartWork.result();
+    if (!built.lines.empty()) charts[chartWorkKey] = std::move(built);
+    chartWorkKey.clear();
+    FillChart();
+  });
 }
 
-TrainerWindow::~TrainerWindow() = default;
+// "Double Double Bonus 9/6"; a title that names its table already
+// ("Jacks or Better 9/6") is not followed by it again.
+QString TrainerWindow::GameAndTable() const {
+  const QString title = Text(machine.Rules().title);
+  const QString table = QString::fromStdString(machine.TableName());
+  return title.endsWith(QLatin1Char(' ') + table) ? title : title + QLatin1Char(' ') + table;
+}
+
+std::string TrainerWindow::ChartKey(int coins) const {
+  const Pays& pays = machine.GamePays();
+  std::string key = std::string(machine.Rules().name) + ':' + std::to_string(coins) + ':' +
+                    std::to_string(pays.royalFiveCoins);
+  for (int r = 0; r < pays.rowCount; ++r)
+    key += ',' + std::to_string(pays.perCoin[static_cast<std::size_t>(r)]);
+  return key;
+}
+
+void TrainerWindow::ShowChart() {
+  if (!chartWindow) {
+    chartWindow = new StrategyChartWindow(tables, this);
+    PassKeys(chartWindow, this, &TrainerWindow::OwnKey);
+    PlaceBeside(chartWindow, *this, Zoomed(380));
+  }
+  FillChart();
+  chartWindow->show();
+  chartWindow->raise();
+}
+
+// The chart of the stake on the table (five coins before a bet), the line
+// of the hand dealt marked; built in the background, one at a time.
+void TrainerWindow::FillChart() {
+  if (!chartWindow) return;
+  const int coins = machine.CoinsIn() > 0       ? machine.CoinsIn()
+                    : machine.LastCoinsIn() > 0 ? machine.LastCoinsIn()
+                                                : 5;
+  const GameRules& rules = machine.Rules();
+  const QString title = GameAndTable();
+  const QString deck = QStringLiteral("the deck of %1 cards").arg(rules.CardCount());
+  const std::string key = ChartKey(coins);
+  const auto found = charts.find(key);
+  if (found == charts.end()) {
+    chartWindow->Show(nullptr, title, deck, rules.family, coins, -1);
+    if (chartWorkKey.empty()) {
+      chartWorkKey = key;
+      const Pays pays = machine.GamePays();
+      const GameRules* game = &rules;
+      TablesCache* cache = &tables;
+      std::atomic<bool>* stop = &chartStop;
+      chartWork.setFuture(QtConcurrent::run([cache, game, pays, coins, stop] {
+        ChartOptions options;
+        options.stop = stop;
+        return BuildChart(cache->Wait(*game), pays, coins, game->deck, options);
+      }));
+    }
+    return;
+  }
+  const int line = machine.Dealt() ? MatchChart(found->second, machine.Cards()).line : -1;
+  chartWindow->Show(&found->second, title, deck, rules.family, coins, line);
+}
+
+// A chart still being worked out gives up within a fraction of a second.
+TrainerWindow::~TrainerWindow() {
+  chartStop = true;
+  chartWork.waitForFinished();
+}
 
 void TrainerWindow::CreateControls() {
   const QFont headerFont = ClassicFont(13.5, true);
@@ -273,8 +344,7 @@ void TrainerWindow::LayOut() {
   setFixedSize(kWidth + (coachShown ? Zoomed(kCoachWidth) : 0), bottomTop + 32);
   coach->setGeometry(kWidth, 0, Zoomed(kCoachWidth), bottomTop + 32);
   coach->setVisible(coachShown);
-  setWindowTitle(QStringLiteral("LYNX Video Poker -- Trainer -- %1 %2")
-                     .arg(Text(rules.title), QString::fromStdString(machine.TableName())));
+  setWindowTitle(QStringLiteral("LYNX Video Poker -- Trainer -- ") + GameAndTable());
   WritePayTable();
   WriteMeter();
   ClearSurface();
@@ -292,8 +362,7 @@ void TrainerWindow::WritePayTable() {
           QString::number(PayoutOf(pays, r, c)));
   }
   LightColumn(machine.CoinsIn() > 0 ? machine.CoinsIn() : machine.LastCoinsIn());
-  gameLine->setText(
-      QStringLiteral("%1 %2").arg(Text(rules.title), QString::fromStdString(machine.TableName())));
+  gameLine->setText(GameAndTable());
   handsButton->setText(machine.Hands() == 1 ? QStringLiteral("1 hand")
                                             : QStringLiteral("%1 hands").arg(machine.Hands()));
   speedButton->setText(QStringLiteral("Speed: %1").arg(QLatin1String(SpeedWord(speed))));
@@ -761,13 +830,14 @@ QString TrainerWindow::CoachText() const {
                     .arg(PercentText(tally.HeldReturn(), 1), PercentText(tally.BestReturn(), 1))
                     .arg(tally.mistakes)
                     .arg(CreditsText(tally.mistakeCost));
-  text +=
-      QStringLiteral("<br><br><span style='color:#c0c0c0'>H hint · A all holds · K hide</span>");
+  text += QStringLiteral(
+      "<br><br><span style='color:#c0c0c0'>H hint · A all holds · G chart · K hide</span>");
   return text;
 }
 
 void TrainerWindow::WriteCoach() {
   if (coachShown) coach->setText(CoachText());
+  if (chartWindow != nullptr && chartWindow->isVisible()) FillChart();
   if (allHoldsWindow != nullptr && allHoldsWindow->isVisible()) FillAllHolds();
 }
 
@@ -844,6 +914,7 @@ bool TrainerWindow::OwnKey(const QKeyEvent& event) {
     case Qt::Key_B:
     case Qt::Key_C:
     case Qt::Key_A:
+    case Qt::Key_G:
     case Qt::Key_H:
     case Qt::Key_K:
     case Qt::Key_M:
@@ -891,6 +962,9 @@ void TrainerWindow::keyPressEvent(QKeyEvent* event) {
       break;
     case Qt::Key_A:
       ShowAllHolds();
+      break;
+    case Qt::Key_G:
+      ShowChart();
       break;
     case Qt::Key_K:
       ShowCoach(!coachShown);

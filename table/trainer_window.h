@@ -8,15 +8,20 @@
 // Keys: 1-5 hold, Return deals and draws, B bets a coin a hand, M bets the
 // maximum, C adds credits, S turns the sound, H holds the best hold, K shows
 // the coach beside the table (which warns once before a costly draw), A
-// lists the value of every hold, N
+// lists the value of every hold, G shows the strategy chart of the game,
+// pays and stake, N
 // changes the number of hands, V the speed, P chooses the game and pay
 // table, R and T show the history and the statistics, Esc leaves (with the
 // session's summary).
 
 #include <QDialog>
+#include <QFutureWatcher>
 #include <QImage>
 #include <QPixmap>
+#include <QPointer>
 #include <array>
+#include <atomic>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,9 +29,11 @@
 #include "coach/coach.h"
 #include "coach/tables_cache.h"
 #include "common/program_values.h"
+#include "engine/strategy_chart.h"
 #include "machine/trainer_machine.h"
 #include "platform/history_store.h"
 #include "platform/services.h"
+#include "table/chart_window.h"
 #include "table/pay_editor.h"
 
 class QLabel;
@@ -102,6 +109,10 @@ class TrainerWindow final : public QDialog {
   // Every hold of the hand on the table with its value (A).
   void ShowAllHolds();
   QTableWidget* AllHolds() const { return allHolds; }
+  // The strategy chart of the game, pays and stake on the table (G), worked
+  // out in the background the first time.
+  void ShowChart();
+  StrategyChartWindow* Chart() const { return chartWindow; }
   // Another game or pay table, or hand count; between deals only (says why
   // not otherwise). Returns whether it was taken.
   bool Choose(const TrainerChoice& next);
@@ -146,6 +157,9 @@ class TrainerWindow final : public QDialog {
   void Judge();
   void Pause();
   void WriteCoach();
+  void FillChart();
+  std::string ChartKey(int coins) const;
+  QString GameAndTable() const;
   void Redraw();
   void FillAllHolds();
   void SaveSettings();
@@ -202,6 +216,11 @@ class TrainerWindow final : public QDialog {
   QString lastDraw;          // the coach's word on the last draw
   QLabel* coach = nullptr;
   QWidget* allHoldsWindow = nullptr;
+  QPointer<StrategyChartWindow> chartWindow;
+  std::map<std::string, StrategyChart> charts;  // by game, pays and stake
+  QFutureWatcher<StrategyChart> chartWork;
+  std::string chartWorkKey;
+  std::atomic<bool> chartStop{false};
   QTableWidget* allHolds = nullptr;
 };
 

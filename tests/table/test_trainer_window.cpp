@@ -3,6 +3,7 @@
 // own game, and the summary said on leaving.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -202,6 +203,11 @@ TEST_F(TrainerTest, TheCoachWarnsOnceBeforeACostlyDrawAndAllHoldsListsTheValues)
       << window->CoachText().toStdString();
   EXPECT_EQ(window->Session().judged.hands, 3);
   EXPECT_EQ(window->Session().judged.mistakes, 3);
+  // G: the chart of the game, pays and stake, worked out in the background.
+  Key(Qt::Key_G);
+  ASSERT_NE(window->Chart(), nullptr);
+  EXPECT_EQ(window->Chart()->Caption()->text().toStdString(),
+            "Jacks or Better 9/6, 5 coins: the chart is still being worked out.");
   // Hidden, it never holds a draw back.
   Key(Qt::Key_K);
   EXPECT_EQ(window->width(), 630);
