@@ -77,6 +77,16 @@ TrainerSpeed SpeedFromWord(const QString& word) {
   return TrainerSpeed::kDesigned;
 }
 
+QString RecordedTableName(const std::string& table, const Pays& pays) {
+  if (table != "custom") return QString::fromStdString(table);
+  QStringList perCoin;
+  for (int r = 0; r < pays.rowCount; ++r)
+    perCoin << QString::number(pays.perCoin[static_cast<std::size_t>(r)]);
+  return QStringLiteral("custom %1 (%2)")
+      .arg(perCoin.join(QLatin1Char('/')))
+      .arg(pays.royalFiveCoins);
+}
+
 QString SessionSummaryText(const TrainerSession& s) {
   QString text = QStringLiteral("Deals: %1 (%2 hands)\nCoins bet: %3\nCoins won: %4\nReturn: %5")
                      .arg(s.deals)
@@ -648,7 +658,7 @@ void TrainerWindow::Draw() {
     record.won = static_cast<int>(result.won);
     record.creditsAfter = settled.creditsAfterEach[h];
     record.libraryGame = Text(machine.Rules().name);
-    record.payTable = QString::fromStdString(settled.table);
+    record.payTable = RecordedTableName(settled.table, settled.pays);
     record.hands = settled.hands;
     if (judgement) {
       record.bestEv = verdict.bestEv;

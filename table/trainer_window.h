@@ -65,6 +65,12 @@ struct TrainerSession {
   CoachTally judged;  // the hands the coach could value (all once its tables are built)
 };
 
+// The pay table as the history keeps it: its name, or for pays the player
+// typed, "custom" and the pays per coin from the top row with the top
+// prize for five coins, "custom 250/50/25/9/6/4/3/2/1 (4000)", so that each
+// table of the player's own keeps figures of its own.
+QString RecordedTableName(const std::string& table, const Pays& pays);
+
 // The summary said on leaving: hands, coins bet and won, the return, and what
 // the holds were worth against best play with the mistakes and their cost.
 QString SessionSummaryText(const TrainerSession& session);

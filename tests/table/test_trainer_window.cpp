@@ -139,6 +139,11 @@ TEST_F(TrainerTest, AHandLeftDealtComesBackOnItsOwnGameAndTheSummarySaysTheSessi
   for (const GameRecord& row : rows) EXPECT_EQ(row.won, 200);
   EXPECT_EQ(values.credits, 100 + 1000);
 
+  Pays own = DefaultPays(*FindGame("jacks-96"));
+  own.perCoin[3] = 8;
+  EXPECT_EQ(RecordedTableName("custom", own).toStdString(), "custom 250/50/25/8/6/4/3/2/1 (4000)");
+  EXPECT_EQ(RecordedTableName("9/6", own).toStdString(), "9/6");
+
   TrainerSession session;
   session.deals = 2;
   session.hands = 6;
