@@ -230,7 +230,7 @@ class FakeHistory final : public HistoryStore {
     std::vector<GameRecord> found;
     for (auto it = games.rbegin(); it != games.rend() && static_cast<int>(found.size()) < limit;
          ++it)
-      if (!Damaged(*it) && it->libraryGame.isEmpty() && Mistaken(*it)) found.push_back(*it);
+      if (!Damaged(*it) && Mistaken(*it)) found.push_back(*it);
     return found;
   }
   // A row read back as damaged, as the SQLite store finds it: one a test

@@ -206,9 +206,9 @@ class HistoryStore {
   // Settled games, newest first: at most limit of them after skipping offset.
   virtual std::vector<GameRecord> Games(std::int64_t offset, int limit) = 0;
   virtual std::int64_t GameCount() = 0;
-  // The newest (at most limit) games of the machine that were not
-  // demonstration hands and were held worse than best play, as the coach
-  // judged them; newest first.
+  // The newest (at most limit) games, the machine's and the trainer's, that
+  // were not demonstration hands and were held worse than best play, as the
+  // coach judged them; newest first.
   virtual std::vector<GameRecord> Mistakes(int limit) = 0;
   // Sums over one of the machine's games, or over all three for nothing;
   // games of the library are summed by TableTotals.

@@ -1683,12 +1683,11 @@ std::vector<GameRecord> SqliteHistory::Mistakes(int limit) {
     Statement statement;
     // Games kept with their verdict are found through the index of mistakes;
     // a file without totals is judged by the rule itself.
-    if (!Prepare(statement, UseTotals() ? "SELECT " GAME_COLUMNS
-                                          " FROM games WHERE mistake = 1 AND " MACHINE_ROW
-                                          " AND " VALID " ORDER BY id DESC LIMIT ?1"
-                                        : "SELECT " GAME_COLUMNS " FROM games WHERE " MISTAKE
-                                          " AND " MACHINE_ROW " AND " VALID
-                                          " ORDER BY id DESC LIMIT ?1"))
+    if (!Prepare(statement, UseTotals()
+                                ? "SELECT " GAME_COLUMNS " FROM games WHERE mistake = 1 AND " VALID
+                                  " ORDER BY id DESC LIMIT ?1"
+                                : "SELECT " GAME_COLUMNS " FROM games WHERE " MISTAKE " AND " VALID
+                                  " ORDER BY id DESC LIMIT ?1"))
       return false;
     sqlite3_stmt* row = statement.get();
     sqlite3_bind_int(row, 1, limit);

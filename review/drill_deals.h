@@ -3,13 +3,32 @@
 // again, and the row kept of each practice hand. No widgets, so that the
 // history fuzzing can run every row it reads through them.
 
+#include <optional>
 #include <vector>
 
 #include "coach/coach.h"
 #include "engine/deck.h"
+#include "engine/game_rules.h"
+#include "engine/pays.h"
 #include "platform/history_store.h"
 
 namespace lynx {
+
+// The game and pays a history row was played on: for the trainer's rows the
+// library's game with its named table, or with the pays a table of the
+// player's own keeps in its name ("custom 250/50/25/8/6/4/3/2/1 (4000)");
+// rules null for the machine's own rows. Nothing for a table this version
+// cannot read back.
+struct PlayedOn {
+  const GameRules* rules = nullptr;
+  Pays pays;
+};
+std::optional<PlayedOn> PlayedOnOf(const GameRecord& game);
+
+// A deck to deal dealt again from at the trainer's game: dealt in positions
+// 1..5, then the game's other cards shuffled (52 positions: in a game of 53
+// cards one card the hand does not show is left out).
+Deck TrainerPracticeDeck(const Hand& dealt, const GameRules& rules, UniformSource& random);
 
 // The hands to practise from rows as Mistakes() lists them (newest first),
 // oldest first. Damaged rows, and any other that is no game (ValidRecord),

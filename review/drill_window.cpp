@@ -88,7 +88,13 @@ DrillWindow::DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource
 
 void DrillWindow::Start() {
   hands = DrillHands(store.Mistakes(kHands));
-  for (const GameRecord& g : hands) tables.Prepare(g.game);
+  for (const GameRecord& g : hands) {
+    const std::optional<PlayedOn> on = PlayedOnOf(g);
+    if (on && on->rules != nullptr)
+      tables.Prepare(*on->rules);
+    else
+      tables.Prepare(g.game);
+  }
   current = 0;
   right = 0;
   Deal();
@@ -112,11 +118,14 @@ void DrillWindow::Deal() {
   const GameRecord& g = hands[static_cast<std::size_t>(current)];
   phase = Phase::kHolding;
   dealt = g.dealt;
-  deck = PracticeDeck(dealt, g.game, random);
+  const std::optional<PlayedOn> on = PlayedOnOf(g);
+  const bool trainer = on && on->rules != nullptr;
+  deck = trainer ? TrainerPracticeDeck(dealt, *on->rules, random)
+                 : PracticeDeck(dealt, g.game, random);
   caption->setText(QStringLiteral("Hand %1 of %2: %3, %4 coin%5, first played %6")
                        .arg(current + 1)
                        .arg(HandCount())
-                       .arg(GameTitleText(g.game))
+                       .arg(trainer ? GameCellText(g) : GameTitleText(g.game))
                        .arg(g.coins)
                        .arg(g.coins == 1 ? QString() : QStringLiteral("s"))
                        .arg(g.playedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
@@ -145,7 +154,9 @@ void DrillWindow::Advance() {
 
 void DrillWindow::Draw() {
   const GameRecord& g = hands[static_cast<std::size_t>(current)];
-  const StrategyTables* t = tables.Find(g.game);
+  const std::optional<PlayedOn> on = PlayedOnOf(g);
+  const bool trainer = on && on->rules != nullptr;
+  const StrategyTables* t = trainer ? tables.Find(*on->rules) : tables.Find(g.game);
   if (t == nullptr) {
     verdict->setText(QStringLiteral("Working out the values of this deal…"));
     advanceButton->setEnabled(false);
@@ -155,7 +166,8 @@ void DrillWindow::Draw() {
     });
     return;
   }
-  const HandJudgement j = JudgeHand(*t, dealt, g.coins);
+  const HandJudgement j = trainer ? JudgeHand(*t, dealt, g.coins, on->pays, on->rules->deck)
+                                  : JudgeHand(*t, dealt, g.coins);
   best = j.bestMask;
   GameRecord practice = PracticeRecord(g, deck, held, j, credits());
   final = practice.final;
@@ -180,7 +192,8 @@ void DrillWindow::Draw() {
   }
   text += QStringLiteral("<br>The first time you held %1, worth %2.")
               .arg(Hold(dealt, firstHeld), Credits(j.ev[firstHeld]));
-  if (charts != nullptr) {
+  // The chart lines are the machine's (the trainer shows its own, G).
+  if (charts != nullptr && !trainer) {
     const StrategyChart* chart = charts->Find(g.game, g.coins);
     if (chart != nullptr && !chart->lines.empty()) {
       const ChartMatch match = MatchChart(*chart, dealt);
@@ -192,8 +205,8 @@ void DrillWindow::Draw() {
       text += QStringLiteral("<br>The chart for this stake is still being worked out.");
     }
   }
-  text += QStringLiteral("<br>The draw made %1 (practice pays nothing).")
-              .arg(RowText(g.game, practice.row));
+  text +=
+      QStringLiteral("<br>The draw made %1 (practice pays nothing).").arg(HandRowText(practice));
   text += QStringLiteral("<br>Right so far: %1 of %2.").arg(right).arg(current + 1);
   verdict->setText(text);
   phase = Phase::kDrawn;

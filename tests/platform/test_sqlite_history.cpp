@@ -334,7 +334,10 @@ TEST_F(SqliteHistoryTest, ATrainerDealIsItsHandsInOrderInOneTransaction) {
   EXPECT_EQ(history.TableTotals(), std::vector<TableStatistics>{table});
   // The machine's sums leave the trainer's games out.
   EXPECT_EQ(history.Statistics(std::nullopt), GameStatistics{});
-  EXPECT_EQ(history.Mistakes(10), std::vector<GameRecord>{});
+  // The drill practises the trainer's mistake too.
+  const std::vector<GameRecord> mistakes = history.Mistakes(10);
+  ASSERT_EQ(mistakes.size(), 1u);
+  EXPECT_EQ(mistakes[0].libraryGame, "double-double-bonus");
 }
 
 TEST_F(SqliteHistoryTest, StatisticsBalanceSeriesAndSessionReturns) {

@@ -12,6 +12,7 @@
 #include "platform/sqlite_history.h"
 #include "review/drill_deals.h"
 #include "review/drill_window.h"
+#include "table/trainer_window.h"
 #include "tests/support/damaged_history.h"
 #include "tests/support/hand_text.h"
 
@@ -110,6 +111,52 @@ TEST(DrillWindow, DealsTheMistakesOldestFirstAndJudgesEachNewHold) {
   EXPECT_EQ(drill.Verdict()->text(), "Practice over: 1 of 2 held right.");
   // The practice hands are demonstration hands: no new mistakes to practise.
   EXPECT_EQ(fakes.history.Mistakes(50).size(), 2u);
+}
+
+// The trainer's mistakes are practised on their own game and pays, a table
+// of the player's own read back from its name.
+TEST(DrillWindow, PractisesTheTrainersMistakesOnTheirOwnGameAndPays) {
+  FakeServices fakes;
+  GameRecord ddb = Judged(kJacksOrBetter, "AS KS QS JS 9D", 16, 90, 10);
+  ddb.libraryGame = "double-double-bonus";
+  ddb.payTable = "9/6";
+  ddb.hands = 10;
+  GameRecord own = ddb;
+  own.libraryGame = "jacks-96";
+  own.hands = 1;
+  Pays pays = DefaultPays(*FindGame("jacks-96"));
+  pays.perCoin[3] = 8;  // Full House
+  own.payTable = RecordedTableName("custom", pays);
+  GameRecord unreadable = own;
+  unreadable.payTable = "custom 1/2/3 (4)";
+  for (GameRecord* g : {&ddb, &own, &unreadable}) fakes.history.RecordGame(*g, 100, 0);
+  ASSERT_EQ(fakes.history.Mistakes(10).size(), 3u);
+  const std::optional<PlayedOn> on = PlayedOnOf(own);
+  ASSERT_TRUE(on.has_value());
+  EXPECT_EQ(on->pays.perCoin, pays.perCoin);
+  EXPECT_EQ(on->pays.royalFiveCoins, 4000);
+  EXPECT_FALSE(PlayedOnOf(unreadable).has_value());
+
+  TablesCache tables;
+  DrillWindow drill(fakes.history, tables, fakes.random, [] { return 50; });
+  drill.Start();
+  ASSERT_EQ(drill.HandCount(), 2);
+  tables.Wait(*FindGame("double-double-bonus"));
+  tables.Wait(*FindGame("jacks-96"));
+  for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4}) QTest::keyClick(&drill, k);
+  QTest::keyClick(&drill, Qt::Key_Return);
+  EXPECT_TRUE(drill.Verdict()->text().contains("<b>Right.</b> AS KS QS JS -- is a best hold"))
+      << drill.Verdict()->text().toStdString();
+  const GameRecord kept = fakes.history.games.back();
+  EXPECT_EQ((std::tuple{kept.libraryGame, kept.payTable, kept.hands, kept.bestHolds}),
+            (std::tuple{QString("double-double-bonus"), QString("9/6"), 1, QString("15")}));
+  EXPECT_TRUE(ValidRecord(kept));
+  // The second, on the player's own pays: the four to the royal again.
+  QTest::keyClick(&drill, Qt::Key_Return);
+  for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4}) QTest::keyClick(&drill, k);
+  QTest::keyClick(&drill, Qt::Key_Return);
+  EXPECT_EQ(drill.Right(), 2);
+  EXPECT_EQ(fakes.history.games.back().payTable, own.payTable);
 }
 
 // A history another program wrote into: only its two valid mistakes are
