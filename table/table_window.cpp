@@ -13,6 +13,7 @@
 #include "cards/card_painter.h"
 #include "engine/paytable.h"
 #include "table/table_accessibility.h"
+#include "table/widget_look.h"
 
 namespace lynx {
 
@@ -922,24 +923,7 @@ void TableWindow::WriteCoinsLine() {
 }
 
 void TableWindow::Refuse(Refusal refusal) {
-  QString text;
-  switch (refusal) {
-    case Refusal::None:
-      return;
-    case Refusal::NoBet:
-      text = QStringLiteral("You must place a bet first!");
-      break;
-    case Refusal::StakeNotCovered:
-      text = QStringLiteral("You do not have enough credits to place this bet.");
-      break;
-    case Refusal::CoinNotCovered:
-      text = QStringLiteral("You do not have enough credits to bet an additional coin.");
-      break;
-    case Refusal::MaxNotCovered:
-      text = QStringLiteral("You do not have enough credits to place a maximum bet.");
-      break;
-  }
-  services.dialogs.Info(this, kTableTitle, text);
+  if (refusal != Refusal::None) services.dialogs.Info(this, kTableTitle, RefusalText(refusal));
 }
 
 void TableWindow::PlayCardSound() {

@@ -543,24 +543,7 @@ bool TrainerWindow::ResumeHand(const TrainerHandInProgress& hand) {
 }
 
 void TrainerWindow::Refuse(Refusal refusal) {
-  QString text;
-  switch (refusal) {
-    case Refusal::None:
-      return;
-    case Refusal::NoBet:
-      text = QStringLiteral("You must place a bet first!");
-      break;
-    case Refusal::StakeNotCovered:
-      text = QStringLiteral("You do not have enough credits to place this bet.");
-      break;
-    case Refusal::CoinNotCovered:
-      text = QStringLiteral("You do not have enough credits to bet an additional coin.");
-      break;
-    case Refusal::MaxNotCovered:
-      text = QStringLiteral("You do not have enough credits to place a maximum bet.");
-      break;
-  }
-  services.dialogs.Info(this, kTitle, text);
+  if (refusal != Refusal::None) services.dialogs.Info(this, kTitle, RefusalText(refusal));
 }
 
 // One pause of the chosen speed: the card sound where the sound is on (its

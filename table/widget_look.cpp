@@ -69,6 +69,27 @@ QString PercentText(double part, double whole) {
   return QStringLiteral("%1%").arg(percent, 0, 'f', 2);
 }
 
+QString RefusalText(Refusal refusal) {
+  QString text;
+  switch (refusal) {
+    case Refusal::None:
+      break;
+    case Refusal::NoBet:
+      text = QStringLiteral("You must place a bet first!");
+      break;
+    case Refusal::StakeNotCovered:
+      text = QStringLiteral("You do not have enough credits to place this bet.");
+      break;
+    case Refusal::CoinNotCovered:
+      text = QStringLiteral("You do not have enough credits to bet an additional coin.");
+      break;
+    case Refusal::MaxNotCovered:
+      text = QStringLiteral("You do not have enough credits to place a maximum bet.");
+      break;
+  }
+  return text;
+}
+
 QString CreditsText(double credits) {
   if (!std::isfinite(credits)) return QStringLiteral("—");
   return QString::number(credits, 'f', 2);

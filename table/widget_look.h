@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "engine/card.h"
+#include "machine/machine.h"
 
 class QTableWidget;
 class QWidget;
@@ -39,6 +40,9 @@ QString ProbabilityText(double probability);
 // whichever side of the screen has more room, as wide as that room allows
 // (down to minimumWidth), and within the screen's available area.
 void PlaceBeside(QWidget* window, const QWidget& table, int minimumWidth);
+
+// What the player is told when a bet or a deal is refused; empty for none.
+QString RefusalText(Refusal refusal);
 
 // Credits with two decimals, "12.50"; "—" for a value that is not finite.
 QString CreditsText(double credits);
