@@ -100,6 +100,25 @@ void BM_StatisticsGameKept(benchmark::State& state) {
 }
 BENCHMARK(BM_StatisticsGameKept)->Unit(benchmark::kMillisecond);
 
+// The first game of a run: a new session, whose bar moves the others along.
+void BM_StatisticsSessionBegun(benchmark::State& state) {
+  SqliteHistory* history = Store(state);
+  if (history == nullptr) return;
+  QtDialogs dialogs;
+  StatisticsWindow window(*history, dialogs, Cache());
+  window.show();
+  Settle();
+  for (auto _ : state) {
+    state.PauseTiming();
+    history->BeginSession();
+    KeepGame(*history);
+    state.ResumeTiming();
+    window.Refresh();
+    Settle();
+  }
+}
+BENCHMARK(BM_StatisticsSessionBegun)->Unit(benchmark::kMillisecond);
+
 void BM_OpenHistory(benchmark::State& state) {
   SqliteHistory* history = Store(state);
   if (history == nullptr) return;

@@ -9,9 +9,10 @@
 //   build/release/bin/make_long_history /tmp/long.sqlite
 //   QT_QPA_PLATFORM=offscreen build/release/bin/settle_stall /tmp/long.sqlite [draws]
 //
-// Prints the longest stall, the longest single settle (the Draw call: reveal,
-// record, refresh) and the mean settle, in milliseconds. With
-// LYNX_STALL_EVENTS=1 it also lists, for every gap over 8 ms, the events the
+// Prints the longest stall and how many gaps were over 5 ms, the longest single
+// settle (the Draw call: reveal, record, the coach) and the mean settle, and
+// the longest deal, in milliseconds. With
+// LYNX_STALL_EVENTS=1 it also lists, for every gap over 5 ms, the events the
 // window thread handled in it (receiver, event type, window), and the slowest
 // events of the run: where a stall comes from.
 #include <QApplication>
@@ -129,12 +130,14 @@ int main(int argc, char** argv) {
   clock.start();
   qint64 lastTick = clock.elapsed();
   qint64 longestGap = 0;
+  int gapsOver5 = 0;
   QTimer ticker;
   ticker.setInterval(1);
   QObject::connect(&ticker, &QTimer::timeout, [&] {
     const qint64 now = clock.elapsed();
     longestGap = std::max(longestGap, now - lastTick);
-    if (app.timing && now - lastTick > 8) {
+    if (now - lastTick > 5) ++gapsOver5;
+    if (app.timing && now - lastTick > 5) {
       std::printf(" gap %lld ms at %lld:\n", now - lastTick, lastTick);
       for (const auto& e : app.log)
         if (e.at >= lastTick - 1)
@@ -146,6 +149,7 @@ int main(int argc, char** argv) {
 
   int played = 0;
   double longestSettle = 0;
+  double longestDeal = 0;
   double settles = 0;
   std::function<void()> step = [&] {
     if (played == draws) {
@@ -153,7 +157,10 @@ int main(int argc, char** argv) {
       return;
     }
     if (!table.State().dealt) {
+      QElapsedTimer deal;
+      deal.start();
       table.BetMax();  // the fifth coin deals
+      longestDeal = std::max(longestDeal, static_cast<double>(deal.nsecsElapsed()) / 1e6);
     } else {
       QElapsedTimer settle;
       settle.start();
@@ -181,8 +188,10 @@ int main(int argc, char** argv) {
   });
   app.exec();
   std::printf(
-      "%d draws: longest window-thread stall %lld ms, longest settle %.2f ms, mean %.2f ms\n",
-      played, static_cast<long long>(longestGap), longestSettle, settles / played);
+      "%d draws: longest window-thread stall %lld ms (%d over 5 ms), longest settle %.2f ms, "
+      "mean %.2f ms; longest deal %.2f ms\n",
+      played, static_cast<long long>(longestGap), gapsOver5, longestSettle, settles / played,
+      longestDeal);
   std::sort(app.slowest.begin(), app.slowest.end(),
             [](const auto& a, const auto& b) { return a.ms > b.ms; });
   for (size_t i = 0; i < std::min<size_t>(app.slowest.size(), 25); ++i)

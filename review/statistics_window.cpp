@@ -8,6 +8,7 @@
 #include <QChartView>
 #include <QCursor>
 #include <QDir>
+#include <QGraphicsScene>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -89,11 +91,19 @@ void StyleAxis(QAbstractAxis* axis, const QString& title) {
   axis->setTitleFont(ClassicFont(8.25, true));
 }
 
+// A new title lays the chart out again: only when it changes.
+void SetTitle(QChart* chart, const QString& title) {
+  if (chart->title() != title) chart->setTitle(title);
+}
+
 QChartView* MakeView(QChart* chart, QWidget* parent) {
   auto* view = new QChartView(chart, parent);
   view->setRenderHint(QPainter::Antialiasing);
   view->setBackgroundBrush(kTableBlue);
   view->setFrameShape(QFrame::NoFrame);
+  // A kept game moves a few bars and points: without an index of where the
+  // items are, the scene need not keep one up to date for every move.
+  view->scene()->setItemIndexMethod(QGraphicsScene::NoIndex);
   return view;
 }
 
@@ -460,7 +470,32 @@ void StatisticsWindow::showEvent(QShowEvent* event) {
   if (stale) Read();
 }
 
+void StatisticsWindow::RefreshInTurns() {
+  if (!isVisible()) {
+    stale = true;
+    return;
+  }
+  ReadFigures();
+  // Each part's layout and paint come in the turn after it, before the next:
+  // a timer of a millisecond, which fires after the events posted before it
+  // (a zero timer would be one of them).
+  QTimer::singleShot(1, this, [this] {
+    ShowBalance();
+    QTimer::singleShot(1, this, [this] {
+      ShowSessions();
+      QTimer::singleShot(1, this, [this] { ShowTrainerTables(); });
+    });
+  });
+}
+
 void StatisticsWindow::Read() {
+  ReadFigures();
+  ShowBalance();
+  ShowSessions();
+  ShowTrainerTables();
+}
+
+void StatisticsWindow::ReadFigures() {
   stale = false;
   const QString why = store.Problem();
   problem->setText(why);
@@ -473,9 +508,6 @@ void StatisticsWindow::Read() {
   for (int g = 0; g < 3; ++g)
     rowFigures[static_cast<std::size_t>(g)]->SetFigures(figures[static_cast<std::size_t>(g)]);
   ShowBestPlay();
-  ShowBalance();
-  ShowSessions();
-  ShowTrainerTables();
 }
 
 // Return: won over bet. Your holds and best play: the expected return of the
@@ -483,6 +515,10 @@ void StatisticsWindow::Read() {
 // every hand of the table ("—" otherwise).
 void StatisticsWindow::ShowTrainerTables() {
   const std::vector<TableStatistics> tables = store.TableTotals();
+  // A game at the machine leaves them as they are: nothing to lay out again.
+  if (tables == trainerShown && trainerTables->rowCount() == static_cast<int>(tables.size()))
+    return;
+  trainerShown = tables;
   trainerTables->setRowCount(static_cast<int>(tables.size()));
   for (int r = 0; r < static_cast<int>(tables.size()); ++r) {
     const TableStatistics& t = tables[static_cast<std::size_t>(r)];
@@ -546,7 +582,7 @@ void StatisticsWindow::ShowBalance() {
   // No games, no axes: a scale of nothing would only read "1 1 1 1 1".
   gameAxis->setVisible(points > 0);
   creditAxis->setVisible(points > 0);
-  balanceChart->setTitle(points > 0 ? QStringLiteral("Credits after each game")
+  SetTitle(balanceChart, points > 0 ? QStringLiteral("Credits after each game")
                                     : QStringLiteral("Credits after each game: no games yet"));
   const AxisRange gameRange = NiceRange(gameAxis, 1, std::max(2.0, games));
   const AxisRange creditRange = NiceRange(creditAxis, std::min(0, low), high);
@@ -563,51 +599,68 @@ void StatisticsWindow::ShowBalance() {
 void StatisticsWindow::ShowSessions() {
   const std::vector<SessionReturn> all = store.SessionReturns();
   const std::size_t first = all.size() > kSessionBars ? all.size() - kSessionBars : 0;
-  const bool sameSessions = sessionsShown.size() == all.size() - first && !sessionsShown.empty() &&
-                            sessionsShown.front().session == all[first].session &&
-                            sessionsAhead->count() == static_cast<qsizetype>(sessionsShown.size());
-  sessionsShown.assign(all.begin() + static_cast<std::ptrdiff_t>(first), all.end());
-  Describe(sessionView, SessionSummary(sessionsShown, first, all.size()));
-  // A game kept in a session shown changes its bar only: the bars are set in
-  // place, which costs the chart far less than laying out new ones.
-  if (sameSessions) {
-    double top = 100;
-    for (std::size_t i = 0; i < sessionsShown.size(); ++i) {
-      const SessionReturn& s = sessionsShown[i];
-      const double percent =
-          s.coinsBet > 0 ? static_cast<double>(s.won) * 100 / static_cast<double>(s.coinsBet) : 0;
-      const auto at = static_cast<qsizetype>(i);
-      if (sessionsAhead->at(at) != (percent >= 100 ? percent : 0))
-        sessionsAhead->replace(at, percent >= 100 ? percent : 0);
-      if (sessionsBehind->at(at) != (percent >= 100 ? 0 : percent))
-        sessionsBehind->replace(at, percent >= 100 ? 0 : percent);
-      top = std::max(top, percent);
+  std::vector<SessionReturn> shown(all.begin() + static_cast<std::ptrdiff_t>(first), all.end());
+  // The bars shown stay where they can: sessions that left the chart are
+  // taken from its front, new ones added at its end, and the rest set in
+  // place: a game kept changes one bar, and a new session adds one.
+  std::size_t dropped = sessionsShown.size();
+  if (sessionsAhead->count() == static_cast<qsizetype>(sessionsShown.size()) && !shown.empty()) {
+    for (std::size_t k = 0; k < sessionsShown.size(); ++k) {
+      if (sessionsShown[k].session != shown.front().session) continue;
+      const std::size_t kept = sessionsShown.size() - k;
+      bool same = kept <= shown.size();
+      for (std::size_t i = 0; same && i < kept; ++i)
+        same = sessionsShown[k + i].session == shown[i].session;
+      if (same) dropped = k;
+      break;
     }
-    auto* percentAxis = static_cast<QValueAxis*>(sessionChart->axes(Qt::Vertical).first());
-    if (top * 1.05 > percentAxis->max()) SetNiceRange(percentAxis, 0, top * 1.05);
-    return;
   }
+  const std::size_t kept = sessionsShown.size() - dropped;
+  const bool moved = dropped > 0 || kept != shown.size();
+  if (dropped > 0) {
+    sessionsAhead->remove(0, static_cast<qsizetype>(dropped));
+    sessionsBehind->remove(0, static_cast<qsizetype>(dropped));
+  }
+  sessionsShown = std::move(shown);
+  Describe(sessionView, SessionSummary(sessionsShown, first, all.size()));
 
-  sessionsAhead->remove(0, sessionsAhead->count());
-  sessionsBehind->remove(0, sessionsBehind->count());
+  QList<qreal> ahead;
+  QList<qreal> behind;
   QStringList numbers;
   double top = 100;
   for (std::size_t i = 0; i < sessionsShown.size(); ++i) {
     const SessionReturn& s = sessionsShown[i];
     const double percent =
         s.coinsBet > 0 ? static_cast<double>(s.won) * 100 / static_cast<double>(s.coinsBet) : 0;
-    sessionsAhead->append(percent >= 100 ? percent : 0);
-    sessionsBehind->append(percent >= 100 ? 0 : percent);
-    numbers << QString::number(first + i + 1);
+    const double up = percent >= 100 ? percent : 0;
+    const double down = percent >= 100 ? 0 : percent;
     top = std::max(top, percent);
+    const auto at = static_cast<qsizetype>(i);
+    numbers << QString::number(first + i + 1);
+    if (i >= kept) {
+      ahead.append(up);
+      behind.append(down);
+      continue;
+    }
+    if (sessionsAhead->at(at) != up) sessionsAhead->replace(at, up);
+    if (sessionsBehind->at(at) != down) sessionsBehind->replace(at, down);
   }
-  sessionAxis->clear();
-  sessionAxis->append(numbers);
+  if (!ahead.isEmpty()) {
+    sessionsAhead->append(ahead);
+    sessionsBehind->append(behind);
+  }
+  auto* percentAxis = static_cast<QValueAxis*>(sessionChart->axes(Qt::Vertical).first());
+  if (!moved) {
+    if (top * 1.05 > percentAxis->max()) SetNiceRange(percentAxis, 0, top * 1.05);
+    return;
+  }
+  // The session numbers under the bars in one change: the axis lays its
+  // labels out again for each.
+  sessionAxis->setCategories(numbers);
   const auto bars = static_cast<double>(sessionsShown.size());
   evenLine->replace(QList<QPointF>{{-0.5, 100}, {bars - 0.5, 100}});
-  auto* percentAxis = static_cast<QValueAxis*>(sessionChart->axes(Qt::Vertical).first());
   SetNiceRange(percentAxis, 0, top * 1.05);
-  sessionChart->setTitle(all.size() > sessionsShown.size()
+  SetTitle(sessionChart, all.size() > sessionsShown.size()
                              ? QStringLiteral("Return by session (the last %1 of %2)")
                                    .arg(sessionsShown.size())
                                    .arg(all.size())

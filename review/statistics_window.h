@@ -84,6 +84,11 @@ class StatisticsWindow : public QWidget {
   // A game was kept: reads every figure again now while the window is shown,
   // else when it is next shown.
   void Refresh();
+  // The same, a part in each turn of the event loop: the figures at once,
+  // then the balance chart, the sessions chart and the trainer tables, each
+  // laid out and painted before the next is read. What the window does after
+  // a game kept during play, so the window thread never stops for all of it.
+  void RefreshInTurns();
   // Asks for a file name and writes the whole history there as CSV.
   void ExportCsv();
 
@@ -92,6 +97,7 @@ class StatisticsWindow : public QWidget {
 
  private:
   void Read();
+  void ReadFigures();
   void ShowBestPlay();
   void ShowBalance();
   void ShowSessions();
@@ -108,6 +114,7 @@ class StatisticsWindow : public QWidget {
   SummaryModel* summaryFigures = nullptr;
   QTableWidget* trainerTables = nullptr;
   void ShowTrainerTables();
+  std::vector<TableStatistics> trainerShown;
   QTableView* summary = nullptr;
   QTabWidget* rowTabs = nullptr;
   std::array<PayRowsModel*, 3> rowFigures{};

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include "review/best_play_cache.h"
 #include "review/drill_window.h"
@@ -79,10 +80,22 @@ void ReviewWindows::ShowDrill() {
   Raise(*drill, first);
 }
 
-// A window that is shown reads at once; a hidden one when it is next shown.
+// A window that is shown reads the game; a hidden one when it is next shown.
 void ReviewWindows::Refresh() {
-  if (history) history->Refresh();
-  if (statistics) statistics->Refresh();
+  if (!historyDue) {
+    historyDue = true;
+    QTimer::singleShot(kHistoryDelayMs, this, [this] {
+      historyDue = false;
+      if (history) history->Refresh();
+    });
+  }
+  if (!statisticsDue) {
+    statisticsDue = true;
+    QTimer::singleShot(kStatisticsDelayMs, this, [this] {
+      statisticsDue = false;
+      if (statistics) statistics->RefreshInTurns();
+    });
+  }
 }
 
 }  // namespace lynx

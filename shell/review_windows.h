@@ -36,7 +36,14 @@ class ReviewWindows final : public QObject {
   // Deals the last mistakes again (the Statistics window's button).
   void ShowDrill();
   // A game was kept: the windows made read it (a hidden one when shown).
+  // They read it a moment later, History first and Statistics after it, each
+  // in a turn of the event loop of its own: the table shows the game first,
+  // and no turn of the window thread does the work of all three windows.
+  // Games kept in that moment are read together.
   void Refresh();
+  // How long after a kept game History and Statistics read it, in ms.
+  static constexpr int kHistoryDelayMs = 15;
+  static constexpr int kStatisticsDelayMs = 30;
 
   HistoryWindow* History() const { return history.get(); }
   StatisticsWindow* Statistics() const { return statistics.get(); }
@@ -51,6 +58,8 @@ class ReviewWindows final : public QObject {
   std::unique_ptr<HistoryWindow> history;
   std::unique_ptr<StatisticsWindow> statistics;
   std::unique_ptr<DrillWindow> drill;
+  bool historyDue = false;
+  bool statisticsDue = false;
 };
 
 }  // namespace lynx

@@ -47,14 +47,6 @@ QString Percent(double ratio) {
   return PercentText(ratio, 1);
 }
 
-QLabel* SectionLabel(QWidget* parent) {
-  auto* label = new QLabel(parent);
-  label->setTextFormat(Qt::RichText);
-  label->setWordWrap(true);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  return label;
-}
-
 }  // namespace
 
 void LoadCoachSettings(CoachRun& run, ProfileFile& profile) {
@@ -115,9 +107,9 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   sectionLayout = new QVBoxLayout(sections);
   sectionLayout->setContentsMargins(0, 0, 0, 0);
   sectionLayout->setSpacing(6);
-  handLabel = SectionLabel(sections);
-  lastLabel = SectionLabel(sections);
-  tallyLabel = SectionLabel(sections);
+  handLabel = new TextSection(sections);
+  lastLabel = new TextSection(sections);
+  tallyLabel = new TextSection(sections);
   sectionLayout->addWidget(handLabel);
   sectionLayout->addWidget(lastLabel);
   sectionLayout->addWidget(tallyLabel);
@@ -414,8 +406,6 @@ void CoachPanel::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   const bool wide = width() > height();
   sectionLayout->setDirection(wide ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
-  for (QLabel* section : {handLabel, lastLabel, tallyLabel})
-    section->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 void CoachPanel::ShowChart() {

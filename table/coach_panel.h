@@ -19,6 +19,7 @@
 #include "platform/services.h"
 #include "table/chart_window.h"
 #include "table/table_window.h"
+#include "table/text_section.h"
 
 class QBoxLayout;
 class QCheckBox;
@@ -110,9 +111,9 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   bool chartDue = false;  // a look for the chart is due
 
   QCheckBox* warnBox = nullptr;
-  QLabel* handLabel = nullptr;
-  QLabel* lastLabel = nullptr;
-  QLabel* tallyLabel = nullptr;
+  TextSection* handLabel = nullptr;
+  TextSection* lastLabel = nullptr;
+  TextSection* tallyLabel = nullptr;
   QBoxLayout* sectionLayout = nullptr;
   QPointer<QWidget> analysis;
   QPointer<StrategyChartWindow> chartWindow;

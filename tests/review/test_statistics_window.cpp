@@ -312,6 +312,82 @@ TEST_F(StatisticsWindowTest, DrawsTheBalanceAgainOnlyWhenItMovesVisibly) {
   EXPECT_EQ(window->BalanceLine()->points().back(), QPointF(6009, 1100));
 }
 
+// The bars as shown: each session's number, its bar above 100% and below.
+QStringList Bars(const W& window) {
+  QStringList bars;
+  const QStringList numbers = window.SessionAxis()->categories();
+  for (qsizetype i = 0; i < numbers.size(); ++i)
+    bars << QStringLiteral("%1:%2/%3")
+                .arg(numbers[i])
+                .arg(window.SessionsAhead()->at(i))
+                .arg(window.SessionsBehind()->at(i));
+  if (window.SessionsAhead()->count() != numbers.size() ||
+      window.SessionsBehind()->count() != numbers.size())
+    bars << QStringLiteral("sets of %1 and %2 values")
+                .arg(window.SessionsAhead()->count())
+                .arg(window.SessionsBehind()->count());
+  return bars;
+}
+
+// Sessions begun while the window is shown move the bars along, one at a
+// time and past the last 30, and after a long time hidden all at once; each
+// time the chart is the one a window opened afresh draws.
+TEST_F(StatisticsWindowTest, NewSessionsMoveTheBarsAlongAsAFreshWindowDrawsThem) {
+  Open();
+  const auto fresh = [this] {
+    W other(history, dialogs, cache);
+    other.show();
+    return std::make_pair(Bars(other), other.SessionChart()->title());
+  };
+  for (int s = 3; s <= 33; ++s) {
+    history.BeginSession();
+    Add(kJacksOrBetter, 5, -1, 0, 100);
+    Add(kJacksOrBetter, 5, 8, (s % 4) * 5, 100);
+    window->Refresh();
+    const auto [bars, title] = fresh();
+    ASSERT_EQ(Bars(*window), bars) << "after session " << s;
+    ASSERT_EQ(window->SessionChart()->title(), title) << "after session " << s;
+  }
+  EXPECT_EQ(window->SessionAxis()->categories().front(), "4");
+  EXPECT_EQ(window->SessionAxis()->categories().back(), "33");
+  EXPECT_EQ(window->SessionChart()->title(), "Return by session (the last 30 of 33)");
+
+  window->hide();
+  for (int s = 34; s <= 70; ++s) {
+    history.BeginSession();
+    Add(kJacksOrBetter, 5, 8, s % 2 == 0 ? 20 : 0, 100);
+  }
+  window->Refresh();
+  window->show();
+  EXPECT_EQ(Bars(*window), fresh().first);
+  EXPECT_EQ(window->SessionAxis()->categories().front(), "41");
+}
+
+// Kept during play, a game reaches the figures at once and the charts over
+// the next turns of the event loop; hidden, the window reads it when shown.
+TEST_F(StatisticsWindowTest, RefreshInTurnsShowsTheFiguresFirstAndTheChartsAfter) {
+  Open();
+  const QStringList before = Bars(*window);
+  history.BeginSession();
+  Add(kDeucesWild, 5, 0, 4000, 8142);
+  window->RefreshInTurns();
+  EXPECT_EQ(Cell(window->Summary(), S::kAllGamesRow, S::kHands), "8");
+  EXPECT_EQ(Bars(*window), before);
+  EXPECT_EQ(window->BalanceLine()->points().size(), 7);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return window->SessionAxis()->count() == 3; }, 2000));
+  EXPECT_EQ(window->BalanceLine()->points().back(), QPointF(8, 8142));
+  EXPECT_EQ(Bars(*window).back(), "3:80000/0");
+
+  window->hide();
+  Add(kDeucesWild, 5, -1, 0, 8137);
+  window->RefreshInTurns();
+  QTest::qWait(50);
+  EXPECT_EQ(Cell(window->Summary(), S::kAllGamesRow, S::kHands), "8");
+  window->show();
+  EXPECT_EQ(Cell(window->Summary(), S::kAllGamesRow, S::kHands), "9");
+  EXPECT_EQ(Bars(*window).back(), "3:40000/0");
+}
+
 TEST_F(StatisticsWindowTest, ShowsOnlyTheLastSessions) {
   for (int s = 0; s < 33; ++s) {
     history.BeginSession();

@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolTip>
+#include <QVBoxLayout>
 #include <limits>
 
 #include "engine/evaluate.h"
@@ -296,7 +298,7 @@ TEST_F(CoachPanelTest, NarrowScreenDocksThePanelBelowTheTable) {
   EXPECT_LE(table->height(), 768);
   // Wider than high there, its sections stand in columns.
   const auto section = [this](const char* heading) -> QWidget* {
-    for (QLabel* label : panel->findChildren<QLabel*>())
+    for (TextSection* label : panel->findChildren<TextSection*>())
       if (label->text().contains(heading)) return label;
     return nullptr;
   };
@@ -332,6 +334,79 @@ TEST(CoachSettings, PanelAndWarnAreReadFromTheirOwnSection) {
   EXPECT_TRUE(SaveCoachSettings(run, fakes.profile));
   EXPECT_EQ(fakes.profile.writes,
             (std::vector<std::pair<QString, QString>>{{"Panel", "1"}, {"Warn", "0"}}));
+}
+
+// The coach's sections change with every game: each new text is laid out
+// once per width however often the panel asks for sizes and paints, the same
+// text again changes nothing, and screen readers read the text as a label.
+TEST(TextSectionTest, LaysEachTextOutOncePerWidthPaintsItAndReadsAsALabel) {
+  QWidget holder;
+  QPalette palette = holder.palette();
+  palette.setColor(QPalette::Window, Qt::black);
+  palette.setColor(QPalette::WindowText, Qt::yellow);
+  holder.setPalette(palette);
+  holder.setAutoFillBackground(true);
+  auto* layout = new QVBoxLayout(&holder);
+  auto* section = new TextSection(&holder);
+  layout->addWidget(section);
+  layout->addStretch(1);
+  const QString text =
+      QStringLiteral("<b>THIS HAND</b><br>Bet and deal; H then shows the best hold.");
+  section->setText(text);
+  holder.resize(220, 300);
+  holder.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&holder));
+
+  const int width = section->width();
+  const int height = section->heightForWidth(width);
+  EXPECT_EQ(section->height(), height);
+  // Sizes asked at two widths, turn about, with paints between.
+  int layouts = section->Layouts();
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(section->heightForWidth(width), height);
+    EXPECT_GT(section->heightForWidth(60), height);
+    section->repaint();
+  }
+  EXPECT_LE(section->Layouts() - layouts, 2);
+  // A new text is laid out once for its size and its paint.
+  section->setText(text + QStringLiteral("<br>Nothing drawn yet."));
+  layouts = section->Layouts();
+  for (int i = 0; i < 3; ++i) {
+    section->heightForWidth(width);
+    section->repaint();
+  }
+  EXPECT_LE(section->Layouts() - layouts, 1);
+
+  int paints = 0;
+  struct Counter : QObject {
+    int& paints;
+    explicit Counter(int& p) : paints(p) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) ++paints;
+      return false;
+    }
+  } counter(paints);
+  QTest::qWait(20);  // the new text's own layout and paint
+  section->installEventFilter(&counter);
+  section->setText(section->text());
+  QTest::qWait(20);
+  EXPECT_EQ(paints, 0);
+
+  // A longer text: taller at the same width, painted in the window's text colour.
+  section->setText(text + QStringLiteral("<br>Hands 12, coins bet 60, won 45<br>Return 75.0%"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return section->height() > height; }, 1000));
+  const QImage shown = section->grab().toImage();
+  int yellow = 0;
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x) yellow += shown.pixelColor(x, y) == QColor(Qt::yellow);
+  EXPECT_GT(yellow, 20);
+
+  QAccessibleInterface* read = QAccessible::queryAccessibleInterface(section);
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->role(), QAccessible::StaticText);
+  EXPECT_EQ(read->text(QAccessible::Name),
+            QStringLiteral("THIS HAND\nBet and deal; H then shows the best hold.\nHands 12, coins "
+                           "bet 60, won 45\nReturn 75.0%"));
 }
 
 }  // namespace
