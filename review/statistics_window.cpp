@@ -2,8 +2,6 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QBarCategoryAxis>
-#include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QCursor>
@@ -12,13 +10,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QStackedBarSeries>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
@@ -122,10 +118,12 @@ const QString kBalanceChart = QStringLiteral("BalanceChart");
 const QString kSessionChart = QStringLiteral("SessionChart");
 
 QAccessibleInterface* ChartFactory(const QString& className, QObject* object) {
-  if (className != QLatin1String(QChartView::staticMetaObject.className())) return nullptr;
+  if (className != QLatin1String(QChartView::staticMetaObject.className()) &&
+      className != QLatin1String(SessionBars::staticMetaObject.className()))
+    return nullptr;
   const QString name = object->objectName();
   if (name != kBalanceChart && name != kSessionChart) return nullptr;
-  return new ChartViewInterface(static_cast<QChartView*>(object));
+  return new ChartViewInterface(static_cast<QWidget*>(object));
 }
 
 QString Count(std::int64_t n) {
@@ -214,10 +212,6 @@ AxisRange Shown(const QValueAxis* axis) {
 void SetRange(QValueAxis* axis, const AxisRange& range) {
   if (range.ticks != axis->tickCount()) axis->setTickCount(range.ticks);
   if (range.min != axis->min() || range.max != axis->max()) axis->setRange(range.min, range.max);
-}
-
-void SetNiceRange(QValueAxis* axis, double low, double high) {
-  SetRange(axis, NiceRange(axis, low, high));
 }
 
 // Whether a line drawn in the plot area would move anywhere by half a pixel
@@ -373,38 +367,11 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   balanceView->setAccessibleName(QStringLiteral("Credits after each game"));
   right->addWidget(balanceView, 1);
 
-  sessionChart = MakeChart(QStringLiteral("Return by session"));
-  sessionChart->legend()->setAlignment(Qt::AlignBottom);
-  auto* bars = new QStackedBarSeries(sessionChart);
-  sessionsAhead = new QBarSet(QStringLiteral("won at least the bet"), bars);
-  sessionsAhead->setColor(kTextYellow);
-  sessionsAhead->setBorderColor(kTextYellow);
-  sessionsBehind = new QBarSet(QStringLiteral("won less than the bet"), bars);
-  sessionsBehind->setColor(kTextWhite);
-  sessionsBehind->setBorderColor(kTextWhite);
-  bars->append(sessionsAhead);
-  bars->append(sessionsBehind);
-  bars->setBarWidth(0.7);
-  sessionChart->addSeries(bars);
-  evenLine = new QLineSeries(sessionChart);
-  evenLine->setPen(QPen(kTextRed, 1, Qt::DashLine));
-  sessionChart->addSeries(evenLine);
-  sessionAxis = new QBarCategoryAxis(sessionChart);
-  StyleAxis(sessionAxis, QStringLiteral("Session"));
-  sessionAxis->setGridLineVisible(false);
-  auto* percentAxis = new QValueAxis(sessionChart);
-  percentAxis->setLabelFormat(QStringLiteral("%d%%"));
-  StyleAxis(percentAxis, QStringLiteral("Return"));
-  sessionChart->addAxis(sessionAxis, Qt::AlignBottom);
-  sessionChart->addAxis(percentAxis, Qt::AlignLeft);
-  bars->attachAxis(sessionAxis);
-  bars->attachAxis(percentAxis);
-  evenLine->attachAxis(sessionAxis);
-  evenLine->attachAxis(percentAxis);
-  // The legend names the two bar sets only.
-  sessionChart->legend()->markers(evenLine).first()->setVisible(false);
-  connect(bars, &QStackedBarSeries::hovered, this, [this](bool on, int index, QBarSet*) {
-    if (!on || index < 0 || index >= static_cast<int>(sessionsShown.size())) {
+  sessionBars = new SessionBars(this);
+  sessionBars->setObjectName(kSessionChart);
+  sessionBars->setAccessibleName(QStringLiteral("Return by session"));
+  connect(sessionBars, &SessionBars::Hovered, this, [this](int index) {
+    if (index < 0 || index >= static_cast<int>(sessionsShown.size())) {
       QToolTip::hideText();
       return;
     }
@@ -412,17 +379,14 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
     QToolTip::showText(
         QCursor::pos(),
         QStringLiteral("Session %1, %2\n%3 hands, %4 coins bet, %5 won: %6")
-            .arg(sessionAxis->at(index),
-                 s.startedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+            .arg(sessionBars->Bars()[static_cast<std::size_t>(index)].number)
+            .arg(s.startedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")))
             .arg(s.hands)
             .arg(s.coinsBet)
             .arg(s.won)
             .arg(PercentText(static_cast<double>(s.won), static_cast<double>(s.coinsBet))));
   });
-  sessionView = MakeView(sessionChart, this);
-  sessionView->setObjectName(kSessionChart);
-  sessionView->setAccessibleName(QStringLiteral("Return by session"));
-  right->addWidget(sessionView, 1);
+  right->addWidget(sessionBars, 1);
 
   ApplyReviewLookInside(this)->setAccessibleName(QStringLiteral("Statistics"));
   CloseOnKeys(this);
@@ -599,72 +563,21 @@ void StatisticsWindow::ShowBalance() {
 void StatisticsWindow::ShowSessions() {
   const std::vector<SessionReturn> all = store.SessionReturns();
   const std::size_t first = all.size() > kSessionBars ? all.size() - kSessionBars : 0;
-  std::vector<SessionReturn> shown(all.begin() + static_cast<std::ptrdiff_t>(first), all.end());
-  // The bars shown stay where they can: sessions that left the chart are
-  // taken from its front, new ones added at its end, and the rest set in
-  // place: a game kept changes one bar, and a new session adds one.
-  std::size_t dropped = sessionsShown.size();
-  if (sessionsAhead->count() == static_cast<qsizetype>(sessionsShown.size()) && !shown.empty()) {
-    for (std::size_t k = 0; k < sessionsShown.size(); ++k) {
-      if (sessionsShown[k].session != shown.front().session) continue;
-      const std::size_t kept = sessionsShown.size() - k;
-      bool same = kept <= shown.size();
-      for (std::size_t i = 0; same && i < kept; ++i)
-        same = sessionsShown[k + i].session == shown[i].session;
-      if (same) dropped = k;
-      break;
-    }
-  }
-  const std::size_t kept = sessionsShown.size() - dropped;
-  const bool moved = dropped > 0 || kept != shown.size();
-  if (dropped > 0) {
-    sessionsAhead->remove(0, static_cast<qsizetype>(dropped));
-    sessionsBehind->remove(0, static_cast<qsizetype>(dropped));
-  }
-  sessionsShown = std::move(shown);
-  Describe(sessionView, SessionSummary(sessionsShown, first, all.size()));
-
-  QList<qreal> ahead;
-  QList<qreal> behind;
-  QStringList numbers;
-  double top = 100;
+  sessionsShown.assign(all.begin() + static_cast<std::ptrdiff_t>(first), all.end());
+  Describe(sessionBars, SessionSummary(sessionsShown, first, all.size()));
+  std::vector<SessionBars::Bar> bars;
   for (std::size_t i = 0; i < sessionsShown.size(); ++i) {
     const SessionReturn& s = sessionsShown[i];
     const double percent =
         s.coinsBet > 0 ? static_cast<double>(s.won) * 100 / static_cast<double>(s.coinsBet) : 0;
-    const double up = percent >= 100 ? percent : 0;
-    const double down = percent >= 100 ? 0 : percent;
-    top = std::max(top, percent);
-    const auto at = static_cast<qsizetype>(i);
-    numbers << QString::number(first + i + 1);
-    if (i >= kept) {
-      ahead.append(up);
-      behind.append(down);
-      continue;
-    }
-    if (sessionsAhead->at(at) != up) sessionsAhead->replace(at, up);
-    if (sessionsBehind->at(at) != down) sessionsBehind->replace(at, down);
+    bars.push_back({static_cast<std::int64_t>(first + i + 1), percent});
   }
-  if (!ahead.isEmpty()) {
-    sessionsAhead->append(ahead);
-    sessionsBehind->append(behind);
-  }
-  auto* percentAxis = static_cast<QValueAxis*>(sessionChart->axes(Qt::Vertical).first());
-  if (!moved) {
-    if (top * 1.05 > percentAxis->max()) SetNiceRange(percentAxis, 0, top * 1.05);
-    return;
-  }
-  // The session numbers under the bars in one change: the axis lays its
-  // labels out again for each.
-  sessionAxis->setCategories(numbers);
-  const auto bars = static_cast<double>(sessionsShown.size());
-  evenLine->replace(QList<QPointF>{{-0.5, 100}, {bars - 0.5, 100}});
-  SetNiceRange(percentAxis, 0, top * 1.05);
-  SetTitle(sessionChart, all.size() > sessionsShown.size()
-                             ? QStringLiteral("Return by session (the last %1 of %2)")
-                                   .arg(sessionsShown.size())
-                                   .arg(all.size())
-                             : QStringLiteral("Return by session"));
+  sessionBars->SetBars(std::move(bars),
+                       all.size() > sessionsShown.size()
+                           ? QStringLiteral("Return by session (the last %1 of %2)")
+                                 .arg(sessionsShown.size())
+                                 .arg(all.size())
+                           : QStringLiteral("Return by session"));
 }
 
 void StatisticsWindow::ExportCsv() {

@@ -14,9 +14,8 @@
 #include "engine/card.h"
 #include "platform/history_store.h"
 #include "platform/services.h"
+#include "review/session_bars.h"
 
-class QBarCategoryAxis;
-class QBarSet;
 class QChart;
 class QChartView;
 class QLabel;
@@ -63,15 +62,12 @@ class StatisticsWindow : public QWidget {
   // The credits after each game, x the number of the game.
   QLineSeries* BalanceLine() const { return balanceLine; }
   // The return in percent of each session shown (the last kSessionBars),
-  // oldest first: in one set when at least 100%, else in the other (0 there).
-  QBarSet* SessionsAhead() const { return sessionsAhead; }
-  QBarSet* SessionsBehind() const { return sessionsBehind; }
-  QBarCategoryAxis* SessionAxis() const { return sessionAxis; }
-  QChart* SessionChart() const { return sessionChart; }
+  // oldest first, with the session's number.
+  SessionBars* Sessions() const { return sessionBars; }
   // The views of the two charts. To assistive technology each is one chart,
   // named by its title, whose description says in words what it shows.
   QChartView* BalanceView() const { return balanceView; }
-  QChartView* SessionView() const { return sessionView; }
+  QWidget* SessionView() const { return sessionBars; }
 
   static constexpr int kBalancePoints = 300;
   static constexpr int kSessionBars = 30;
@@ -125,13 +121,8 @@ class StatisticsWindow : public QWidget {
   QLabel* coachLine = nullptr;
   QChart* balanceChart = nullptr;
   QLineSeries* balanceLine = nullptr;
-  QChart* sessionChart = nullptr;
-  QBarSet* sessionsAhead = nullptr;
-  QBarSet* sessionsBehind = nullptr;
-  QBarCategoryAxis* sessionAxis = nullptr;
-  QLineSeries* evenLine = nullptr;  // 100% across the sessions
+  SessionBars* sessionBars = nullptr;
   QChartView* balanceView = nullptr;
-  QChartView* sessionView = nullptr;
   CsvExport* csvExport = nullptr;  // the export running, a child of the window
 };
 

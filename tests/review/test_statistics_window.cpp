@@ -4,8 +4,6 @@
 // export.
 #include <gtest/gtest.h>
 
-#include <QBarCategoryAxis>
-#include <QBarSet>
 #include <QChart>
 #include <QDir>
 #include <QFile>
@@ -22,11 +20,13 @@
 #include <atomic>
 #include <limits>
 #include <memory>
+#include <numeric>
 
 #include "platform/fakes.h"
 #include "review/best_play_cache.h"
 #include "review/statistics_model.h"
 #include "review/statistics_window.h"
+#include "table/table_controls.h"
 #include "tests/support/hand_text.h"
 
 namespace lynx {
@@ -287,11 +287,13 @@ TEST_F(StatisticsWindowTest, ChartsTheBalanceAndTheReturnOfEachSession) {
   const QList<QPointF> balance = window->BalanceLine()->points();
   EXPECT_EQ(balance, (QList<QPointF>{
                          {1, 105}, {2, 100}, {3, 149}, {4, 149}, {5, 4144}, {6, 4142}, {7, 4142}}));
-  ASSERT_EQ(window->SessionAxis()->categories(), QStringList({"1", "2"}));
-  EXPECT_DOUBLE_EQ(window->SessionsAhead()->at(0), 4060.0 * 100 / 21);
-  EXPECT_DOUBLE_EQ(window->SessionsAhead()->at(1), 0);
-  EXPECT_DOUBLE_EQ(window->SessionsBehind()->at(0), 0);
-  EXPECT_DOUBLE_EQ(window->SessionsBehind()->at(1), 5.0 * 100 / 7);
+  const std::vector<SessionBars::Bar>& bars = window->Sessions()->Bars();
+  ASSERT_EQ(bars.size(), 2u);
+  EXPECT_EQ(bars[0].number, 1);
+  EXPECT_DOUBLE_EQ(bars[0].percent, 4060.0 * 100 / 21);
+  EXPECT_EQ(bars[1].number, 2);
+  EXPECT_DOUBLE_EQ(bars[1].percent, 5.0 * 100 / 7);
+  EXPECT_EQ(window->Sessions()->Title(), "Return by session");
 }
 
 // On a long history a game moves the thinned line by less than a pixel: the
@@ -312,55 +314,57 @@ TEST_F(StatisticsWindowTest, DrawsTheBalanceAgainOnlyWhenItMovesVisibly) {
   EXPECT_EQ(window->BalanceLine()->points().back(), QPointF(6009, 1100));
 }
 
-// The bars as shown: each session's number, its bar above 100% and below.
+// The bars as shown: each session's number and return.
 QStringList Bars(const W& window) {
   QStringList bars;
-  const QStringList numbers = window.SessionAxis()->categories();
-  for (qsizetype i = 0; i < numbers.size(); ++i)
-    bars << QStringLiteral("%1:%2/%3")
-                .arg(numbers[i])
-                .arg(window.SessionsAhead()->at(i))
-                .arg(window.SessionsBehind()->at(i));
-  if (window.SessionsAhead()->count() != numbers.size() ||
-      window.SessionsBehind()->count() != numbers.size())
-    bars << QStringLiteral("sets of %1 and %2 values")
-                .arg(window.SessionsAhead()->count())
-                .arg(window.SessionsBehind()->count());
+  for (const SessionBars::Bar& bar : window.Sessions()->Bars())
+    bars << QStringLiteral("%1:%2").arg(bar.number).arg(bar.percent);
   return bars;
 }
 
-// Sessions begun while the window is shown move the bars along, one at a
-// time and past the last 30, and after a long time hidden all at once; each
-// time the chart is the one a window opened afresh draws.
-TEST_F(StatisticsWindowTest, NewSessionsMoveTheBarsAlongAsAFreshWindowDrawsThem) {
-  Open();
-  const auto fresh = [this] {
-    W other(history, dialogs, cache);
-    other.show();
-    return std::make_pair(Bars(other), other.SessionChart()->title());
-  };
-  for (int s = 3; s <= 33; ++s) {
-    history.BeginSession();
-    Add(kJacksOrBetter, 5, -1, 0, 100);
-    Add(kJacksOrBetter, 5, 8, (s % 4) * 5, 100);
-    window->Refresh();
-    const auto [bars, title] = fresh();
-    ASSERT_EQ(Bars(*window), bars) << "after session " << s;
-    ASSERT_EQ(window->SessionChart()->title(), title) << "after session " << s;
-  }
-  EXPECT_EQ(window->SessionAxis()->categories().front(), "4");
-  EXPECT_EQ(window->SessionAxis()->categories().back(), "33");
-  EXPECT_EQ(window->SessionChart()->title(), "Return by session (the last 30 of 33)");
+// The session chart: a scale that holds the highest bar and 100% in at most
+// four steps, yellow bars for sessions that won at least the bet and white for
+// the others, the bar under the pointer, and as many session numbers as fit.
+TEST(SessionBarsTest, ScalesColoursAndFindsEachBar) {
+  using Scale = SessionBars::Scale;
+  EXPECT_EQ(SessionBars::ScaleFor(0), (Scale{150, 50}));
+  EXPECT_EQ(SessionBars::ScaleFor(142), (Scale{150, 50}));
+  EXPECT_EQ(SessionBars::ScaleFor(143), (Scale{200, 50}));
+  EXPECT_EQ(SessionBars::ScaleFor(190.5), (Scale{300, 100}));
+  EXPECT_EQ(SessionBars::ScaleFor(80000), (Scale{100000, 50000}));
 
-  window->hide();
-  for (int s = 34; s <= 70; ++s) {
-    history.BeginSession();
-    Add(kJacksOrBetter, 5, 8, s % 2 == 0 ? 20 : 0, 100);
+  SessionBars chart;
+  chart.resize(380, 250);
+  chart.SetBars({{603, 100}, {604, 57.5}, {605, 142}}, QStringLiteral("Return by session"));
+  chart.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart));
+  EXPECT_EQ(chart.Shown(), (Scale{150, 50}));
+  const QImage shown = chart.grab().toImage();
+  QSignalSpy hovered(&chart, &SessionBars::Hovered);
+  for (int i = 0; i < 3; ++i) {
+    const QRectF bar = chart.BarRect(i);
+    const QPoint middle = bar.center().toPoint();
+    EXPECT_EQ(chart.BarAt(middle), i);
+    EXPECT_EQ(shown.pixelColor(middle), i == 1 ? QColor(Qt::white) : QColor(Qt::yellow));
+    QTest::mouseMove(&chart, middle);
+    if (hovered.count() < i + 1) hovered.wait(1000);
+    ASSERT_EQ(hovered.count(), i + 1);
+    EXPECT_EQ(hovered.last().at(0).toInt(), i);
   }
-  window->Refresh();
-  window->show();
-  EXPECT_EQ(Bars(*window), fresh().first);
-  EXPECT_EQ(window->SessionAxis()->categories().front(), "41");
+  // Bars stand on one line, as high as their share of the scale.
+  EXPECT_DOUBLE_EQ(chart.BarRect(0).bottom(), chart.BarRect(2).bottom());
+  EXPECT_NEAR(chart.BarRect(2).height() / chart.BarRect(0).height(), 1.42, 0.01);
+  EXPECT_EQ(chart.BarAt(QPoint(chart.BarRect(0).right() + 3, 100)), -1);
+  EXPECT_EQ(chart.NumberEvery(), 1);
+
+  std::vector<SessionBars::Bar> many;
+  for (int n = 603; n <= 632; ++n) many.push_back({n, 60});
+  chart.SetBars(many, QStringLiteral("Return by session (the last 30 of 632)"));
+  const int every = chart.NumberEvery();
+  EXPECT_GT(every, 1);
+  // Every number written has the room of its bars.
+  EXPECT_GE(chart.BarRect(every).center().x() - chart.BarRect(0).center().x(),
+            QFontMetrics(ClassicFont(8.25, false)).horizontalAdvance(QStringLiteral("632")));
 }
 
 // Kept during play, a game reaches the figures at once and the charts over
@@ -374,9 +378,9 @@ TEST_F(StatisticsWindowTest, RefreshInTurnsShowsTheFiguresFirstAndTheChartsAfter
   EXPECT_EQ(Cell(window->Summary(), S::kAllGamesRow, S::kHands), "8");
   EXPECT_EQ(Bars(*window), before);
   EXPECT_EQ(window->BalanceLine()->points().size(), 7);
-  EXPECT_TRUE(QTest::qWaitFor([this] { return window->SessionAxis()->count() == 3; }, 2000));
+  EXPECT_TRUE(QTest::qWaitFor([this] { return window->Sessions()->Bars().size() == 3; }, 2000));
   EXPECT_EQ(window->BalanceLine()->points().back(), QPointF(8, 8142));
-  EXPECT_EQ(Bars(*window).back(), "3:80000/0");
+  EXPECT_EQ(Bars(*window).back(), "3:80000");
 
   window->hide();
   Add(kDeucesWild, 5, -1, 0, 8137);
@@ -385,7 +389,7 @@ TEST_F(StatisticsWindowTest, RefreshInTurnsShowsTheFiguresFirstAndTheChartsAfter
   EXPECT_EQ(Cell(window->Summary(), S::kAllGamesRow, S::kHands), "8");
   window->show();
   EXPECT_EQ(Cell(window->Summary(), S::kAllGamesRow, S::kHands), "9");
-  EXPECT_EQ(Bars(*window).back(), "3:40000/0");
+  EXPECT_EQ(Bars(*window).back(), "3:40000");
 }
 
 TEST_F(StatisticsWindowTest, ShowsOnlyTheLastSessions) {
@@ -394,10 +398,12 @@ TEST_F(StatisticsWindowTest, ShowsOnlyTheLastSessions) {
     Add(kJacksOrBetter, 1, -1, 0, 100);
   }
   Open();
-  QStringList numbers;
-  for (int n = 6; n <= 35; ++n) numbers << QString::number(n);
-  EXPECT_EQ(window->SessionAxis()->categories(), numbers);
-  EXPECT_EQ(window->SessionChart()->title(), "Return by session (the last 30 of 35)");
+  std::vector<std::int64_t> numbers;
+  for (const SessionBars::Bar& bar : window->Sessions()->Bars()) numbers.push_back(bar.number);
+  std::vector<std::int64_t> last(30);
+  std::iota(last.begin(), last.end(), 6);
+  EXPECT_EQ(numbers, last);
+  EXPECT_EQ(window->Sessions()->Title(), "Return by session (the last 30 of 35)");
 }
 
 TEST_F(StatisticsWindowTest, ExportsTheChosenFileOrNothingWhenCancelled) {
