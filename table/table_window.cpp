@@ -897,7 +897,10 @@ std::array<ClassicLabel*, 11>& TableWindow::WinColumn(int coins) {
 }
 
 void TableWindow::SetLit(ClassicLabel* cell, bool lit) {
-  cell->SetTextColour(lit ? kTextYellow : kTextWhite);
+  // A cell that already looks so is left alone: no new palette, font or paint.
+  const QColor colour = lit ? kTextYellow : kTextWhite;
+  if (cell->TextColour() == colour && cell->font().bold() == lit) return;
+  cell->SetTextColour(colour);
   QFont f = cell->font();
   f.setBold(lit);
   cell->setFont(f);

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <cmath>
 
 namespace lynx {
@@ -40,11 +41,19 @@ TextSection::TextSection(QWidget* parent) : QWidget(parent) {
 void TextSection::setText(const QString& text) {
   if (text == html) return;
   html = text;
-  document.setHtml(text);
-  Forget();
-  setAccessibleName(document.toPlainText());
-  updateGeometry();
-  update();
+  if (showing) return;
+  showing = true;
+  // Shown in the next turn of the event loop, with the panel's layout and
+  // paint: a section set during the table's reveal costs the reveal nothing,
+  // and of texts set in one turn only the last is laid out.
+  QTimer::singleShot(0, this, [this] {
+    showing = false;
+    document.setHtml(html);
+    Forget();
+    setAccessibleName(document.toPlainText());
+    updateGeometry();
+    update();
+  });
 }
 
 // The document lays itself out again at the width it had (setHtml, a new

@@ -19,7 +19,8 @@ class TextSection final : public QWidget {
  public:
   explicit TextSection(QWidget* parent = nullptr);
 
-  // Shows html; the same text again changes nothing.
+  // Shows html from the next turn of the event loop on; the same text again
+  // changes nothing.
   void setText(const QString& html);
   QString text() const { return html; }
   // How many times the section has laid its text out to a new width.
@@ -47,6 +48,7 @@ class TextSection final : public QWidget {
   mutable int nextHeight = 0;
   // The text as last drawn; null when it must be drawn again.
   QImage picture;
+  bool showing = false;  // a new text waits for the next turn
 };
 
 }  // namespace lynx

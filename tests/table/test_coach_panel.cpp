@@ -357,7 +357,9 @@ TEST(TextSectionTest, LaysEachTextOutOncePerWidthPaintsItAndReadsAsALabel) {
   holder.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&holder));
 
+  // A text set is shown in the next turn of the event loop.
   const int width = section->width();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return section->height() > 20; }, 1000));
   const int height = section->heightForWidth(width);
   EXPECT_EQ(section->height(), height);
   // Sizes asked at two widths, turn about, with paints between.
@@ -370,6 +372,7 @@ TEST(TextSectionTest, LaysEachTextOutOncePerWidthPaintsItAndReadsAsALabel) {
   EXPECT_LE(section->Layouts() - layouts, 2);
   // A new text is laid out once for its size and its paint.
   section->setText(text + QStringLiteral("<br>Nothing drawn yet."));
+  QCoreApplication::processEvents();
   layouts = section->Layouts();
   for (int i = 0; i < 3; ++i) {
     section->heightForWidth(width);
@@ -394,6 +397,9 @@ TEST(TextSectionTest, LaysEachTextOutOncePerWidthPaintsItAndReadsAsALabel) {
 
   // A longer text: taller at the same width, painted in the window's text colour.
   section->setText(text + QStringLiteral("<br>Hands 12, coins bet 60, won 45<br>Return 75.0%"));
+  EXPECT_FALSE(section->accessibleName().contains("Hands 12"));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return section->accessibleName().contains("Hands 12"); }, 1000));
   EXPECT_TRUE(QTest::qWaitFor([&] { return section->height() > height; }, 1000));
   const QImage shown = section->grab().toImage();
   int yellow = 0;
