@@ -15,6 +15,8 @@
 // LYNX_STALL_EVENTS=1 it also lists, for every gap over 5 ms, the events the
 // window thread handled in it (receiver, event type, window), and the slowest
 // events of the run: where a stall comes from.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -92,6 +94,12 @@ int main(int argc, char** argv) {
       !QFile::copy(QString::fromLocal8Bit(argv[1]), copy)) {
     std::fprintf(stderr, "settle_stall: cannot copy %s\n", argv[1]);
     return 1;
+  }
+  {
+    // The copy's pages on their way to the disk would lengthen the first
+    // syncs of the play timed below (the file system writes them first).
+    QFile written(copy);
+    if (written.open(QIODevice::ReadOnly)) ::fsync(written.handle());
   }
   QElapsedTimer opening;
   opening.start();

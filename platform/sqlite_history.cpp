@@ -28,6 +28,7 @@
 #include "platform/folder_sync.h"
 #include "platform/history_csv.h"
 #include "platform/history_rows.h"
+#include "platform/wal_checkpointer.h"
 
 // The columns GameOf reads, in its order.
 #define GAME_COLUMNS                                                                \
@@ -727,6 +728,7 @@ bool SqliteHistory::OpenReadWrite(QString* why) {
   }
   if (finalTry) sqlite3_busy_timeout(db, kFinalBusyMilliseconds);
   RememberFile();
+  checkpointer = std::make_unique<WalCheckpointer>(db, path);
   // Totals that cannot be built now (a lock, a full disk) stay stale; the
   // sums are then read from the rows until they can be.
   TotalsReady(true);
@@ -898,12 +900,17 @@ bool SqliteHistory::PrepareWrites() {
 
 // checkpoint false leaves a WAL file as it is instead of copying it into the
 // database, for a file that is about to be moved aside.
+int SqliteHistory::BackgroundCheckpointsForTests() const {
+  return checkpointer ? checkpointer->Done() : 0;
+}
+
 void SqliteHistory::Close(bool checkpoint) {
   for (Statement* statement :
        {&begin, &commit, &rollback, &insertSession, &setRunning, &setEnded, &setUnsaved,
         &saveBalance, &saveHand, &dropHand, &dropHands, &saveTrainerHand, &dropTrainerHand,
         &insertGame, &addTotals, &addTableTotals, &addSessionTotals, &countRow})
     statement->reset();
+  checkpointer.reset();
   if (db == nullptr) return;
   if (!checkpoint) sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
   sqlite3_close_v2(db);

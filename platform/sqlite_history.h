@@ -22,6 +22,8 @@ class QTimer;
 
 namespace lynx {
 
+class WalCheckpointer;
+
 // The history file of the user: $XDG_DATA_HOME/lynx-video-poker/history.sqlite
 // when that variable holds an absolute path, else
 // ~/.local/share/lynx-video-poker/history.sqlite.
@@ -66,7 +68,9 @@ std::string_view HistoryMigration(int index);
 // write has returned, it survives a crash of the program or a power cut; a
 // write that fails leaves the file as it was before it. After a failed write
 // (disk full) history is off for the rest of the run: no later write is tried,
-// so the journal in the file stays at the last write that succeeded.
+// so the journal in the file stays at the last write that succeeded. The
+// write-ahead journal is copied into the file on a thread of its own
+// (WalCheckpointer), not by the writes.
 // The object never waits on another program's lock for longer than a few
 // milliseconds (it is used from the window thread): a write that meets a lock
 // (or a file that cannot be opened for writing because of one) is kept, and
@@ -154,6 +158,9 @@ class SqliteHistory final : public HistoryStore {
   // the commit fails the write there, as a failing disk would.
   using StepHook = std::function<bool(std::string_view step)>;
   void SetStepHookForTests(StepHook hook) { stepHook = std::move(hook); }
+  // For tests only: checkpoints of the journal made off this thread since the
+  // file was last opened.
+  int BackgroundCheckpointsForTests() const;
 
  private:
   struct Finalize {
@@ -257,6 +264,9 @@ class SqliteHistory final : public HistoryStore {
   ino_t fileInode = 0;
   StepHook stepHook;
   BuildProgress buildProgress;
+  // The journal is copied into the file off this thread while the file is
+  // open for writing.
+  std::unique_ptr<WalCheckpointer> checkpointer;
 
   Statement begin, commit, rollback;
   Statement insertSession, setRunning, setEnded, setUnsaved, saveBalance, saveHand, dropHand,

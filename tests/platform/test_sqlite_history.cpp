@@ -14,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <csignal>
 #include <string>
 #include <tuple>
@@ -25,6 +26,7 @@
 #include "platform/fakes.h"
 #include "platform/history_csv.h"
 #include "platform/sqlite_history.h"
+#include "platform/wal_checkpointer.h"
 #include "tests/support/hand_text.h"
 #include "tests/support/test_files.h"
 #include "tests/support/trainer_rows.h"
@@ -1086,6 +1088,76 @@ TEST_F(SqliteHistoryTest, FilesOfEveryEarlierReleaseAreUpgradedWithTheirGamesAnd
     EXPECT_EQ(Sql(File(), "PRAGMA user_version"), kVersion);
     EXPECT_EQ(history.MovedAsideTo(), "");
   }
+}
+
+// A file in WAL mode with a table of 1,000-byte rows: each row written in
+// its own transaction adds a page or so to the journal.
+struct JournalFile {
+  explicit JournalFile(const QString& path) : path(path) {
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode = WAL; CREATE TABLE t (b BLOB)", nullptr, nullptr,
+                 nullptr);
+  }
+  ~JournalFile() { sqlite3_close_v2(db); }
+  bool Write(int rows) {
+    for (int i = 0; i < rows; ++i)
+      if (sqlite3_exec(db, "INSERT INTO t VALUES (randomblob(1000))", nullptr, nullptr, nullptr) !=
+          SQLITE_OK)
+        return false;
+    return true;
+  }
+  qint64 JournalBytes() const { return QFileInfo(path + "-wal").size(); }
+  QString path;
+  sqlite3* db = nullptr;
+};
+
+TEST_F(SqliteHistoryTest, TheJournalIsCopiedIntoTheFileOffTheWritersThread) {
+  const QString path = dir.filePath("journal.sqlite");
+  JournalFile file(path);
+  {
+    WalCheckpointer checkpointer(file.db, path, 20);
+    for (int round = 0; round < 10; ++round) {
+      ASSERT_TRUE(file.Write(30));
+      // Each round passes the 20 pages: the thread is woken and copies them.
+      const int before = checkpointer.Done();
+      EXPECT_TRUE(QTest::qWaitFor([&] { return checkpointer.Done() > before; }, 5000)) << round;
+    }
+    EXPECT_EQ(checkpointer.DoneByWriter(), 0);
+    // Copied journals are written over from the start: it stays near the
+    // pages of one round however many rounds are written.
+    EXPECT_LT(file.JournalBytes(), 150 * 4120);
+  }
+  EXPECT_EQ(Sql(path, "SELECT count(*), sum(length(b)) FROM t"), "300|300000\n");
+
+  // Without the thread (it cannot open the file), the writer copies the
+  // journal itself at ten times the pages, as SQLite does without one.
+  const QString gone = dir.filePath("gone.sqlite");
+  JournalFile other(gone);
+  {
+    WalCheckpointer checkpointer(other.db, dir.filePath("missing/none.sqlite"), 20);
+    ASSERT_TRUE(other.Write(1000));
+    EXPECT_EQ(checkpointer.Done(), 0);
+    EXPECT_GE(checkpointer.DoneByWriter(), 4);
+    EXPECT_LT(other.JournalBytes(), 240 * 4120);
+  }
+  // Once it has gone, SQLite's own checkpoint after 1,000 pages is back.
+  const qint64 before = other.JournalBytes();
+  ASSERT_TRUE(other.Write(3000));
+  EXPECT_LT(other.JournalBytes(), before + 1100 * 4120);
+}
+
+TEST_F(SqliteHistoryTest, AHistoryCopiesItsJournalOffTheWindowThread) {
+  SqliteHistory history(File());
+  history.BeginSession();
+  // Every settle adds the row, its indexes and the totals: a few pages.
+  for (int i = 0; i < 400 && history.BackgroundCheckpointsForTests() == 0; ++i) {
+    GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+    history.RecordGame(game, 100, i + 1);
+    QTest::qWait(0);
+  }
+  EXPECT_TRUE(QTest::qWaitFor([&] { return history.BackgroundCheckpointsForTests() > 0; }, 5000));
+  EXPECT_EQ(history.Problem(), "");
 }
 
 }  // namespace
