@@ -4,7 +4,8 @@
 // program wires them, on a copy of a history file (make_long_history), with
 // the other services faked (no sound, no dialogs). A 1 ms timer notes the
 // longest gap between its ticks while `draws` games are dealt and drawn, each
-// step posted to the event loop as a player's key would be.
+// step posted to the event loop as a player's key would be, 5 ms apart
+// (LYNX_STALL_PACE_MS sets another pace).
 //
 //   build/release/bin/make_long_history /tmp/long.sqlite
 //   QT_QPA_PLATFORM=offscreen build/release/bin/settle_stall /tmp/long.sqlite [draws]
@@ -116,6 +117,8 @@ int main(int argc, char** argv) {
   lynx::HistoryRecorder recorder(values, services);
   lynx::CoachRun coach;
   coach.panelShown = true;
+  // Every Draw draws: no warning first for the costly holds of this play.
+  coach.warn = false;
   lynx::ReviewWindows review(services, coach.tables, [&values] { return values.credits; });
   recorder.Start(nullptr);
   QObject::connect(&recorder, &lynx::HistoryRecorder::GameRecorded, &review,
@@ -155,6 +158,11 @@ int main(int argc, char** argv) {
     lastTick = now;
   });
 
+  // A step every 5 ms, 200 keys a second, unless LYNX_STALL_PACE_MS says
+  // otherwise (40 is a key held down at the usual repeat of 25 a second).
+  const int pace = qEnvironmentVariableIsSet("LYNX_STALL_PACE_MS")
+                       ? std::max(0, qEnvironmentVariableIntValue("LYNX_STALL_PACE_MS"))
+                       : 5;
   int played = 0;
   double longestSettle = 0;
   double longestDeal = 0;
@@ -179,7 +187,7 @@ int main(int argc, char** argv) {
       settles += ms;
       ++played;
     }
-    QTimer::singleShot(5, step);
+    QTimer::singleShot(pace, step);
   };
   // The analyses the windows start in the background (best play of each
   // stake, the coach's tables) are given time to end first, unless
