@@ -281,6 +281,34 @@ TEST_F(CoachPanelTest, AnalysisWindowShowsEveryHoldBestFirst) {
   EXPECT_EQ(cell(2, 0), "3");
 }
 
+// The sections' plain lines are as white on the panel's blue as its labels.
+TEST_F(CoachPanelTest, SectionsAreWrittenInWhite) {
+  Key(Qt::Key_K);
+  Deal("AS KS QS JS 7H", "TS 2C 3D 4H 5C");
+  Key(Qt::Key_H);
+  TextSection* hand = nullptr;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        for (TextSection* section : panel->findChildren<TextSection*>())
+          if (section->text().contains("Best: ")) hand = section;
+        return hand != nullptr;
+      },
+      1000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return hand->isVisible() && hand->height() > 40; }, 1000));
+  const QImage shot = hand->grab().toImage();
+  int white = 0;
+  int black = 0;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 0; x < shot.width(); ++x) {
+      const QRgb pixel = shot.pixel(x, y);
+      if (qAlpha(pixel) < 255) continue;
+      white += pixel == qRgb(255, 255, 255);
+      black += qRed(pixel) + qGreen(pixel) + qBlue(pixel) < 60;
+    }
+  EXPECT_GT(white, 20);
+  EXPECT_EQ(black, 0);
+}
+
 // Where the screen has no room beside the table, the coach is docked below
 // it in the same window: never a window of its own, never over the cards.
 TEST_F(CoachPanelTest, NarrowScreenDocksThePanelBelowTheTable) {
