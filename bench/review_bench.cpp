@@ -83,7 +83,9 @@ void BM_OpenStatistics(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenStatistics)->Unit(benchmark::kMillisecond);
 
-void BM_StatisticsGameKept(benchmark::State& state) {
+// A game kept with Statistics open, each in a session of its own when
+// newSession (its bar moves the others along).
+void TimeGamesKept(benchmark::State& state, bool newSession) {
   SqliteHistory* history = Store(state);
   if (history == nullptr) return;
   QtDialogs dialogs;
@@ -92,30 +94,22 @@ void BM_StatisticsGameKept(benchmark::State& state) {
   Settle();
   for (auto _ : state) {
     state.PauseTiming();
+    if (newSession) history->BeginSession();
     KeepGame(*history);
     state.ResumeTiming();
     window.Refresh();
     Settle();
   }
 }
+
+void BM_StatisticsGameKept(benchmark::State& state) {
+  TimeGamesKept(state, false);
+}
 BENCHMARK(BM_StatisticsGameKept)->Unit(benchmark::kMillisecond);
 
-// The first game of a run: a new session, whose bar moves the others along.
+// The first game of a run.
 void BM_StatisticsSessionBegun(benchmark::State& state) {
-  SqliteHistory* history = Store(state);
-  if (history == nullptr) return;
-  QtDialogs dialogs;
-  StatisticsWindow window(*history, dialogs, Cache());
-  window.show();
-  Settle();
-  for (auto _ : state) {
-    state.PauseTiming();
-    history->BeginSession();
-    KeepGame(*history);
-    state.ResumeTiming();
-    window.Refresh();
-    Settle();
-  }
+  TimeGamesKept(state, true);
 }
 BENCHMARK(BM_StatisticsSessionBegun)->Unit(benchmark::kMillisecond);
 
