@@ -365,6 +365,9 @@ TEST(SessionBarsTest, ScalesColoursAndFindsEachBar) {
   // Every number written has the room of its bars.
   EXPECT_GE(chart.BarRect(every).center().x() - chart.BarRect(0).center().x(),
             QFontMetrics(ClassicFont(8.25, false)).horizontalAdvance(QStringLiteral("632")));
+  // The same bars under a new title (a session more before them) take it.
+  chart.SetBars(many, QStringLiteral("Return by session (the last 30 of 633)"));
+  EXPECT_EQ(chart.Title(), "Return by session (the last 30 of 633)");
 }
 
 // Kept during play, a game reaches the figures at once and the charts over
