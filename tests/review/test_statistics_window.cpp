@@ -217,6 +217,12 @@ TEST_F(StatisticsWindowTest, ListsEachTrainerTableWithItsOwnFigures) {
             QStringList({"Jacks or Better 9/6", "9/6", "1", "1", "5", "10", "200.00%", "—", "—"}));
   // The machine's own figures leave the trainer's hands out.
   EXPECT_EQ(SummaryRow(S::kAllGamesRow).front(), "7");
+
+  // Another deal at a table listed: the same rows, new figures.
+  history.RecordGames(deal, 0, 0);
+  window->Refresh();
+  ASSERT_EQ(tables->rowCount(), 2);
+  EXPECT_EQ(line(0).mid(3, 3), QStringList({"4", "20", "20"}));
 }
 
 TEST_F(StatisticsWindowTest, ShowsDashesForFiguresThatAreNoNumbers) {
