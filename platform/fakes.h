@@ -215,6 +215,22 @@ class FakeHistory final : public HistoryStore {
     }
     balance = JournaledBalance{played.back().creditsAfter, borrowed, true, change};
   }
+  // With holdDisk, what WhenOnDisk is given waits for LandOnDisk, as it
+  // waits for a sync on a thread of its own.
+  void WhenOnDisk(QObject* context, std::function<void()> done) override {
+    if (holdDisk)
+      onDisk.push_back({context, std::move(done)});
+    else
+      done();
+  }
+  void LandOnDisk() {
+    auto due = std::move(onDisk);
+    onDisk.clear();
+    for (auto& waiting : due) waiting.second();
+  }
+  bool holdDisk = false;
+  std::vector<std::pair<QObject*, std::function<void()>>> onDisk;
+
   void RecordPractice(GameRecord& game) override {
     ++gamesRecorded;
     game.demo = true;

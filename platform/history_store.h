@@ -17,6 +17,8 @@
 #include "machine/hand_in_progress.h"
 #include "machine/trainer_machine.h"
 
+class QObject;
+
 namespace lynx {
 
 // One settled game (a draw that was paid), as stored. On the trainer table
@@ -186,7 +188,8 @@ class HistoryStore {
                                std::int32_t borrowed, std::int64_t change) = 0;
   virtual void DropTrainerHand() = 0;
 
-  // Records a settled game in one transaction, synchronously on disk: the
+  // Records a settled game in one transaction (on disk once WhenOnDisk says
+  // so; the system's cache has it when this returns): the
   // games row, the balance after it (as change number change), and the end
   // of its hand in progress (the trainer's for a game of the library). Fills
   // in playedAt (when invalid) and, once written, id and session of game.
@@ -197,6 +200,16 @@ class HistoryStore {
   // came from. Fills in playedAt, id and session of each.
   virtual void RecordGames(std::vector<GameRecord>& games, std::int32_t borrowed,
                            std::int64_t change) = 0;
+
+  // Runs done once every write so far is on disk: at once when it is (a
+  // store that syncs each write before it returns), else later from the event
+  // loop of context's thread, and never when context is gone by then.
+  virtual void WhenOnDisk(QObject* context, std::function<void()> done) {
+    static_cast<void>(context);
+    done();
+  }
+  // Returns once every write so far is on disk.
+  virtual void WaitOnDisk() {}
 
   // Records a practice hand (demo and practice set, paying nothing): the
   // games row only, leaving the balance and every hand in progress as they

@@ -28,6 +28,7 @@
 #include "platform/folder_sync.h"
 #include "platform/history_csv.h"
 #include "platform/history_rows.h"
+#include "platform/journal_syncer.h"
 #include "platform/wal_checkpointer.h"
 
 // The columns GameOf reads, in its order.
@@ -716,8 +717,9 @@ bool SqliteHistory::OpenReadWrite(QString* why) {
     const std::string setVersion = "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
     return exec(setVersion.c_str()) && exec("COMMIT");
   };
-  // WAL with a full sync at every commit: a game once shown as paid is on
-  // disk, and readers (the sqlite3 tool) never wait for the game.
+  // WAL with a full sync at every commit until the journal's syncer takes
+  // the syncs over: a game once shown as paid is on disk, and readers (the
+  // sqlite3 tool) never wait for the game.
   const bool ready = exec("PRAGMA journal_mode = WAL") && exec("PRAGMA synchronous = FULL") &&
                      upgrade() && PrepareWrites();
   if (!ready) {
@@ -729,6 +731,14 @@ bool SqliteHistory::OpenReadWrite(QString* why) {
   if (finalTry) sqlite3_busy_timeout(db, kFinalBusyMilliseconds);
   RememberFile();
   checkpointer = std::make_unique<WalCheckpointer>(db, path);
+  // The syncs go to a thread of their own: a commit reaches the system's
+  // cache, and whoever shows what it wrote waits for WhenOnDisk.
+  auto journal = std::make_unique<JournalSyncer>(path + QStringLiteral("-wal"));
+  if (journal->Usable() &&
+      sqlite3_exec(db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr) == SQLITE_OK) {
+    syncer = std::move(journal);
+    checkpointer->OnCommit([this] { syncer->Committed(); });
+  }
   // Totals that cannot be built now (a lock, a full disk) stay stale; the
   // sums are then read from the rows until they can be.
   TotalsReady(true);
@@ -737,10 +747,11 @@ bool SqliteHistory::OpenReadWrite(QString* why) {
 
 bool SqliteHistory::TotalsReady(bool mayBuild) {
   if (db == nullptr) return false;
-  Statement statement;
-  if (!HasColumn(db, {"totals_state", "stale", 6}) ||
-      !Prepare(statement, "SELECT stale FROM totals_state WHERE id = 1"))
-    return false;
+  // Versions only add columns: once seen, the column stays.
+  if (!totalsColumn && !HasColumn(db, {"totals_state", "stale", 6})) return false;
+  totalsColumn = true;
+  Reused statement;
+  if (!Prepare(statement, "SELECT stale FROM totals_state WHERE id = 1")) return false;
   const int code = sqlite3_step(statement.get());
   if (code != SQLITE_ROW) {
     if (code != SQLITE_DONE) Failed(code);
@@ -843,6 +854,39 @@ bool SqliteHistory::Prepare(Statement& statement, const char* sql) {
   return code == SQLITE_OK || Failed(code);
 }
 
+bool SqliteHistory::Prepare(Reused& statement, const char* sql) {
+  statement.reset();
+  Cached& cached = reused[sql];
+  if (cached.taken) {
+    // Taken by a read still going on: this one gets its own.
+    if (!Prepare(statement.own, sql)) return false;
+    statement.held = statement.own.get();
+    return true;
+  }
+  if (!cached.statement && !Prepare(cached.statement, sql)) {
+    reused.erase(sql);
+    return false;
+  }
+  cached.taken = true;
+  statement.owner = this;
+  statement.cached = &cached;
+  statement.generation = generation;
+  statement.held = cached.statement.get();
+  return true;
+}
+
+void SqliteHistory::Reused::reset() {
+  if (cached != nullptr && owner->generation == generation) {
+    sqlite3_reset(held);
+    sqlite3_clear_bindings(held);
+    cached->taken = false;
+  }
+  owner = nullptr;
+  cached = nullptr;
+  held = nullptr;
+  own.reset();
+}
+
 bool SqliteHistory::PrepareWrites() {
   return Prepare(begin, "BEGIN IMMEDIATE") && Prepare(commit, "COMMIT") &&
          Prepare(rollback, "ROLLBACK") &&
@@ -900,6 +944,21 @@ bool SqliteHistory::PrepareWrites() {
 
 // checkpoint false leaves a WAL file as it is instead of copying it into the
 // database, for a file that is about to be moved aside.
+void SqliteHistory::WhenOnDisk(QObject* context, std::function<void()> done) {
+  if (syncer)
+    syncer->WhenSynced(context, std::move(done));
+  else
+    done();
+}
+
+void SqliteHistory::WaitOnDisk() {
+  if (syncer) syncer->WaitSynced();
+}
+
+int SqliteHistory::BackgroundSyncsForTests() const {
+  return syncer ? syncer->Syncs() : 0;
+}
+
 int SqliteHistory::BackgroundCheckpointsForTests() const {
   return checkpointer ? checkpointer->Done() : 0;
 }
@@ -910,7 +969,12 @@ void SqliteHistory::Close(bool checkpoint) {
         &saveBalance, &saveHand, &dropHand, &dropHands, &saveTrainerHand, &dropTrainerHand,
         &insertGame, &addTotals, &addTableTotals, &addSessionTotals, &countRow})
     statement->reset();
+  reused.clear();
+  ++generation;
+  totalsColumn = false;
   checkpointer.reset();
+  // What was committed is synced before the file is closed.
+  syncer.reset();
   if (db == nullptr) return;
   if (!checkpoint) sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
   sqlite3_close_v2(db);
@@ -1003,6 +1067,9 @@ bool SqliteHistory::Step(std::string_view name) {
 }
 
 bool SqliteHistory::Transaction(const std::function<bool()>& body) {
+  // A journal that could not be synced may have lost earlier commits to the
+  // disk: nothing more is written over them.
+  if (syncer && syncer->Failed()) return Failed(SQLITE_IOERR_FSYNC);
   if (!Run(begin.get())) return false;
   if (body() && Step("commit") && Run(commit.get())) {
     Step("committed");
@@ -1670,7 +1737,7 @@ void SqliteHistory::KeepGames(const std::vector<GameRecord*>& games,
 std::vector<GameRecord> SqliteHistory::Games(std::int64_t offset, int limit) {
   if (limit <= 0) return {};
   return Read<std::vector<GameRecord>>([&](std::vector<GameRecord>& games) {
-    Statement statement;
+    Reused statement;
     // The row check comes last, where GameOf looks for it.
     if (!Prepare(statement, "SELECT " GAME_COLUMNS ", " VALID
                             " FROM games ORDER BY id DESC LIMIT ?1 OFFSET ?2"))
@@ -1687,7 +1754,7 @@ std::vector<GameRecord> SqliteHistory::Games(std::int64_t offset, int limit) {
 std::vector<GameRecord> SqliteHistory::Mistakes(int limit) {
   if (limit <= 0) return {};
   return Read<std::vector<GameRecord>>([&](std::vector<GameRecord>& games) {
-    Statement statement;
+    Reused statement;
     // Games kept with their verdict are found through the index of mistakes;
     // a file without totals is judged by the rule itself.
     if (!Prepare(statement, UseTotals()
@@ -1706,7 +1773,7 @@ std::vector<GameRecord> SqliteHistory::Mistakes(int limit) {
 
 std::int64_t SqliteHistory::GameCount() {
   return Read<std::int64_t>([&](std::int64_t& count) {
-    Statement statement;
+    Reused statement;
     if (!Prepare(statement, UseTotals() ? "SELECT rows FROM totals_state WHERE id = 1"
                                         : "SELECT count(*) FROM games"))
       return false;
@@ -1760,7 +1827,7 @@ GameStatistics SqliteHistory::Statistics(std::optional<GameVariant> game) {
     // (a file this run cannot write, totals that could not be built) the rows
     // are summed, damaged ones left out: every row is read for that check, so
     // one pass over the table (NOT INDEXED) it is.
-    Statement statement;
+    Reused statement;
     const bool totals = UseTotals();
     const char* sql =
         totals ? (game ? "SELECT row, coins, hands, coins * hands, won, biggest, judged, "
@@ -1805,7 +1872,7 @@ GameStatistics SqliteHistory::Statistics(std::optional<GameVariant> game) {
 std::vector<TableStatistics> SqliteHistory::TableTotals() {
   return Read<std::vector<TableStatistics>>([&](std::vector<TableStatistics>& tables) {
     // The running totals, else the rows summed as Statistics sums them.
-    Statement statement;
+    Reused statement;
     if (!Prepare(statement,
                  UseTotals()
                      ? "SELECT library_game, pay_table, hands, games, bet, won, best_ev, held_ev, "
@@ -1851,7 +1918,7 @@ std::vector<std::int32_t> SqliteHistory::BalanceSeries(int maxPoints) {
     // One pass over the table, in the order of its ids, as each row is
     // checked on the way (see Statistics): a count first would check them
     // all twice.
-    Statement statement;
+    Reused statement;
     if (!Prepare(statement,
                  "SELECT credits_after FROM games NOT INDEXED WHERE practice = 0 AND " VALID
                  " ORDER BY id"))
@@ -1879,7 +1946,7 @@ std::optional<std::vector<std::int32_t>> SqliteHistory::SampledBalance(int maxPo
   std::int64_t first = 0;
   std::int64_t last = 0;
   {
-    Statement statement;
+    Reused statement;
     if (!Prepare(statement,
                  "SELECT (SELECT coalesce(sum(hands), 0) FROM totals) + "
                  "(SELECT coalesce(sum(games), 0) FROM table_totals), "
@@ -1896,8 +1963,8 @@ std::optional<std::vector<std::int32_t>> SqliteHistory::SampledBalance(int maxPo
   // since, while no other program has added any.
   if (balanceCache && balanceCache->maxPoints == maxPoints && balanceCache->through == last)
     return balanceCache->series;
-  Statement next;
-  Statement newest;
+  Reused next;
+  Reused newest;
   if (!Prepare(next, "SELECT credits_after FROM games WHERE id >= ?1 AND practice = 0 AND " VALID
                      " ORDER BY id LIMIT 1") ||
       !Prepare(newest, "SELECT credits_after FROM games WHERE practice = 0 AND " VALID
@@ -1941,7 +2008,7 @@ std::vector<SessionReturn> SqliteHistory::SessionReturns() {
   return Read<std::vector<SessionReturn>>([&](std::vector<SessionReturn>& sessions) {
     // The sums first, in one pass over the table as every row is checked
     // (see Statistics), then one look-up per session rather than one per game.
-    Statement statement;
+    Reused statement;
     if (!Prepare(statement,
                  UseTotals()
                      ? "SELECT a.session, s.started_at, a.hands, a.bet, a.won FROM session_totals "

@@ -10,7 +10,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,7 @@ class QTimer;
 
 namespace lynx {
 
+class JournalSyncer;
 class WalCheckpointer;
 
 // The history file of the user: $XDG_DATA_HOME/lynx-video-poker/history.sqlite
@@ -142,6 +145,8 @@ class SqliteHistory final : public HistoryStore {
   void RecordPractice(GameRecord& game) override;
   std::vector<GameRecord> Games(std::int64_t offset, int limit) override;
   std::int64_t GameCount() override;
+  void WhenOnDisk(QObject* context, std::function<void()> done) override;
+  void WaitOnDisk() override;
   std::vector<GameRecord> Mistakes(int limit) override;
   GameStatistics Statistics(std::optional<GameVariant> game) override;
   std::vector<TableStatistics> TableTotals() override;
@@ -161,12 +166,40 @@ class SqliteHistory final : public HistoryStore {
   // For tests only: checkpoints of the journal made off this thread since the
   // file was last opened.
   int BackgroundCheckpointsForTests() const;
+  // For tests only: syncs of the journal made off this thread since the file
+  // was last opened (0 when the writer syncs its own commits).
+  int BackgroundSyncsForTests() const;
 
  private:
   struct Finalize {
     void operator()(sqlite3_stmt* statement) const;
   };
   using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
+  // A read statement prepared once for the connection: a Reused takes it,
+  // and gives it back reset, its bindings cleared, when it goes. Reads come
+  // with every game kept; parsing their SQL each time cost more than running
+  // it.
+  struct Cached {
+    Statement statement;
+    bool taken = false;
+  };
+  class Reused {
+   public:
+    Reused() = default;
+    Reused(const Reused&) = delete;
+    Reused& operator=(const Reused&) = delete;
+    ~Reused() { reset(); }
+    sqlite3_stmt* get() const { return held; }
+    void reset();
+
+   private:
+    friend class SqliteHistory;
+    SqliteHistory* owner = nullptr;
+    Cached* cached = nullptr;
+    std::uint64_t generation = 0;
+    sqlite3_stmt* held = nullptr;
+    Statement own;  // when the cached one is taken already
+  };
   enum class Verdict { Missing, Usable, Newer, Damaged, Foreign, Unreadable };
   enum class Outcome { Written, Locked, Failed };
   // A write: its statements (run inside one transaction) and what to do once
@@ -182,6 +215,7 @@ class SqliteHistory final : public HistoryStore {
   bool OpenReadWrite(QString* why);
   bool OpenReadOnly(QString* why);
   bool Prepare(Statement& statement, const char* sql);
+  bool Prepare(Reused& statement, const char* sql);
   bool PrepareWrites();
   void Close(bool checkpoint);
   bool MoveAside(QString* why);
@@ -267,6 +301,15 @@ class SqliteHistory final : public HistoryStore {
   // The journal is copied into the file off this thread while the file is
   // open for writing.
   std::unique_ptr<WalCheckpointer> checkpointer;
+  // And synced to the disk off this thread, when the journal can be opened.
+  std::unique_ptr<JournalSyncer> syncer;
+
+  // Read statements by their SQL, for as long as db is open; the
+  // generation counts the connections, so that a Reused outliving one
+  // leaves the next alone.
+  std::unordered_map<std::string, Cached> reused;
+  std::uint64_t generation = 0;
+  bool totalsColumn = false;  // totals_state.stale seen in this connection
 
   Statement begin, commit, rollback;
   Statement insertSession, setRunning, setEnded, setUnsaved, saveBalance, saveHand, dropHand,

@@ -25,6 +25,7 @@ WalCheckpointer::~WalCheckpointer() {
 
 int WalCheckpointer::Committed(void* self, sqlite3* db, const char* name, int pages) {
   auto* checkpointer = static_cast<WalCheckpointer*>(self);
+  if (checkpointer->onCommit) checkpointer->onCommit();
   if (pages >= 10 * checkpointer->pages) {
     // The journal keeps growing: copy what no reader needs now.
     if (sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr) ==

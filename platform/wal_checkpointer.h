@@ -8,6 +8,7 @@
 #include <QString>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -32,6 +33,9 @@ class WalCheckpointer {
   WalCheckpointer(const WalCheckpointer&) = delete;
   WalCheckpointer& operator=(const WalCheckpointer&) = delete;
 
+  // Called (on the writer's thread) after each commit of the writer.
+  void OnCommit(std::function<void()> committed) { onCommit = std::move(committed); }
+
   // Checkpoints the thread has ended, and those the writer ran itself.
   int Done() const { return done.load(); }
   int DoneByWriter() const { return doneByWriter.load(); }
@@ -49,6 +53,7 @@ class WalCheckpointer {
   bool stopping = false;
   std::atomic<int> done{0};
   std::atomic<int> doneByWriter{0};
+  std::function<void()> onCommit;
   std::thread thread;
 };
 

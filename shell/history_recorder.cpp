@@ -64,6 +64,8 @@ void HistoryRecorder::Attach(TrainerWindow& trainer) {
             trainerPending = std::optional<TrainerHandInProgress>();
             std::vector<GameRecord> games = settled;
             services.history.RecordGames(games, values.borrowed, NextChange());
+            // The trainer shows its wins as soon as this returns.
+            services.history.WaitOnDisk();
             TellProblemOnce(&trainer);
             emit GameRecorded();
           });

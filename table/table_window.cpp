@@ -430,8 +430,25 @@ void TableWindow::Guarded(std::function<void()> action) {
   }
   busy = true;
   action();
+  // A deal or draw waiting for the disk ends its turn itself.
+  if (!awaitingDisk) EndTurn();
+}
+
+void TableWindow::EndTurn() {
   busy = false;
   if (!deferred.empty()) QTimer::singleShot(0, this, &TableWindow::RunDeferred);
+}
+
+void TableWindow::ThenOnDisk(std::function<void()> rest) {
+  awaitingDisk = true;
+  askingDisk = true;
+  services.history.WhenOnDisk(this, [this, rest = std::move(rest)] {
+    awaitingDisk = false;
+    rest();
+    // Called later, from the event loop: Guarded has returned since.
+    if (!askingDisk) EndTurn();
+  });
+  askingDisk = false;
 }
 
 void TableWindow::RunDeferred() {
@@ -766,7 +783,16 @@ void TableWindow::Deal() {
     Refuse(deal.refusal);
     return;
   }
+  // The surface keeps the last hand until the new one is turned over, once
+  // its bet and cards are on disk.
   revealing = true;
+  ThenOnDisk([this, deal, lastRow, lastCoins, coinsBefore] {
+    RevealDeal(deal, lastRow, lastCoins, coinsBefore);
+  });
+}
+
+void TableWindow::RevealDeal(const DealOutcome& deal, int lastRow, int lastCoins,
+                             int coinsBefore) {
   ClearSurface();
   repaint(CardRect(0).united(CardRect(4)));
   Timer2->stop();
@@ -825,7 +851,10 @@ void TableWindow::Draw() {
   record.demo = settled.demo;
   if (advisor != nullptr) advisor->Appraise(record);
   emit GameSettled(record);
+  ThenOnDisk([this, settled] { ShowSettlement(settled); });
+}
 
+void TableWindow::ShowSettlement(const Settlement& settled) {
   Mess->setText(QString::fromStdString(settled.message));
   for (int r = 0; r < kRows; ++r) {
     if (r != settled.row)

@@ -175,11 +175,18 @@ class TableWindow : public QDialog {
 
   // Runs action now, or after the operation in progress when one is running.
   void Guarded(std::function<void()> action);
+  void EndTurn();
+  // Runs rest once what the play cycle wrote to the history is on disk: at
+  // once, or from the event loop when the history syncs on a thread of its
+  // own. Input waits meanwhile, as it does for a sound.
+  void ThenOnDisk(std::function<void()> rest);
   void RunDeferred();
 
   void RunDealOrDraw();
   void Deal();
   void Draw();
+  void RevealDeal(const DealOutcome& deal, int lastRow, int lastCoins, int coinsBefore);
+  void ShowSettlement(const Settlement& settled);
   void RunBetOne();
   void RunBetMax();
   // Shows the markers of the machine's holds.
@@ -225,6 +232,8 @@ class TableWindow : public QDialog {
   bool sidePanelShown = false;
 
   bool busy = false;       // an operation is running
+  bool awaitingDisk = false;  // its rest waits for the history's sync
+  bool askingDisk = false;    // inside ThenOnDisk's question
   bool revealing = false;  // a deal or draw is putting cards on the surface
   std::deque<std::function<void()>> deferred;
 };

@@ -25,6 +25,7 @@
 #include "engine/random_source.h"
 #include "platform/fakes.h"
 #include "platform/history_csv.h"
+#include "platform/journal_syncer.h"
 #include "platform/sqlite_history.h"
 #include "platform/wal_checkpointer.h"
 #include "tests/support/hand_text.h"
@@ -1100,12 +1101,14 @@ struct JournalFile {
                  nullptr);
   }
   ~JournalFile() { sqlite3_close_v2(db); }
-  bool Write(int rows) {
+  bool Write(int rows, bool oneCommit = false) {
+    const auto run = [this](const char* sql) {
+      return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    };
+    if (oneCommit && !run("BEGIN")) return false;
     for (int i = 0; i < rows; ++i)
-      if (sqlite3_exec(db, "INSERT INTO t VALUES (randomblob(1000))", nullptr, nullptr, nullptr) !=
-          SQLITE_OK)
-        return false;
-    return true;
+      if (!run("INSERT INTO t VALUES (randomblob(1000))")) return false;
+    return !oneCommit || run("COMMIT");
   }
   qint64 JournalBytes() const { return QFileInfo(path + "-wal").size(); }
   QString path;
@@ -1118,9 +1121,11 @@ TEST_F(SqliteHistoryTest, TheJournalIsCopiedIntoTheFileOffTheWritersThread) {
   {
     WalCheckpointer checkpointer(file.db, path, 20);
     for (int round = 0; round < 10; ++round) {
-      ASSERT_TRUE(file.Write(30));
-      // Each round passes the 20 pages: the thread is woken and copies them.
+      // Each round, one commit, passes the 20 pages: the thread is woken and
+      // copies them (woken by a commit of its own, rows written one at a time
+      // could go on while it copies).
       const int before = checkpointer.Done();
+      ASSERT_TRUE(file.Write(120, true));
       EXPECT_TRUE(QTest::qWaitFor([&] { return checkpointer.Done() > before; }, 5000)) << round;
     }
     EXPECT_EQ(checkpointer.DoneByWriter(), 0);
@@ -1128,7 +1133,7 @@ TEST_F(SqliteHistoryTest, TheJournalIsCopiedIntoTheFileOffTheWritersThread) {
     // pages of one round however many rounds are written.
     EXPECT_LT(file.JournalBytes(), 150 * 4120);
   }
-  EXPECT_EQ(Sql(path, "SELECT count(*), sum(length(b)) FROM t"), "300|300000\n");
+  EXPECT_EQ(Sql(path, "SELECT count(*), sum(length(b)) FROM t"), "1200|1200000\n");
 
   // Without the thread (it cannot open the file), the writer copies the
   // journal itself at ten times the pages, as SQLite does without one.
@@ -1157,6 +1162,65 @@ TEST_F(SqliteHistoryTest, AHistoryCopiesItsJournalOffTheWindowThread) {
     QTest::qWait(0);
   }
   EXPECT_TRUE(QTest::qWaitFor([&] { return history.BackgroundCheckpointsForTests() > 0; }, 5000));
+  EXPECT_EQ(history.Problem(), "");
+}
+
+TEST_F(SqliteHistoryTest, CommitsAreSyncedOnAThreadAndThoseWaitingHearOfItAfter) {
+  const QString path = dir.filePath("synced.sqlite");
+  JournalFile file(path);
+  ASSERT_TRUE(file.Write(1));
+  EXPECT_FALSE(JournalSyncer(dir.filePath("missing.sqlite-wal")).Usable());
+
+  JournalSyncer syncer(path + "-wal");
+  ASSERT_TRUE(syncer.Usable());
+  // Nothing committed since: at once.
+  int told = 0;
+  syncer.WhenSynced(nullptr, [&] { ++told; });
+  EXPECT_EQ(told, 1);
+
+  QObject context;
+  int syncsWhenTold = -1;
+  for (int round = 0; round < 20; ++round) {
+    ASSERT_TRUE(file.Write(1));
+    syncer.Committed();
+    syncer.WhenSynced(&context, [&] {
+      ++told;
+      syncsWhenTold = syncer.Syncs();
+    });
+    // Never before the sync of this commit has ended.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return told == round + 2; }, 5000)) << round;
+    EXPECT_EQ(syncsWhenTold, round + 1);
+  }
+  // One waiting without its context is forgotten; WaitSynced returns once
+  // the sync is done.
+  auto gone = std::make_unique<QObject>();
+  ASSERT_TRUE(file.Write(1));
+  syncer.Committed();
+  syncer.WhenSynced(gone.get(), [&] { ++told; });
+  gone.reset();
+  syncer.WaitSynced();
+  EXPECT_EQ(syncer.Syncs(), 21);
+  QTest::qWait(20);
+  EXPECT_EQ(told, 21);
+  EXPECT_FALSE(syncer.Failed());
+}
+
+TEST_F(SqliteHistoryTest, AHistorySyncsItsCommitsOffTheWindowThread) {
+  SqliteHistory history(File());
+  history.BeginSession();
+  GameRecord game = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+  history.RecordGame(game, 100, 1);
+  history.WaitOnDisk();
+  const int syncs = history.BackgroundSyncsForTests();
+  EXPECT_GE(syncs, 1);
+  QObject context;
+  bool told = false;
+  history.WhenOnDisk(&context, [&] { told = true; });
+  EXPECT_TRUE(told);  // nothing written since the wait
+  told = false;
+  history.RecordGame(game, 100, 2);
+  history.WhenOnDisk(&context, [&] { told = history.BackgroundSyncsForTests() > syncs; });
+  EXPECT_TRUE(QTest::qWaitFor([&] { return told; }, 5000));
   EXPECT_EQ(history.Problem(), "");
 }
 

@@ -87,6 +87,46 @@ TEST_F(TableJournalTest, DealHoldAndDrawAreReportedWithWhatTheWindowShows) {
   EXPECT_TRUE(games[1].demo);
 }
 
+TEST_F(TableJournalTest, CardsAndWinsWaitForTheDiskAndSoDoTheKeysAfterThem) {
+  values.credits = 20;
+  Open(kJacksOrBetter);
+  Watch();
+  fakes.history.holdDisk = true;
+  const QImage before = window->Surface().copy();
+
+  EnterDemoCode(kDemoRoyal);
+  Click(window->Image11);
+  // Bet and hand are journaled; the cards turn over once they are on disk.
+  ASSERT_EQ(hands.size(), 1u);
+  EXPECT_EQ(values.credits, 15);
+  EXPECT_EQ(window->Surface(), before);
+  ASSERT_EQ(fakes.history.onDisk.size(), 1u);
+  fakes.history.LandOnDisk();
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(ShowsCard(i, window->State().hand[i])) << i;
+
+  for (int i = 0; i < 5; ++i) window->ToggleHold(i);
+  Key(Qt::Key_Return);
+  ASSERT_EQ(games.size(), 1u);
+  const std::int32_t paid = values.credits;
+  EXPECT_EQ(paid, 15 + games[0].won);
+  EXPECT_GT(games[0].won, 0);
+  // Recorded, not yet shown: the next key waits for the win.
+  EXPECT_EQ(window->Mess->text(), QString());
+  EXPECT_EQ(window->Label1[1]->text(), QStringLiteral("Credits: 15"));
+  Key(Qt::Key_Return);
+  QTest::qWait(20);
+  EXPECT_EQ(hands.size(), 6u);
+  fakes.history.LandOnDisk();
+  EXPECT_NE(window->Mess->text(), QString());
+  EXPECT_EQ(window->Label1[1]->text(), QStringLiteral("Credits: %1").arg(paid));
+  // Then the key held back deals the next hand, whose cards wait in turn.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return hands.size() == 7u; }, 2000));
+  EXPECT_EQ(values.credits, paid - 5);
+  EXPECT_EQ(fakes.history.onDisk.size(), 1u);
+  fakes.history.LandOnDisk();
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(ShowsCard(i, window->State().hand[i])) << i;
+}
+
 TEST_F(TableJournalTest, AHandLeftDealtComesBackAndDrawsTheSameCards) {
   fakes.random.values = {0.61f, 0.27f, 0.93f, 0.4f};
   values.credits = 50;
