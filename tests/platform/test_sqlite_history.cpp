@@ -1203,6 +1203,13 @@ TEST_F(SqliteHistoryTest, CommitsAreSyncedOnAThreadAndThoseWaitingHearOfItAfter)
   QTest::qWait(20);
   EXPECT_EQ(told, 21);
   EXPECT_FALSE(syncer.Failed());
+
+  // A file the system cannot sync (a device) is told as a failure.
+  JournalSyncer device("/dev/null");
+  ASSERT_TRUE(device.Usable());
+  device.Committed();
+  device.WaitSynced();
+  EXPECT_TRUE(device.Failed());
 }
 
 TEST_F(SqliteHistoryTest, AHistorySyncsItsCommitsOffTheWindowThread) {

@@ -29,10 +29,17 @@ class RecorderTest : public testing::Test {
     table->show();
     return table;
   }
+  // A click, and the rest of the deal or draw it started: the cards and the
+  // win come once the history has them on disk.
+  void Click(QWidget* control) {
+    QTest::mouseClick(control, Qt::LeftButton);
+    store.WaitOnDisk();
+    QCoreApplication::processEvents();
+  }
   // A deal of five coins and its draw, holding nothing.
-  static void DealAndDraw(TableWindow& table) {
-    QTest::mouseClick(table.Image11, Qt::LeftButton);
-    QTest::mouseClick(table.Image8, Qt::LeftButton);
+  void DealAndDraw(TableWindow& table) {
+    Click(table.Image11);
+    Click(table.Image8);
   }
 
   QTemporaryDir dir;
@@ -46,13 +53,13 @@ class RecorderTest : public testing::Test {
 
 TEST_F(RecorderTest, AHandSettledWhileTheFileIsLockedDoesNotComeBack) {
   auto table = OpenTable();
-  QTest::mouseClick(table->Image11, Qt::LeftButton);  // dealt and journaled
+  Click(table->Image11);  // dealt and journaled
   ASSERT_TRUE(store.PendingHand(kJacksOrBetter).has_value());
 
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(QFile::encodeName(store.Path()).constData(), &other), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-  QTest::mouseClick(table->Image8, Qt::LeftButton);  // drawn: its record waits for the lock
+  Click(table->Image8);  // drawn: its record waits for the lock
   EXPECT_EQ(store.KeptWrites(), 1u);
   const int afterDraw = values.credits;
   table.reset();
@@ -71,7 +78,7 @@ TEST_F(RecorderTest, AHandSettledWhileTheFileIsLockedDoesNotComeBack) {
 TEST_F(RecorderTest, HandsOfADeclinedGameStayDroppedWhileTheDropWaits) {
   {
     auto table = OpenTable();
-    QTest::mouseClick(table->Image11, Qt::LeftButton);
+    Click(table->Image11);
   }
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(QFile::encodeName(store.Path()).constData(), &other), SQLITE_OK);
