@@ -26,14 +26,17 @@ struct ProgramValues {
   // the settings file each keep the number of the balance they hold, so the
   // start-up can tell which of the two is newer.
   std::int64_t ledgerChange = 0;
+  // The credits staked on hands left dealt and not yet drawn (every game's
+  // and the trainer's): out of credits until the hand is settled.
+  std::int32_t stakesInPlay = 0;
   std::int16_t maxCoins = 5;
   QString helpTopic;  // the table window's help topic, e.g. "41007"
   Deck deck;
 };
 
 // Advances values.ledgerChange for a new change of the balance and returns it.
-// A number at the 64-bit limit (only a hand-edited file holds one) stays
-// there: stores then tie, and the settings file wins.
+// The start never takes a number near the 64-bit limit (a hand-edited file is
+// damaged, see NewestSavedBalance); should one come anyway, it stays there.
 inline std::int64_t NextLedgerChange(ProgramValues& values) {
   if (values.ledgerChange < INT64_MAX) ++values.ledgerChange;
   return values.ledgerChange;

@@ -57,14 +57,49 @@ bool SamePays(const Pays& a, const Pays& b) {
 
 }  // namespace
 
+namespace {
+
+bool OnMachineDeck(const GameRules& rules) {
+  return rules.wilds == Wilds::kJoker && rules.deck == JokerDeck::kMachine;
+}
+
+}  // namespace
+
+int TrainerDeckSize(const GameRules& rules) {
+  return OnMachineDeck(rules) ? Deck::kSize : rules.CardCount();
+}
+
 void ShuffleTrainerDeck(TrainerDeck& deck, const GameRules& rules, UniformSource& random) {
   deck.cards.fill(kNoCard);
   for (int c = 1; c <= Deck::kSize; ++c)
     deck.cards[static_cast<std::size_t>(c - 1)] = static_cast<CardCode>(c);
-  deck.size = rules.CardCount();
+  deck.size = TrainerDeckSize(rules);
+  if (OnMachineDeck(rules)) {
+    PlaceRandomFront(std::span(deck.cards.data(), Deck::kSize), Deck::kSize - 1, random);
+    deck.cards[static_cast<std::size_t>(PickIndex(random, Deck::kSize))] = kJoker;
+    return;
+  }
   if (rules.wilds == Wilds::kJoker) deck.cards[Deck::kSize] = kJoker;
   PlaceRandomFront(std::span(deck.cards.data(), static_cast<std::size_t>(deck.size)), deck.size - 1,
                    random);
+}
+
+bool IsDeckOfGame(const TrainerDeck& deck, const GameRules& rules) {
+  const bool older53 = rules.wilds == Wilds::kJoker && deck.size == rules.CardCount();
+  if (deck.size != TrainerDeckSize(rules) && !older53) return false;
+  std::array<bool, kJoker + 1> seen{};
+  for (int p = 0; p < static_cast<int>(deck.cards.size()); ++p) {
+    const CardCode card = deck.cards[static_cast<std::size_t>(p)];
+    if (p >= deck.size) {
+      if (card != kNoCard) return false;
+      continue;
+    }
+    const bool ofGame =
+        (card >= 1 && card <= Deck::kSize) || (card == kJoker && rules.wilds == Wilds::kJoker);
+    if (!ofGame || seen[static_cast<std::size_t>(card)]) return false;
+    seen[static_cast<std::size_t>(card)] = true;
+  }
+  return rules.wilds != Wilds::kJoker || seen[kJoker];
 }
 
 bool ValidTrainerHands(int hands) {
@@ -225,20 +260,7 @@ void TrainerMachine::AddCredits(std::int64_t amount) {
 }
 
 bool TrainerMachine::DeckOfGame(const TrainerDeck& candidate) const {
-  if (candidate.size != rules->CardCount()) return false;
-  std::array<bool, kJoker + 1> seen{};
-  for (int p = 0; p < static_cast<int>(candidate.cards.size()); ++p) {
-    const CardCode card = candidate.cards[static_cast<std::size_t>(p)];
-    if (p >= candidate.size) {
-      if (card != kNoCard) return false;
-      continue;
-    }
-    const bool ofGame =
-        (card >= 1 && card <= Deck::kSize) || (card == kJoker && rules->wilds == Wilds::kJoker);
-    if (!ofGame || seen[static_cast<std::size_t>(card)]) return false;
-    seen[static_cast<std::size_t>(card)] = true;
-  }
-  return true;
+  return IsDeckOfGame(candidate, *rules);
 }
 
 bool TrainerMachine::Resume(const TrainerHandInProgress& resumed) {

@@ -35,11 +35,24 @@ struct TrainerDeck {
   bool operator==(const TrainerDeck&) const = default;
 };
 
+// The cards a game deals from, the deck its returns and advice are worked
+// out on: 52, or 53 with the joker, but 52 for a joker game on the machine's
+// deck (the joker in the place of one ordinary card the player never sees).
+int TrainerDeckSize(const GameRules& rules);
+
 // Fills deck with the game's cards (codes 1..52, and kJoker for
 // Wilds::kJoker) and shuffles them uniformly: Fisher-Yates, one
 // UniformSource::Next() per swap (size - 1 of them), the position chosen
-// from r as min(floor(r * n), n - 1) among the n cards not yet placed.
+// from r as min(floor(r * n), n - 1) among the n cards not yet placed. A
+// joker game on the machine's deck is dealt as the machine deals it: the 52
+// ordinary cards shuffled so, then the joker put in the place of one of them
+// (one Next() more, the position chosen the same way).
 void ShuffleTrainerDeck(TrainerDeck& deck, const GameRules& rules, UniformSource& random);
+
+// True for a deck of the game: TrainerDeckSize(rules) of its cards, each
+// once, with the joker for a joker game on the machine's deck; a joker
+// game's 53 cards are taken too (hands an earlier version dealt).
+bool IsDeckOfGame(const TrainerDeck& deck, const GameRules& rules);
 
 constexpr std::array<int, 4> kTrainerHandCounts{1, 3, 5, 10};
 

@@ -139,6 +139,7 @@ class SequenceSource final : public UniformSource {
 class FakeHistory final : public HistoryStore {
  public:
   QString Problem() const override { return problem; }
+  bool WritesWaiting() const override { return waiting; }
   void BeginSession() override {
     if (!Writable()) return;
     session = ++sessions;
@@ -369,6 +370,7 @@ class FakeHistory final : public HistoryStore {
   std::int64_t session = 0;
   std::int64_t sessions = 0;
   QString problem;
+  bool waiting = false;  // WritesWaiting(): writes as if kept for a lock
   bool failWrites = false;
   std::function<void()> exportGate;  // holds an export where a test wants it
   bool readOnly = false;

@@ -210,6 +210,10 @@ class HistoryStore {
   }
   // Returns once every write so far is on disk.
   virtual void WaitOnDisk() {}
+  // True while writes wait for another program's lock on the file: they are
+  // kept in memory until it lets go, and a kill of the program meanwhile
+  // loses them.
+  virtual bool WritesWaiting() const { return false; }
 
   // Records a practice hand (demo and practice set, paying nothing): the
   // games row only, leaving the balance and every hand in progress as they

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -286,6 +287,14 @@ void IniDocument::AppendLine(const QByteArray& raw) {
 
 // ---------------------------------------------------------------------------
 
+bool LooksLikeText(const QByteArray& bytes) {
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && (byte < '\t' || byte > '\r')) || byte == 0x7f) return false;
+  }
+  return true;
+}
+
 IniProfileFile::IniProfileFile(const QString& filePath) : path(filePath) {}
 
 void IniProfileFile::Report(const QString& problem) {
@@ -336,6 +345,27 @@ IniProfileFile::Load IniProfileFile::LoadFile(QByteArray* bytes) {
     if (total > kMaxProfileBytes) result = Load::Missing;
   }
   ::close(fd);
+  if (result == Load::Read && !LooksLikeText(*bytes)) {
+    bytes->clear();
+    // Kept for the player to look at, out of the way of the new file.
+    const QString base =
+        path + QStringLiteral(".damaged-") +
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    QString target = base;
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
+      target = base + QLatin1Char('-') + QString::number(n);
+    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(target).constData()) == 0) {
+      SyncFolder(QFileInfo(path).absolutePath());
+      movedAsideTo = target;
+      Report(QStringLiteral("the settings file %1 was not text; it was moved to %2")
+                 .arg(shown, QDir::toNativeSeparators(target)));
+      return Load::Missing;
+    }
+    Report(QStringLiteral("the settings file %1 is not text and cannot be moved aside (%2); it is "
+                          "left as it is")
+               .arg(shown, QString::fromLocal8Bit(std::strerror(errno))));
+    return Load::Refused;
+  }
   if (result == Load::Missing) {
     bytes->clear();
     Report(QStringLiteral("the settings file %1 is larger than %2 bytes; it is not read, and the "

@@ -32,6 +32,10 @@ inline constexpr qint64 kMaxProfileBytes = 1024 * 1024;
 //    line ending (\n for a new file). A value that starts or ends with a blank
 //    or is itself in quotes is written in double quotes, so it reads back as
 //    it was given.
+//  - A file that is not text (a NUL or another control byte than blanks and
+//    line ends) is renamed to <name>.damaged-<yyyyMMddTHHmmssZ> ("-2" ...
+//    added when taken) when it is first read, and the program goes on as
+//    without a file; MovedAsideTo() tells where it went.
 //  - Only a regular file of at most kMaxProfileBytes is read. Anything else
 //    (a FIFO, a device, a folder, a bigger file) is reported once on standard
 //    error and reads as missing; a bigger regular file is replaced by the next
@@ -54,6 +58,7 @@ class IniProfileFile final : public ProfileFile {
   // be read back (see ValidEntry).
   bool WriteSections(const Sections& sections) override;
   QString WriteProblem() const override { return writeProblem; }
+  QString MovedAsideTo() const override { return movedAsideTo; }
 
   const QString& Path() const { return path; }
 
@@ -65,7 +70,12 @@ class IniProfileFile final : public ProfileFile {
   QString path;
   QString lastReport;  // each problem is told once, not at every read
   QString writeProblem;
+  QString movedAsideTo;
 };
+
+// True when bytes hold no control byte other than tab, line feed, vertical
+// tab, form feed and carriage return: a settings file can hold them.
+bool LooksLikeText(const QByteArray& bytes);
 
 // True when section/key = value can be written and read back as given: names
 // not empty after trimming blanks, no line break anywhere, no '=' in the key,

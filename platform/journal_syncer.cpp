@@ -29,7 +29,8 @@ JournalSyncer::~JournalSyncer() {
   // Everything is on disk now; whoever still waits hears it in its own turn
   // of the event loop, not inside the history's closing.
   for (Waiter& waiter : waiters)
-    if (waiter.context) QMetaObject::invokeMethod(waiter.context, waiter.done, Qt::QueuedConnection);
+    if (waiter.context)
+      QMetaObject::invokeMethod(waiter.context, waiter.done, Qt::QueuedConnection);
 }
 
 void JournalSyncer::Committed() {
@@ -58,6 +59,14 @@ void JournalSyncer::WhenSynced(QObject* context, std::function<void()> done) {
   waiters.push_back({through, context, std::move(done)});
 }
 
+void JournalSyncer::HoldSyncsForTests(bool hold) {
+  {
+    std::lock_guard lock(mutex);
+    held = hold;
+  }
+  wake.notify_one();
+}
+
 void JournalSyncer::WaitSynced() {
   std::unique_lock lock(mutex);
   const std::uint64_t through = committed;
@@ -67,7 +76,7 @@ void JournalSyncer::WaitSynced() {
 void JournalSyncer::Run() {
   std::unique_lock lock(mutex);
   for (;;) {
-    wake.wait(lock, [this] { return synced < committed || stopping; });
+    wake.wait(lock, [this] { return (synced < committed && !held) || stopping; });
     if (synced == committed) break;  // stopping, with nothing left to sync
     const std::uint64_t through = committed;
     lock.unlock();

@@ -46,6 +46,10 @@ class JournalSyncer {
   bool Failed() const { return failed.load(); }
   // Syncs made since the start, for tests.
   int Syncs() const { return syncs.load(); }
+  // For tests: while held, the thread starts no sync, so a test can call
+  // WhenSynced before the sync of its commit has ended, whatever the
+  // machine's load.
+  void HoldSyncsForTests(bool hold);
 
  private:
   struct Waiter {
@@ -61,7 +65,7 @@ class JournalSyncer {
   const QByteArray path;
   int descriptor = -1;  // the thread's once it runs
   bool usable = false;
-  QObject relay;  // lives on the writer's thread; the thread posts to it
+  QObject relay;                // lives on the writer's thread; the thread posts to it
   std::vector<Waiter> waiters;  // the writer's thread only
   std::mutex mutex;
   std::condition_variable wake;
@@ -70,6 +74,7 @@ class JournalSyncer {
   std::uint64_t synced = 0;     // under mutex
   std::uint64_t awaited = 0;    // under mutex: the last commit waited for
   bool stopping = false;        // under mutex
+  bool held = false;            // under mutex
   std::atomic<bool> failed{false};
   std::atomic<int> syncs{0};
   std::thread thread;

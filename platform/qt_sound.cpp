@@ -98,8 +98,10 @@ QtSoundPlayer::Sound* QtSoundPlayer::Lookup(const QString& fileName) {
 }
 
 void QtSoundPlayer::PlaySync(const QString& fileName) {
+  lastWaitMs = 0;
   Sound* sound = Lookup(fileName);
   if (sound == nullptr || sound->durationMs <= 0) return;
+  lastWaitMs = sound->durationMs;
   if (!sound->effect) {
     sound->effect = std::make_unique<QSoundEffect>();
     sound->effect->setSource(QUrl::fromLocalFile(sound->path));

@@ -36,6 +36,10 @@ class QtSoundPlayer final : public SoundPlayer {
   // or data chunk is missing or cut short.
   static std::optional<int> WavDurationMs(const QString& path);
 
+  // The playing time the last PlaySync waited for, in milliseconds: 0 when
+  // it returned at once.
+  int LastWaitMs() const { return lastWaitMs; }
+
  private:
   struct Sound {
     QString path;
@@ -46,6 +50,7 @@ class QtSoundPlayer final : public SoundPlayer {
 
   QString dataDir;
   std::map<QString, Sound> sounds;  // by file name in lower case
+  int lastWaitMs = 0;
 };
 
 }  // namespace lynx

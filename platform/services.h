@@ -58,6 +58,10 @@ class ProfileFile {
   // Why the last write failed, in a few words ("disk full", "read-only file
   // system" ...); empty after a write that worked.
   virtual QString WriteProblem() const { return {}; }
+  // Where a settings file that was not text (a binary file saved over it)
+  // was moved aside this run, so a new one could be started; empty when none
+  // was.
+  virtual QString MovedAsideTo() const { return {}; }
   bool WriteStrings(const QString& section, const Entries& entries) {
     return WriteSections({{section, entries}});
   }

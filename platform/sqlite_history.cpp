@@ -1522,18 +1522,16 @@ std::optional<TrainerHandInProgress> SqliteHistory::TrainerHandOf(sqlite3_stmt* 
       return std::nullopt;
   }
   // The deck: exactly the game's cards, each once, the hand dealt its first five.
-  hand.deck.size = rules->CardCount();
-  if (!ParseCards(ColumnText(row, 8), hand.deck.cards.data(), hand.deck.size) ||
-      !ParseCards(ColumnText(row, 6), hand.dealt.data(), 5))
-    return std::nullopt;
-  std::array<bool, kJoker + 1> seen{};
-  for (int p = 0; p < hand.deck.size; ++p) {
-    const CardCode card = hand.deck.cards[static_cast<std::size_t>(p)];
-    if (card < 1 || card > kJoker || (card == kJoker && rules->wilds != Wilds::kJoker) ||
-        seen[card])
-      return std::nullopt;
-    seen[card] = true;
+  // A joker game's hand may be of 53 cards, dealt by an earlier version.
+  const QString deckText = ColumnText(row, 8);
+  hand.deck.size = TrainerDeckSize(*rules);
+  if (!ParseCards(deckText, hand.deck.cards.data(), hand.deck.size)) {
+    hand.deck.cards.fill(kNoCard);
+    hand.deck.size = rules->CardCount();
+    if (!ParseCards(deckText, hand.deck.cards.data(), hand.deck.size)) return std::nullopt;
   }
+  if (!ParseCards(ColumnText(row, 6), hand.dealt.data(), 5) || !IsDeckOfGame(hand.deck, *rules))
+    return std::nullopt;
   if (!std::equal(hand.dealt.begin(), hand.dealt.end(), hand.deck.cards.begin()))
     return std::nullopt;
   return hand;

@@ -122,6 +122,7 @@ class SqliteHistory final : public HistoryStore {
   const QString& MovedAsideTo() const { return movedAsideTo; }
   // Writes kept while a lock is held, not yet in the file.
   std::size_t KeptWrites() const { return kept.size(); }
+  bool WritesWaiting() const override { return !kept.empty(); }
   // Tries the kept writes now, in order (the timer calls it; so may tests).
   void RetryKeptWrites();
 

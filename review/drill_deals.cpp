@@ -57,8 +57,20 @@ Deck TrainerPracticeDeck(const Hand& dealt, const GameRules& rules, UniformSourc
 
 std::vector<GameRecord> DrillHands(const std::vector<GameRecord>& mistakes) {
   std::vector<GameRecord> hands;
+  std::int64_t lastId = 0;
+  int ofDeal = 0;  // rows of the last deal kept so far
   for (auto it = mistakes.rbegin(); it != mistakes.rend(); ++it) {
-    if (!it->damaged && ValidRecord(*it) && PlayedOnOf(*it)) hands.push_back(*it);
+    if (it->damaged || !ValidRecord(*it) || !PlayedOnOf(*it)) continue;
+    // The hands of one deal of several, one after the other, share its hold:
+    // one decision, practised once.
+    const bool sameDeal =
+        !hands.empty() && it->hands > 1 && ofDeal < it->hands && it->id == lastId + 1 &&
+        it->hands == hands.back().hands && it->session == hands.back().session &&
+        it->libraryGame == hands.back().libraryGame && it->payTable == hands.back().payTable &&
+        it->dealt == hands.back().dealt && it->held == hands.back().held;
+    lastId = it->id;
+    ofDeal = sameDeal ? ofDeal + 1 : 1;
+    if (!sameDeal) hands.push_back(*it);
   }
   return hands;
 }

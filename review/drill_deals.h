@@ -32,7 +32,9 @@ Deck TrainerPracticeDeck(const Hand& dealt, const GameRules& rules, UniformSourc
 
 // The hands to practise from rows as Mistakes() lists them (newest first),
 // oldest first. Damaged rows, and any other that is no game (ValidRecord),
-// are left out: only five cards of their game ever reach the solver.
+// are left out: only five cards of their game ever reach the solver. The
+// rows of one deal of several hands (one after another, the same hold) are
+// one decision, kept once.
 std::vector<GameRecord> DrillHands(const std::vector<GameRecord>& mistakes);
 
 // The practice row of a hand DrillHands kept: its game, stake and deal, the

@@ -57,6 +57,14 @@ void SummaryModel::SetFigures(const std::array<GameStatistics, 4>& sums) {
   FiguresChanged(kHands, kBiggestWin);
 }
 
+void SummaryModel::SetOtherTables(std::int64_t coins, double bestCredits, bool complete) {
+  if (coins == otherCoins && bestCredits == otherBest && complete == otherComplete) return;
+  otherCoins = coins;
+  otherBest = bestCredits;
+  otherComplete = complete;
+  FiguresChanged(kBestPlay, kBestPlay);
+}
+
 void SummaryModel::SetBestPlay(GameVariant game, const StakeReturns* figuresAtStakes) {
   if (game < kJacksOrBetter || game > kDeucesWild) return;
   auto& slot = best[static_cast<std::size_t>(game - 1)];
@@ -97,6 +105,11 @@ QString SummaryModel::BestPlayText(int row) const {
       credits += BestPlayCredits(*known, stakes);
     else
       computing = true;
+  }
+  if (row == kAllGamesRow && otherCoins > 0) {
+    if (!otherComplete) return kNone;
+    coins += otherCoins;
+    credits += otherBest;
   }
   if (coins == 0) return kNone;
   if (computing) return kComputing;

@@ -40,6 +40,10 @@ class SummaryModel final : public QAbstractTableModel {
   void SetFigures(const std::array<GameStatistics, 4>& figures);
   // Best play in game 1..3 at every stake, or nothing while it is worked out.
   void SetBestPlay(GameVariant game, const StakeReturns* best);
+  // The trainer's tables in all games: the coins bet on them and the credits
+  // best play returns on those coins; complete false when the coach did not
+  // judge every hand of them (all games then has no best-play figure).
+  void SetOtherTables(std::int64_t coins, double bestCredits, bool complete);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -53,6 +57,9 @@ class SummaryModel final : public QAbstractTableModel {
 
   std::array<GameStatistics, 4> figures{};
   std::array<std::optional<StakeReturns>, 3> best;  // index game - 1
+  std::int64_t otherCoins = 0;
+  double otherBest = 0;
+  bool otherComplete = true;
 };
 
 class PayRowsModel final : public QAbstractTableModel {

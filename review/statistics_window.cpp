@@ -397,8 +397,8 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
 
 void StatisticsWindow::ShowCoachFigures() {
   GameStatistics all;
-  for (int g = 0; g < 3; ++g) {
-    const GameStatistics& f = figures[static_cast<std::size_t>(g)];
+  for (int g = 0; g < 4; ++g) {
+    const GameStatistics& f = g < 3 ? figures[static_cast<std::size_t>(g)] : trainerAll;
     all.judged += f.judged;
     all.judgedCoins += f.judgedCoins;
     all.heldEv += f.heldEv;
@@ -466,7 +466,34 @@ void StatisticsWindow::ReadFigures() {
   problem->setVisible(!why.isEmpty());
 
   for (int g = 0; g < 3; ++g) figures[static_cast<std::size_t>(g)] = store.Statistics(kGames[g]);
-  figures[SummaryModel::kAllGamesRow] = store.Statistics(std::nullopt);
+  // All games: the machine's and every hand of the trainer's tables.
+  trainerAll = {};
+  bool allJudged = true;
+  for (const TableStatistics& t : store.TableTotals()) {
+    trainerAll.hands += t.games;
+    trainerAll.coinsBet += t.coinsBet;
+    trainerAll.won += t.won;
+    trainerAll.judged += t.judged;
+    // Every hand of a deal has the deal's one hold: a mistake is counted once
+    // for the decision, its cost over every hand.
+    trainerAll.mistakes += t.hands > 1 ? (t.mistakes + t.hands - 1) / t.hands : t.mistakes;
+    trainerAll.mistakeCost += t.mistakeCost;
+    // The returns are over the coins of the hands judged, known when every
+    // hand of the table was.
+    if (t.judged == t.games) {
+      trainerAll.judgedCoins += t.coinsBet;
+      trainerAll.heldEv += t.heldEv;
+      trainerAll.bestEv += t.bestEv;
+    } else {
+      allJudged = false;
+    }
+  }
+  GameStatistics& all = figures[SummaryModel::kAllGamesRow];
+  all = store.Statistics(std::nullopt);
+  all.hands += trainerAll.hands;
+  all.coinsBet += trainerAll.coinsBet;
+  all.won += trainerAll.won;
+  summaryFigures->SetOtherTables(trainerAll.coinsBet, trainerAll.bestEv, allJudged);
   ShowCoachFigures();
   summaryFigures->SetFigures(figures);
   for (int g = 0; g < 3; ++g)

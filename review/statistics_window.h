@@ -111,6 +111,8 @@ class StatisticsWindow : public QWidget {
   QTableWidget* trainerTables = nullptr;
   void ShowTrainerTables();
   std::vector<TableStatistics> trainerShown;
+  // The trainer's tables summed, counted in all games.
+  GameStatistics trainerAll;
   QTableView* summary = nullptr;
   QTabWidget* rowTabs = nullptr;
   std::array<PayRowsModel*, 3> rowFigures{};

@@ -1,5 +1,9 @@
 #include "shell/history_recorder.h"
 
+#include <algorithm>
+#include <cstdint>
+
+#include "shell/settings.h"
 #include "table/table_window.h"
 #include "table/trainer_window.h"
 
@@ -11,8 +15,41 @@ HistoryRecorder::HistoryRecorder(ProgramValues& values, Services& services, QObj
 void HistoryRecorder::Start(QWidget* dialogParent) {
   HistoryStore& store = services.history;
   store.BeginSession();
+  // Every hand left dealt, so that the stakes in play are known from the start.
+  for (const GameVariant game : {kJacksOrBetter, kJokerWild, kDeucesWild})
+    if (pending.find(game) == pending.end()) pending[game] = store.PendingHand(game);
+  if (!trainerPending) trainerPending = store.PendingTrainerHand();
+  CountStakes();
   store.SaveBalance(values.credits, values.borrowed, NextChange());
-  TellProblemOnce(dialogParent);
+  AfterWrite(dialogParent);
+}
+
+void HistoryRecorder::CountStakes() {
+  std::int64_t stakes = 0;
+  for (const auto& [game, hand] : pending)
+    if (hand) stakes += hand->coins;
+  if (trainerPending && *trainerPending)
+    stakes += std::int64_t{(*trainerPending)->coins} * (*trainerPending)->hands;
+  values.stakesInPlay = static_cast<std::int32_t>(std::min<std::int64_t>(stakes, INT32_MAX));
+}
+
+void HistoryRecorder::AfterWrite(QWidget* parent) {
+  if (services.history.WritesWaiting()) {
+    // Only the memory holds what was written since the lock began: the
+    // settings file keeps the balance too, so that a kill loses no credit.
+    KeepBalanceWhileHistoryWaits(values, services);
+    if (!toldWaiting) {
+      toldWaiting = true;
+      services.dialogs.Exclaim(
+          parent, values.programTitle,
+          tr("Another program is using the game history file, so your games are kept in memory "
+             "and written to it once that program lets go.  Meanwhile your balance is also saved "
+             "in the settings file after every game."));
+    }
+  } else {
+    toldWaiting = false;
+  }
+  TellProblemOnce(parent);
 }
 
 void HistoryRecorder::Attach(TableWindow& table) {
@@ -28,50 +65,58 @@ void HistoryRecorder::Attach(TableWindow& table) {
   if (left && !table.ResumeHand(*left)) {
     // Not a hand this table can take (a damaged record): it cannot be played.
     pending[game] = std::nullopt;
+    CountStakes();
   }
 
   connect(&table, &TableWindow::HandChanged, this, [this, &table](const HandInProgress& hand) {
     pending[hand.game] = hand;
+    CountStakes();
     services.history.SaveHand(hand, values.credits, values.borrowed, NextChange());
-    TellProblemOnce(&table);
+    AfterWrite(&table);
   });
   connect(&table, &TableWindow::GameSettled, this, [this, &table](const GameRecord& settled) {
     pending[settled.game] = std::nullopt;
+    CountStakes();
     GameRecord game = settled;
     services.history.RecordGame(game, values.borrowed, NextChange());
-    TellProblemOnce(&table);
+    AfterWrite(&table);
     emit GameRecorded();
   });
   connect(&table, &TableWindow::CreditsAdded, this, [this, &table] {
     services.history.SaveBalance(values.credits, values.borrowed, NextChange());
-    TellProblemOnce(&table);
+    AfterWrite(&table);
   });
 }
 
 void HistoryRecorder::Attach(TrainerWindow& trainer) {
   const std::optional<TrainerHandInProgress> left =
       trainerPending ? *trainerPending : services.history.PendingTrainerHand();
-  if (left && !trainer.ResumeHand(*left)) trainerPending = std::nullopt;
+  if (left && !trainer.ResumeHand(*left)) {
+    trainerPending = std::nullopt;
+    CountStakes();
+  }
 
   connect(&trainer, &TrainerWindow::HandChanged, this,
           [this, &trainer](const TrainerHandInProgress& hand) {
             trainerPending = hand;
+            CountStakes();
             services.history.SaveTrainerHand(hand, values.credits, values.borrowed, NextChange());
-            TellProblemOnce(&trainer);
+            AfterWrite(&trainer);
           });
   connect(&trainer, &TrainerWindow::GamesSettled, this,
           [this, &trainer](const std::vector<GameRecord>& settled) {
             trainerPending = std::optional<TrainerHandInProgress>();
+            CountStakes();
             std::vector<GameRecord> games = settled;
             services.history.RecordGames(games, values.borrowed, NextChange());
             // The trainer shows its wins as soon as this returns.
             services.history.WaitOnDisk();
-            TellProblemOnce(&trainer);
+            AfterWrite(&trainer);
             emit GameRecorded();
           });
   connect(&trainer, &TrainerWindow::CreditsAdded, this, [this, &trainer] {
     services.history.SaveBalance(values.credits, values.borrowed, NextChange());
-    TellProblemOnce(&trainer);
+    AfterWrite(&trainer);
   });
 }
 
@@ -79,6 +124,7 @@ void HistoryRecorder::DropHands() {
   for (const GameVariant game : {kJacksOrBetter, kJokerWild, kDeucesWild})
     pending[game] = std::nullopt;
   trainerPending = std::optional<TrainerHandInProgress>();
+  CountStakes();
   services.history.DropHands();
 }
 

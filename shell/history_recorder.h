@@ -46,6 +46,11 @@ class HistoryRecorder final : public QObject {
 
  private:
   void TellProblemOnce(QWidget* parent);
+  // After every write: while the history's writes wait for a lock, the
+  // balance goes to the settings file too, and the player is told once.
+  void AfterWrite(QWidget* parent);
+  // values.stakesInPlay from the hands left dealt.
+  void CountStakes();
   // The number of the next change of the balance.
   std::int64_t NextChange() { return NextLedgerChange(values); }
 
@@ -56,7 +61,8 @@ class HistoryRecorder final : public QObject {
   std::map<GameVariant, std::optional<HandInProgress>> pending;
   // The trainer's hand left dealt, once this run has dealt or settled one.
   std::optional<std::optional<TrainerHandInProgress>> trainerPending;
-  QString told;  // the last problem told; each is told once
+  QString told;              // the last problem told; each is told once
+  bool toldWaiting = false;  // of the writes now waiting for a lock
 };
 
 }  // namespace lynx

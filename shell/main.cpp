@@ -354,7 +354,7 @@ int main(int argc, char** argv) {
   lynx::ConnectCoach(*title, coach, values, services);
   // Saves if the display goes away: Qt then ends the program with exit().
   const lynx::ExitSave exitSave(*title);
-  if (trainer) {
+  if (trainer && !watcher.Received()) {
     QTimer::singleShot(0, title.get(), [&title, &trainer] {
       title->OpenTrainer(QString::fromStdString(*trainer));
     });

@@ -163,6 +163,9 @@ void ConnectProgramEnd(TitleWindow& title, SignalWatcher* watcher) {
   if (watcher != nullptr) {
     QObject::connect(watcher, &SignalWatcher::EndRequested, &title,
                      [&title] { title.EndQuietly(); });
+    // A signal that came while a box of the start was up (it closed the
+    // box) ends the program as soon as its event loop runs.
+    if (watcher->Received()) QTimer::singleShot(0, &title, [&title] { title.EndQuietly(); });
   }
 }
 

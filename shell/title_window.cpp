@@ -22,6 +22,7 @@
 #include "shell/about_window.h"
 #include "shell/settings.h"
 #include "table/pay_editor.h"
+#include "table/setting_saved.h"
 #include "table/table_window.h"
 #include "table/trainer_window.h"
 
@@ -232,6 +233,9 @@ void TitleWindow::OpenTrainer(const QString& game) {
     ++modalDepth;
     const bool taken = dialog.exec() == QDialog::Accepted;
     --modalDepth;
+    if (taken)
+      TellSettingNotSaved(dialog.Remembered(), services, parent, values.programTitle,
+                          settingProblemTold);
     return taken ? std::optional<TrainerChoice>(dialog.Choice()) : std::nullopt;
   };
   if (!choice) choice = setUp(this, std::nullopt);

@@ -136,6 +136,7 @@ class TitleWindow : public QWidget {
   ProgramValues& values;
   Services& services;
   TablesCache* trainerTables = nullptr;
+  QString settingProblemTold;  // the last reason a trainer table was not remembered
   QImage surface;
   QString caption;
   int modalDepth = 0;

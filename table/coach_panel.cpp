@@ -17,6 +17,7 @@
 #include "engine/strategy.h"
 #include "platform/history_store.h"
 #include "platform/window_keys.h"
+#include "table/setting_saved.h"
 #include "table/table_controls.h"
 #include "table/widget_look.h"
 
@@ -132,7 +133,8 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   connect(warnBox, &QCheckBox::toggled, this, [this](bool on) {
     this->run.warn = on;
     if (!on) warning = false;
-    SaveCoachSettings(this->run, this->services.profile);
+    TellSettingNotSaved(SaveCoachSettings(this->run, this->services.profile), this->services,
+                        window(), this->table.Values().programTitle, settingProblemTold);
     ShowHand();
   });
   connect(&table, &TableWindow::HandChanged, this, &CoachPanel::HandChanged);
@@ -141,7 +143,8 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   connect(&table, &TableWindow::ChartRequested, this, &CoachPanel::ShowChart);
   connect(&table, &TableWindow::SidePanelToggled, this, [this](bool shown) {
     this->run.panelShown = shown;
-    SaveCoachSettings(this->run, this->services.profile);
+    TellSettingNotSaved(SaveCoachSettings(this->run, this->services.profile), this->services,
+                        window(), this->table.Values().programTitle, settingProblemTold);
   });
 
   run.tables.Prepare(game);

@@ -101,6 +101,7 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   GameVariant game;
   CoachRun& run;
   Services& services;
+  QString settingProblemTold;  // the last reason a setting was not saved
 
   std::optional<HandJudgement> judgement;
   std::optional<HandInProgress> onTable;  // the hand dealt, while it is

@@ -572,7 +572,7 @@ void TrainerSetupDialog::StartReturn() {
 void TrainerSetupDialog::accept() {
   const TrainerChoice choice = Choice();
   if (!PaysRefusal(*choice.rules, choice.pays).isEmpty()) return;
-  RememberTrainerChoice(profile, choice);
+  remembered = RememberTrainerChoice(profile, choice);
   QDialog::accept();
 }
 

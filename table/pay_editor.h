@@ -109,7 +109,11 @@ class TrainerSetupDialog final : public QDialog {
   QLabel* RefusalLabel() const { return refusal; }
   QPushButton* OkButton() const { return ok; }
 
+  // Accepts a choice whose pays are valid, remembered in the settings file.
   void accept() override;
+  // False once an accepted choice could not be remembered (the file would
+  // not take it); the choice is played all the same.
+  bool Remembered() const { return remembered; }
 
  private:
   // A return is kept per game and pays (rows and top prize).
@@ -143,6 +147,7 @@ class TrainerSetupDialog final : public QDialog {
   QLabel* refusal = nullptr;
   QButtonGroup* hands = nullptr;
   QPushButton* ok = nullptr;
+  bool remembered = true;
 
   std::map<ReturnKey, double> returns;  // worked out so far
   QFutureWatcher<double> working;

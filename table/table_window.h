@@ -113,6 +113,7 @@ class TableWindow : public QDialog {
   // A key the table plays by (a plain letter or digit of its own, Return):
   // windows opened beside the table hand these to it.
   static bool OwnKey(const QKeyEvent& event);
+  const ProgramValues& Values() const { return values; }
   bool LargeLayout() const { return values.largeCards == 1 && LargeFits(); }
   bool LargeFits() const;
 
@@ -231,10 +232,10 @@ class TableWindow : public QDialog {
   int sidePanelWidth = 0;  // the panel's width beside the table
   bool sidePanelShown = false;
 
-  bool busy = false;       // an operation is running
+  bool busy = false;          // an operation is running
   bool awaitingDisk = false;  // its rest waits for the history's sync
   bool askingDisk = false;    // inside ThenOnDisk's question
-  bool revealing = false;  // a deal or draw is putting cards on the surface
+  bool revealing = false;     // a deal or draw is putting cards on the surface
   std::deque<std::function<void()>> deferred;
 };
 

@@ -16,6 +16,7 @@
 
 #include "cards/card_painter.h"
 #include "platform/window_keys.h"
+#include "table/setting_saved.h"
 #include "table/table_accessibility.h"
 #include "table/table_controls.h"
 #include "table/widget_look.h"
@@ -182,7 +183,7 @@ void TrainerWindow::FillChart() {
                                                 : 5;
   const GameRules& rules = machine.Rules();
   const QString title = GameAndTable();
-  const QString deck = QStringLiteral("the deck of %1 cards").arg(rules.CardCount());
+  const QString deck = QStringLiteral("the deck of %1 cards").arg(TrainerDeckSize(rules));
   const std::string key = ChartKey(coins);
   const auto found = charts.find(key);
   if (found == charts.end()) {
@@ -667,10 +668,15 @@ void TrainerWindow::Draw() {
   session.hands += settled.hands;
   session.coinsBet += settled.stake;
   session.won += settled.won;
-  if (judgement)
+  if (judgement) {
+    const std::int64_t mistakesBefore = session.judged.mistakes;
     for (const TrainerHandResult& result : settled.results)
       session.judged.Add(*judgement, static_cast<unsigned>(settled.held.Stored()),
                          static_cast<int>(result.won));
+    // One hold is one decision, however many hands play it: one mistake,
+    // costing what it gave up on every hand.
+    session.judged.mistakes = std::min(session.judged.mistakes, mistakesBefore + 1);
+  }
 
   // The dealt row draws first, then each extra hand in turn.
   const TrainerHandResult& first = settled.results.front();
@@ -747,10 +753,11 @@ void TrainerWindow::ShowHolds() {
 }
 
 void TrainerWindow::SaveSettings() {
-  services.profile.WriteString(QString::fromLatin1(kSection), QStringLiteral("Speed"),
-                               QString::fromLatin1(SpeedWord(speed)));
-  services.profile.WriteString(QString::fromLatin1(kSection), QStringLiteral("Coach"),
-                               coachShown ? QStringLiteral("1") : QStringLiteral("0"));
+  const bool written = services.profile.WriteStrings(
+      QString::fromLatin1(kSection),
+      {{QStringLiteral("Speed"), QString::fromLatin1(SpeedWord(speed))},
+       {QStringLiteral("Coach"), coachShown ? QStringLiteral("1") : QStringLiteral("0")}});
+  TellSettingNotSaved(written, services, this, values.programTitle, settingProblemTold);
 }
 
 void TrainerWindow::ShowCoach(bool shown) {

@@ -217,9 +217,10 @@ class TrainerWindow final : public QDialog {
   QPixmap holdMarker;
   bool busy = false;  // a deal or draw is turning cards
   bool coachShown = false;
-  bool warning = false;      // the draw is held back once for the hold on the table
-  std::uint32_t warned = 0;  // hold masks warned about for this deal
-  QString lastDraw;          // the coach's word on the last draw
+  QString settingProblemTold;  // the last reason a setting was not saved
+  bool warning = false;        // the draw is held back once for the hold on the table
+  std::uint32_t warned = 0;    // hold masks warned about for this deal
+  QString lastDraw;            // the coach's word on the last draw
   QLabel* coach = nullptr;
   QWidget* allHoldsWindow = nullptr;
   QPointer<StrategyChartWindow> chartWindow;

@@ -24,7 +24,11 @@ std::string Format(const char* format, Args... args) {
   return buffer;
 }
 
+// The deck of a game without the joker is the plain 52 cards whatever the
+// request's joker deck says; the machine's own games keep the name "machine".
 std::string_view DeckName(const StrategyRequest& r) {
+  const GameRules& rules = r.pays.Rules();
+  if (rules.wilds != Wilds::kJoker && rules.machine == 0) return "standard52";
   return r.deck == JokerDeck::kStandard53 ? "standard53" : "machine";
 }
 

@@ -74,6 +74,36 @@ TEST(TrainerDraw, DealShuffleTakesOneValuePerSwap) {
   }
 }
 
+// The machine's Joker Wild is worked out on the machine's deck, so the
+// trainer deals it: 52 positions, the joker in the place of one card.
+TEST(TrainerDraw, TheMachinesJokerWildIsDealtAsItsReturnsCountIt) {
+  const GameRules& joker = Game("joker");
+  Script script(std::vector<float>(60, 0.0f));
+  TrainerDeck deck;
+  ShuffleTrainerDeck(deck, joker, script);
+  EXPECT_EQ(deck.size, 52);
+  EXPECT_EQ(script.next, 52u);  // 51 swaps and the joker's place
+  EXPECT_EQ(deck.cards[0], kJoker);
+  EXPECT_EQ(deck.cards[1], 2);
+  EXPECT_EQ(deck.cards[51], 52);
+  EXPECT_EQ(deck.cards[52], kNoCard);
+  EXPECT_TRUE(IsDeckOfGame(deck, joker));
+
+  // Without the joker it is no deck of the game; the 53 cards an earlier
+  // version dealt still are, and other joker games deal 53.
+  TrainerDeck plain = deck;
+  plain.cards[0] = 1;
+  EXPECT_FALSE(IsDeckOfGame(plain, joker));
+  const GameRules& kings = Game("joker-kings");
+  TrainerDeck full;
+  ShuffleTrainerDeck(full, kings, script);
+  EXPECT_EQ(full.size, 53);
+  EXPECT_TRUE(IsDeckOfGame(full, joker));
+  EXPECT_TRUE(IsDeckOfGame(full, kings));
+  EXPECT_FALSE(IsDeckOfGame(deck, kings));
+  EXPECT_FALSE(IsDeckOfGame(full, Game("jacks")));
+}
+
 // The values enumerate every ordered choice of replacements from the rest
 // (n cards, then n - 1 for a second); the extra hands take them in turn, so
 // every set of replacements must come out exactly equally often.

@@ -222,6 +222,22 @@ TEST(HistoryTotals, EqualTheSumsOfTheRowsThroughPlayReopeningAndOtherPrograms) {
   EXPECT_GE(progressCalls, 1);
   EXPECT_EQ(Sql(path, "SELECT stale FROM totals_state"), "0\n");
   ExpectSameSums(rebuilt, rows);
+
+  // Games on the edges of the rebuild's batches of ids are counted once.
+  ASSERT_EQ(Sql(path,
+                "CREATE TEMP TABLE edge AS SELECT * FROM games WHERE id IN (3, 4, 6); "
+                "UPDATE edge SET id = CASE id WHEN 3 THEN 50000 WHEN 4 THEN 50001 ELSE 100000 END; "
+                "INSERT INTO games SELECT * FROM edge ORDER BY id; SELECT stale FROM totals_state"),
+            "1\n");
+  for (const auto& [id, from] : {std::pair{50000, 3}, {50001, 4}, {100000, 6}}) {
+    GameRecord edge = rows.games[static_cast<std::size_t>(from - 1)];
+    edge.id = id;
+    rows.games.push_back(edge);
+  }
+  progressCalls = 0;
+  SqliteHistory edges(path, [&progressCalls](std::int64_t, std::int64_t) { ++progressCalls; });
+  EXPECT_EQ(progressCalls, 2);  // two batches, the second holding the last id
+  ExpectSameSums(edges, rows);
 }
 
 // What is still read from the games themselves goes through an index.

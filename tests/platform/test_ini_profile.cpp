@@ -308,6 +308,34 @@ TEST_F(IniProfileTest, OnlyRegularFilesUpToTheLimitAreRead) {
   EXPECT_EQ(ReadAll(path), "[Settings]\nCredits=5\n");
 }
 
+TEST_F(IniProfileTest, AFileThatIsNotTextIsMovedAsideAndANewOneStarted) {
+  const QByteArray binary("[Settings]\nCredits=5\n\0\x01\xff", 24);
+  const QString path = PathWith(binary);
+  IniProfileFile ini(path);
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "d"), "d");
+  const QString first = ini.MovedAsideTo();
+  EXPECT_TRUE(first.startsWith(path + ".damaged-")) << first.toStdString();
+  EXPECT_EQ(ReadAll(first), binary);
+  EXPECT_FALSE(QFileInfo::exists(path));
+  ASSERT_TRUE(ini.WriteString("Settings", "Credits", "7"));
+  EXPECT_EQ(ReadAll(path), "[Settings]\nCredits=7\n");
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "d"), "7");
+  EXPECT_EQ(ini.MovedAsideTo(), first);
+
+  // In the same second the next one gets a name of its own.
+  WriteAll(path, "x\x1b");
+  EXPECT_EQ(ini.ReadString("Settings", "Credits", "d"), "d");
+  EXPECT_NE(ini.MovedAsideTo(), first);
+  EXPECT_EQ(ReadAll(ini.MovedAsideTo()), "x\x1b");
+  EXPECT_EQ(ReadAll(first), binary);
+
+  // Blanks and every kind of line end are text; DEL and escapes are not.
+  EXPECT_TRUE(LooksLikeText("a\tb\r\n\v\f caf\xc3\xa9"));
+  EXPECT_FALSE(LooksLikeText("a\x7f"));
+  EXPECT_FALSE(LooksLikeText("\x08"));
+  EXPECT_FALSE(LooksLikeText("\x0e"));
+}
+
 // Writes that fail part-way keep the old file byte for byte.
 class FailingWriteTest : public IniProfileTest {
  protected:

@@ -1182,12 +1182,16 @@ TEST_F(SqliteHistoryTest, CommitsAreSyncedOnAThreadAndThoseWaitingHearOfItAfter)
   int syncsWhenTold = -1;
   for (int round = 0; round < 20; ++round) {
     ASSERT_TRUE(file.Write(1));
+    syncer.HoldSyncsForTests(true);
     syncer.Committed();
     syncer.WhenSynced(&context, [&] {
       ++told;
       syncsWhenTold = syncer.Syncs();
     });
     // Never before the sync of this commit has ended.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, round + 1) << round;
+    syncer.HoldSyncsForTests(false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return told == round + 2; }, 5000)) << round;
     EXPECT_EQ(syncsWhenTold, round + 1);
   }
@@ -1195,12 +1199,16 @@ TEST_F(SqliteHistoryTest, CommitsAreSyncedOnAThreadAndThoseWaitingHearOfItAfter)
   // the sync is done.
   auto gone = std::make_unique<QObject>();
   ASSERT_TRUE(file.Write(1));
+  syncer.HoldSyncsForTests(true);
   syncer.Committed();
   syncer.WhenSynced(gone.get(), [&] { ++told; });
   gone.reset();
+  syncer.HoldSyncsForTests(false);
   syncer.WaitSynced();
   EXPECT_EQ(syncer.Syncs(), 21);
-  QTest::qWait(20);
+  // The delivery posted by that sync finds no one to tell.
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
   EXPECT_EQ(told, 21);
   EXPECT_FALSE(syncer.Failed());
 

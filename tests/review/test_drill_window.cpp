@@ -207,5 +207,31 @@ TEST(DrillWindow, DrillHandsLeavesOutDamagedRows) {
   EXPECT_EQ(ids, (std::vector<std::int64_t>{1, 4}));
 }
 
+// A hold played on three hands is one decision: practised once. The same
+// hand held the same way in the next deal is another.
+TEST(DrillWindow, DrillHandsTakesADealOfSeveralHandsOnce) {
+  GameRecord hand = Judged(kJacksOrBetter, "AS KS QS JS 9D", 16, 90, 10);
+  hand.libraryGame = "double-double-bonus";
+  hand.payTable = "9/6";
+  hand.hands = 3;
+  hand.session = 2;
+  std::vector<GameRecord> rows;  // newest first, as the store lists them
+  for (std::int64_t id = 7; id >= 2; --id) {
+    rows.push_back(hand);
+    rows.back().id = id;
+  }
+  const auto drilled = [&rows] {
+    std::vector<std::int64_t> ids;
+    for (const GameRecord& g : DrillHands(rows)) ids.push_back(g.id);
+    return ids;
+  };
+  EXPECT_EQ(drilled(), (std::vector<std::int64_t>{2, 5}));  // two deals of three
+  rows[3].held = 8;  // id 4: another hold, so another decision
+  EXPECT_EQ(drilled(), (std::vector<std::int64_t>{2, 4, 5}));
+  rows[0].session = rows[1].session = 3;  // ids 6 and 7 from a later run
+  rows[5].hands = 1;                      // id 2 on one hand: id 3 is a deal of its own
+  EXPECT_EQ(drilled(), (std::vector<std::int64_t>{2, 3, 4, 5, 6}));
+}
+
 }  // namespace
 }  // namespace lynx

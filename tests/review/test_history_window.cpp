@@ -204,8 +204,8 @@ TEST_F(HistoryWindowTest, ListsATrainerHandByItsOwnGameTableAndRows) {
   Open();
   EXPECT_EQ(RowTexts(1), QStringList({"Double Double Bonus 9/6, 10 hands", "2024-03-05 13:00:00",
                                       "5", "4 Aces + 2-4", "2000"}));
-  EXPECT_EQ(RowTexts(0), QStringList({"Jacks or Better", "2024-03-05 13:01:00", "1",
-                                      "4 of a Kind", "25"}));
+  EXPECT_EQ(RowTexts(0),
+            QStringList({"Jacks or Better", "2024-03-05 13:01:00", "1", "4 of a Kind", "25"}));
 }
 
 // Only what the player scrolls to is read, and only the rows on screen get

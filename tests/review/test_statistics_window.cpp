@@ -215,8 +215,11 @@ TEST_F(StatisticsWindowTest, ListsEachTrainerTableWithItsOwnFigures) {
                                   "100.00%", "120.00%"}));
   EXPECT_EQ(line(1),
             QStringList({"Jacks or Better 9/6", "9/6", "1", "1", "5", "10", "200.00%", "—", "—"}));
-  // The machine's own figures leave the trainer's hands out.
-  EXPECT_EQ(SummaryRow(S::kAllGamesRow).front(), "7");
+  // All games counts the trainer's hands beside the machine's 7: without best
+  // play, since the coach did not judge the Jacks or Better hand.
+  EXPECT_EQ(SummaryRow(S::kAllGamesRow),
+            QStringList({"10", "43", "4085", "9500.00%", "—", "4000"}));
+  EXPECT_EQ(SummaryRow(0).front(), "3");
 
   // Another deal at a table listed: the same rows, new figures.
   history.RecordGames(deal, 0, 0);
@@ -280,6 +283,24 @@ TEST_F(StatisticsWindowTest, WeighsBestPlayAtEachStakeByWhatWasBetThere) {
             Percent((0.50 + 0.54 + 0.56 + 2 * 0.58) / 5));
   EXPECT_EQ(RowLine(kJacksOrBetter, 0)[P::kRowBestPlay], "0.00248%");
   EXPECT_TRUE(window->BestPlayNote()->text().contains("weighed by what you bet"));
+
+  // A trainer deal the coach judged adds its coins and best play's credits.
+  GameRecord trainer;
+  trainer.libraryGame = "double-double-bonus";
+  trainer.payTable = "9/6";
+  trainer.hands = 3;
+  trainer.coins = 4;
+  trainer.dealt = trainer.final = H("AS AH KD KC 3S");
+  trainer.held = 15;
+  trainer.row = 11;
+  trainer.won = 4;
+  trainer.bestEv = 7;
+  trainer.heldEv = 7;
+  trainer.bestHolds = "15";
+  std::vector<GameRecord> deal(3, trainer);
+  history.RecordGames(deal, 0, 0);
+  window->Refresh();
+  EXPECT_EQ(BestPlay(S::kAllGamesRow), Percent((jacks + joker + deuces + 21) / 47));
 
   // A second window uses what is known; each game was analysed once.
   W second(history, dialogs, cache);

@@ -255,8 +255,7 @@ TEST_F(GameOnX, AGameKilledWithAHandDealtComesBackWithItsBalanceAndHand) {
   EXPECT_EQ(played.dealt, left.dealt);
   EXPECT_EQ(played.held, 1);
   EXPECT_EQ(played.coins, 2);
-  EXPECT_EQ(played.final,
-            lynx::DrawHand(left.deck, left.dealt, lynx::HoldMask::FromBits(1)));
+  EXPECT_EQ(played.final, lynx::DrawHand(left.deck, left.dealt, lynx::HoldMask::FromBits(1)));
   EXPECT_EQ(played.creditsAfter, 98 + played.won);
   EXPECT_FALSE(history.PendingHand(kJacksOrBetter).has_value());
   const auto journal = history.Balance();
@@ -268,6 +267,45 @@ TEST_F(GameOnX, AGameKilledWithAHandDealtComesBackWithItsBalanceAndHand) {
             "[Coach]\nWarn=0\n[Settings]\nCredits=" + std::to_string(98 + played.won) +
                 "\nBorrowed=100\nLargeCards=0\n[Ledger]\nChange=" +
                 std::to_string(journal->change) + "\n");
+}
+
+// SIGTERM while a box of the start is up ends the program: before the resume
+// question without writing, after it through the save.
+TEST_F(GameOnX, SigtermWithAStartUpBoxUpEndsTheProgram) {
+  const auto boxUp = [&] {
+    const QByteArray found = x->Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                         QStringLiteral("--name"), '^' + kTitleWindow + '$'});
+    return found.count('\n') == 2;  // the title window and the box
+  };
+  {
+    SCOPED_TRACE("the journal's balance restored, before the question");
+    const QString data = config.filePath(QStringLiteral("data/lynx-video-poker"));
+    ASSERT_TRUE(QDir().mkpath(data));
+    {
+      SqliteHistory history(data + QStringLiteral("/history.sqlite"));
+      history.BeginSession();  // a run that never ended
+      history.SaveBalance(320, 40, 7);
+    }
+    const QByteArray saved = "[Settings]\nCredits=150\nBorrowed=100\nLargeCards=0\n";
+    ASSERT_TRUE(WriteFile(Ini(), saved));
+    auto game = StartGame();
+    ASSERT_FALSE(x->WaitForWindow(kTitleWindow).isEmpty()) << "no box";
+    game->Terminate();
+    EXPECT_EQ(game->WaitForEnd(10000), "0");
+    EXPECT_EQ(ReadFile(Ini()), saved.toStdString());
+    ASSERT_TRUE(QDir(config.filePath(QStringLiteral("data"))).removeRecursively());
+    ASSERT_TRUE(QFile::remove(Ini()));
+  }
+  {
+    SCOPED_TRACE("the history is off, after the title window shows");
+    ASSERT_TRUE(WriteFile(config.filePath(QStringLiteral("data")), "a file in the folder's way"));
+    auto game = StartGame();
+    ASSERT_TRUE(PollUntil(boxUp, 10000)) << "no box beside the title window";
+    game->Terminate();
+    EXPECT_EQ(game->WaitForEnd(10000), "0");
+    EXPECT_EQ(WithoutLedger(ReadFile(Ini())),
+              "[Settings]\nCredits=100\nBorrowed=100\nLargeCards=0\n");
+  }
 }
 
 TEST_F(GameOnX, AQuotedCreditsValueIsReadAsItsNumber) {
@@ -382,9 +420,8 @@ TEST_F(GameOnX, TrainerTenHandsByKeysAndAKilledHandComesBack) {
   EXPECT_EQ(first.dealt, left.dealt);
   EXPECT_EQ(first.held, 3);
   // The first hand draws positions 6, 7 and 8 of the deck journaled.
-  EXPECT_EQ(first.final,
-            (lynx::Hand{left.dealt[0], left.dealt[1], left.deck.cards[5], left.deck.cards[6],
-                        left.deck.cards[7]}));
+  EXPECT_EQ(first.final, (lynx::Hand{left.dealt[0], left.dealt[1], left.deck.cards[5],
+                                     left.deck.cards[6], left.deck.cards[7]}));
   EXPECT_EQ(first.creditsAfter, balance - 50 + first.won);
   EXPECT_FALSE(history.PendingTrainerHand().has_value());
 }

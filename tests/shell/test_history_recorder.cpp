@@ -4,13 +4,17 @@
 #include <sqlite3.h>
 
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
 #include "platform/fakes.h"
+#include "platform/ini_profile.h"
 #include "platform/sqlite_history.h"
 #include "shell/history_recorder.h"
+#include "shell/settings.h"
 #include "table/table_window.h"
 #include "table/trainer_window.h"
 
@@ -73,6 +77,91 @@ TEST_F(RecorderTest, AHandSettledWhileTheFileIsLockedDoesNotComeBack) {
   store.RetryKeptWrites();
   EXPECT_EQ(store.GameCount(), 2);
   EXPECT_EQ(store.PendingHand(kJacksOrBetter), std::nullopt);
+}
+
+// True once another connection has the file's write lock: ours cannot take it.
+bool LockedByAnother(const QString& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open(QFile::encodeName(path).constData(), &db);
+  const int code = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (code == SQLITE_OK) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  return code == SQLITE_BUSY;
+}
+
+// The sqlite3 tool holds the history's write lock while the player plays on,
+// and the program is killed: the next start offers the balance of the kill
+// with the stake of the hand left dealt given back, and drops the hands the
+// file still holds (one of them was settled meanwhile).
+TEST(RecorderLockTest, AKillWhileAnotherProgramHoldsTheLockLosesNoCredit) {
+  if (QStandardPaths::findExecutable(QStringLiteral("sqlite3")).isEmpty())
+    GTEST_SKIP() << "the sqlite3 tool is not installed (scripts/install-deps installs it)";
+  QTemporaryDir dir;
+  const QString ini = dir.filePath(QStringLiteral("ZEB.INI"));
+  const QString file = dir.filePath(QStringLiteral("history.sqlite"));
+  QProcess holder;
+  std::int32_t atKill = 0;
+  {
+    FakeServices fake;
+    IniProfileFile profile(ini);
+    SqliteHistory store(file);
+    Services services{fake.dialogs, fake.sound,  profile, fake.help,
+                      fake.screen,  fake.random, store};
+    ProgramValues values;
+    values.credits = 500;
+    HistoryRecorder recorder(values, services);
+    recorder.Start(nullptr);
+    TableWindow table(values, services);
+    recorder.Attach(table);
+    table.show();
+    const auto click = [&](QWidget* control) {
+      QTest::mouseClick(control, Qt::LeftButton);
+      store.WaitOnDisk();
+      QCoreApplication::processEvents();
+    };
+    click(table.Image11);  // dealt, in the file
+    ASSERT_TRUE(store.PendingHand(kJacksOrBetter).has_value());
+
+    holder.start(QStringLiteral("sqlite3"), {file});
+    ASSERT_TRUE(holder.waitForStarted(10000));
+    holder.write("BEGIN IMMEDIATE;\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return LockedByAnother(file); }, 10000));
+    click(table.Image8);   // the dealt hand settled: kept
+    click(table.Image11);  // a second game
+    click(table.Image8);
+    click(table.Image11);  // a third, left dealt
+    EXPECT_TRUE(store.WritesWaiting());
+    atKill = values.credits;
+    EXPECT_EQ(values.stakesInPlay, 5);
+    // Said once, whatever the number of writes waiting.
+    ASSERT_EQ(fake.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(fake.dialogs.shown[0].text.startsWith(
+        QStringLiteral("Another program is using the game history file")));
+    // Killed: no save at the end, and the writes kept are lost (the store's
+    // last try on closing still meets the lock).
+  }
+  holder.closeWriteChannel();  // the tool ends; its transaction is rolled back
+  ASSERT_TRUE(holder.waitForFinished(10000));
+
+  FakeServices fake;
+  IniProfileFile profile(ini);
+  SqliteHistory store(file);
+  Services services{fake.dialogs, fake.sound, profile, fake.help, fake.screen, fake.random, store};
+  ProgramValues values;
+  fake.dialogs.defaultAnswer = true;
+  EXPECT_TRUE(store.PendingHand(kJacksOrBetter).has_value());  // as dealt before the lock
+  EXPECT_TRUE(LoadSettings(values, services, nullptr));        // drop the hands
+  EXPECT_EQ(values.credits, atKill + 5);
+  // A clean end then clears the mark: the next start keeps its hands.
+  HistoryRecorder recorder(values, services);
+  recorder.DropHands();
+  recorder.Start(nullptr);
+  EXPECT_TRUE(SaveSettings(values, services, nullptr, false));
+  recorder.Finish(true);
+  EXPECT_EQ(profile.ReadString(kLedgerSection, kHistoryBehindKey, QString()), QStringLiteral("0"));
+  ProgramValues next;
+  EXPECT_FALSE(LoadSettings(next, services, nullptr));
+  EXPECT_EQ(next.credits, atKill + 5);
 }
 
 TEST_F(RecorderTest, HandsOfADeclinedGameStayDroppedWhileTheDropWaits) {

@@ -51,6 +51,19 @@ TEST(Ledger, TheStoreWithTheNewerChangeWins) {
       {"no number, run died", nullptr, died, false, 320, kDied.arg(320), 7},
       {"no number, clean end", nullptr, JournaledBalance{320, 40, true, 7}, false, 150, {}, 7},
       {"not a number", "x8", died, false, 320, kDied.arg(320), 7},
+      {"not a number, clean end", "x8", JournaledBalance{320, 40, true, 7}, false, 150, {}, 7},
+      // Past the counter's range: damaged, never a tie the journal loses for good.
+      {"the counter's largest value, run died", "9223372036854775807", died, false, 320,
+       kDied.arg(320), 7},
+      {"past 64 bits, clean end",
+       "99999999999999999999",
+       JournaledBalance{320, 40, true, 7},
+       false,
+       150,
+       {},
+       7},
+      {"just past the largest change", "1000000000000001", died, false, 320, kDied.arg(320), 7},
+      {"the largest change", "1000000000000000", died, false, 150, {}, 1000000000000000},
       {"a journal of 0 credits", "3", JournaledBalance{0, 100, false, 4}, false, 0,
        QStringLiteral("LYNX Video Poker did not close normally the last time it ran.  Your "
                       "balance, as it stood after your last bet or game, was 0 credits, so a new "

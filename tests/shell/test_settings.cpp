@@ -163,6 +163,12 @@ TEST_F(SettingsTest, LongAndOutOfRangeValuesAreReadWholeAndClamped) {
   EXPECT_EQ(values.credits, 1234567890);
   EXPECT_EQ(values.borrowed, 987654321);
   EXPECT_EQ(values.largeCards, 1);
+  // What was brought into range is said once, after the question.
+  ASSERT_EQ(fake.dialogs.shown.size(), 2u);
+  EXPECT_EQ(fake.dialogs.shown[1],
+            (ShownDialog{DialogIcon::Information, QStringLiteral("LYNX Video Poker"),
+                         QStringLiteral("The settings file held 7 for LargeCards, which is out of "
+                                        "range; 1 is used instead.")}));
 
   // Beyond 32 bits: clamped to the largest balance, not wrapped to a negative one.
   FakeServices big;
@@ -174,8 +180,23 @@ TEST_F(SettingsTest, LongAndOutOfRangeValuesAreReadWholeAndClamped) {
   LoadSettings(v, big.services, nullptr);
   EXPECT_EQ(big.dialogs.shown.at(0).text, ResumeText(QStringLiteral("2147483647")));
   EXPECT_EQ(v.credits, 2147483647);
-  EXPECT_EQ(v.borrowed, -2147483647 - 1);
+  EXPECT_EQ(v.borrowed, 0);  // a loan is never below nothing
   EXPECT_EQ(v.largeCards, 0);
+  ASSERT_EQ(big.dialogs.shown.size(), 2u);
+  EXPECT_EQ(big.dialogs.shown[1].text,
+            "The settings file held -3 for LargeCards, which is out of range; 0 is used instead.  "
+            "The settings file held 99999999999 for Credits, which is out of range; 2147483647 is "
+            "used instead.  The settings file held -99999999999 for Borrowed, which is out of "
+            "range; 0 is used instead.");
+  // Declined, only the card size is told.
+  FakeServices declined;
+  declined.profile.values = big.profile.values;
+  declined.dialogs.answers = {false};
+  ProgramValues d;
+  LoadSettings(d, declined.services, nullptr);
+  ASSERT_EQ(declined.dialogs.shown.size(), 2u);
+  EXPECT_EQ(declined.dialogs.shown[1].text,
+            "The settings file held -3 for LargeCards, which is out of range; 0 is used instead.");
 
   // 4294967396 would wrap to 100 as a 32-bit cut.
   FakeServices wrap;

@@ -92,6 +92,29 @@ TEST(AnalyzeAdvise, EqualHoldsAreAllMarkedBestAndJsonCarriesTheCounts) {
   EXPECT_NE(machine[6].find(" 2209 "), std::string::npos);
 }
 
+TEST(AnalyzeAdvise, TheJsonNamesTheDeckTheGameDeals) {
+  const struct {
+    std::vector<std::string> game;
+    std::string deck;
+  } cases[] = {
+      {{"--game", "double-double-bonus"}, "standard52"},
+      {{"--game", "deuces-full"}, "standard52"},
+      {{"--game", "joker-kings"}, "standard53"},
+      {{"--game", "jacks"}, "machine"},
+      {{"--game", "joker"}, "machine"},
+      {{"--game", "joker", "--deck", "standard53"}, "standard53"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"advise"};
+    args.insert(args.end(), c.game.begin(), c.game.end());
+    for (const char* word : {"--json", "--top", "1", "AS", "KS", "QS", "7D", "3C"})
+      args.push_back(word);
+    const Outcome run = Analyze(args);
+    EXPECT_EQ(run.status, 0) << c.game[1];
+    EXPECT_NE(run.out.find("\"deck\":\"" + c.deck + "\","), std::string::npos) << c.game[1];
+  }
+}
+
 TEST(AnalyzeReturn, PrintsTheReturnItsFractionAndEveryRow) {
   const Outcome run = Analyze({"return", "--game", "jacks", "--coins", "1"});
   EXPECT_EQ(run.status, 0);
