@@ -135,7 +135,7 @@ bool LoadSettings(ProgramValues& values, Services& services, QWidget* parent) {
   values.largeCards = ClampLargeCards(largeCards);
   // Said once: the next save writes the values as they are used.
   QStringList corrected;
-  if (largeCards != 0) corrected << OutOfRange(kLargeCardsKey, largeCards, values.largeCards);
+  corrected << OutOfRange(kLargeCardsKey, largeCards, values.largeCards);
   if (const QString aside = services.profile.MovedAsideTo(); !aside.isEmpty()) {
     services.dialogs.Info(
         parent, values.programTitle,

@@ -298,6 +298,36 @@ TEST_F(LedgerFiles, ReadOnlyFoldersOfferTheSettingsAndTellTheFailedSave) {
                            "balance saved before."));
 }
 
+// A binary file saved over the settings: kept aside, said once, replaced at
+// the end; the history's balance is the one offered meanwhile.
+TEST_F(LedgerFiles, ASettingsFileThatIsNotTextIsKeptAsideAndReplaced) {
+  SavedThenKilledAt(150, 170);
+  const QString ini = Config() + QStringLiteral("/ZEB.INI");
+  const QByteArray binary("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+  {
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(binary) == binary.size());
+  }
+  PlayerRun run(Config(), Data());
+  run.Start();
+  const QString aside = run.profile.MovedAsideTo();
+  ASSERT_FALSE(aside.isEmpty());
+  ASSERT_GE(run.dialogs.shown.size(), 2u);
+  EXPECT_EQ(run.dialogs.shown[0].text,
+            QStringLiteral("The settings file was not a text file, so it could not be read.  It "
+                           "has been kept as %1, and a new one is started.")
+                .arg(aside));
+  EXPECT_EQ(Offered(run), QStringLiteral("170"));
+  QFile kept(aside);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), binary);
+  EXPECT_TRUE(run.Exit());
+  PlayerRun next(Config(), Data());
+  next.Start();
+  EXPECT_EQ(next.dialogs.shown.size(), 1u);  // the question alone
+  EXPECT_EQ(Offered(next), QStringLiteral("170"));
+}
+
 TEST_F(LedgerFiles, ARunKilledWithNoCreditsLeftStartsANewGame) {
   SavedThenKilledAt(150, 0);
   PlayerRun next(Config(), Data());
