@@ -179,7 +179,7 @@ class AnnouncerInterface : public QAccessibleWidget {
 };
 
 constexpr char kMachineWindow[] = "lynxMachineWindow";
-constexpr char kKeepWhileHidden[] = "lynxKeepWhileHidden";
+constexpr char kLeftOut[] = "lynxLeftOut";
 
 // A window of the machine: a frame whose children are the ones in the tree.
 class MachineWindowInterface : public QAccessibleWidget {
@@ -378,18 +378,18 @@ void MarkMachineWindow(QWidget* window) {
   window->setProperty(kMachineWindow, true);
 }
 
-void KeepWhileHidden(QWidget* control) {
-  control->setProperty(kKeepWhileHidden, true);
+void LeaveOutOfTree(QWidget* control, bool leftOut) {
+  if (control->property(kLeftOut).toBool() == leftOut) return;
+  control->setProperty(kLeftOut, leftOut);
+  // A screen reader keeps the children it has read: one taken back is told.
+  if (!leftOut && Listening()) {
+    QAccessibleEvent added(control, QAccessible::ObjectCreated);
+    Tell(added);
+  }
 }
 
 bool InAccessibleTree(const QWidget& child) {
-  if (qobject_cast<const Announcer*>(&child) != nullptr) return true;
-  if (child.isHidden() && !child.property(kKeepWhileHidden).toBool()) return false;
-  QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(const_cast<QWidget*>(&child));
-  if (iface == nullptr) return true;
-  const QAccessible::Role role = iface->role();
-  return !((role == QAccessible::StaticText || role == QAccessible::Graphic) &&
-           iface->text(QAccessible::Name).isEmpty());
+  return !child.property(kLeftOut).toBool();
 }
 
 QString DealtText(const Hand& cards, const QString& paidHand) {

@@ -109,15 +109,16 @@ class PaintedSpot : public QWidget {
   PaintedSpot(QWidget* parent, const QString& objectName, const QString& name);
 };
 
-// What a window of the machine (the title window, the table, the trainer)
-// shows to assistive technology: a frame whose children are the controls,
-// cards and lines on show. Left out are the pictures the window keeps hidden
-// as sources, the labels another layout shows (the large table's second
-// heading), and labels and pictures with nothing to say (the empty cells
-// below a game's last pay row, a message line while it is empty). A
-// control marked here stays while hidden: the message line blinks by
-// hiding.
-void KeepWhileHidden(QWidget* control);
+// What a window of the machine shows to assistive technology: a frame whose
+// children are its controls, cards and lines, less the ones left out here:
+// the pictures it keeps hidden as sources, the labels of the other layout
+// (the large table's second heading), the empty cells below a game's last
+// pay row, and labels of a table laid out again until they are deleted.
+// What is left out stays out until it is taken back (leftOut false), which
+// assistive technology is told of; hidden controls that may show (the coach,
+// the blinking message line) stay in the tree, as Qt keeps them, so that a
+// screen reader that keeps the window's children finds them when they show.
+void LeaveOutOfTree(QWidget* control, bool leftOut = true);
 // Whether child is in its window's tree, as the window's interface lists it.
 bool InAccessibleTree(const QWidget& child);
 

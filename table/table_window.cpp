@@ -63,10 +63,13 @@ TableWindow::TableWindow(ProgramValues& values, Services& services, QWidget* par
   setFocusPolicy(Qt::StrongFocus);
   setFixedSize(Twips(8145), Twips(5685));
   CreateControls();
-  // A frame to assistive technology that lists what is on show; the message
-  // line stays in it while it blinks.
+  // A frame to assistive technology: the hidden picture sources are left
+  // out of it, and the message line says it is empty rather than nothing.
   MarkMachineWindow(this);
-  KeepWhileHidden(Mess);
+  for (QLabel* source : {Image2[0], Image2[1], Image3[0], Image3[1], Image4, Image9})
+    LeaveOutOfTree(source);
+  Mess->SetSpokenName(
+      [this] { return Mess->text().isEmpty() ? tr("Message line: empty") : Mess->text(); });
   // Escape held on the window before (the key that closed the last table)
   // must not close this one as soon as it opens.
   new HeldKeyFilter(this);
@@ -265,8 +268,15 @@ void TableWindow::Load() {
 // Jacks or Better keeps the captions the window is drawn with. The other games
 // write every hand name they use and the amounts below the royal row.
 void TableWindow::WritePayTableCaptions() {
-  if (values.gameVariant == kJacksOrBetter) return;
+  // Rows the game has no hand for show empty cells, left out for a screen
+  // reader.
   const PayTable& table = PayTableFor(values.gameVariant);
+  for (int r = 0; r < kRows; ++r) {
+    const bool none = r >= table.rowCount;
+    LeaveOutOfTree(Value[static_cast<std::size_t>(r)], none);
+    for (int c = 1; c <= 5; ++c) LeaveOutOfTree(WinColumn(c)[static_cast<std::size_t>(r)], none);
+  }
+  if (values.gameVariant == kJacksOrBetter) return;
   for (int r = 0; r < table.rowCount && r < kRows; ++r) {
     const auto& caption = table.rows[static_cast<std::size_t>(r)].caption;
     Value[static_cast<std::size_t>(r)]->setText(
@@ -376,6 +386,8 @@ void TableWindow::ApplyTableLayout() {
   for (int j = 0; j < 6; ++j) {
     Header[static_cast<std::size_t>(j)]->show();
     if (large) Header2[static_cast<std::size_t>(j)]->show();
+    // The second heading is the large table's alone.
+    LeaveOutOfTree(Header2[static_cast<std::size_t>(j)], !large);
   }
 
   move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);

@@ -225,6 +225,8 @@ void TrainerWindow::CreateControls() {
   }
   message = new ClassicLabel(this, QStringLiteral("Mess"), QRect(), Qt::AlignHCenter, kCellGrey,
                              kTextYellow, ClassicFont(13.5, true));
+  message->SetSpokenName(
+      [this] { return message->text().isEmpty() ? tr("Message line: empty") : message->text(); });
   coinsLine = new ClassicLabel(this, QStringLiteral("CoinsIn"), QRect(), Qt::AlignLeft, kCellGrey,
                                kTextWhite, font());
   creditsLine = new ClassicLabel(this, QStringLiteral("Credits"), QRect(), Qt::AlignRight,
@@ -300,15 +302,17 @@ void TrainerWindow::CreateControls() {
 void TrainerWindow::LayOut() {
   const GameRules& rules = machine.Rules();
   const int rows = rules.rowCount;
-  // Hidden at once: until they are deleted, assistive technology would
+  // Left out at once: until they are deleted, assistive technology would
   // find the old table beside the new one.
   for (ClassicLabel* label : rowCaptions) {
     label->hide();
+    LeaveOutOfTree(label);
     label->deleteLater();
   }
   for (auto& column : columns) {
     for (ClassicLabel* label : column) {
       label->hide();
+      LeaveOutOfTree(label);
       label->deleteLater();
     }
     column.clear();
@@ -339,6 +343,7 @@ void TrainerWindow::LayOut() {
   // Each extra hand reads, to assistive technology, as its cards and win.
   for (QWidget* spot : handSpots) {
     spot->hide();
+    LeaveOutOfTree(spot);
     spot->deleteLater();
   }
   handSpots.clear();
