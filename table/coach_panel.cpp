@@ -18,6 +18,7 @@
 #include "platform/history_store.h"
 #include "platform/window_keys.h"
 #include "table/setting_saved.h"
+#include "table/table_accessibility.h"
 #include "table/table_controls.h"
 #include "table/widget_look.h"
 
@@ -218,6 +219,13 @@ bool CoachPanel::AllowDraw(const HandInProgress& hand) {
   onTable = hand;
   warning = true;
   ShowHand();
+  // The draw did not happen: a screen reader says why, wherever the focus is.
+  const HoldVerdict verdict = JudgeHold(*j, mask);
+  Announce(&table, QStringLiteral("Coach: this hold gives away %1 credits. Yours: %2, worth %3. "
+                                  "Best: %4, worth %5. Draw again to draw as held, or change "
+                                  "the holds.")
+                       .arg(Credits(verdict.cost), Hold(j->dealt, mask), Credits(verdict.heldEv),
+                            Hold(j->dealt, j->bestMask), Credits(j->bestEv)));
   return false;
 }
 

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QEvent>
+#include <QMenu>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QStringList>
@@ -177,7 +178,63 @@ class AnnouncerInterface : public QAccessibleWidget {
   }
 };
 
+constexpr char kMachineWindow[] = "lynxMachineWindow";
+constexpr char kLeftOut[] = "lynxLeftOut";
+
+// A window of the machine: a frame whose children are the ones in the tree.
+class MachineWindowInterface : public QAccessibleWidget {
+ public:
+  explicit MachineWindowInterface(QWidget* window)
+      : QAccessibleWidget(window, QAccessible::Window) {}
+
+  int childCount() const override { return static_cast<int>(Children().size()); }
+
+  QAccessibleInterface* child(int index) const override {
+    const QList<QWidget*> children = Children();
+    if (index < 0 || index >= children.size()) return nullptr;
+    return QAccessible::queryAccessibleInterface(children[index]);
+  }
+
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    if (child == nullptr) return -1;
+    const QList<QWidget*> children = Children();
+    for (qsizetype i = 0; i < children.size(); ++i)
+      if (children[i] == child->object()) return static_cast<int>(i);
+    return -1;
+  }
+
+ private:
+  QList<QWidget*> Children() const {
+    QList<QWidget*> children;
+    for (QObject* object : widget()->children()) {
+      auto* child = qobject_cast<QWidget*>(object);
+      if (child == nullptr || child->isWindow() || qobject_cast<QMenu*>(child) != nullptr)
+        continue;
+      if (InAccessibleTree(*child)) children.push_back(child);
+    }
+    return children;
+  }
+};
+
+// A stretch of a painted surface: a picture with a name.
+class PaintedSpotInterface : public QAccessibleWidget {
+ public:
+  explicit PaintedSpotInterface(PaintedSpot* spot) : QAccessibleWidget(spot, QAccessible::Graphic) {}
+};
+
 QAccessibleInterface* Factory(const QString& className, QObject* object) {
+  if (object != nullptr && object->isWidgetType() && object->property(kMachineWindow).toBool())
+    return new MachineWindowInterface(static_cast<QWidget*>(object));
+  // Asked last, once no class of the widget has an interface of its own.
+  if (className == QLatin1String("QWidget") && object != nullptr && object->isWidgetType()) {
+    auto* widget = static_cast<QWidget*>(object);
+    const Qt::WindowType type = widget->windowType();
+    if (widget->isWindow() && (type == Qt::Window || type == Qt::Widget))
+      return new QAccessibleWidget(widget, QAccessible::Window);
+  }
+  if (className == QLatin1String(PaintedSpot::staticMetaObject.className())) {
+    return new PaintedSpotInterface(static_cast<PaintedSpot*>(object));
+  }
   if (className == QLatin1String(PictureButton::staticMetaObject.className())) {
     return new PictureButtonInterface(static_cast<PictureButton*>(object));
   }
@@ -305,6 +362,34 @@ void Announce(QWidget* window, const QString& text) {
   auto* announcer = window->findChild<Announcer*>(QString(), Qt::FindDirectChildrenOnly);
   if (announcer == nullptr) announcer = new Announcer(window);
   announcer->Say(text);
+}
+
+PaintedSpot::PaintedSpot(QWidget* parent, const QString& objectName, const QString& name)
+    : QWidget(parent) {
+  InstallAccessibleInterfaces();
+  setObjectName(objectName);
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+  setFocusPolicy(Qt::NoFocus);
+  setAccessibleName(name);
+}
+
+void MarkMachineWindow(QWidget* window) {
+  InstallAccessibleInterfaces();
+  window->setProperty(kMachineWindow, true);
+}
+
+void LeaveOutOfTree(QWidget* control, bool leftOut) {
+  if (control->property(kLeftOut).toBool() == leftOut) return;
+  control->setProperty(kLeftOut, leftOut);
+  // A screen reader keeps the children it has read: one taken back is told.
+  if (!leftOut && Listening()) {
+    QAccessibleEvent added(control, QAccessible::ObjectCreated);
+    Tell(added);
+  }
+}
+
+bool InAccessibleTree(const QWidget& child) {
+  return !child.property(kLeftOut).toBool();
 }
 
 QString DealtText(const Hand& cards, const QString& paidHand) {

@@ -26,7 +26,15 @@ class ClassicLabel;
 
 // Registers the program's accessible interfaces with Qt; once per process,
 // later calls do nothing. The controls that need them call it themselves.
+// From then on a top-level window made of a plain widget (the help viewer,
+// History, the chart) is a frame to assistive technology, as a main window
+// is, rather than a nameless filler.
 void InstallAccessibleInterfaces();
+
+// Makes window, a window of the machine's own look (the title window, the
+// table, the trainer), a frame to assistive technology that lists only what
+// it has on show (see InAccessibleTree).
+void MarkMachineWindow(QWidget* window);
 
 // Where the events these controls raise for assistive technology go: to Qt,
 // which hands them to the platform's bridge while assistive technology
@@ -91,6 +99,28 @@ class Announcer : public QWidget {
 
 // Says text through window's announcer (made at the first call).
 void Announce(QWidget* window, const QString& text);
+
+// A stretch of a window's painted surface that assistive technology finds as
+// one picture with a name of its own (an extra hand of the trainer, its
+// cards and win): it draws nothing and lets every mouse event through.
+class PaintedSpot : public QWidget {
+  Q_OBJECT
+ public:
+  PaintedSpot(QWidget* parent, const QString& objectName, const QString& name);
+};
+
+// What a window of the machine shows to assistive technology: a frame whose
+// children are its controls, cards and lines, less the ones left out here:
+// the pictures it keeps hidden as sources, the labels of the other layout
+// (the large table's second heading), the empty cells below a game's last
+// pay row, and labels of a table laid out again until they are deleted.
+// What is left out stays out until it is taken back (leftOut false), which
+// assistive technology is told of; hidden controls that may show (the coach,
+// the blinking message line) stay in the tree, as Qt keeps them, so that a
+// screen reader that keeps the window's children finds them when they show.
+void LeaveOutOfTree(QWidget* control, bool leftOut = true);
+// Whether child is in its window's tree, as the window's interface lists it.
+bool InAccessibleTree(const QWidget& child);
 
 // What is said of a deal: "Dealt: Ace of Spades, ..., Two of Hearts." and,
 // when the dealt hand already pays, the hand ("Two Pair.").

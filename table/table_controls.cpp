@@ -146,21 +146,19 @@ void PictureButton::paintEvent(QPaintEvent*) {
       painter.drawPixmap(0, 0, style()->generatedIconPixmap(QIcon::Disabled, picture, &option));
     }
   }
-  if (!hasFocus() || width() < 5 || height() < 5) return;
-  // The focus frame: one pixel inside the edge, black and white pixels in
-  // turn, so that it shows on any picture.
-  const QRect frame = rect().adjusted(1, 1, -1, -1);
-  auto dot = [&painter](int x, int y) {
-    painter.fillRect(x, y, 1, 1, (x + y) % 2 == 0 ? Qt::black : Qt::white);
+  if (!hasFocus() || width() < 7 || height() < 7) return;
+  // The focus frame: two yellow pixels at the edge, plain against the blue
+  // table and the grey buttons, and a black one inside them, plain on a
+  // white marker.
+  const auto ring = [&painter](const QRect& r, const QColor& colour) {
+    painter.fillRect(r.left(), r.top(), r.width(), 1, colour);
+    painter.fillRect(r.left(), r.bottom(), r.width(), 1, colour);
+    painter.fillRect(r.left(), r.top(), 1, r.height(), colour);
+    painter.fillRect(r.right(), r.top(), 1, r.height(), colour);
   };
-  for (int x = frame.left(); x <= frame.right(); ++x) {
-    dot(x, frame.top());
-    dot(x, frame.bottom());
-  }
-  for (int y = frame.top() + 1; y < frame.bottom(); ++y) {
-    dot(frame.left(), y);
-    dot(frame.right(), y);
-  }
+  ring(rect(), kTextYellow);
+  ring(rect().adjusted(1, 1, -1, -1), kTextYellow);
+  ring(rect().adjusted(2, 2, -2, -2), Qt::black);
 }
 
 void PictureButton::keyPressEvent(QKeyEvent* event) {

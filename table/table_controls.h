@@ -101,8 +101,8 @@ class ClassicLabel : public QLabel {
 //
 // It is a push button to the keyboard and to assistive technology as well:
 // Tab reaches it (a mouse click does not take the focus), Enter or Space
-// presses it, and while it has the focus a dotted frame is drawn just inside
-// its edge. Without the focus it shows its picture and nothing else. The
+// presses it, and while it has the focus a yellow and black frame is drawn
+// just inside its edge. Without the focus it shows its picture and nothing else. The
 // picture is drawn pixel for pixel: on a scaled screen every pixel becomes a
 // block of screen pixels, never a blend of its neighbours.
 class PictureButton : public QLabel {

@@ -1,8 +1,10 @@
 #include "table/table_window.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -61,6 +63,13 @@ TableWindow::TableWindow(ProgramValues& values, Services& services, QWidget* par
   setFocusPolicy(Qt::StrongFocus);
   setFixedSize(Twips(8145), Twips(5685));
   CreateControls();
+  // A frame to assistive technology: the hidden picture sources are left
+  // out of it, and the message line says it is empty rather than nothing.
+  MarkMachineWindow(this);
+  for (QLabel* source : {Image2[0], Image2[1], Image3[0], Image3[1], Image4, Image9})
+    LeaveOutOfTree(source);
+  Mess->SetSpokenName(
+      [this] { return Mess->text().isEmpty() ? tr("Message line: empty") : Mess->text(); });
   // Escape held on the window before (the key that closed the last table)
   // must not close this one as soon as it opens.
   new HeldKeyFilter(this);
@@ -259,8 +268,15 @@ void TableWindow::Load() {
 // Jacks or Better keeps the captions the window is drawn with. The other games
 // write every hand name they use and the amounts below the royal row.
 void TableWindow::WritePayTableCaptions() {
-  if (values.gameVariant == kJacksOrBetter) return;
+  // Rows the game has no hand for show empty cells, left out for a screen
+  // reader.
   const PayTable& table = PayTableFor(values.gameVariant);
+  for (int r = 0; r < kRows; ++r) {
+    const bool none = r >= table.rowCount;
+    LeaveOutOfTree(Value[static_cast<std::size_t>(r)], none);
+    for (int c = 1; c <= 5; ++c) LeaveOutOfTree(WinColumn(c)[static_cast<std::size_t>(r)], none);
+  }
+  if (values.gameVariant == kJacksOrBetter) return;
   for (int r = 0; r < table.rowCount && r < kRows; ++r) {
     const auto& caption = table.rows[static_cast<std::size_t>(r)].caption;
     Value[static_cast<std::size_t>(r)]->setText(
@@ -370,6 +386,8 @@ void TableWindow::ApplyTableLayout() {
   for (int j = 0; j < 6; ++j) {
     Header[static_cast<std::size_t>(j)]->show();
     if (large) Header2[static_cast<std::size_t>(j)]->show();
+    // The second heading is the large table's alone.
+    LeaveOutOfTree(Header2[static_cast<std::size_t>(j)], !large);
   }
 
   move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
@@ -568,6 +586,14 @@ void TableWindow::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_F1:
       ShowHelp();
       break;
+    case Qt::Key_F10:
+      // Shift+F10: the actions menu, as the Menu key opens it.
+      if (event->modifiers() != Qt::ShiftModifier) {
+        event->ignore();
+        return;
+      }
+      ShowActionsMenu(mapToGlobal(QPoint(DesignedSize().width() / 2, DesignedSize().height() / 3)));
+      break;
     case Qt::Key_Escape:
       reject();
       break;
@@ -630,24 +656,7 @@ bool TableWindow::MachineKey(QKeyEvent* event) {
       action = [this] { SwitchMode(); };
       break;
     case Qt::Key_H:
-      action = [this] {
-        Guarded([this] {
-          if (!machine.Dealt() || advisor == nullptr) return;
-          const std::optional<HoldMask> hint = advisor->HintFor(InProgress());
-          if (!hint) return;
-          if (machine.SetHolds(*hint)) {
-            ShowHolds();
-            return;
-          }
-          // Nothing to change on the table: the answer is said beside the
-          // Deal/Draw button, coach shown or not.
-          QToolTip::showText(Image8->mapToGlobal(QPoint(Image8->width(), 0)),
-                             hint->Stored() == 0
-                                 ? QStringLiteral("Best play: hold nothing, draw five new cards.")
-                                 : QStringLiteral("Best play: the cards held now."),
-                             Image8);
-        });
-      };
+      action = [this] { Hint(); };
       break;
     case Qt::Key_A:
       action = [this] { Guarded([this] { emit AnalysisRequested(); }); };
@@ -656,19 +665,101 @@ bool TableWindow::MachineKey(QKeyEvent* event) {
       action = [this] { Guarded([this] { emit ChartRequested(); }); };
       break;
     case Qt::Key_K:
-      action = [this] {
-        Guarded([this] {
-          if (sidePanel == nullptr) return;
-          ShowSidePanel(!sidePanelShown);
-          emit SidePanelToggled(sidePanelShown);
-        });
-      };
+      action = [this] { ToggleCoach(); };
       break;
     default:
       return false;
   }
   if (!event->isAutoRepeat()) action();
   return true;
+}
+
+void TableWindow::Hint() {
+  Guarded([this] {
+    if (!machine.Dealt() || advisor == nullptr) return;
+    const std::optional<HoldMask> hint = advisor->HintFor(InProgress());
+    if (!hint) return;
+    if (machine.SetHolds(*hint)) {
+      ShowHolds();
+      return;
+    }
+    // Nothing to change on the table: the answer is said beside the
+    // Deal/Draw button, coach shown or not.
+    const QString answer = hint->Stored() == 0
+                               ? QStringLiteral("Best play: hold nothing, draw five new cards.")
+                               : QStringLiteral("Best play: the cards held now.");
+    QToolTip::showText(Image8->mapToGlobal(QPoint(Image8->width(), 0)), answer, Image8);
+    Announce(this, answer);
+  });
+}
+
+void TableWindow::ToggleCoach() {
+  Guarded([this] {
+    if (sidePanel == nullptr) return;
+    ShowSidePanel(!sidePanelShown);
+    emit SidePanelToggled(sidePanelShown);
+  });
+}
+
+void TableWindow::contextMenuEvent(QContextMenuEvent* event) {
+  if (event->reason() != QContextMenuEvent::Keyboard) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  ShowActionsMenu(mapToGlobal(QPoint(DesignedSize().width() / 2, DesignedSize().height() / 3)));
+}
+
+void TableWindow::ShowActionsMenu(const QPoint& globalPos) {
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("TableMenu"));
+  // Run from the event loop once the menu is gone, so that a window an
+  // entry opens does not run inside the menu's own loop.
+  const auto add = [this](QMenu& into, const QString& text, std::function<void()> action) {
+    QAction* entry = into.addAction(text);
+    connect(entry, &QAction::triggered, this,
+            [this, action = std::move(action)] { QTimer::singleShot(0, this, action); });
+    return entry;
+  };
+  const bool dealt = machine.Dealt();
+  add(menu, dealt ? tr("&Draw\tEnter") : tr("&Deal\tEnter"), [this] { DealOrDraw(); });
+  add(menu, tr("&Bet $1\tB"), [this] { BetOne(); })->setEnabled(!dealt);
+  add(menu, tr("&Max Bet\tM"), [this] { BetMax(); })->setEnabled(!dealt);
+  QMenu* holds = menu.addMenu(tr("H&old"));
+  holds->setEnabled(dealt);
+  for (int k = 0; k < 5; ++k) {
+    QAction* hold =
+        add(*holds,
+            tr("Card &%1: %2\t%1").arg(k + 1).arg(CardName(machine.Cards()[static_cast<std::size_t>(k)])),
+            [this, k] { ToggleHold(k); });
+    hold->setCheckable(true);
+    hold->setChecked(dealt && machine.Held().Holds(k));
+  }
+  menu.addSeparator();
+  add(menu, tr("H&int: the best hold\tH"), [this] { Hint(); })
+      ->setEnabled(dealt && advisor != nullptr);
+  QAction* coach = add(menu, tr("Strategy &coach\tK"), [this] { ToggleCoach(); });
+  coach->setCheckable(true);
+  coach->setChecked(sidePanelShown);
+  coach->setEnabled(sidePanel != nullptr);
+  add(menu, tr("&All holds and their values\tA"),
+      [this] { Guarded([this] { emit AnalysisRequested(); }); });
+  add(menu, tr("Strate&gy chart\tG"), [this] { Guarded([this] { emit ChartRequested(); }); });
+  menu.addSeparator();
+  add(menu, tr("Add 100 cr&edits\tC"), [this] { AddCredits(); });
+  QAction* sound = add(menu, tr("&Sound\tS"), [this] { ToggleSound(); });
+  sound->setCheckable(true);
+  sound->setChecked(values.soundOn == 1);
+  QAction* large = add(menu, tr("&Large cards\tL"), [this] { SwitchMode(); });
+  large->setCheckable(true);
+  large->setChecked(LargeLayout());
+  menu.addSeparator();
+  add(menu, tr("Game histor&y\tR"), [this] { emit HistoryRequested(); });
+  add(menu, tr("S&tatistics\tT"), [this] { emit StatisticsRequested(); });
+  menu.addSeparator();
+  add(menu, tr("&Help\tF1"), [this] { ShowHelp(); });
+  add(menu, tr("&Quit the table\tEsc"), [this] { reject(); });
+  menu.exec(globalPos);
 }
 
 void TableWindow::SetHolds(HoldMask holds) {

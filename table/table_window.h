@@ -75,6 +75,12 @@ class TableWindow : public QDialog {
   void SwitchMode();           // Mode button: small <-> large cards
   void ShowHelp();             // Help button and F1
   void Quit();                 // Quit button, Esc and the window manager's close
+  void Hint();                 // H: the hold markers go to the coach's best hold
+  void ToggleCoach();          // K: the side panel shown or hidden
+
+  // The menu of the table's actions, as Shift+F10 and the Menu key open it:
+  // each entry runs what its key runs, once the menu has closed.
+  void ShowActionsMenu(const QPoint& globalPos);
 
   // Lays the window out for values.largeCards and values.gameVariant.
   void ApplyTableLayout();
@@ -166,6 +172,8 @@ class TableWindow : public QDialog {
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  // The Menu key: the actions menu. A right click stays the machine's own.
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
 

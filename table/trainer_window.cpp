@@ -1,14 +1,17 @@
 #include "table/trainer_window.h"
 
 #include <QHeaderView>
+#include <QContextMenuEvent>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtConcurrent>
 #include <algorithm>
@@ -134,6 +137,7 @@ TrainerWindow::TrainerWindow(ProgramValues& values, Services& services, TablesCa
   drawMarker = Picture("marker_draw_small");
   holdMarker = Picture("marker_hold_small");
   CreateControls();
+  MarkMachineWindow(this);
   LayOut();
   new HeldKeyFilter(this);
   setFocus(Qt::OtherFocusReason);
@@ -222,6 +226,8 @@ void TrainerWindow::CreateControls() {
   }
   message = new ClassicLabel(this, QStringLiteral("Mess"), QRect(), Qt::AlignHCenter, kCellGrey,
                              kTextYellow, ClassicFont(13.5, true));
+  message->SetSpokenName(
+      [this] { return message->text().isEmpty() ? tr("Message line: empty") : message->text(); });
   coinsLine = new ClassicLabel(this, QStringLiteral("CoinsIn"), QRect(), Qt::AlignLeft, kCellGrey,
                                kTextWhite, font());
   creditsLine = new ClassicLabel(this, QStringLiteral("Credits"), QRect(), Qt::AlignRight,
@@ -297,9 +303,19 @@ void TrainerWindow::CreateControls() {
 void TrainerWindow::LayOut() {
   const GameRules& rules = machine.Rules();
   const int rows = rules.rowCount;
-  for (ClassicLabel* label : rowCaptions) label->deleteLater();
+  // Left out at once: until they are deleted, assistive technology would
+  // find the old table beside the new one.
+  for (ClassicLabel* label : rowCaptions) {
+    label->hide();
+    LeaveOutOfTree(label);
+    label->deleteLater();
+  }
   for (auto& column : columns) {
-    for (ClassicLabel* label : column) label->deleteLater();
+    for (ClassicLabel* label : column) {
+      label->hide();
+      LeaveOutOfTree(label);
+      label->deleteLater();
+    }
     column.clear();
   }
   rowCaptions.clear();
@@ -326,14 +342,16 @@ void TrainerWindow::LayOut() {
   }
   extraTop = std::max(kPayTop + kRowPitch * rows + 10, 230);
   // Each extra hand reads, to assistive technology, as its cards and win.
-  for (QWidget* spot : handSpots) spot->deleteLater();
+  for (QWidget* spot : handSpots) {
+    spot->hide();
+    LeaveOutOfTree(spot);
+    spot->deleteLater();
+  }
   handSpots.clear();
   for (int h = 1; h < machine.Hands(); ++h) {
-    auto* spot = new QWidget(this);
-    spot->setObjectName(QStringLiteral("Hand_%1").arg(h + 1));
-    spot->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* spot = new PaintedSpot(this, QStringLiteral("Hand_%1").arg(h + 1),
+                                 QStringLiteral("Hand %1").arg(h + 1));
     spot->setGeometry(MiniCardRect(h, 0).united(MiniCaptionRect(h)));
-    spot->setAccessibleName(QStringLiteral("Hand %1").arg(h + 1));
     spot->show();
     handSpots.push_back(spot);
   }
@@ -614,10 +632,18 @@ void TrainerWindow::Draw() {
   // why beside the table.
   if (coachShown && judgement) {
     const unsigned mask = static_cast<unsigned>(machine.Held().Stored());
-    if (JudgeHold(*judgement, mask).mistake && (warned >> mask & 1u) == 0) {
+    const HoldVerdict verdict = JudgeHold(*judgement, mask);
+    if (verdict.mistake && (warned >> mask & 1u) == 0) {
       warned |= 1u << mask;
       warning = true;
       WriteCoach();
+      // Said wherever the focus is: the draw did not happen, and why.
+      Announce(this, tr("Coach: this hold gives up %1 credits a hand. Held: %2. Best: %3. "
+                        "Return draws as held; H holds the best.")
+                         .arg(CreditsText(verdict.cost),
+                              QString::fromStdString(HoldText(judgement->dealt, mask)),
+                              QString::fromStdString(HoldText(judgement->dealt,
+                                                              judgement->bestMask))));
       return;
     }
   }
@@ -930,9 +956,85 @@ bool TrainerWindow::OwnKey(const QKeyEvent& event) {
   }
 }
 
+void TrainerWindow::ShowHelp() {
+  services.help.Open(values.helpFile, kHelpTopic);
+}
+
+void TrainerWindow::contextMenuEvent(QContextMenuEvent* event) {
+  // The Menu key; the mouse's right button keeps to the table.
+  if (event->reason() != QContextMenuEvent::Keyboard) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  ShowActionsMenu(mapToGlobal(QPoint(kWidth / 2, cardsTop / 2)));
+}
+
+void TrainerWindow::ShowActionsMenu(const QPoint& globalPos) {
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("TrainerMenu"));
+  const auto add = [this](QMenu& into, const QString& text, std::function<void()> action) {
+    QAction* entry = into.addAction(text);
+    connect(entry, &QAction::triggered, this,
+            [this, action = std::move(action)] { QTimer::singleShot(0, this, action); });
+    return entry;
+  };
+  const bool dealt = machine.Dealt();
+  add(menu, dealt ? tr("&Draw\tReturn") : tr("&Deal\tReturn"), [this] { DealOrDraw(); });
+  add(menu, tr("&Bet a coin a hand\tB"), [this] { BetOne(); })->setEnabled(!dealt);
+  add(menu, tr("&Max Bet\tM"), [this] { BetMax(); })->setEnabled(!dealt);
+  QMenu* holds = menu.addMenu(tr("H&old"));
+  holds->setEnabled(dealt);
+  for (int k = 0; k < 5; ++k) {
+    QAction* hold = add(*holds,
+                        tr("Card &%1: %2\t%1")
+                            .arg(k + 1)
+                            .arg(CardName(machine.Cards()[static_cast<std::size_t>(k)])),
+                        [this, k] { ToggleHold(k); });
+    hold->setCheckable(true);
+    hold->setChecked(dealt && machine.Held().Holds(k));
+  }
+  menu.addSeparator();
+  add(menu, tr("H&int: the best hold\tH"), [this] { Hint(); })->setEnabled(dealt);
+  QAction* coachShownEntry =
+      add(menu, tr("Strategy &coach\tK"), [this] { ShowCoach(!coachShown); });
+  coachShownEntry->setCheckable(true);
+  coachShownEntry->setChecked(coachShown);
+  add(menu, tr("&All holds and their values\tA"), [this] { ShowAllHolds(); });
+  add(menu, tr("Strate&gy chart\tG"), [this] { ShowChart(); });
+  menu.addSeparator();
+  add(menu, tr("&Number of hands: %1\tN").arg(machine.Hands()), [this] { NextHandCount(); })
+      ->setEnabled(!dealt);
+  add(menu, tr("Card sp&eed: %1\tV").arg(QLatin1String(SpeedWord(speed))),
+      [this] { NextSpeed(); });
+  add(menu, tr("Game and &pays...\tP"), [this] { emit SetupRequested(); });
+  add(menu, tr("Add 100 c&redits\tC"), [this] { AddCredits(); });
+  QAction* sound = add(menu, tr("&Sound\tS"),
+                       [this] { values.soundOn = values.soundOn == 1 ? 0 : 1; });
+  sound->setCheckable(true);
+  sound->setChecked(values.soundOn == 1);
+  menu.addSeparator();
+  add(menu, tr("Game histor&y\tR"), [this] { emit HistoryRequested(); });
+  add(menu, tr("S&tatistics\tT"), [this] { emit StatisticsRequested(); });
+  menu.addSeparator();
+  add(menu, tr("&Help\tF1"), [this] { ShowHelp(); });
+  add(menu, tr("&Leave the trainer\tEsc"), [this] { reject(); });
+  menu.exec(globalPos);
+}
+
 void TrainerWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
     reject();
+    return;
+  }
+  if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+    event->accept();
+    ShowHelp();
+    return;
+  }
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    event->accept();
+    ShowActionsMenu(mapToGlobal(QPoint(kWidth / 2, cardsTop / 2)));
     return;
   }
   if (!OwnKey(*event)) {

@@ -11,7 +11,8 @@
 // lists the value of every hold, G shows the strategy chart of the game,
 // pays and stake, N
 // changes the number of hands, V the speed, P chooses the game and pay
-// table, R and T show the history and the statistics, Esc leaves (with the
+// table, R and T show the history and the statistics, F1 the trainer's help,
+// Shift+F10 or the Menu key a menu of all of these, Esc leaves (with the
 // session's summary).
 
 #include <QDialog>
@@ -78,6 +79,9 @@ QString SessionSummaryText(const TrainerSession& session);
 class TrainerWindow final : public QDialog {
   Q_OBJECT
  public:
+  // The trainer's topic in the help document.
+  static constexpr int kHelpTopic = 41010;
+
   // Plays choice from values' credits; values, services and tables must
   // outlive the window.
   TrainerWindow(ProgramValues& values, Services& services, TablesCache& tables,
@@ -122,6 +126,11 @@ class TrainerWindow final : public QDialog {
   // Another game or pay table, or hand count; between deals only (says why
   // not otherwise). Returns whether it was taken.
   bool Choose(const TrainerChoice& next);
+  // The trainer's help topic (F1), beside the table.
+  void ShowHelp();
+  // The menu of the trainer's actions (Shift+F10, the Menu key): each entry
+  // runs what its key runs, once the menu has closed.
+  void ShowActionsMenu(const QPoint& globalPos);
   // Takes back a hand left dealt at the trainer (journaled before the
   // program ended), on its own game, pay table and hand count.
   bool ResumeHand(const TrainerHandInProgress& hand);
@@ -147,6 +156,7 @@ class TrainerWindow final : public QDialog {
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void reject() override;
 
  private:

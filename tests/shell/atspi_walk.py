@@ -17,7 +17,17 @@ Through AT-SPI (and the X server for the mouse and the keys) it:
   chart, R the history, T the statistics and from there the mistake drill),
   checks that each names its cards and controls (and, for the statistics,
   that each chart is named and described in words and no filler is left
-  unnamed), and closes each with Esc.
+  unnamed), and closes each with Esc;
+- leaves the table and opens the trainer with P: its setup window is a
+  dialog whose controls are named; ten hands are chosen, the coach shown
+  (K), and hands are dealt, held whole and drawn until the coach's warning
+  that holds a draw back is heard; after a ten-hand draw the trainer's tree
+  holds exactly what is on show, every picture and label named, each extra
+  hand reading its cards and win; F1 opens the help, the Menu key the
+  menu of the trainer's actions.
+
+The title window, the table and the trainer are frames; no window is a
+nameless filler.
 
 Usage: atspi_walk.py GAME_EXECUTABLE
 Exit status 0 when every check holds, 1 when one fails, 77 (skipped) when
@@ -35,7 +45,7 @@ import tempfile
 import time
 
 SKIP = 77
-WALK_LIMIT = 150  # seconds for the whole walk, well inside CTest's 240
+WALK_LIMIT = 220  # seconds for the whole walk, well inside CTest's 300
 TITLE = "LYNX Video Poker"
 TABLE = "LYNX Video Poker -- Jacks or Better"
 ALL_HOLDS = "LYNX Video Poker -- All Holds"
@@ -43,6 +53,9 @@ CHART = "LYNX Video Poker -- Strategy Chart"
 HISTORY = "LYNX Video Poker -- History"
 STATISTICS = "LYNX Video Poker -- Statistics"
 DRILL = "LYNX Video Poker -- Practise My Mistakes"
+SETUP = "LYNX Video Poker -- Trainer"
+TRAINER_PREFIX = "LYNX Video Poker -- Trainer -- "
+HELP = "LYNX Video Poker Help"
 CARD_ROLE = "image"
 BUTTON_ROLE = "push button"
 MARKER_ROLE = "check box"
@@ -252,6 +265,42 @@ def check_names(window):
         fail("'%s' has what a screen reader cannot name: %s" % (window.name, missing))
 
 
+def check_role(window, role):
+    if window.getRoleName() != role:
+        fail("'%s' is a %s to assistive technology, not a %s" % (window.name,
+                                                                  window.getRoleName(), role))
+
+
+def message_line(name):
+    """Whether a label is the message line, which blinks by hiding."""
+    return name in ("Message line: empty", "Play 5 Coins") or " pays " in name
+
+
+def check_tree(window):
+    """What the window lists is what it shows: no hidden copy of a label or
+    picture, no picture or label without a name, no object gone stale."""
+    problems = []
+    for item in window:
+        if item is None:
+            problems.append("a child that is gone")
+        elif item.getRoleName() in ("label", "image") and not has_state(item, "visible") \
+                and not message_line(item.name):
+            problems.append("hidden %s '%s'" % (item.getRoleName(), item.name))
+    for item in descendants(window, into_tables=False):
+        try:
+            role, name = item.getRoleName(), item.name
+        except Exception as error:  # an object that no longer exists
+            problems.append("a stale object (%s)" % error)
+            continue
+        if has_state(item, "defunct"):
+            problems.append("defunct %s '%s'" % (role, name))
+        elif role in ("label", "image") and not name and showing(item):
+            problems.append("unnamed " + role)
+    if problems:
+        walk(window)
+        fail("'%s' lists what it does not show: %s" % (window.name, problems))
+
+
 def top_window(app, title):
     return next((w for w in app if w is not None and w.name == title and showing(w)), None)
 
@@ -279,9 +328,11 @@ class Game:
         self.announced = []
         self.checked = []
         self.selected = []
+        self.focused = []
         pyatspi.Registry.registerEventListener(self.heard, "object:state-changed:showing",
                                                "object:state-changed:checked",
-                                               "object:state-changed:selected")
+                                               "object:state-changed:selected",
+                                               "object:state-changed:focused")
         self.process = subprocess.Popen([game], env=self.env, stdout=subprocess.DEVNULL)
         desktop = pyatspi.Registry.getDesktop(0)
         self.app = wait_for("the game on the accessibility bus", lambda: next(
@@ -297,6 +348,9 @@ class Game:
                 self.announced.append(name)
         elif event.type == "object:state-changed:checked":
             self.checked.append((role, name, event.detail1))
+        elif event.type == "object:state-changed:focused":
+            if event.detail1 == 1:
+                self.focused.append((role, name))
         else:
             self.selected.append((role, name, event.detail1))
 
@@ -309,6 +363,11 @@ class Game:
 
     def window(self, title, timeout=20.0):
         return wait_for("the window '%s'" % title, lambda: top_window(self.app, title), timeout)
+
+    def window_starting(self, prefix, timeout=20.0):
+        return wait_for("a window '%s...'" % prefix, lambda: next(
+            (w for w in self.app if w is not None and w.name.startswith(prefix) and showing(w)),
+            None), timeout)
 
     def xdotool(self, *args):
         subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True,
@@ -474,6 +533,7 @@ def check_table(table):
     window = table.window
     print("The table window:")
     walk(window)
+    check_role(window, "frame")
     check_names(window)
     if len(table.cards()) != 5:
         fail("%d card positions, not 5" % len(table.cards()))
@@ -485,6 +545,7 @@ def play(table):
     """A game held whole (a hold worth less than best play on all but a few
     deals, so a mistake to practise), and the royal flush demonstration."""
     dealt = table.deal()
+    check_tree(table.window)
     if not all(has_state(table.cell(row, 5), "selected") for row in JACKS_ROWS):
         fail("the lit 5-coin column is not selected")
     if any(has_state(table.cell(row, 1), "selected") for row in JACKS_ROWS):
@@ -587,6 +648,98 @@ def check_windows(game, table):
     game.close_by_escape(STATISTICS, kept=True)
 
 
+def named(window, role, name):
+    found = wait_for("the %s '%s'" % (role, name), lambda: find(window, role, name))
+    return found
+
+
+def trainer_draw(game, window):
+    """Holds the dealt cards whole and draws: 'warned' when the coach held
+    the draw back (and the warning was heard), else 'drawn'."""
+    for position in range(1, 6):
+        marker = named(window, MARKER_ROLE, "Hold card %d" % position)
+        press(marker)
+        wait_for("card %d held" % position, lambda: has_state(marker, "checked"))
+    press(named(window, BUTTON_ROLE, "Draw"))
+    heard = game.hear("the draw or the coach's warning", lambda a: a.startswith(
+        ("Drawn: ", "Coach: ")), timeout=60)
+    print("Heard: " + heard)
+    if heard.startswith("Drawn: "):
+        return "drawn"
+    if not heard.startswith("Coach: this hold gives up "):
+        fail("the warning was said as '%s'" % heard)
+    coach = wait_for("the warning beside the trainer", lambda: next(
+        (item for item in descendants(window, False)
+         if item.getRoleName() == "label" and "This hold gives up" in item.name), None))
+    if not showing(coach):
+        fail("the coach's warning is not on show")
+    press(named(window, BUTTON_ROLE, "Draw"))
+    heard = game.hear("the draw after the warning", lambda a: a.startswith("Drawn: "), timeout=60)
+    print("Heard: " + heard)
+    return "warned"
+
+
+def check_trainer(game, table):
+    """The trainer: its setup window, ten hands, the coach's warning, the
+    tree after a ten-hand draw, its help and its menu."""
+    game.close_by_escape(TABLE)
+    game.window(TITLE)
+    game.keys(TITLE, "p")
+    setup = game.window(SETUP)
+    print("The trainer's setup window:")
+    walk(setup)
+    check_role(setup, "dialog")
+    check_names(setup)
+    game.click(named(setup, "radio button", "10 hands"))
+    wait_for("ten hands chosen", lambda: has_state(find(setup, "radio button", "10 hands"),
+                                                   "checked"))
+    press(named(setup, BUTTON_ROLE, "OK"))
+    window = game.window_starting(TRAINER_PREFIX)
+    title = window.name
+    check_role(window, "frame")
+    # The instant speed and the coach beside the table.
+    game.keys(title, "v", "v", "k")
+    wait_for("the coach beside the trainer", lambda: any(
+        item.getRoleName() == "label" and item.name.startswith("STRATEGY COACH")
+        for item in descendants(window, False)))
+    for deal in range(8):
+        press(named(window, BUTTON_ROLE, "Max Bet"))
+        heard = game.hear("the trainer's deal", lambda a: a.startswith("Dealt: "), timeout=60)
+        print("Heard: " + heard)
+        if trainer_draw(game, window) == "warned":
+            break
+    else:
+        fail("eight deals held whole and the coach never warned")
+    hands = wait_for("the nine extra hands drawn", lambda: (lambda spots: spots if len(
+        spots) == 9 and all(re.fullmatch(r"Hand %d: (.+, ){4}.+\. .+" % (k + 2), spot.name)
+                            for k, spot in enumerate(spots)) else None)(
+        [item for item in descendants(window, False) if item.getRoleName() == CARD_ROLE
+         and item.name.startswith("Hand ")]))
+    print("The trainer after a ten-hand draw:")
+    walk(window)
+    print("Extra hands: " + " | ".join(spot.name for spot in hands))
+    check_tree(window)
+    check_names(window)
+
+    game.keys(title, "F1")
+    help_window = game.window(HELP)
+    check_role(help_window, "frame")
+    game.close_by_escape(HELP, kept=True)
+
+    # The menu is a popup, which is no child of the application: it is met
+    # as a screen reader meets it, by the focus on its entries.
+    game.focused.clear()
+    game.keys(title, "Menu")
+    game.xdotool("key", "--delay", "30", "Down", "Down")
+    entries = wait_for("the entries of the trainer's menu", lambda: (lambda items: items if len(
+        items) >= 2 else None)([name for role, name in game.focused if role == "menu item"]))
+    print("The trainer's menu, first entries: " + " | ".join(
+        e.replace("\t", " ") for e in entries))
+    if not entries[0].startswith("Deal\tReturn"):
+        fail("the trainer's menu does not start with Deal: %s" % entries)
+    game.xdotool("key", "Escape")
+
+
 def inner(program):
     # A walk stuck in a call to the game says where, before the outer limit
     # ends it.
@@ -595,6 +748,7 @@ def inner(program):
     game = Game(program)
     try:
         title = game.window(TITLE)
+        check_role(title, "frame")
         jacks = wait_for("the Jacks or Better picture",
                          lambda: find(title, BUTTON_ROLE, "Jacks or Better"))
         press(jacks)
@@ -603,6 +757,7 @@ def inner(program):
         check_table(table)
         play(table)
         check_windows(game, table)
+        check_trainer(game, table)
         print("PASS")
         return 0
     finally:

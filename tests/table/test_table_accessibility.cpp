@@ -1,6 +1,6 @@
 // The table as the keyboard and assistive technology meet it: picture buttons
 // that are push buttons (press action, Tab focus, Enter and Space, a focus
-// frame only while focused), the cards and pay cells by spoken name, held
+// frame only while focused, yellow and black), the cards and pay cells by spoken name, held
 // cards and their markers checked, lit pay cells selected, and the deal and
 // the draw announced. The events are caught here as the table hands them to
 // Qt; tests/shell/atspi_walk.py hears them over AT-SPI.
@@ -94,11 +94,18 @@ TEST_F(TableAccessibility, TheFocusFrameShowsOnlyWhileAButtonHasTheFocus) {
         ASSERT_TRUE(button.contains(x, y)) << "changed outside the button at " << x << "," << y;
       }
   EXPECT_GT(changed, 0);
-  // A dotted frame one pixel inside the edge, black where x + y is even.
-  const QPoint corner = button.topLeft() + QPoint(1, 1);
-  EXPECT_EQ(focused.pixel(corner), qRgb(0, 0, 0));
-  EXPECT_EQ(focused.pixel(corner + QPoint(1, 0)), qRgb(255, 255, 255));
-  EXPECT_EQ(focused.pixel(button.bottomRight() - QPoint(1, 1)), qRgb(0, 0, 0));
+  // Two yellow pixels at the edge all round, then one black, plain on the
+  // blue table; the picture inside them is untouched.
+  for (const QPoint& corner : {button.topLeft(), button.bottomRight()}) {
+    const QPoint in = corner == button.topLeft() ? QPoint(1, 1) : QPoint(-1, -1);
+    EXPECT_EQ(focused.pixel(corner), qRgb(255, 255, 0));
+    EXPECT_EQ(focused.pixel(corner + in), qRgb(255, 255, 0));
+    EXPECT_EQ(focused.pixel(corner + 2 * in), qRgb(0, 0, 0));
+    EXPECT_EQ(focused.pixel(corner + 3 * in), before.pixel(corner + 3 * in));
+  }
+  const QPoint middleOfLeft(button.left(), button.center().y());
+  EXPECT_EQ(focused.pixel(middleOfLeft + QPoint(1, 0)), qRgb(255, 255, 0));
+  EXPECT_EQ(focused.pixel(middleOfLeft + QPoint(2, 0)), qRgb(0, 0, 0));
 
   window->setFocus(Qt::TabFocusReason);
   EXPECT_EQ(window->grab().toImage(), before);

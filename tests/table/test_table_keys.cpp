@@ -1,9 +1,12 @@
-// The keys that do what the table's buttons and cards do, and the side panel
-// the K key shows beside the designed area.
+// The keys that do what the table's buttons and cards do, the side panel
+// the K key shows beside the designed area, and the menu of the actions.
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QSignalSpy>
 
+#include "table/table_accessibility.h"
 #include "tests/table/table_test_support.h"
 
 namespace lynx::testing {
@@ -103,6 +106,60 @@ TEST_F(Keys, KShowsTheSidePanelBesideTheDesignedAreaInBothSizes) {
   Key(Qt::Key_L);
   EXPECT_EQ(window->size(), QSize(980, 570));
   EXPECT_EQ(panel->geometry(), QRect(780, 0, 200, 570));
+}
+
+// Shift+F10 and the Menu key open the menu of the table's actions beside
+// the designed window; an entry runs what its key runs once the menu has
+// closed. A right click stays the machine's: it opens no menu.
+TEST_F(Keys, ShiftF10AndTheMenuKeyOpenTheActionsMenuWhoseEntriesPlay) {
+  Open();
+  QStringList entries;
+  // Looks at the menu that is up, then presses key in it.
+  const auto inMenu = [&entries](const std::function<void(QMenu&)>& act) {
+    QTimer::singleShot(0, [&entries, act] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      entries.clear();
+      for (QAction* entry : menu->actions()) entries << entry->text();
+      act(*menu);
+    });
+  };
+  inMenu([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_M); });
+  QTest::keyClick(window.get(), Qt::Key_F10, Qt::ShiftModifier);
+  ASSERT_FALSE(entries.isEmpty());
+  EXPECT_EQ(entries.front(), "&Deal\tEnter");
+  EXPECT_TRUE(entries.contains("Strate&gy chart\tG"));
+  EXPECT_FALSE(window->State().dealt);  // not inside the menu's loop
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(window->State().dealt);
+  EXPECT_EQ(window->State().coinsIn, 5);
+
+  // The Menu key: the holds by card, the third one taken.
+  const Hand hand = window->State().hand;
+  QString third;
+  inMenu([&third](QMenu& menu) {
+    for (QAction* entry : menu.actions()) {
+      if (entry->menu() == nullptr) continue;
+      QAction* card = entry->menu()->actions().at(2);
+      third = card->text();
+      menu.close();
+      card->trigger();
+    }
+  });
+  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(10, 10), QPoint(10, 10));
+  QCoreApplication::sendEvent(window.get(), &menuKey);
+  EXPECT_EQ(entries.front(), "&Draw\tEnter");
+  EXPECT_EQ(third, "Card &3: " + CardName(hand[2]) + "\t3");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window->State().held, (std::array<bool, 5>{false, false, true, false, false}));
+
+  entries.clear();
+  inMenu([](QMenu& menu) { menu.close(); });
+  QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(10, 10), QPoint(10, 10));
+  QCoreApplication::sendEvent(window.get(), &rightClick);
+  EXPECT_TRUE(entries.isEmpty());
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(window->State().dealt);
 }
 
 }  // namespace

@@ -1,9 +1,15 @@
 // The trainer table on fake services: ten hands of Double Double Bonus by
 // keys, the rows it reports, the speeds, the hint, a hand taken back on its
-// own game, and the summary said on leaving.
+// own game, the summary said on leaving, the coach's warning as a screen
+// reader hears it, the help topic and the menu of the actions.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QTimer>
+#include <functional>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -11,6 +17,7 @@
 
 #include "engine/deck.h"
 #include "platform/fakes.h"
+#include "table/table_accessibility.h"
 #include "table/trainer_window.h"
 
 namespace lynx {
@@ -190,11 +197,22 @@ TEST_F(TrainerTest, TheCoachWarnsOnceBeforeACostlyDrawAndAllHoldsListsTheValues)
   hand.held = 16;  // the nine alone
   ASSERT_TRUE(window->ResumeHand(hand));
   QSignalSpy settled(window.get(), &TrainerWindow::GamesSettled);
+  std::vector<QString> heard;
+  SetAccessibleEventSink([&heard](QAccessibleEvent* event) {
+    if (event->type() != QAccessible::ObjectShow) return;
+    if (auto* announcer = qobject_cast<Announcer*>(event->object())) heard.push_back(announcer->Text());
+  });
   Key(Qt::Key_Return);
   EXPECT_EQ(settled.count(), 0);
   EXPECT_TRUE(window->Warning());
   EXPECT_TRUE(window->CoachText().contains("This hold gives up"))
       << window->CoachText().toStdString();
+  // A screen reader hears the warning wherever the focus is.
+  ASSERT_EQ(heard.size(), 1u);
+  EXPECT_TRUE(heard[0].startsWith("Coach: this hold gives up ")) << heard[0].toStdString();
+  EXPECT_TRUE(heard[0].endsWith(" credits a hand. Held: -- -- -- -- 9D. Best: AS KS QS JS --. "
+                                "Return draws as held; H holds the best."))
+      << heard[0].toStdString();
   Key(Qt::Key_A);
   ASSERT_NE(window->AllHolds(), nullptr);
   EXPECT_EQ(window->AllHolds()->item(0, 0)->text(), "1*");
@@ -216,6 +234,50 @@ TEST_F(TrainerTest, TheCoachWarnsOnceBeforeACostlyDrawAndAllHoldsListsTheValues)
   // Hidden, it never holds a draw back.
   Key(Qt::Key_K);
   EXPECT_EQ(window->width(), 630);
+  SetAccessibleEventSink({});
+}
+
+// F1 asks for the trainer's own help topic; Shift+F10 and the Menu key open
+// the menu of its actions, whose entries run once the menu has closed; a
+// right click opens none.
+TEST_F(TrainerTest, F1OpensTheTrainerTopicAndTheMenuKeyOpensTheActions) {
+  values.helpFile = QStringLiteral("/data/ZEB.HLP");
+  fakes.profile.values["trainer/speed"] = "instant";
+  Open(Choice("jacks-96", "9/6", 3));
+  Key(Qt::Key_F1);
+  EXPECT_EQ(fakes.help.opened, (std::vector<std::pair<QString, int>>{
+                                   {QStringLiteral("/data/ZEB.HLP"), TrainerWindow::kHelpTopic}}));
+
+  QStringList entries;
+  const auto inMenu = [&entries](const std::function<void(QMenu&)>& act) {
+    QTimer::singleShot(0, [&entries, act] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      entries.clear();
+      for (QAction* entry : menu->actions()) entries << entry->text();
+      act(*menu);
+    });
+  };
+  inMenu([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_N); });
+  QTest::keyClick(window.get(), Qt::Key_F10, Qt::ShiftModifier);
+  EXPECT_TRUE(entries.contains("&Number of hands: 3\tN"));
+  EXPECT_EQ(window->Model().Hands(), 3);  // not inside the menu's loop
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window->Model().Hands(), 5);
+
+  inMenu([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_M); });
+  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(10, 10), QPoint(10, 10));
+  QCoreApplication::sendEvent(window.get(), &menuKey);
+  EXPECT_EQ(entries.front(), "&Deal\tReturn");
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(window->Model().Dealt());
+  EXPECT_EQ(values.credits, 100 - 25);
+
+  entries.clear();
+  inMenu([](QMenu& menu) { menu.close(); });
+  QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(10, 10), QPoint(10, 10));
+  QCoreApplication::sendEvent(window.get(), &rightClick);
+  EXPECT_TRUE(entries.isEmpty());
 }
 
 }  // namespace
