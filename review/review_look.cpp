@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPalette>
+#include <QScrollArea>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -26,10 +27,17 @@ QWidget* ApplyReviewLookInside(QWidget* window) {
                                      "  selection-color: #ffff00; }"));
   // Taking the window's layout moves the controls it manages onto the body.
   if (QLayout* contents = window->layout()) body->setLayout(contents);
+  // Where the work area is smaller than the body's least size (large text
+  // on a small screen), the body scrolls inside the window.
+  auto* scroll = new QScrollArea(window);
+  scroll->setObjectName(QStringLiteral("ReviewScroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(body);
   auto* frame = new QVBoxLayout(window);
   frame->setContentsMargins(0, 0, 0, 0);
   frame->setSpacing(0);
-  frame->addWidget(body);
+  frame->addWidget(scroll);
 
   QPalette palette = window->palette();
   palette.setColor(QPalette::Window, kTableBlue);

@@ -16,6 +16,7 @@
 
 #include "cards/card_painter.h"
 #include "platform/window_keys.h"
+#include "platform/window_place.h"
 #include "table/table_accessibility.h"
 #include "table/table_controls.h"
 #include "table/widget_look.h"
@@ -166,7 +167,7 @@ void TrainerWindow::ShowChart() {
   if (!chartWindow) {
     chartWindow = new StrategyChartWindow(tables, this);
     PassKeys(chartWindow, this, &TrainerWindow::OwnKey);
-    PlaceBeside(chartWindow, *this, Zoomed(380));
+    PlaceBeside(chartWindow, *this, QSize(Zoomed(380), Zoomed(300)));
   }
   FillChart();
   chartWindow->show();
@@ -850,7 +851,7 @@ void TrainerWindow::ShowAllHolds() {
     allHoldsWindow->resize(Zoomed(380), Zoomed(560));
     CloseOnKeys(allHoldsWindow);
     PassKeys(allHoldsWindow, this, &TrainerWindow::OwnKey);
-    PlaceBeside(allHoldsWindow, *this, Zoomed(300));
+    PlaceBeside(allHoldsWindow, *this, QSize(Zoomed(300), Zoomed(300)));
   }
   FillAllHolds();
   allHoldsWindow->show();
