@@ -744,11 +744,13 @@ void TableWindow::FitSidePanel(bool keepPlace) {
   sidePanel->setVisible(withPanel);
 }
 
-// The window with its title bar in the middle of the work area.
+// The window in the middle of the work area, raised where its title bar
+// would push its foot out of it.
 void TableWindow::CentreInWorkArea() {
   const QRect area = services.screen.AvailableArea();
+  const int room = area.height() - height();
   move(area.left() + std::max(0, (area.width() - width()) / 2),
-       area.top() + std::max(0, (area.height() - height() - kTitleBar) / 2));
+       area.top() + std::max(0, std::min(room / 2, room - kTitleBar)));
 }
 
 void TableWindow::mousePressEvent(QMouseEvent* event) {
