@@ -10,9 +10,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/window_place.h"
 #include "table/table_controls.h"
 
 namespace lynx {
+
+namespace {
+// Room for a title bar over a window.
+constexpr int kTitleBar = 30;
+}  // namespace
 
 QWidget* ApplyReviewLookInside(QWidget* window) {
   auto* body = new QWidget(window);
@@ -27,17 +33,28 @@ QWidget* ApplyReviewLookInside(QWidget* window) {
                                      "  selection-color: #ffff00; }"));
   // Taking the window's layout moves the controls it manages onto the body.
   if (QLayout* contents = window->layout()) body->setLayout(contents);
-  // Where the work area is smaller than the body's least size (large text
-  // on a small screen), the body scrolls inside the window.
-  auto* scroll = new QScrollArea(window);
-  scroll->setObjectName(QStringLiteral("ReviewScroll"));
-  scroll->setFrameShape(QFrame::NoFrame);
-  scroll->setWidgetResizable(true);
-  scroll->setWidget(body);
   auto* frame = new QVBoxLayout(window);
   frame->setContentsMargins(0, 0, 0, 0);
   frame->setSpacing(0);
-  frame->addWidget(scroll);
+  // Where the work area is smaller than the body's least size (large text
+  // on a small screen), the body scrolls inside the window; elsewhere it
+  // fills the window, and a screen reader meets no scroll area.
+  body->ensurePolished();
+  const QSize least = body->minimumSizeHint();
+  const QRect area = WorkArea(window);
+  if (least.width() > area.width() || least.height() + kTitleBar > area.height()) {
+    auto* scroll = new QScrollArea(window);
+    scroll->setObjectName(QStringLiteral("ReviewScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(body);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setAccessibleName(window->windowTitle());
+    scroll->viewport()->setAccessibleName(window->windowTitle());
+    frame->addWidget(scroll);
+  } else {
+    frame->addWidget(body);
+  }
 
   QPalette palette = window->palette();
   palette.setColor(QPalette::Window, kTableBlue);

@@ -17,8 +17,8 @@ namespace lynx {
 // message boxes and file dialogs opened over the window: a style sheet on the
 // window itself would reach them too (its white text on their standard grey).
 // The window's layout and the controls it holds move onto a body widget that
-// carries the look; the window keeps only its blue, and the body scrolls in it
-// where the window is smaller than the body's least size. Call once the
+// carries the look; the window keeps only its blue. On a work area smaller
+// than the body's least size the body scrolls in the window. Call once the
 // window's layout is built. Returns the body.
 QWidget* ApplyReviewLookInside(QWidget* window);
 

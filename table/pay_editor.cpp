@@ -244,6 +244,9 @@ TrainerSetupDialog::TrainerSetupDialog(ProfileFile& profile, TablesCache& tables
   scroll->setObjectName(QStringLiteral("TrainerSetupScroll"));
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setFocusPolicy(Qt::NoFocus);
+  scroll->setAccessibleName(QStringLiteral("Games and pays"));
+  scroll->viewport()->setAccessibleName(QStringLiteral("Games and pays"));
   auto* content = new QWidget;
   scroll->setWidget(content);
   scroll->viewport()->setAutoFillBackground(false);
