@@ -1,5 +1,6 @@
 #include "platform/qt_help.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextBrowser>
@@ -8,6 +9,7 @@
 #include <QWidget>
 
 #include "platform/window_keys.h"
+#include "platform/window_place.h"
 
 namespace lynx {
 
@@ -29,6 +31,11 @@ void QtHelpViewer::Open(const QString& file, int topic) {
     layout->addWidget(browser);
     window->resize(640, 480);
     CloseOnKeys(window.get());
+    // Beside the window it was asked from, inside the work area.
+    if (const QWidget* from = QApplication::activeWindow(); from != nullptr)
+      PlaceBeside(window.get(), *from, QSize(320, 240));
+    else
+      PlaceInside(window.get(), nullptr);
   }
 
   const QString anchor = QString::number(topic);

@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "platform/window_place.h"
+
 namespace lynx {
 
 namespace {
@@ -29,8 +31,11 @@ int QtScreenInfo::Height() const {
 }
 
 int QtScreenInfo::AvailableHeight() const {
-  const QScreen* screen = ScreenOf(widget);
-  return screen != nullptr ? screen->availableGeometry().height() : 0;
+  return AvailableArea().height();
+}
+
+QRect QtScreenInfo::AvailableArea() const {
+  return WorkArea(widget);
 }
 
 }  // namespace lynx

@@ -19,6 +19,7 @@ class QtScreenInfo final : public ScreenInfo {
   int Width() const override;
   int Height() const override;
   int AvailableHeight() const override;
+  QRect AvailableArea() const override;
 
  private:
   const QWidget* widget;

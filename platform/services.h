@@ -3,6 +3,7 @@
 // boxes, sound, the settings file, help, the screen and the random source only
 // through these interfaces, so every window can be driven with fakes in tests.
 
+#include <QRect>
 #include <QString>
 #include <utility>
 #include <vector>
@@ -85,6 +86,8 @@ class ScreenInfo {
   virtual int Height() const = 0;  // pixels
   // What windows may take of the height: less panels and docks.
   virtual int AvailableHeight() const { return Height(); }
+  // What windows may take of the screen, where they may stand.
+  virtual QRect AvailableArea() const { return QRect(0, 0, Width(), AvailableHeight()); }
 };
 
 // Everything a window needs from the platform, by reference.

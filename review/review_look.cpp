@@ -4,14 +4,21 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPalette>
+#include <QScrollArea>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
+#include "platform/window_place.h"
 #include "table/table_controls.h"
 
 namespace lynx {
+
+namespace {
+// Room for a title bar over a window.
+constexpr int kTitleBar = 30;
+}  // namespace
 
 QWidget* ApplyReviewLookInside(QWidget* window) {
   auto* body = new QWidget(window);
@@ -29,7 +36,25 @@ QWidget* ApplyReviewLookInside(QWidget* window) {
   auto* frame = new QVBoxLayout(window);
   frame->setContentsMargins(0, 0, 0, 0);
   frame->setSpacing(0);
-  frame->addWidget(body);
+  // Where the work area is smaller than the body's least size (large text
+  // on a small screen), the body scrolls inside the window; elsewhere it
+  // fills the window, and a screen reader meets no scroll area.
+  body->ensurePolished();
+  const QSize least = body->minimumSizeHint();
+  const QRect area = WorkArea(window);
+  if (least.width() > area.width() || least.height() + kTitleBar > area.height()) {
+    auto* scroll = new QScrollArea(window);
+    scroll->setObjectName(QStringLiteral("ReviewScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(body);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setAccessibleName(window->windowTitle());
+    scroll->viewport()->setAccessibleName(window->windowTitle());
+    frame->addWidget(scroll);
+  } else {
+    frame->addWidget(body);
+  }
 
   QPalette palette = window->palette();
   palette.setColor(QPalette::Window, kTableBlue);

@@ -17,8 +17,9 @@ namespace lynx {
 // message boxes and file dialogs opened over the window: a style sheet on the
 // window itself would reach them too (its white text on their standard grey).
 // The window's layout and the controls it holds move onto a body widget that
-// carries the look; the window keeps only its blue. Call once the window's
-// layout is built. Returns the body.
+// carries the look; the window keeps only its blue. On a work area smaller
+// than the body's least size the body scrolls in the window. Call once the
+// window's layout is built. Returns the body.
 QWidget* ApplyReviewLookInside(QWidget* window);
 
 // A read-only view of whole rows in the review look, one selectable at a

@@ -74,12 +74,8 @@ QByteArray WholeScreenScaleFactors(const QByteArray& factors) {
   return entries.join(';');
 }
 
-int FittingFactor(int wanted, QSize area, QSize window) {
-  int factor = std::max(1, wanted);
-  while (factor > 1 &&
-         (window.width() * factor > area.width() || window.height() * factor > area.height()))
-    --factor;
-  return factor;
+int WholeFactorOnScreen(int whole, QSize area) {
+  return FittingFactor(whole, area, kSmallestTable);
 }
 
 double FitScaleToScreen(const ScaleChoice& choice, char** argv) {

@@ -13,6 +13,8 @@
 #include <QByteArray>
 #include <QSize>
 
+#include "platform/window_place.h"  // FittingFactor
+
 namespace lynx {
 
 // What the player asked for and what the program runs at.
@@ -37,9 +39,10 @@ QByteArray WholeScaleFactor(const QByteArray& factor);
 // every factor rounded as WholeScaleFactor does.
 QByteArray WholeScreenScaleFactors(const QByteArray& factors);
 
-// The largest whole factor, from wanted down to 1, at which window fits
-// area (both in screen pixels of the unscaled screen).
-int FittingFactor(int wanted, QSize area, QSize window);
+// The whole factor the program runs at when whole is asked on a screen whose
+// work area is area screen pixels: the largest, up to whole, at which the
+// smallest table fits.
+int WholeFactorOnScreen(int whole, QSize area);
 
 // With the application made: where the smallest table would not fit the
 // screen's available area at the chosen factor, starts the program again

@@ -1,9 +1,9 @@
 #include "shell/review_windows.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QTimer>
 
+#include "platform/window_place.h"
 #include "review/best_play_cache.h"
 #include "review/drill_window.h"
 #include "review/history_window.h"
@@ -20,10 +20,9 @@ namespace {
 void Raise(QWidget& window, bool first) {
   const QWidget* from = QApplication::activeWindow();
   if (first && from != nullptr && from != &window) {
-    PlaceBeside(&window, *from, Zoomed(480));
-  } else if (first && window.screen() != nullptr) {
-    const QRect area = window.screen()->availableGeometry();
-    window.resize(window.size().boundedTo(area.size() - QSize(0, 40)));
+    PlaceBeside(&window, *from, QSize(Zoomed(480), Zoomed(360)));
+  } else if (first) {
+    PlaceInside(&window, nullptr);
   }
   window.show();
   window.raise();

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
@@ -17,6 +16,7 @@
 #include "engine/strategy.h"
 #include "platform/history_store.h"
 #include "platform/window_keys.h"
+#include "platform/window_place.h"
 #include "table/setting_saved.h"
 #include "table/table_accessibility.h"
 #include "table/table_controls.h"
@@ -403,6 +403,7 @@ void CoachPanel::ShowAnalysis() {
     window->resize(Zoomed(960), Zoomed(640));
     CloseOnKeys(window);
     PassKeys(window, &table, TableWindow::OwnKey);
+    PlaceBeside(window, table, QSize(Zoomed(400), Zoomed(300)));
     analysis = window;
     analysisSized = false;
   }
@@ -423,7 +424,7 @@ void CoachPanel::ShowChart() {
   if (!chartWindow) {
     chartWindow = new StrategyChartWindow(run.tables, &table);
     PassKeys(chartWindow, &table, TableWindow::OwnKey);
-    PlaceBeside(chartWindow, table, Zoomed(380));
+    PlaceBeside(chartWindow, table, QSize(Zoomed(380), Zoomed(300)));
   }
   FillChart();
   chartWindow->show();
@@ -496,9 +497,8 @@ void CoachPanel::FillAnalysis() {
     int width = analysisTable->verticalScrollBar()->sizeHint().width() +
                 2 * analysisTable->frameWidth() + 2 * 12;
     for (int c = 0; c < analysisTable->columnCount(); ++c) width += analysisTable->columnWidth(c);
-    analysis->resize(std::min(width, std::max(Zoomed(400), services.screen.Width() - 40)),
-                     analysis->height());
-    PlaceBeside(analysis, table, Zoomed(400));
+    analysis->resize(width, analysis->height());
+    PlaceBeside(analysis, table, QSize(Zoomed(400), Zoomed(300)));
   }
 }
 

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
@@ -21,6 +22,7 @@
 #include "engine/strategy_return.h"
 #include "platform/services.h"
 #include "platform/window_keys.h"
+#include "platform/window_place.h"
 #include "table/table_controls.h"
 #include "table/widget_look.h"
 
@@ -236,9 +238,25 @@ TrainerSetupDialog::TrainerSetupDialog(ProfileFile& profile, TablesCache& tables
   body->setStyleSheet(body->styleSheet() + QLatin1String(kEditorStyle));
   outer->addWidget(body);
   auto* layout = new QVBoxLayout(body);
+  // The lists and the pays scroll where the work area is too small for them;
+  // the refusal, the hand counts, OK and Cancel stay in view below them.
+  auto* scroll = new QScrollArea(body);
+  scroll->setObjectName(QStringLiteral("TrainerSetupScroll"));
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setFocusPolicy(Qt::NoFocus);
+  scroll->setAccessibleName(QStringLiteral("Games and pays"));
+  scroll->viewport()->setAccessibleName(QStringLiteral("Games and pays"));
+  auto* content = new QWidget;
+  scroll->setWidget(content);
+  scroll->viewport()->setAutoFillBackground(false);
+  content->setAutoFillBackground(false);
+  auto* top = new QVBoxLayout(content);
+  top->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(scroll, 1);
   const int rowHeight = Zoomed(22);
 
-  recent = new QTableWidget(0, 1, body);
+  recent = new QTableWidget(0, 1, content);
   recent->setObjectName(QStringLiteral("TrainerRecent"));
   recent->setAccessibleName(QStringLiteral("Recent tables"));
   recent->setHorizontalHeaderLabels({QStringLiteral("Recent")});
@@ -247,11 +265,11 @@ TrainerSetupDialog::TrainerSetupDialog(ProfileFile& profile, TablesCache& tables
   recent->verticalHeader()->setDefaultSectionSize(rowHeight);
   recent->setFixedHeight(recent->horizontalHeader()->sizeHint().height() +
                          kRecentCount * rowHeight + 2 * recent->frameWidth());
-  layout->addWidget(recent);
+  top->addWidget(recent);
 
   auto* middle = new QHBoxLayout;
-  layout->addLayout(middle, 1);
-  games = new QTableWidget(0, 1, body);
+  top->addLayout(middle, 1);
+  games = new QTableWidget(0, 1, content);
   games->setObjectName(QStringLiteral("TrainerGames"));
   games->setAccessibleName(QStringLiteral("Games"));
   games->setHorizontalHeaderLabels({QStringLiteral("Game")});
@@ -266,7 +284,7 @@ TrainerSetupDialog::TrainerSetupDialog(ProfileFile& profile, TablesCache& tables
   games->setMinimumWidth(Zoomed(230));
   middle->addWidget(games, 3);
 
-  tableList = new QTableWidget(0, 2, body);
+  tableList = new QTableWidget(0, 2, content);
   tableList->setObjectName(QStringLiteral("TrainerTables"));
   tableList->setAccessibleName(QStringLiteral("Pay tables"));
   tableList->setHorizontalHeaderLabels({QStringLiteral("Pay table"), QStringLiteral("Published")});
@@ -277,7 +295,7 @@ TrainerSetupDialog::TrainerSetupDialog(ProfileFile& profile, TablesCache& tables
   tableList->setMinimumWidth(Zoomed(200));
   middle->addWidget(tableList, 2);
 
-  auto* payArea = new QWidget(body);
+  auto* payArea = new QWidget(content);
   auto* grid = new QGridLayout(payArea);
   grid->setContentsMargins(0, 0, 0, 0);
   grid->setHorizontalSpacing(Zoomed(4));
@@ -324,9 +342,9 @@ TrainerSetupDialog::TrainerSetupDialog(ProfileFile& profile, TablesCache& tables
   grid->setColumnMinimumWidth(0, Zoomed(150));
   middle->addWidget(payArea);
 
-  returnText = new QLabel(body);
+  returnText = new QLabel(content);
   returnText->setObjectName(QStringLiteral("TrainerReturn"));
-  layout->addWidget(returnText);
+  top->addWidget(returnText);
   refusal = new QLabel(body);
   refusal->setObjectName(QStringLiteral("TrainerRefusal"));
   refusal->setMinimumHeight(refusal->fontMetrics().height());
@@ -408,6 +426,7 @@ TrainerSetupDialog::TrainerSetupDialog(ProfileFile& profile, TablesCache& tables
   Select(!recentChoices.empty() ? recentChoices.front()
                                 : *TrainerChoiceFor(GameLibrary().front().name, savedHands));
   resize(Zoomed(880), Zoomed(700));
+  PlaceInside(this, parent);
 }
 
 TrainerSetupDialog::~TrainerSetupDialog() {

@@ -31,7 +31,9 @@ constexpr int kSmallHeight = 390;
 constexpr int kLargeWidth = 780;
 constexpr int kLargeHeight = 570;
 // The side panel docked below the table: its height, at least and at most.
-constexpr int kPanelBelowMin = 150;
+constexpr int kPanelBelowMin = 96;
+// Room for the title bar above the window.
+constexpr int kTitleBar = 30;
 constexpr int kPanelBelowMax = 260;
 constexpr int kCardTop = 237;
 constexpr int kRows = 11;
@@ -261,7 +263,7 @@ void TableWindow::Load() {
   WriteCreditsLine();
   ShowDealOrDraw(false);
   WritePayTableCaptions();
-  move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
+  CentreInWorkArea();
   Timer2->start();
 }
 
@@ -390,7 +392,7 @@ void TableWindow::ApplyTableLayout() {
     LeaveOutOfTree(Header2[static_cast<std::size_t>(j)], !large);
   }
 
-  move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
+  CentreInWorkArea();
 
   // Markers sit just above their cards. A card held in the hand on the table
   // keeps its Hold face through a change of layout.
@@ -801,8 +803,7 @@ void TableWindow::ShowSidePanel(bool shown) {
   // Before the window is on screen it opens centred as it will stand. On
   // screen the table stays where the player sees it: the window grows or
   // shrinks at its right edge.
-  if (!isVisible())
-    move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
+  if (!isVisible()) CentreInWorkArea();
 }
 
 // The window is the designed area, widened by the side panel while it shows;
@@ -814,13 +815,14 @@ void TableWindow::ShowSidePanel(bool shown) {
 void TableWindow::FitSidePanel(bool keepPlace) {
   const QSize designed = DesignedSize();
   const bool withPanel = sidePanel != nullptr && sidePanelShown;
-  const int left = keepPlace ? std::max(0, x()) : 0;
+  const QRect area = services.screen.AvailableArea();
+  const int left = keepPlace ? std::max(area.left(), x()) : area.left();
   const bool beside =
-      withPanel && left + designed.width() + sidePanelWidth <= services.screen.Width();
-  // Below: what the screen leaves under the table, within reason (the panel
-  // scrolls what does not fit).
+      withPanel && left + designed.width() + sidePanelWidth <= area.left() + area.width();
+  // Below: what the work area leaves under the table and its title bar,
+  // within reason (the panel scrolls what does not fit).
   const int below = withPanel && !beside
-                        ? std::clamp(services.screen.Height() - designed.height() - 60,
+                        ? std::clamp(area.height() - designed.height() - kTitleBar - 8,
                                      kPanelBelowMin, kPanelBelowMax)
                         : 0;
   setFixedSize(designed + QSize(beside ? sidePanelWidth : 0, below));
@@ -831,6 +833,15 @@ void TableWindow::FitSidePanel(bool keepPlace) {
     sidePanel->setGeometry(designed.width(), 0, sidePanelWidth, designed.height());
   }
   sidePanel->setVisible(withPanel);
+}
+
+// The window in the middle of the work area, raised where its title bar
+// would push its foot out of it.
+void TableWindow::CentreInWorkArea() {
+  const QRect area = services.screen.AvailableArea();
+  const int room = area.height() - height();
+  move(area.left() + std::max(0, (area.width() - width()) / 2),
+       area.top() + std::max(0, std::min(room / 2, room - kTitleBar)));
 }
 
 void TableWindow::mousePressEvent(QMouseEvent* event) {

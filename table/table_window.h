@@ -204,6 +204,7 @@ class TableWindow : public QDialog {
   // to be centred), so the panel fits beside it only where the screen has
   // room to the right of the table.
   void FitSidePanel(bool keepPlace = false);
+  void CentreInWorkArea();
   // Runs the keys 1..5, M, C, S, L, H, A and K; false for any other key.
   bool MachineKey(QKeyEvent* event);
 

@@ -10,6 +10,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -18,7 +19,9 @@
 #include <cmath>
 
 #include "cards/card_painter.h"
+#include "engine/strategy.h"
 #include "platform/window_keys.h"
+#include "platform/window_place.h"
 #include "table/setting_saved.h"
 #include "table/table_accessibility.h"
 #include "table/table_controls.h"
@@ -33,31 +36,50 @@ const QString kWinSound = QStringLiteral("SND0.WAV");
 const QString kTitle = QStringLiteral("LYNX Video Poker");
 constexpr char kSection[] = "Trainer";
 
-// The machine's small card, and the extra hands' cards at a little under
-// half its size.
+// The machine's small card. The extra hands show the same cards, pixel for
+// pixel, fanned where they would not fit side by side (each card leaves the
+// rank and suit in the corner of the one before it in view) and cut off at
+// the foot where their rows would not fit whole.
 constexpr QSize kCard(73, 98);
-constexpr QSize kMini(34, 46);
-constexpr int kMiniPitch = 35;
-constexpr int kMiniColumns = 3;
-constexpr int kMiniColumnWidth = 181;
-constexpr int kMiniRowHeight = 64;
 constexpr int kRowPitch = 14;
 constexpr int kPayTop = 32;
 constexpr int kButtonsLeft = 556;
+constexpr int kButtonsBottom = 270;
+// The table keeps one size whatever the game's rows and the hands dealt.
 constexpr int kWidth = 630;
+constexpr int kHeight = 660;
+// Where the dealt row starts, from the foot: markers, cards, caption, meter.
+constexpr int kMarkersFromFoot = 180;
 constexpr int kCoachWidth = 260;
+// The extra hands' area: the table's width below the pay table and the
+// buttons, above the dealt row.
+constexpr int kExtraLeft = 10;
+constexpr int kExtraWidth = 610;
+constexpr int kExtraGap = 12;  // between the hands of a row
+constexpr int kCaptionHeight = 14;
+// The least of a card that still shows its rank and suit.
+constexpr int kLeastFanStep = 16;
+constexpr int kLeastCardHeight = 30;
+// Room for the title bar when the table's size is weighed against the screen.
+constexpr int kTitleBar = 30;
 
 QPixmap Picture(const char* name) {
   return QPixmap(QStringLiteral(":/pictures/") + QLatin1String(name) + QStringLiteral(".png"));
+}
+
+int CeilDiv(int a, int b) {
+  return (a + b - 1) / b;
 }
 
 QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The rows of the extra hands: three to a row.
-int MiniRows(int hands) {
-  return (hands - 1 + kMiniColumns - 1) / kMiniColumns;
+// The rows of the largest pay table of the library.
+int MostPayRows() {
+  int rows = 0;
+  for (const GameRules& rules : GameLibrary()) rows = std::max(rows, rules.rowCount);
+  return rows;
 }
 
 }  // namespace
@@ -79,6 +101,26 @@ TrainerSpeed SpeedFromWord(const QString& word) {
   if (w == QLatin1String("fast")) return TrainerSpeed::kFast;
   if (w == QLatin1String("instant")) return TrainerSpeed::kInstant;
   return TrainerSpeed::kDesigned;
+}
+
+ExtraHandsLayout LayOutExtraHands(int extraHands, QSize area) {
+  ExtraHandsLayout best;
+  std::int64_t bestShown = 0;
+  for (int columns = 1; columns <= std::min(extraHands, 3); ++columns) {
+    const int rows = CeilDiv(extraHands, columns);
+    const int columnWidth = (area.width() - (columns - 1) * kExtraGap) / columns;
+    const int step = std::min(kCard.width() + 4, (columnWidth - kCard.width()) / 4);
+    const int cardHeight = std::min(kCard.height(), area.height() / rows - kCaptionHeight - 4);
+    if (step < kLeastFanStep || cardHeight < kLeastCardHeight) continue;
+    // What shows of the cards: the wider and the taller, the better.
+    const std::int64_t shown =
+        static_cast<std::int64_t>(4 * std::min(step, kCard.width()) + kCard.width()) * cardHeight;
+    if (shown > bestShown) {
+      bestShown = shown;
+      best = ExtraHandsLayout{columns, rows, step, cardHeight};
+    }
+  }
+  return best;
 }
 
 QString RecordedTableName(const std::string& table, const Pays& pays) {
@@ -124,7 +166,17 @@ TrainerWindow::TrainerWindow(ProgramValues& values, Services& services, TablesCa
   setObjectName(QStringLiteral("Trainer"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setWindowIcon(QIcon(QStringLiteral(":/pictures/icon32.png")));
-  setFont(ClassicFont(8.25, true));
+  // The machine's whole factor where the table fits the work area at it,
+  // else the largest whole factor of screen pixels at which it fits: every
+  // pixel of the table then stands for that many screen pixels each way.
+  const QWidget* near = parent != nullptr ? parent : this;
+  const int screenFactor = ScreenFactor(near);
+  const QRect area = WorkArea(near);
+  pixelFactor = area.isEmpty() ? screenFactor
+                               : FittingFactor(screenFactor, area.size() * screenFactor,
+                                               QSize(kWidth, kHeight + kTitleBar));
+  unit = static_cast<double>(pixelFactor) / screenFactor;
+  setFont(ClassicFont(8.25 * unit, true));
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, kTableBlue);
   setPalette(palette);
@@ -134,11 +186,12 @@ TrainerWindow::TrainerWindow(ProgramValues& values, Services& services, TablesCa
                                                     QStringLiteral("Speed"), QString()));
   coachShown = services.profile.ReadString(QString::fromLatin1(kSection), QStringLiteral("Coach"),
                                            QString()) == QLatin1String("1");
-  drawMarker = Picture("marker_draw_small");
-  holdMarker = Picture("marker_hold_small");
+  drawMarker = Art("marker_draw_small");
+  holdMarker = Art("marker_hold_small");
   CreateControls();
   MarkMachineWindow(this);
   LayOut();
+  PlaceInside(this, parent);
   new HeldKeyFilter(this);
   setFocus(Qt::OtherFocusReason);
   tables.Prepare(*choice.rules);
@@ -171,7 +224,7 @@ void TrainerWindow::ShowChart() {
   if (!chartWindow) {
     chartWindow = new StrategyChartWindow(tables, this);
     PassKeys(chartWindow, this, &TrainerWindow::OwnKey);
-    PlaceBeside(chartWindow, *this, Zoomed(380));
+    PlaceBeside(chartWindow, *this, QSize(Zoomed(380), Zoomed(300)));
   }
   FillChart();
   chartWindow->show();
@@ -216,16 +269,38 @@ TrainerWindow::~TrainerWindow() {
   chartWork.waitForFinished();
 }
 
+int TrainerWindow::Logical(int length) const {
+  return static_cast<int>(std::lround(length * unit));
+}
+
+QRect TrainerWindow::Logical(const QRect& design) const {
+  return QRect(QPoint(Logical(design.left()), Logical(design.top())),
+               QPoint(Logical(design.right() + 1) - 1, Logical(design.bottom() + 1) - 1));
+}
+
+QPixmap TrainerWindow::Art(const char* name) const {
+  QPixmap picture = Picture(name);
+  picture.setDevicePixelRatio(1 / unit);
+  return picture;
+}
+
+int TrainerWindow::CoachWidth() const {
+  // At the asked scale, narrower where the work area has no room for it.
+  const int room = WorkArea(this).width() - Logical(kWidth) - 16;
+  return std::max(std::min(Zoomed(kCoachWidth), room), std::min(Zoomed(kCoachWidth), 160));
+}
+
 void TrainerWindow::CreateControls() {
-  const QFont headerFont = ClassicFont(13.5, true);
+  const QFont headerFont = ClassicFont(13.5 * unit, true);
   for (int j = 0; j < 6; ++j) {
-    const QRect where = j == 0 ? QRect(10, 8, 81, 21) : QRect(214 + 60 * (j - 1) + 31, 8, 25, 21);
+    const QRect where =
+        Logical(j == 0 ? QRect(10, 8, 81, 21) : QRect(214 + 60 * (j - 1) + 31, 8, 25, 21));
     header[static_cast<std::size_t>(j)] = new ClassicLabel(
         this, QStringLiteral("Header_%1").arg(j), where, Qt::AlignLeft, kCellGrey, kTextRed,
         headerFont, j == 0 ? QStringLiteral("Coins In") : QString::number(j));
   }
   message = new ClassicLabel(this, QStringLiteral("Mess"), QRect(), Qt::AlignHCenter, kCellGrey,
-                             kTextYellow, ClassicFont(13.5, true));
+                             kTextYellow, headerFont);
   message->SetSpokenName(
       [this] { return message->text().isEmpty() ? tr("Message line: empty") : message->text(); });
   coinsLine = new ClassicLabel(this, QStringLiteral("CoinsIn"), QRect(), Qt::AlignLeft, kCellGrey,
@@ -248,8 +323,8 @@ void TrainerWindow::CreateControls() {
   speedButton->SetSpokenName([this] { return speedButton->text() + QStringLiteral(" (V)"); });
 
   auto button = [this](const QString& name, const QString& spoken, int top, const char* picture) {
-    auto* b = new PictureButton(this, name, spoken, QRect(kButtonsLeft, top, 64, 40));
-    if (picture != nullptr) b->setPixmap(Picture(picture));
+    auto* b = new PictureButton(this, name, spoken, Logical(QRect(kButtonsLeft, top, 64, 40)));
+    if (picture != nullptr) b->setPixmap(Art(picture));
     return b;
   };
   quitButton = button(QStringLiteral("Quit"), QStringLiteral("Quit"), 8, "btn_quit");
@@ -292,14 +367,15 @@ void TrainerWindow::CreateControls() {
     auto* spot = new CardSpot(
         this, QStringLiteral("Card_%1").arg(k + 1), [this, i] { return machine.Cards()[i]; },
         [this, k] { return machine.Dealt() && machine.Held().Holds(k); },
-        [this, k] { return DealtCardRect(k); }, markers[i]);
+        [this, k] { return Logical(DealtCardRect(k)); }, markers[i]);
     connect(this, &TrainerWindow::HandChanged, spot, &CardSpot::NameMayHaveChanged);
     connect(this, &TrainerWindow::GamesSettled, spot, &CardSpot::NameMayHaveChanged);
   }
 }
 
-// The window follows the game's rows and the number of hands: the pay table
-// on top, the extra hands under it, the dealt row and the meter line below.
+// The table keeps one size: the pay table on top, the extra hands under it
+// as large as their count leaves them room for, the dealt row and the meter
+// line at the foot.
 void TrainerWindow::LayOut() {
   const GameRules& rules = machine.Rules();
   const int rows = rules.rowCount;
@@ -319,17 +395,18 @@ void TrainerWindow::LayOut() {
     column.clear();
   }
   rowCaptions.clear();
-  const QFont cellFont = ClassicFont(8.25, false);
+  const QFont cellFont = ClassicFont(8.25 * unit, false);
   for (int r = 0; r < rows; ++r) {
     auto* caption = new ClassicLabel(this, QStringLiteral("Row_%1").arg(r),
-                                     QRect(10, kPayTop + kRowPitch * r, 200, 17), Qt::AlignLeft,
-                                     kCellGrey, kTextWhite, cellFont);
+                                     Logical(QRect(10, kPayTop + kRowPitch * r, 200, 17)),
+                                     Qt::AlignLeft, kCellGrey, kTextWhite, cellFont);
     caption->show();
     rowCaptions.push_back(caption);
     for (int c = 1; c <= 5; ++c) {
-      auto* cell = new ClassicLabel(this, QStringLiteral("Win%1_%2").arg(c).arg(r),
-                                    QRect(214 + 60 * (c - 1), kPayTop + kRowPitch * r, 56, 17),
-                                    Qt::AlignRight, kCellGrey, kTextWhite, cellFont);
+      auto* cell =
+          new ClassicLabel(this, QStringLiteral("Win%1_%2").arg(c).arg(r),
+                           Logical(QRect(214 + 60 * (c - 1), kPayTop + kRowPitch * r, 56, 17)),
+                           Qt::AlignRight, kCellGrey, kTextWhite, cellFont);
       cell->SetSpokenName([caption, cell, c] {
         return QStringLiteral("%1, %2 %3: %4")
             .arg(caption->text())
@@ -340,7 +417,18 @@ void TrainerWindow::LayOut() {
       columns[static_cast<std::size_t>(c - 1)].push_back(cell);
     }
   }
-  extraTop = std::max(kPayTop + kRowPitch * rows + 10, 230);
+  const int markersTop = kHeight - kMarkersFromFoot;
+  cardsTop = markersTop + 32;
+  bottomTop = cardsTop + kCard.height() + 18;
+  extraTop = std::max(kPayTop + kRowPitch * MostPayRows() + 10, kButtonsBottom + 6);
+  const QSize area(kExtraWidth, markersTop - 6 - extraTop);
+  extras = LayOutExtraHands(machine.Hands() - 1, area);
+  if (extras.columns > 0) {
+    // The hands stand in the middle of their area.
+    const int used = extras.columns * ExtraHandWidth() + (extras.columns - 1) * kExtraGap;
+    extraLeft = kExtraLeft + (area.width() - used) / 2;
+    extraTop += (area.height() - extras.rows * ExtraRowHeight()) / 2;
+  }
   // Each extra hand reads, to assistive technology, as its cards and win.
   for (QWidget* spot : handSpots) {
     spot->hide();
@@ -351,28 +439,33 @@ void TrainerWindow::LayOut() {
   for (int h = 1; h < machine.Hands(); ++h) {
     auto* spot = new PaintedSpot(this, QStringLiteral("Hand_%1").arg(h + 1),
                                  QStringLiteral("Hand %1").arg(h + 1));
-    spot->setGeometry(MiniCardRect(h, 0).united(MiniCaptionRect(h)));
+    spot->setGeometry(Logical(ExtraHandRect(h).united(CaptionRect(h))));
     spot->show();
     handSpots.push_back(spot);
   }
-  const int markersTop = extraTop + MiniRows(machine.Hands()) * kMiniRowHeight + 6;
-  cardsTop = markersTop + 32;
-  bottomTop = cardsTop + kCard.height() + 8;
   for (int k = 0; k < 5; ++k)
-    markers[static_cast<std::size_t>(k)]->setGeometry(DealtCardRect(k).left() + 14, markersTop, 44,
-                                                      28);
-  coinsLine->setGeometry(10, bottomTop + 2, 130, 20);
-  message->setGeometry(145, bottomTop, 280, 24);
-  creditsLine->setGeometry(430, bottomTop + 2, 190, 20);
-  gameLine->setGeometry(430, cardsTop, 190, 20);
-  handsButton->setGeometry(450, cardsTop + 30, 150, 20);
-  speedButton->setGeometry(450, cardsTop + 56, 150, 20);
-  gameButton->setGeometry(450, cardsTop + 82, 150, 20);
-  // The coach stands beside the table, as high as it: the designed area
-  // keeps its size and place.
-  setFixedSize(kWidth + (coachShown ? Zoomed(kCoachWidth) : 0), bottomTop + 32);
-  coach->setGeometry(kWidth, 0, Zoomed(kCoachWidth), bottomTop + 32);
+    markers[static_cast<std::size_t>(k)]->setGeometry(
+        Logical(QRect(DealtCardRect(k).left() + 14, markersTop, 44, 28)));
+  coinsLine->setGeometry(Logical(QRect(10, bottomTop + 2, 130, 20)));
+  message->setGeometry(Logical(QRect(145, bottomTop, 280, 24)));
+  creditsLine->setGeometry(Logical(QRect(430, bottomTop + 2, 190, 20)));
+  gameLine->setGeometry(Logical(QRect(430, cardsTop, 190, 20)));
+  handsButton->setGeometry(Logical(QRect(450, cardsTop + 30, 150, 20)));
+  speedButton->setGeometry(Logical(QRect(450, cardsTop + 56, 150, 20)));
+  gameButton->setGeometry(Logical(QRect(450, cardsTop + 82, 150, 20)));
+  // The coach stands beside the table, as high as it: the table keeps its
+  // size and place.
+  const int coachWidth = CoachWidth();
+  setFixedSize(Logical(kWidth) + (coachShown ? coachWidth : 0), Logical(kHeight));
+  coach->setGeometry(Logical(kWidth), 0, coachWidth, Logical(kHeight));
   coach->setVisible(coachShown);
+  // Shown, the window grows at its right edge; where that would leave the
+  // work area it moves left by as much.
+  if (isVisible()) {
+    const QRect workArea = WorkArea(this);
+    const int over = frameGeometry().right() - workArea.right();
+    if (over > 0) move(std::max(workArea.left(), x() - over), y());
+  }
   setWindowTitle(QStringLiteral("LYNX Video Poker -- Trainer -- ") + GameAndTable());
   WritePayTable();
   WriteMeter();
@@ -423,8 +516,8 @@ QString TrainerWindow::MessageText() const {
 }
 
 QString TrainerWindow::HandCaption(int index) const {
-  if (index < 1 || index >= static_cast<int>(captions.size()) + 1) return {};
-  return captions[static_cast<std::size_t>(index - 1)];
+  if (index < 0 || index >= static_cast<int>(captions.size())) return {};
+  return captions[static_cast<std::size_t>(index)];
 }
 
 // ---- Play ------------------------------------------------------------------
@@ -555,7 +648,7 @@ bool TrainerWindow::ResumeHand(const TrainerHandInProgress& hand) {
   ShowHolds();
   LightColumn(machine.CoinsIn());
   WriteMeter();
-  dealButton->setPixmap(Picture("btn_draw"));
+  dealButton->setPixmap(Art("btn_draw"));
   dealButton->setAccessibleName(QStringLiteral("Draw"));
   update();
   return true;
@@ -591,9 +684,8 @@ void TrainerWindow::Deal() {
   LightColumn(machine.CoinsIn());
   WriteMeter();
   message->setText(QString());
-  ClearSurface();
   // The extra hands wait face down for the draw.
-  for (int h = 1; h < machine.Hands(); ++h) PaintMiniHand(h, Hand{}, {});
+  ClearSurface();
   for (int k = 0; k < 5; ++k) {
     PaintDealtCard(k, deal.cards[static_cast<std::size_t>(k)], false);
     if (speed == TrainerSpeed::kDesigned) {
@@ -607,7 +699,7 @@ void TrainerWindow::Deal() {
   }
   ShowHolds();
   if (deal.winRow > -1) LightRows({deal.winRow});
-  dealButton->setPixmap(Picture("btn_draw"));
+  dealButton->setPixmap(Art("btn_draw"));
   dealButton->setAccessibleName(QStringLiteral("Draw"));
   busy = false;
   WriteCoach();
@@ -718,18 +810,23 @@ void TrainerWindow::Draw() {
     repaint();
     Pause();
   }
+  const auto captionOf = [this](const TrainerHandResult& result) {
+    return result.row > -1
+               ? QStringLiteral("%1 %2")
+                     .arg(Text(machine.Rules().rows[static_cast<std::size_t>(result.row)].caption))
+                     .arg(result.won)
+               : QString();
+  };
+  // With more hands than one, the dealt row is captioned as the others are.
+  captions.push_back(captionOf(first));
+  if (settled.hands > 1) PaintCaption(0, captions.front(), first.row > -1);
   std::vector<int> won;
   if (first.row > -1) won.push_back(first.row);
   for (std::size_t h = 1; h < settled.results.size(); ++h) {
     const TrainerHandResult& result = settled.results[h];
     const int hand = static_cast<int>(h);
     PaintMiniHand(hand, result.final, {true, true, true, true, true});
-    const QString caption =
-        result.row > -1
-            ? QStringLiteral("%1 %2")
-                  .arg(Text(machine.Rules().rows[static_cast<std::size_t>(result.row)].caption))
-                  .arg(result.won)
-            : QString();
+    const QString caption = captionOf(result);
     captions.push_back(caption);
     if (h - 1 < handSpots.size()) {
       QStringList names;
@@ -755,7 +852,7 @@ void TrainerWindow::Draw() {
                                      : QStringLiteral("No win"));
   WriteMeter();
   for (int k = 0; k < 5; ++k) markers[static_cast<std::size_t>(k)]->setPixmap(drawMarker);
-  dealButton->setPixmap(Picture("btn_deal"));
+  dealButton->setPixmap(Art("btn_deal"));
   dealButton->setAccessibleName(QStringLiteral("Deal"));
   last = settled;
   busy = false;
@@ -805,10 +902,12 @@ void TrainerWindow::Redraw() {
     ShowHolds();
     return;
   }
+  if (last->hands > 1 && !captions.empty())
+    PaintCaption(0, captions.front(), last->results.front().row > -1);
   for (std::size_t h = 1; h < last->results.size(); ++h) {
     PaintMiniHand(static_cast<int>(h), last->results[h].final, {true, true, true, true, true});
-    if (h - 1 < captions.size())
-      PaintCaption(static_cast<int>(h), captions[h - 1], last->results[h].row > -1);
+    if (h < captions.size())
+      PaintCaption(static_cast<int>(h), captions[h], last->results[h].row > -1);
   }
   update();
 }
@@ -875,46 +974,70 @@ void TrainerWindow::ShowAllHolds() {
     ApplyReviewLook(allHoldsWindow);
     auto* layout = new QVBoxLayout(allHoldsWindow);
     allHolds = new QTableWidget(kHoldCount, 4, allHoldsWindow);
-    allHolds->setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Hold"),
-                                         QStringLiteral("EV"), QStringLiteral("EV/coin")});
     SetUpReviewTable(allHolds);
     allHolds->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(allHolds);
     allHoldsWindow->resize(Zoomed(380), Zoomed(560));
     CloseOnKeys(allHoldsWindow);
     PassKeys(allHoldsWindow, this, &TrainerWindow::OwnKey);
-    PlaceBeside(allHoldsWindow, *this, Zoomed(300));
+    PlaceBeside(allHoldsWindow, *this, QSize(Zoomed(300), Zoomed(300)));
   }
   FillAllHolds();
   allHoldsWindow->show();
   allHoldsWindow->raise();
 }
 
+// Every hold, best first, with its value and the chance of each pay row of
+// the game and pays on the table.
 void TrainerWindow::FillAllHolds() {
   if (allHolds == nullptr) return;
+  const GameRules& rules = machine.Rules();
+  QStringList headers{QStringLiteral("#"), QStringLiteral("Hold"), QStringLiteral("EV"),
+                      QStringLiteral("EV/coin")};
+  for (int r = 0; r < rules.rowCount; ++r)
+    headers << Text(rules.rows[static_cast<std::size_t>(r)].caption);
+  headers << QStringLiteral("No win");
+  allHolds->setColumnCount(static_cast<int>(headers.size()));
+  allHolds->setHorizontalHeaderLabels(headers);
   Judge();
   allHolds->clearContents();
-  if (!judgement) return;
-  std::vector<unsigned> masks(kHoldCount);
-  for (unsigned m = 0; m < kHoldCount; ++m) masks[m] = m;
-  // Best first; equal values in ascending mask order.
-  std::stable_sort(masks.begin(), masks.end(),
-                   [this](unsigned a, unsigned b) { return judgement->ev[a] > judgement->ev[b]; });
-  const int coins = std::max(1, judgement->coins);
+  const StrategyTables* built = tables.Find(rules);
+  if (!judgement || built == nullptr) {
+    allHolds->resizeColumnsToContents();
+    return;
+  }
+  const HandAdvice advice =
+      AdviseHand(*built, judgement->dealt, judgement->coins, rules.deck, machine.GamePays());
   for (int i = 0; i < kHoldCount; ++i) {
-    const unsigned m = masks[static_cast<std::size_t>(i)];
-    const bool best = judgement->IsBest(m);
-    const QStringList cells{QString::number(i + 1) + (best ? QStringLiteral("*") : QString()),
-                            QString::fromStdString(HoldText(judgement->dealt, m)),
-                            QString::number(judgement->ev[m], 'f', 6),
-                            QString::number(judgement->ev[m] / coins, 'f', 6)};
-    for (int c = 0; c < 4; ++c) {
+    const HoldValue& h = advice.holds[static_cast<std::size_t>(i)];
+    const bool best = i < advice.bestCount;
+    QStringList cells{QString::number(i + 1) + (best ? QStringLiteral("*") : QString()),
+                      QString::fromStdString(HoldText(judgement->dealt, h.mask)),
+                      QString::number(h.ev, 'f', 6), QString::number(h.evPerCoin, 'f', 6)};
+    const auto share = [&h](std::int64_t count) {
+      return ProbabilityText(static_cast<double>(count) / static_cast<double>(h.draws));
+    };
+    for (int r = 0; r < rules.rowCount; ++r) cells << share(h.counts[static_cast<std::size_t>(r)]);
+    cells << share(h.noWin);
+    for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
       auto* item = new QTableWidgetItem(cells[c]);
+      if (c != 1) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       if (best) item->setForeground(kTextYellow);
       allHolds->setItem(i, c, item);
     }
   }
   allHolds->resizeColumnsToContents();
+  if (!allHoldsSized) {
+    // Once: wide enough for every column (the chance of each pay row) where
+    // the work area allows.
+    allHoldsSized = true;
+    const QMargins margins = allHoldsWindow->layout()->contentsMargins();
+    int width = allHolds->verticalScrollBar()->sizeHint().width() + 2 * allHolds->frameWidth() +
+                margins.left() + margins.right();
+    for (int c = 0; c < allHolds->columnCount(); ++c) width += allHolds->columnWidth(c);
+    allHoldsWindow->resize(std::max(width, Zoomed(380)), allHoldsWindow->height());
+    PlaceBeside(allHoldsWindow, *this, QSize(Zoomed(300), Zoomed(300)));
+  }
 }
 
 void TrainerWindow::reject() {
@@ -1100,8 +1223,9 @@ void TrainerWindow::keyPressEvent(QKeyEvent* event) {
 void TrainerWindow::mousePressEvent(QMouseEvent* event) {
   event->accept();
   if (event->button() != Qt::LeftButton) return;
+  const QPoint at = (event->position() / unit).toPoint();
   for (int k = 0; k < 5; ++k)
-    if (DealtCardRect(k).contains(event->position().toPoint())) ToggleHold(k);
+    if (DealtCardRect(k).contains(at)) ToggleHold(k);
 }
 
 // ---- Surface ---------------------------------------------------------------
@@ -1110,25 +1234,37 @@ QRect TrainerWindow::DealtCardRect(int index) const {
   return QRect(QPoint(30 + 80 * index, cardsTop), kCard);
 }
 
-QRect TrainerWindow::MiniCardRect(int hand, int index) const {
+int TrainerWindow::ExtraHandWidth() const {
+  return 4 * extras.step + kCard.width();
+}
+
+int TrainerWindow::ExtraRowHeight() const {
+  return extras.cardHeight + kCaptionHeight + 4;
+}
+
+QRect TrainerWindow::ExtraHandRect(int hand) const {
+  if (extras.columns == 0) return {};
   const int slot = hand - 1;
-  return QRect(QPoint(10 + kMiniColumnWidth * (slot % kMiniColumns) + kMiniPitch * index,
-                      extraTop + kMiniRowHeight * (slot / kMiniColumns)),
-               kMini);
+  return QRect(extraLeft + (ExtraHandWidth() + kExtraGap) * (slot % extras.columns),
+               extraTop + ExtraRowHeight() * (slot / extras.columns), ExtraHandWidth(),
+               extras.cardHeight);
 }
 
-QRect TrainerWindow::MiniCaptionRect(int hand) const {
-  const QRect first = MiniCardRect(hand, 0);
-  return QRect(first.left(), first.bottom() + 2, kMiniPitch * 4 + kMini.width(), 13);
+// Under its cards, each hand's win; the dealt row's (hand 0) under it.
+QRect TrainerWindow::CaptionRect(int hand) const {
+  const QRect cards = hand == 0 ? DealtCardRect(0).united(DealtCardRect(4)) : ExtraHandRect(hand);
+  return QRect(cards.left(), cards.bottom() + 2, cards.width(), kCaptionHeight - 1);
 }
 
+// Every hand face down.
 void TrainerWindow::ClearSurface() {
-  surface = QImage(size(), QImage::Format_RGB32);
+  surface = QImage(QSize(kWidth, kHeight), QImage::Format_RGB32);
   surface.fill(kTableBlue);
   for (int k = 0; k < 5; ++k) {
     const QRect r = DealtCardRect(k);
     DrawCardBack(surface, r.x(), r.y());
   }
+  for (int h = 1; h < machine.Hands(); ++h) PaintMiniHand(h, Hand{}, {});
 }
 
 void TrainerWindow::PaintDealtCard(int index, CardCode code, bool back) {
@@ -1139,41 +1275,40 @@ void TrainerWindow::PaintDealtCard(int index, CardCode code, bool back) {
     DrawCardFace(surface, r.x(), r.y(), code, machine.Rules().family);
 }
 
+// The cards of an extra hand pixel for pixel, each over the one before it,
+// cut off at the foot of the hand's strip.
 void TrainerWindow::PaintMiniHand(int hand, const Hand& cards, const std::array<bool, 5>& faceUp) {
-  QImage card(kCard, QImage::Format_RGB32);
-  QPainter painter(&surface);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  const QRect where = ExtraHandRect(hand);
+  if (where.isEmpty()) return;
+  QImage strip(where.size(), QImage::Format_RGB32);
+  strip.fill(kTableBlue);
   for (int k = 0; k < 5; ++k) {
-    card.fill(kTableBlue);
     const CardCode code = cards[static_cast<std::size_t>(k)];
     if (faceUp[static_cast<std::size_t>(k)] && code != kNoCard)
-      DrawCardFace(card, 0, 0, code, machine.Rules().family);
+      DrawCardFace(strip, extras.step * k, 0, code, machine.Rules().family);
     else
-      DrawCardBack(card, 0, 0);
-    painter.drawImage(MiniCardRect(hand, k), card);
+      DrawCardBack(strip, extras.step * k, 0);
   }
-  painter.fillRect(MiniCaptionRect(hand), kTableBlue);
+  QPainter painter(&surface);
+  painter.drawImage(where.topLeft(), strip);
+  painter.fillRect(CaptionRect(hand), kTableBlue);
 }
 
 void TrainerWindow::PaintCaption(int hand, const QString& text, bool win) {
   QPainter painter(&surface);
-  const QRect where = MiniCaptionRect(hand);
+  const QRect where = CaptionRect(hand);
   painter.fillRect(where, kTableBlue);
   painter.setFont(ClassicFont(8.25, true));
   painter.setPen(win ? kTextYellow : kTextWhite);
-  painter.drawText(where, Qt::AlignLeft | Qt::AlignVCenter, text);
+  painter.drawText(where, (hand == 0 ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter, text);
 }
 
+// The surface is drawn at the table's whole factor of screen pixels, each of
+// its pixels a square block of them, never smoothed.
 void TrainerWindow::paintEvent(QPaintEvent* event) {
-  if (surface.size() != size()) {
-    ClearSurface();
-    if (machine.Dealt() || last) {
-      for (int k = 0; k < 5; ++k)
-        PaintDealtCard(k, machine.Cards()[static_cast<std::size_t>(k)], false);
-    }
-  }
   QPainter painter(this);
-  painter.drawImage(event->rect(), surface, event->rect());
+  painter.fillRect(event->rect(), kTableBlue);
+  painter.drawImage(QRectF(0, 0, kWidth * unit, kHeight * unit), surface);
 }
 
 }  // namespace lynx

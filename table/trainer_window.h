@@ -20,6 +20,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPointer>
+#include <QSize>
 #include <array>
 #include <atomic>
 #include <map>
@@ -76,6 +77,18 @@ QString RecordedTableName(const std::string& table, const Pays& pays);
 // the holds were worth against best play with the mistakes and their cost.
 QString SessionSummaryText(const TrainerSession& session);
 
+// How the extra hands stand in their area of the table: in columns and
+// rows, the cards of a hand step pixels apart (fanned where that is less than
+// a card's width), and cardHeight pixels of each card shown. No columns where
+// the area has no room for a readable hand.
+struct ExtraHandsLayout {
+  int columns = 0;
+  int rows = 0;
+  int step = 0;
+  int cardHeight = 0;
+};
+ExtraHandsLayout LayOutExtraHands(int extraHands, QSize area);
+
 class TrainerWindow final : public QDialog {
   Q_OBJECT
  public:
@@ -98,8 +111,12 @@ class TrainerWindow final : public QDialog {
   // The picture of the window's surface as the player sees it.
   const QImage& Surface() const { return surface; }
   QString MessageText() const;
-  // The caption under extra hand index (1 .. hands - 1) after a draw.
+  // The caption under hand index after a draw: its row and win, empty for
+  // none; 0 is the dealt row, 1 .. hands - 1 the extra hands.
   QString HandCaption(int index) const;
+  // Screen pixels to each pixel of the table, each way: the largest whole
+  // factor, up to the screen's, at which the table fits the work area.
+  int PixelFactor() const { return pixelFactor; }
 
   // The player's operations, as the buttons and keys run them.
   void DealOrDraw();
@@ -181,9 +198,16 @@ class TrainerWindow final : public QDialog {
   void SaveSettings();
   TrainerSettlement Settle();
 
+  // The table is laid out in its own pixels; Logical gives the window's.
+  int Logical(int length) const;
+  QRect Logical(const QRect& design) const;
+  QPixmap Art(const char* name) const;
+  int CoachWidth() const;
   QRect DealtCardRect(int index) const;
-  QRect MiniCardRect(int hand, int index) const;
-  QRect MiniCaptionRect(int hand) const;
+  int ExtraHandWidth() const;
+  int ExtraRowHeight() const;
+  QRect ExtraHandRect(int hand) const;
+  QRect CaptionRect(int hand) const;
   void PaintDealtCard(int index, CardCode code, bool back);
   void PaintMiniHand(int hand, const Hand& cards, const std::array<bool, 5>& faceUp);
   void PaintCaption(int hand, const QString& text, bool win);
@@ -198,10 +222,14 @@ class TrainerWindow final : public QDialog {
   TrainerSession session;
   std::optional<HandJudgement> judgement;
   std::optional<TrainerSettlement> last;
-  std::vector<QString> captions;  // under each extra hand after a draw
+  std::vector<QString> captions;  // under each hand after a draw, the dealt row first
 
   QImage surface;
-  int extraTop = 0;   // where the extra hands start
+  int pixelFactor = 1;  // screen pixels to a pixel of the table
+  double unit = 1;      // window pixels to a pixel of the table
+  ExtraHandsLayout extras;
+  int extraLeft = 0;  // where the extra hands start
+  int extraTop = 0;
   int cardsTop = 0;   // the dealt row's cards
   int bottomTop = 0;  // the meter line
 
@@ -233,6 +261,7 @@ class TrainerWindow final : public QDialog {
   QString lastDraw;            // the coach's word on the last draw
   QLabel* coach = nullptr;
   QWidget* allHoldsWindow = nullptr;
+  bool allHoldsSized = false;
   QPointer<StrategyChartWindow> chartWindow;
   std::map<std::string, StrategyChart> charts;  // by game, pays and stake
   QFutureWatcher<StrategyChart> chartWork;

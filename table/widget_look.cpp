@@ -3,7 +3,6 @@
 #include <QAbstractItemView>
 #include <QHeaderView>
 #include <QPalette>
-#include <QScreen>
 #include <QTableWidget>
 #include <QWidget>
 #include <algorithm>
@@ -112,21 +111,6 @@ QString ProbabilityText(double probability) {
   int decimals = 2;
   if (percent > 0) decimals = std::max(2, 2 - static_cast<int>(std::floor(std::log10(percent))));
   return QStringLiteral("%1%").arg(percent, 0, 'f', decimals);
-}
-
-void PlaceBeside(QWidget* window, const QWidget& table, int minimumWidth) {
-  const QRect machine = table.frameGeometry();
-  const QRect screen =
-      table.screen() != nullptr ? table.screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
-  const int leftRoom = machine.left() - screen.left() - 8;
-  const int rightRoom = screen.right() - machine.right() - 8;
-  const int width = std::clamp(std::max(leftRoom, rightRoom),
-                               std::min(minimumWidth, window->width()), window->width());
-  window->resize(width, std::min(window->height(), screen.height() - 40));
-  int x = leftRoom >= rightRoom ? machine.left() - 8 - width : machine.right() + 8;
-  x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() - width));
-  window->move(x, std::clamp(machine.top(), screen.top(),
-                             std::max(screen.top(), screen.bottom() - window->height())));
 }
 
 }  // namespace lynx

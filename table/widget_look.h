@@ -36,11 +36,6 @@ QString PercentText(double part, double whole);
 // significant digits: "21.46%", "0.0248%", "0.00248%".
 QString ProbabilityText(double probability);
 
-// Puts window beside table, not over it: to the table's left or right,
-// whichever side of the screen has more room, as wide as that room allows
-// (down to minimumWidth), and within the screen's available area.
-void PlaceBeside(QWidget* window, const QWidget& table, int minimumWidth);
-
 // What the player is told when a bet or a deal is refused; empty for none.
 QString RefusalText(Refusal refusal);
 

@@ -75,17 +75,15 @@ TEST_F(TrainerTest, TenHandsAreStakedDrawnAndReportedRowByRow) {
     EXPECT_TRUE(ValidRecord(row)) << h;
     balance += row.won;
     EXPECT_EQ(row.creditsAfter, balance) << h;
-    if (h > 0) {
-      // Each extra hand is captioned with its own win.
-      const QString caption =
-          row.row < 0 ? QString()
-                      : QStringLiteral("%1 %2")
-                            .arg(QString::fromUtf8(FindGame("double-double-bonus")
-                                                       ->rows[static_cast<std::size_t>(row.row)]
-                                                       .caption.data()))
-                            .arg(row.won);
-      EXPECT_EQ(window->HandCaption(static_cast<int>(h)).toStdString(), caption.toStdString());
-    }
+    // Each hand, the dealt row too, is captioned with its own win.
+    const QString caption =
+        row.row < 0 ? QString()
+                    : QStringLiteral("%1 %2")
+                          .arg(QString::fromUtf8(FindGame("double-double-bonus")
+                                                     ->rows[static_cast<std::size_t>(row.row)]
+                                                     .caption.data()))
+                          .arg(row.won);
+    EXPECT_EQ(window->HandCaption(static_cast<int>(h)).toStdString(), caption.toStdString()) << h;
   }
   EXPECT_EQ(values.credits, balance);
   // To a screen reader each extra hand says its cards and its win.
@@ -181,7 +179,9 @@ TEST_F(TrainerTest, TheCoachWarnsOnceBeforeACostlyDrawAndAllHoldsListsTheValues)
   Open(jacks);
   Key(Qt::Key_K);
   ASSERT_TRUE(window->CoachShown());
-  EXPECT_EQ(window->width(), 630 + 260);
+  // Narrower than at its ease, on the 800-pixel screen of the offscreen
+  // platform: the window stays on it.
+  EXPECT_EQ(window->width(), 630 + 160);
   EXPECT_EQ(fakes.profile.values["trainer/coach"], "1");
   TrainerHandInProgress hand;
   hand.game = "jacks-96";
@@ -218,6 +218,10 @@ TEST_F(TrainerTest, TheCoachWarnsOnceBeforeACostlyDrawAndAllHoldsListsTheValues)
   EXPECT_EQ(window->AllHolds()->item(0, 0)->text(), "1*");
   EXPECT_EQ(window->AllHolds()->item(0, 1)->text(), "AS KS QS JS --");
   EXPECT_EQ(window->AllHolds()->item(1, 0)->text(), "2");
+  // The chance of each pay row and of no win: a royal flush is 1 draw of 47.
+  ASSERT_EQ(window->AllHolds()->columnCount(), 4 + 9 + 1);
+  EXPECT_EQ(window->AllHolds()->horizontalHeaderItem(4)->text(), "Royal Flush");
+  EXPECT_EQ(window->AllHolds()->item(0, 4)->text(), "2.13%");
   // The second Return draws as held.
   Key(Qt::Key_Return);
   ASSERT_EQ(settled.count(), 1);
@@ -278,6 +282,31 @@ TEST_F(TrainerTest, F1OpensTheTrainerTopicAndTheMenuKeyOpensTheActions) {
   QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(10, 10), QPoint(10, 10));
   QCoreApplication::sendEvent(window.get(), &rightClick);
   EXPECT_TRUE(entries.isEmpty());
+}
+
+// The extra hands take the cards whole where they fit, and fan them (each
+// card's corner in view) and cut them off at the foot where they do not.
+TEST(ExtraHands, AreAsLargeAsTheirCountLeavesRoomFor) {
+  const QSize area(610, 198);
+  const ExtraHandsLayout two = LayOutExtraHands(2, area);
+  EXPECT_EQ(two.columns, 1);
+  EXPECT_EQ(two.rows, 2);
+  EXPECT_EQ(two.step, 77);  // side by side, four pixels apart
+  const ExtraHandsLayout four = LayOutExtraHands(4, area);
+  EXPECT_EQ(four.columns, 2);
+  EXPECT_EQ(four.rows, 2);
+  const ExtraHandsLayout nine = LayOutExtraHands(9, area);
+  EXPECT_EQ(nine.columns, 3);
+  EXPECT_EQ(nine.rows, 3);
+  EXPECT_EQ(nine.step, 30);
+  EXPECT_EQ(nine.cardHeight, 48);
+  for (const ExtraHandsLayout& l : {two, four, nine}) {
+    // Every hand and its caption inside the area.
+    EXPECT_LE(l.columns * (4 * l.step + 73) + (l.columns - 1) * 12, area.width());
+    EXPECT_LE(l.rows * (l.cardHeight + 18), area.height());
+  }
+  // No room for a readable hand: none shown rather than a blur.
+  EXPECT_EQ(LayOutExtraHands(9, QSize(610, 90)).columns, 0);
 }
 
 }  // namespace
