@@ -14,6 +14,7 @@
 
 #include "cards/card_painter.h"
 #include "engine/paytable.h"
+#include "table/actions_menu.h"
 #include "table/table_accessibility.h"
 #include "table/widget_look.h"
 
@@ -713,55 +714,25 @@ void TableWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TableWindow::ShowActionsMenu(const QPoint& globalPos) {
-  QMenu menu(this);
-  menu.setObjectName(QStringLiteral("TableMenu"));
-  // Run from the event loop once the menu is gone, so that a window an
-  // entry opens does not run inside the menu's own loop.
-  const auto add = [this](QMenu& into, const QString& text, std::function<void()> action) {
-    QAction* entry = into.addAction(text);
-    connect(entry, &QAction::triggered, this,
-            [this, action = std::move(action)] { QTimer::singleShot(0, this, action); });
-    return entry;
-  };
+  ActionsMenu menu(this, QStringLiteral("TableMenu"));
   const bool dealt = machine.Dealt();
-  add(menu, dealt ? tr("&Draw\tEnter") : tr("&Deal\tEnter"), [this] { DealOrDraw(); });
-  add(menu, tr("&Bet $1\tB"), [this] { BetOne(); })->setEnabled(!dealt);
-  add(menu, tr("&Max Bet\tM"), [this] { BetMax(); })->setEnabled(!dealt);
-  QMenu* holds = menu.addMenu(tr("H&old"));
-  holds->setEnabled(dealt);
-  for (int k = 0; k < 5; ++k) {
-    QAction* hold =
-        add(*holds,
-            tr("Card &%1: %2\t%1").arg(k + 1).arg(CardName(machine.Cards()[static_cast<std::size_t>(k)])),
-            [this, k] { ToggleHold(k); });
-    hold->setCheckable(true);
-    hold->setChecked(dealt && machine.Held().Holds(k));
-  }
-  menu.addSeparator();
-  add(menu, tr("H&int: the best hold\tH"), [this] { Hint(); })
+  menu.AddPlay({dealt, machine.Cards(), machine.Held(), QStringLiteral("Enter"), tr("&Bet $1\tB"),
+                [this] { DealOrDraw(); }, [this] { BetOne(); }, [this] { BetMax(); },
+                [this](int k) { ToggleHold(k); }});
+  menu.Add(tr("H&int: the best hold\tH"), [this] { Hint(); })
       ->setEnabled(dealt && advisor != nullptr);
-  QAction* coach = add(menu, tr("Strategy &coach\tK"), [this] { ToggleCoach(); });
-  coach->setCheckable(true);
-  coach->setChecked(sidePanelShown);
-  coach->setEnabled(sidePanel != nullptr);
-  add(menu, tr("&All holds and their values\tA"),
-      [this] { Guarded([this] { emit AnalysisRequested(); }); });
-  add(menu, tr("Strate&gy chart\tG"), [this] { Guarded([this] { emit ChartRequested(); }); });
-  menu.addSeparator();
-  add(menu, tr("Add 100 cr&edits\tC"), [this] { AddCredits(); });
-  QAction* sound = add(menu, tr("&Sound\tS"), [this] { ToggleSound(); });
-  sound->setCheckable(true);
-  sound->setChecked(values.soundOn == 1);
-  QAction* large = add(menu, tr("&Large cards\tL"), [this] { SwitchMode(); });
-  large->setCheckable(true);
-  large->setChecked(LargeLayout());
-  menu.addSeparator();
-  add(menu, tr("Game histor&y\tR"), [this] { emit HistoryRequested(); });
-  add(menu, tr("S&tatistics\tT"), [this] { emit StatisticsRequested(); });
-  menu.addSeparator();
-  add(menu, tr("&Help\tF1"), [this] { ShowHelp(); });
-  add(menu, tr("&Quit the table\tEsc"), [this] { reject(); });
-  menu.exec(globalPos);
+  menu.AddCheck(tr("Strategy &coach\tK"), sidePanelShown, [this] { ToggleCoach(); })
+      ->setEnabled(sidePanel != nullptr);
+  menu.Add(tr("&All holds and their values\tA"),
+           [this] { Guarded([this] { emit AnalysisRequested(); }); });
+  menu.Add(tr("Strate&gy chart\tG"), [this] { Guarded([this] { emit ChartRequested(); }); });
+  menu.AddSeparator();
+  menu.Add(tr("Add 100 cr&edits\tC"), [this] { AddCredits(); });
+  menu.AddCheck(tr("&Sound\tS"), values.soundOn == 1, [this] { ToggleSound(); });
+  menu.AddCheck(tr("&Large cards\tL"), LargeLayout(), [this] { SwitchMode(); });
+  menu.AddEnd([this] { emit HistoryRequested(); }, [this] { emit StatisticsRequested(); },
+              [this] { ShowHelp(); }, tr("&Quit the table\tEsc"), [this] { reject(); });
+  menu.Exec(globalPos);
 }
 
 void TableWindow::SetHolds(HoldMask holds) {
@@ -893,8 +864,7 @@ void TableWindow::Deal() {
   });
 }
 
-void TableWindow::RevealDeal(const DealOutcome& deal, int lastRow, int lastCoins,
-                             int coinsBefore) {
+void TableWindow::RevealDeal(const DealOutcome& deal, int lastRow, int lastCoins, int coinsBefore) {
   ClearSurface();
   repaint(CardRect(0).united(CardRect(4)));
   Timer2->stop();

@@ -1,7 +1,7 @@
 #include "table/trainer_window.h"
 
-#include <QHeaderView>
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,6 +22,7 @@
 #include "engine/strategy.h"
 #include "platform/window_keys.h"
 #include "platform/window_place.h"
+#include "table/actions_menu.h"
 #include "table/setting_saved.h"
 #include "table/table_accessibility.h"
 #include "table/table_controls.h"
@@ -730,12 +731,12 @@ void TrainerWindow::Draw() {
       warning = true;
       WriteCoach();
       // Said wherever the focus is: the draw did not happen, and why.
-      Announce(this, tr("Coach: this hold gives up %1 credits a hand. Held: %2. Best: %3. "
-                        "Return draws as held; H holds the best.")
-                         .arg(CreditsText(verdict.cost),
-                              QString::fromStdString(HoldText(judgement->dealt, mask)),
-                              QString::fromStdString(HoldText(judgement->dealt,
-                                                              judgement->bestMask))));
+      Announce(this,
+               tr("Coach: this hold gives up %1 credits a hand. Held: %2. Best: %3. "
+                  "Return draws as held; H holds the best.")
+                   .arg(CreditsText(verdict.cost),
+                        QString::fromStdString(HoldText(judgement->dealt, mask)),
+                        QString::fromStdString(HoldText(judgement->dealt, judgement->bestMask))));
       return;
     }
   }
@@ -1094,55 +1095,26 @@ void TrainerWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TrainerWindow::ShowActionsMenu(const QPoint& globalPos) {
-  QMenu menu(this);
-  menu.setObjectName(QStringLiteral("TrainerMenu"));
-  const auto add = [this](QMenu& into, const QString& text, std::function<void()> action) {
-    QAction* entry = into.addAction(text);
-    connect(entry, &QAction::triggered, this,
-            [this, action = std::move(action)] { QTimer::singleShot(0, this, action); });
-    return entry;
-  };
+  ActionsMenu menu(this, QStringLiteral("TrainerMenu"));
   const bool dealt = machine.Dealt();
-  add(menu, dealt ? tr("&Draw\tReturn") : tr("&Deal\tReturn"), [this] { DealOrDraw(); });
-  add(menu, tr("&Bet a coin a hand\tB"), [this] { BetOne(); })->setEnabled(!dealt);
-  add(menu, tr("&Max Bet\tM"), [this] { BetMax(); })->setEnabled(!dealt);
-  QMenu* holds = menu.addMenu(tr("H&old"));
-  holds->setEnabled(dealt);
-  for (int k = 0; k < 5; ++k) {
-    QAction* hold = add(*holds,
-                        tr("Card &%1: %2\t%1")
-                            .arg(k + 1)
-                            .arg(CardName(machine.Cards()[static_cast<std::size_t>(k)])),
-                        [this, k] { ToggleHold(k); });
-    hold->setCheckable(true);
-    hold->setChecked(dealt && machine.Held().Holds(k));
-  }
-  menu.addSeparator();
-  add(menu, tr("H&int: the best hold\tH"), [this] { Hint(); })->setEnabled(dealt);
-  QAction* coachShownEntry =
-      add(menu, tr("Strategy &coach\tK"), [this] { ShowCoach(!coachShown); });
-  coachShownEntry->setCheckable(true);
-  coachShownEntry->setChecked(coachShown);
-  add(menu, tr("&All holds and their values\tA"), [this] { ShowAllHolds(); });
-  add(menu, tr("Strate&gy chart\tG"), [this] { ShowChart(); });
-  menu.addSeparator();
-  add(menu, tr("&Number of hands: %1\tN").arg(machine.Hands()), [this] { NextHandCount(); })
+  menu.AddPlay({dealt, machine.Cards(), machine.Held(), QStringLiteral("Return"),
+                tr("&Bet a coin a hand\tB"), [this] { DealOrDraw(); }, [this] { BetOne(); },
+                [this] { BetMax(); }, [this](int k) { ToggleHold(k); }});
+  menu.Add(tr("H&int: the best hold\tH"), [this] { Hint(); })->setEnabled(dealt);
+  menu.AddCheck(tr("Strategy &coach\tK"), coachShown, [this] { ShowCoach(!coachShown); });
+  menu.Add(tr("&All holds and their values\tA"), [this] { ShowAllHolds(); });
+  menu.Add(tr("Strate&gy chart\tG"), [this] { ShowChart(); });
+  menu.AddSeparator();
+  menu.Add(tr("&Number of hands: %1\tN").arg(machine.Hands()), [this] { NextHandCount(); })
       ->setEnabled(!dealt);
-  add(menu, tr("Card sp&eed: %1\tV").arg(QLatin1String(SpeedWord(speed))),
-      [this] { NextSpeed(); });
-  add(menu, tr("Game and &pays...\tP"), [this] { emit SetupRequested(); });
-  add(menu, tr("Add 100 c&redits\tC"), [this] { AddCredits(); });
-  QAction* sound = add(menu, tr("&Sound\tS"),
-                       [this] { values.soundOn = values.soundOn == 1 ? 0 : 1; });
-  sound->setCheckable(true);
-  sound->setChecked(values.soundOn == 1);
-  menu.addSeparator();
-  add(menu, tr("Game histor&y\tR"), [this] { emit HistoryRequested(); });
-  add(menu, tr("S&tatistics\tT"), [this] { emit StatisticsRequested(); });
-  menu.addSeparator();
-  add(menu, tr("&Help\tF1"), [this] { ShowHelp(); });
-  add(menu, tr("&Leave the trainer\tEsc"), [this] { reject(); });
-  menu.exec(globalPos);
+  menu.Add(tr("Card sp&eed: %1\tV").arg(QLatin1String(SpeedWord(speed))), [this] { NextSpeed(); });
+  menu.Add(tr("Game and &pays...\tP"), [this] { emit SetupRequested(); });
+  menu.Add(tr("Add 100 c&redits\tC"), [this] { AddCredits(); });
+  menu.AddCheck(tr("&Sound\tS"), values.soundOn == 1,
+                [this] { values.soundOn = values.soundOn == 1 ? 0 : 1; });
+  menu.AddEnd([this] { emit HistoryRequested(); }, [this] { emit StatisticsRequested(); },
+              [this] { ShowHelp(); }, tr("&Leave the trainer\tEsc"), [this] { reject(); });
+  menu.Exec(globalPos);
 }
 
 void TrainerWindow::keyPressEvent(QKeyEvent* event) {

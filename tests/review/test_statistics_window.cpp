@@ -176,21 +176,27 @@ TEST_F(StatisticsWindowTest, ShowsTheFiguresOfEachGameAndOfAllGamesInPlaceWhileS
 // Sums no valid history gives (nothing bet, values that are no numbers)
 // show dashes, never "inf" or "nan"; with nothing bet there is no best play
 // to work out.
+// A hand of a trainer deal of Double Double Bonus 9/6 dealt two pair (row 11).
+GameRecord TrainerHand(int hands, int coins, int held, int won, double bestEv, double heldEv) {
+  GameRecord hand;
+  hand.libraryGame = "double-double-bonus";
+  hand.payTable = "9/6";
+  hand.hands = hands;
+  hand.coins = coins;
+  hand.dealt = hand.final = H("AS AH KD KC 3S");
+  hand.held = held;
+  hand.row = 11;
+  hand.won = won;
+  hand.bestEv = bestEv;
+  hand.heldEv = heldEv;
+  hand.bestHolds = "15";
+  return hand;
+}
+
 // The trainer's tables: one line each for game, pay table and hand count,
 // the coach's figures only where it judged every hand.
 TEST_F(StatisticsWindowTest, ListsEachTrainerTableWithItsOwnFigures) {
-  GameRecord pair;
-  pair.libraryGame = "double-double-bonus";
-  pair.payTable = "9/6";
-  pair.hands = 10;
-  pair.coins = 5;
-  pair.dealt = pair.final = H("AS AH KD KC 3S");
-  pair.held = 31;
-  pair.row = 11;  // 2 Pair
-  pair.won = 5;
-  pair.bestEv = 6;
-  pair.heldEv = 5;
-  pair.bestHolds = "15";
+  const GameRecord pair = TrainerHand(10, 5, 31, 5, 6, 5);
   std::vector<GameRecord> deal{pair, pair};
   history.RecordGames(deal, 0, 0);
   GameRecord jacks = pair;
@@ -285,19 +291,7 @@ TEST_F(StatisticsWindowTest, WeighsBestPlayAtEachStakeByWhatWasBetThere) {
   EXPECT_TRUE(window->BestPlayNote()->text().contains("weighed by what you bet"));
 
   // A trainer deal the coach judged adds its coins and best play's credits.
-  GameRecord trainer;
-  trainer.libraryGame = "double-double-bonus";
-  trainer.payTable = "9/6";
-  trainer.hands = 3;
-  trainer.coins = 4;
-  trainer.dealt = trainer.final = H("AS AH KD KC 3S");
-  trainer.held = 15;
-  trainer.row = 11;
-  trainer.won = 4;
-  trainer.bestEv = 7;
-  trainer.heldEv = 7;
-  trainer.bestHolds = "15";
-  std::vector<GameRecord> deal(3, trainer);
+  std::vector<GameRecord> deal(3, TrainerHand(3, 4, 15, 4, 7, 7));
   history.RecordGames(deal, 0, 0);
   window->Refresh();
   EXPECT_EQ(BestPlay(S::kAllGamesRow), Percent((jacks + joker + deuces + 21) / 47));

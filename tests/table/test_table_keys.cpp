@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 
 #include "table/table_accessibility.h"
+#include "tests/support/popup_menu.h"
 #include "tests/table/table_test_support.h"
 
 namespace lynx::testing {
@@ -114,15 +115,8 @@ TEST_F(Keys, KShowsTheSidePanelBesideTheDesignedAreaInBothSizes) {
 TEST_F(Keys, ShiftF10AndTheMenuKeyOpenTheActionsMenuWhoseEntriesPlay) {
   Open();
   QStringList entries;
-  // Looks at the menu that is up, then presses key in it.
   const auto inMenu = [&entries](const std::function<void(QMenu&)>& act) {
-    QTimer::singleShot(0, [&entries, act] {
-      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      if (menu == nullptr) return;
-      entries.clear();
-      for (QAction* entry : menu->actions()) entries << entry->text();
-      act(*menu);
-    });
+    testing_support::InPopupMenu(entries, act);
   };
   inMenu([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_M); });
   QTest::keyClick(window.get(), Qt::Key_F10, Qt::ShiftModifier);

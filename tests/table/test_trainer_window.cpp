@@ -8,17 +8,18 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QTimer>
-#include <functional>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 #include "engine/deck.h"
 #include "platform/fakes.h"
 #include "table/table_accessibility.h"
 #include "table/trainer_window.h"
+#include "tests/support/popup_menu.h"
 
 namespace lynx {
 namespace {
@@ -200,7 +201,8 @@ TEST_F(TrainerTest, TheCoachWarnsOnceBeforeACostlyDrawAndAllHoldsListsTheValues)
   std::vector<QString> heard;
   SetAccessibleEventSink([&heard](QAccessibleEvent* event) {
     if (event->type() != QAccessible::ObjectShow) return;
-    if (auto* announcer = qobject_cast<Announcer*>(event->object())) heard.push_back(announcer->Text());
+    if (auto* announcer = qobject_cast<Announcer*>(event->object()))
+      heard.push_back(announcer->Text());
   });
   Key(Qt::Key_Return);
   EXPECT_EQ(settled.count(), 0);
@@ -210,8 +212,9 @@ TEST_F(TrainerTest, TheCoachWarnsOnceBeforeACostlyDrawAndAllHoldsListsTheValues)
   // A screen reader hears the warning wherever the focus is.
   ASSERT_EQ(heard.size(), 1u);
   EXPECT_TRUE(heard[0].startsWith("Coach: this hold gives up ")) << heard[0].toStdString();
-  EXPECT_TRUE(heard[0].endsWith(" credits a hand. Held: -- -- -- -- 9D. Best: AS KS QS JS --. "
-                                "Return draws as held; H holds the best."))
+  EXPECT_TRUE(
+      heard[0].endsWith(" credits a hand. Held: -- -- -- -- 9D. Best: AS KS QS JS --. "
+                        "Return draws as held; H holds the best."))
       << heard[0].toStdString();
   Key(Qt::Key_A);
   ASSERT_NE(window->AllHolds(), nullptr);
@@ -254,13 +257,7 @@ TEST_F(TrainerTest, F1OpensTheTrainerTopicAndTheMenuKeyOpensTheActions) {
 
   QStringList entries;
   const auto inMenu = [&entries](const std::function<void(QMenu&)>& act) {
-    QTimer::singleShot(0, [&entries, act] {
-      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      if (menu == nullptr) return;
-      entries.clear();
-      for (QAction* entry : menu->actions()) entries << entry->text();
-      act(*menu);
-    });
+    testing_support::InPopupMenu(entries, act);
   };
   inMenu([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_N); });
   QTest::keyClick(window.get(), Qt::Key_F10, Qt::ShiftModifier);
