@@ -13,12 +13,12 @@
 #include "cards/card_painter.h"
 #include "cards/card_sheet.h"  // the card sizes
 #include "coach/coach.h"
+#include "look/look.h"
+#include "look/widget_look.h"
 #include "platform/window_keys.h"
 #include "review/drill_deals.h"
 #include "review/history_model.h"
 #include "review/review_look.h"
-#include "table/table_accessibility.h"
-#include "table/table_controls.h"
 
 namespace lynx {
 

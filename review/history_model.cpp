@@ -9,9 +9,9 @@
 #include "cards/card_sheet.h"  // the card sizes
 #include "engine/game_rules.h"
 #include "engine/hold_mask.h"
+#include "look/look.h"
+#include "look/widget_look.h"
 #include "review/review_look.h"
-#include "table/table_accessibility.h"
-#include "table/table_controls.h"
 
 namespace lynx {
 namespace {

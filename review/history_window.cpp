@@ -12,9 +12,9 @@
 #include "cards/card_painter.h"
 #include "cards/card_sheet.h"  // the card sizes
 #include "engine/hold_mask.h"
+#include "look/look.h"
 #include "platform/window_keys.h"
 #include "review/review_look.h"
-#include "table/table_controls.h"
 
 namespace lynx {
 namespace {

@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "look/look.h"
 #include "platform/window_place.h"
-#include "table/table_controls.h"
 
 namespace lynx {
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "table/widget_look.h"
+#include "look/widget_look.h"
 
 class QLabel;
 class QTableView;

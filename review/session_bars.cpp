@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "table/table_controls.h"
+#include "look/look.h"
 
 namespace lynx {
 

@@ -30,13 +30,13 @@
 
 #include "engine/game_rules.h"
 #include "engine/paytable.h"
+#include "look/look.h"
 #include "platform/history_csv.h"
 #include "platform/window_keys.h"
 #include "review/best_play_cache.h"
 #include "review/csv_export.h"
 #include "review/review_look.h"
 #include "review/statistics_model.h"
-#include "table/table_controls.h"
 
 namespace lynx {
 namespace {

@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "look/widget_look.h"
 #include "platform/window_place.h"
 #include "review/best_play_cache.h"
 #include "review/drill_window.h"
 #include "review/history_window.h"
 #include "review/statistics_window.h"
 #include "table/table_controls.h"
-#include "table/widget_look.h"
 
 namespace lynx {
 

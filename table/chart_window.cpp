@@ -7,9 +7,9 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "coach/tables_cache.h"
+#include "look/widget_look.h"
 #include "platform/window_keys.h"
 #include "table/table_controls.h"
-#include "table/widget_look.h"
 
 namespace lynx {
 

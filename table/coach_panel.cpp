@@ -14,13 +14,13 @@
 #include "engine/evaluate.h"
 #include "engine/paytable.h"
 #include "engine/strategy.h"
+#include "look/widget_look.h"
 #include "platform/history_store.h"
 #include "platform/window_keys.h"
 #include "platform/window_place.h"
 #include "table/setting_saved.h"
 #include "table/table_accessibility.h"
 #include "table/table_controls.h"
-#include "table/widget_look.h"
 
 namespace lynx {
 

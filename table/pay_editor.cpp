@@ -20,11 +20,11 @@
 #include "coach/tables_cache.h"
 #include "engine/paytable.h"
 #include "engine/strategy_return.h"
+#include "look/widget_look.h"
 #include "platform/services.h"
 #include "platform/window_keys.h"
 #include "platform/window_place.h"
 #include "table/table_controls.h"
-#include "table/widget_look.h"
 
 namespace lynx {
 

@@ -277,18 +277,6 @@ void InstallAccessibleInterfaces() {
   (void)installed;
 }
 
-QString CardName(CardCode code) {
-  if (code == kJoker) return QStringLiteral("Joker");
-  if (code < 1 || code > 52) return QStringLiteral("no card");
-  static const std::array<const char*, 13> kRanks{"Ace",  "Two",   "Three", "Four", "Five",
-                                                  "Six",  "Seven", "Eight", "Nine", "Ten",
-                                                  "Jack", "Queen", "King"};
-  static const std::array<const char*, 4> kSuits{"Clubs", "Hearts", "Diamonds", "Spades"};
-  return QStringLiteral("%1 of %2")
-      .arg(QLatin1String(kRanks[static_cast<std::size_t>(Rank(code) - 1)]),
-           QLatin1String(kSuits[static_cast<std::size_t>(SuitIndex(code))]));
-}
-
 bool PayCellLit(const ClassicLabel& label) {
   return IsPayCell(label) && !label.text().isEmpty() && label.TextColour() == kTextYellow &&
          label.font().bold();

@@ -19,6 +19,7 @@ class QAccessibleEvent;
 
 #include "engine/card.h"
 #include "engine/deck.h"
+#include "look/widget_look.h"
 
 namespace lynx {
 
@@ -41,10 +42,6 @@ void MarkMachineWindow(QWidget* window);
 // listens, or, once set, to sink alone (tests catch them there: the
 // offscreen platform has no bridge). An empty sink gives them back to Qt.
 void SetAccessibleEventSink(std::function<void(QAccessibleEvent*)> sink);
-
-// The spoken name of a card: "King of Spades", "Ten of Hearts", "Joker";
-// "no card" for an empty position.
-QString CardName(CardCode code);
 
 // Whether label is a cell of the pay table (a hand name Value_r or an
 // amount Winc_r) with text, lit as the stake's column or the hand's row.

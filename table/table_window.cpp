@@ -14,9 +14,9 @@
 
 #include "cards/card_painter.h"
 #include "engine/paytable.h"
+#include "look/widget_look.h"
 #include "table/actions_menu.h"
 #include "table/table_accessibility.h"
-#include "table/widget_look.h"
 
 namespace lynx {
 

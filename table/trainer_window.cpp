@@ -20,13 +20,13 @@
 
 #include "cards/card_painter.h"
 #include "engine/strategy.h"
+#include "look/widget_look.h"
 #include "platform/window_keys.h"
 #include "platform/window_place.h"
 #include "table/actions_menu.h"
 #include "table/setting_saved.h"
 #include "table/table_accessibility.h"
 #include "table/table_controls.h"
-#include "table/widget_look.h"
 
 namespace lynx {
 

@@ -1,4 +1,4 @@
-#include "table/widget_look.h"
+#include "look/widget_look.h"
 
 #include <QAbstractItemView>
 #include <QHeaderView>
@@ -6,11 +6,12 @@
 #include <QTableWidget>
 #include <QWidget>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
 #include "engine/paytable.h"
-#include "table/table_controls.h"
+#include "look/look.h"
 
 namespace lynx {
 
@@ -65,6 +66,18 @@ void SetUpReviewTable(QTableWidget* table) {
 QString GameTitleText(GameVariant game) {
   const std::string_view title = GameTitle(game);
   return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+}
+
+QString CardName(CardCode code) {
+  if (code == kJoker) return QStringLiteral("Joker");
+  if (code < 1 || code > 52) return QStringLiteral("no card");
+  static const std::array<const char*, 13> kRanks{"Ace",  "Two",   "Three", "Four", "Five",
+                                                  "Six",  "Seven", "Eight", "Nine", "Ten",
+                                                  "Jack", "Queen", "King"};
+  static const std::array<const char*, 4> kSuits{"Clubs", "Hearts", "Diamonds", "Spades"};
+  return QStringLiteral("%1 of %2")
+      .arg(QLatin1String(kRanks[static_cast<std::size_t>(Rank(code) - 1)]),
+           QLatin1String(kSuits[static_cast<std::size_t>(SuitIndex(code))]));
 }
 
 QString RowText(GameVariant game, int row) {

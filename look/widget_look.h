@@ -24,6 +24,10 @@ void SetUpReviewTable(QTableWidget* table);
 // "Jacks or Better", "Joker Wild", "Deuces Wild".
 QString GameTitleText(GameVariant game);
 
+// The spoken name of a card: "King of Spades", "Ten of Hearts", "Joker";
+// "no card" for an empty position.
+QString CardName(CardCode code);
+
 // The caption of a pay-table row of game, "No win" for -1 (or a row the game
 // does not have).
 QString RowText(GameVariant game, int row);
