@@ -1,9 +1,9 @@
 #pragma once
 // The program-wide values: made once in main() and handed by reference to
-// every window. Nothing else in the program is global.
+// every window. Nothing else in the program is global. Texts are UTF-8.
 
-#include <QString>
 #include <cstdint>
+#include <string>
 
 #include "engine/card.h"
 #include "engine/deck.h"
@@ -11,12 +11,12 @@
 namespace lynx {
 
 struct ProgramValues {
-  QString programDir;  // folder of the data files, no trailing separator
-  QString helpFile;    // programDir + "/ZEB.HLP"
-  QString lineBreak = QStringLiteral("\r\n");
-  QString programTitle = QStringLiteral("LYNX Video Poker");
-  QString programVersion = QStringLiteral("v4.7");
-  QString aboutText;
+  std::string programDir;  // folder of the data files, no trailing separator
+  std::string helpFile;    // programDir + "/ZEB.HLP"
+  std::string lineBreak = "\r\n";
+  std::string programTitle = "LYNX Video Poker";
+  std::string programVersion = "v4.7";
+  std::string aboutText;
   GameVariant gameVariant = kJacksOrBetter;
   std::int16_t soundOn = 1;     // 1 on, anything else off; never saved
   std::int32_t credits = 100;   // the credit meter
@@ -30,7 +30,7 @@ struct ProgramValues {
   // and the trainer's): out of credits until the hand is settled.
   std::int32_t stakesInPlay = 0;
   std::int16_t maxCoins = 5;
-  QString helpTopic;  // the table window's help topic, e.g. "41007"
+  std::string helpTopic;  // the table window's help topic, e.g. "41007"
   Deck deck;
 };
 

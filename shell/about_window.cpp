@@ -14,7 +14,7 @@ AboutWindow::AboutWindow(const ProgramValues& values, const ScreenInfo& screen, 
                          QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), values(values) {
   setObjectName(QStringLiteral("About"));
-  setWindowTitle(values.programTitle);
+  setWindowTitle(QString::fromStdString(values.programTitle));
   setFixedSize(Twips(6540), Twips(4695));
   setFont(ClassicFont(8.25, true));
 
@@ -41,7 +41,8 @@ AboutWindow::AboutWindow(const ProgramValues& values, const ScreenInfo& screen, 
   label1[0]->setObjectName(QStringLiteral("label1_0"));
   label1[0]->setGeometry(TwipsRect(600, 240, 3495, 375));
   label1[0]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  label1[0]->setText(values.programTitle + QLatin1Char(' ') + values.programVersion);
+  label1[0]->setText(QString::fromStdString(values.programTitle) + QLatin1Char(' ') +
+                     QString::fromStdString(values.programVersion));
   label1[0]->setFont(ClassicFont(label1[0]->text().trimmed().size() > 20 ? 8 : 12, true));
 
   Text1 = new QPlainTextEdit(Frame1);
@@ -55,7 +56,7 @@ AboutWindow::AboutWindow(const ProgramValues& values, const ScreenInfo& screen, 
   textPalette.setColor(QPalette::Base, QColor(0, 128, 128));
   textPalette.setColor(QPalette::Text, QColor(255, 255, 255));
   Text1->setPalette(textPalette);
-  SetText(values.aboutText);
+  SetText(QString::fromStdString(values.aboutText));
 
   const std::array<const char*, 4> captions{"&Program", "&Company", "&Internet", "&OK"};
   const std::array<int, 4> tops{480, 1440, 2400, 3360};
@@ -101,13 +102,13 @@ QString AboutWindow::InternetText(const QString& lineBreak) {
 void AboutWindow::Command2Click(int index) {
   switch (index) {
     case 0:
-      SetText(values.aboutText);
+      SetText(QString::fromStdString(values.aboutText));
       break;
     case 1:
-      SetText(CompanyText(values.lineBreak));
+      SetText(CompanyText(QString::fromStdString(values.lineBreak)));
       break;
     case 2:
-      SetText(InternetText(values.lineBreak));
+      SetText(InternetText(QString::fromStdString(values.lineBreak)));
       break;
     case 3:
       accept();  // hides the window; the opener unloads it
@@ -120,7 +121,7 @@ void AboutWindow::Command2Click(int index) {
 void AboutWindow::SetText(const QString& newText) {
   text = newText;
   QString shown = newText;
-  shown.replace(values.lineBreak, QStringLiteral("\n"));
+  shown.replace(QString::fromStdString(values.lineBreak), QStringLiteral("\n"));
   Text1->setPlainText(shown);
 }
 

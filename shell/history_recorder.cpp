@@ -41,7 +41,7 @@ void HistoryRecorder::AfterWrite(QWidget* parent) {
     if (!toldWaiting) {
       toldWaiting = true;
       services.dialogs.Exclaim(
-          parent, values.programTitle,
+          parent, QString::fromStdString(values.programTitle),
           tr("Another program is using the game history file, so your games are kept in memory "
              "and written to it once that program lets go.  Meanwhile your balance is also saved "
              "in the settings file after every game."));
@@ -139,7 +139,7 @@ void HistoryRecorder::TellProblemOnce(QWidget* parent) {
   const QString problem = services.history.Problem();
   if (problem.isEmpty() || problem == told) return;
   told = problem;
-  services.dialogs.Exclaim(parent, values.programTitle, problem);
+  services.dialogs.Exclaim(parent, QString::fromStdString(values.programTitle), problem);
 }
 
 }  // namespace lynx

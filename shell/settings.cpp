@@ -138,7 +138,7 @@ bool LoadSettings(ProgramValues& values, Services& services, QWidget* parent) {
   corrected << OutOfRange(kLargeCardsKey, largeCards, values.largeCards);
   if (const QString aside = services.profile.MovedAsideTo(); !aside.isEmpty()) {
     services.dialogs.Info(
-        parent, values.programTitle,
+        parent, QString::fromStdString(values.programTitle),
         QCoreApplication::translate("lynx::Settings",
                                     "The settings file was not a text file, so it could not be "
                                     "read.  It has been kept as %1, and a new one is started.")
@@ -147,7 +147,8 @@ bool LoadSettings(ProgramValues& values, Services& services, QWidget* parent) {
   const auto tellCorrected = [&] {
     corrected.removeAll(QString());
     if (!corrected.isEmpty())
-      services.dialogs.Info(parent, values.programTitle, corrected.join(QStringLiteral("  ")));
+      services.dialogs.Info(parent, QString::fromStdString(values.programTitle),
+                            corrected.join(QStringLiteral("  ")));
   };
 
   const SavedBalance saved = NewestSavedBalance(services.profile, services.history);
@@ -169,7 +170,7 @@ bool LoadSettings(ProgramValues& values, Services& services, QWidget* parent) {
             : QStringLiteral("Your balance, as it stood after your last bet or game, was ") +
                   QString::number(saved.credits) +
                   QStringLiteral(" credits, so a new game starts.");
-    services.dialogs.Info(parent, values.programTitle, opening + text);
+    services.dialogs.Info(parent, QString::fromStdString(values.programTitle), opening + text);
   }
   if (saved.credits <= 0) {
     tellCorrected();

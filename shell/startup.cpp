@@ -41,12 +41,12 @@ QString HelpFileIn(const QString& programDir) {
 }
 
 void SetStartValues(ProgramValues& values, const QString& dataDir) {
-  values.programDir = ProgramDirFrom(dataDir);
-  values.helpFile = HelpFileIn(values.programDir);
-  values.lineBreak = QStringLiteral("\r\n");
-  values.programTitle = QStringLiteral("LYNX Video Poker");
-  values.programVersion = QStringLiteral("v4.7");
-  values.aboutText = AboutTextFor(values.lineBreak);
+  values.programDir = ProgramDirFrom(dataDir).toStdString();
+  values.helpFile = HelpFileIn(QString::fromStdString(values.programDir)).toStdString();
+  values.lineBreak = "\r\n";
+  values.programTitle = "LYNX Video Poker";
+  values.programVersion = "v4.7";
+  values.aboutText = AboutTextFor(QString::fromStdString(values.lineBreak)).toStdString();
   values.deck.FillInCodeOrder();
   values.gameVariant = kJacksOrBetter;
   values.soundOn = 1;

@@ -108,7 +108,7 @@ TitleWindow::TitleWindow(ProgramValues& values, Services& services, QWidget* par
   setFocus(Qt::OtherFocusReason);
 
   // Load.
-  SetCaptionText(CaptionSteps(values.lineBreak).front());
+  SetCaptionText(CaptionSteps(QString::fromStdString(values.lineBreak)).front());
   values.gameVariant = kJacksOrBetter;
   move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
 
@@ -139,7 +139,8 @@ QStringList TitleWindow::CaptionSteps(const QString& lineBreak) {
 }
 
 int TitleWindow::CaptionStep() const {
-  return static_cast<int>(CaptionSteps(values.lineBreak).indexOf(caption)) + 1;
+  return static_cast<int>(CaptionSteps(QString::fromStdString(values.lineBreak)).indexOf(caption)) +
+         1;
 }
 
 void TitleWindow::SetCaptionText(const QString& text) {
@@ -152,7 +153,7 @@ void TitleWindow::SetCaptionText(const QString& text) {
 
 void TitleWindow::ShowCaption() {
   QString shown = caption;
-  shown.replace(values.lineBreak, QStringLiteral("\n"));
+  shown.replace(QString::fromStdString(values.lineBreak), QStringLiteral("\n"));
   text2->setText(shown);
 }
 
@@ -162,7 +163,7 @@ void TitleWindow::showEvent(QShowEvent* event) {
 }
 
 void TitleWindow::AdvanceCaption() {
-  const QStringList steps = CaptionSteps(values.lineBreak);
+  const QStringList steps = CaptionSteps(QString::fromStdString(values.lineBreak));
   const qsizetype at = steps.indexOf(caption);
   if (at < 0) return;
   SetCaptionText(steps[(at + 1) % steps.size()]);
@@ -192,7 +193,7 @@ QString TitleWindow::HelpTopicFor(GameVariant variant) {
 
 void TitleWindow::ChooseGame(GameVariant variant) {
   if (modalDepth > 0 || endRequested || saveStarted) return;
-  values.helpTopic = HelpTopicFor(variant);
+  values.helpTopic = HelpTopicFor(variant).toStdString();
   values.gameVariant = variant;
   auto table = std::make_unique<TableWindow>(values, services, this);
   table->setWindowTitle(TableCaption(variant));
@@ -216,7 +217,7 @@ void TitleWindow::OpenTrainer(const QString& game) {
   if (!game.isEmpty()) {
     choice = TrainerChoiceFor(game.toStdString(), SavedTrainerHands(services.profile));
     if (!choice) {
-      services.dialogs.Exclaim(this, values.programTitle,
+      services.dialogs.Exclaim(this, QString::fromStdString(values.programTitle),
                                QStringLiteral("There is no game called \"%1\" to train on. "
                                               "Choose one from the list.")
                                    .arg(game));
@@ -234,8 +235,8 @@ void TitleWindow::OpenTrainer(const QString& game) {
     const bool taken = dialog.exec() == QDialog::Accepted;
     --modalDepth;
     if (taken)
-      TellSettingNotSaved(dialog.Remembered(), services, parent, values.programTitle,
-                          settingProblemTold);
+      TellSettingNotSaved(dialog.Remembered(), services, parent,
+                          QString::fromStdString(values.programTitle), settingProblemTold);
     return taken ? std::optional<TrainerChoice>(dialog.Choice()) : std::nullopt;
   };
   if (!choice) choice = setUp(this, std::nullopt);
@@ -259,7 +260,7 @@ void TitleWindow::OpenTrainer(const QString& game) {
 }
 
 void TitleWindow::ShowHelp() {
-  services.help.Open(values.helpFile, kHelpTopic);
+  services.help.Open(QString::fromStdString(values.helpFile), kHelpTopic);
 }
 
 void TitleWindow::ShowAbout() {
@@ -274,11 +275,12 @@ void TitleWindow::ShowAbout() {
 }
 
 void TitleWindow::ShowCatalog() {
-  const QString dir = values.programDir.isEmpty() ? QStringLiteral("/") : values.programDir;
+  const QString dir =
+      values.programDir.empty() ? QStringLiteral("/") : QString::fromStdString(values.programDir);
   const QString found = FindFileNoCase(dir, QStringLiteral("CATALOG.HLP"));
   const QString name =
       found.isEmpty() ? QStringLiteral("CATALOG.HLP") : QFileInfo(found).fileName();
-  services.help.Open(values.programDir + QLatin1Char('/') + name, 0);
+  services.help.Open(QString::fromStdString(values.programDir) + QLatin1Char('/') + name, 0);
 }
 
 void TitleWindow::SaveOnce(bool askQuestions) {
@@ -291,7 +293,7 @@ void TitleWindow::SaveOnce(bool askQuestions) {
   if (!written) {
     const QString text = SaveFailedText(values, services);
     if (askQuestions)
-      services.dialogs.Exclaim(this, values.programTitle, text);
+      services.dialogs.Exclaim(this, QString::fromStdString(values.programTitle), text);
     else
       std::fprintf(stderr, "lynx-video-poker: %s\n", text.toLocal8Bit().constData());
   }

@@ -135,7 +135,8 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
     this->run.warn = on;
     if (!on) warning = false;
     TellSettingNotSaved(SaveCoachSettings(this->run, this->services.profile), this->services,
-                        window(), this->table.Values().programTitle, settingProblemTold);
+                        window(), QString::fromStdString(this->table.Values().programTitle),
+                        settingProblemTold);
     ShowHand();
   });
   connect(&table, &TableWindow::HandChanged, this, &CoachPanel::HandChanged);
@@ -145,7 +146,8 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   connect(&table, &TableWindow::SidePanelToggled, this, [this](bool shown) {
     this->run.panelShown = shown;
     TellSettingNotSaved(SaveCoachSettings(this->run, this->services.profile), this->services,
-                        window(), this->table.Values().programTitle, settingProblemTold);
+                        window(), QString::fromStdString(this->table.Values().programTitle),
+                        settingProblemTold);
   });
 
   run.tables.Prepare(game);

@@ -183,8 +183,8 @@ void TableWindow::CreateControls() {
   connect(Image6, &PictureButton::Clicked, this, [this] {
     Guarded([this] {
       // The window's topic follows the game chosen on the title window.
-      helpTopic = values.helpTopic.toInt();
-      services.help.Open(values.helpFile, helpTopic);
+      helpTopic = QString::fromStdString(values.helpTopic).toInt();
+      services.help.Open(QString::fromStdString(values.helpFile), helpTopic);
     });
   });
   connect(Image5, &PictureButton::Clicked, this, &TableWindow::ToggleSound);
@@ -258,7 +258,7 @@ void TableWindow::ShowDealOrDraw(bool draw) {
 void TableWindow::Load() {
   ApplyTableLayout();
   ClearSurface();
-  helpTopic = values.helpTopic.toInt();
+  helpTopic = QString::fromStdString(values.helpTopic).toInt();
   Mess->setText(QStringLiteral("Play 5 Coins"));
   values.maxCoins = static_cast<std::int16_t>(machine.MaxCoins());
   WriteCreditsLine();
@@ -543,7 +543,7 @@ void TableWindow::SwitchMode() {
 }
 
 void TableWindow::ShowHelp() {
-  Guarded([this] { services.help.Open(values.helpFile, helpTopic); });
+  Guarded([this] { services.help.Open(QString::fromStdString(values.helpFile), helpTopic); });
 }
 
 void TableWindow::Quit() {

@@ -881,7 +881,8 @@ void TrainerWindow::SaveSettings() {
       QString::fromLatin1(kSection),
       {{QStringLiteral("Speed"), QString::fromLatin1(SpeedWord(speed))},
        {QStringLiteral("Coach"), coachShown ? QStringLiteral("1") : QStringLiteral("0")}});
-  TellSettingNotSaved(written, services, this, values.programTitle, settingProblemTold);
+  TellSettingNotSaved(written, services, this, QString::fromStdString(values.programTitle),
+                      settingProblemTold);
 }
 
 void TrainerWindow::ShowCoach(bool shown) {
@@ -1081,7 +1082,7 @@ bool TrainerWindow::OwnKey(const QKeyEvent& event) {
 }
 
 void TrainerWindow::ShowHelp() {
-  services.help.Open(values.helpFile, kHelpTopic);
+  services.help.Open(QString::fromStdString(values.helpFile), kHelpTopic);
 }
 
 void TrainerWindow::contextMenuEvent(QContextMenuEvent* event) {

@@ -74,7 +74,7 @@ TEST_F(AboutWindowTest, LayoutAndLook) {
 }
 
 TEST_F(AboutWindowTest, ShortTitleKeepsTheTwelvePointHeader) {
-  values.programVersion = QStringLiteral("v47");  // 20 characters in all
+  values.programVersion = "v47";  // 20 characters in all
   AboutWindow about(values, screen, Icon());
   EXPECT_EQ(about.label1[0]->text().size(), 20);
   EXPECT_DOUBLE_EQ(about.label1[0]->font().pointSizeF(), 12.0);
@@ -83,9 +83,9 @@ TEST_F(AboutWindowTest, ShortTitleKeepsTheTwelvePointHeader) {
 TEST_F(AboutWindowTest, ButtonsReplaceTheTextAndOkCloses) {
   AboutWindow about(values, screen, Icon());
   about.show();
-  const QString program = values.aboutText;
-  const QString company = AboutWindow::CompanyText(values.lineBreak);
-  const QString internet = AboutWindow::InternetText(values.lineBreak);
+  const QString program = QString::fromStdString(values.aboutText);
+  const QString company = AboutWindow::CompanyText(QString::fromStdString(values.lineBreak));
+  const QString internet = AboutWindow::InternetText(QString::fromStdString(values.lineBreak));
   EXPECT_EQ(internet,
             QStringLiteral("Visit our Internet site to get the latest versions of any of our "
                            "programs.  The Brevant Home Page is located at:\r\n\r\n     "

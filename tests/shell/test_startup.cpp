@@ -43,12 +43,12 @@ TEST(StartValues, ProgramDirectoryHelpFileTextsDeckAndNumbers) {
   values.soundOn = 0;
   values.deck.Swap(1, 52);
   SetStartValues(values, QStringLiteral("  /opt/lynx/share/lynx-video-poker/ "));
-  EXPECT_EQ(values.programDir, QStringLiteral("/opt/lynx/share/lynx-video-poker"));
-  EXPECT_EQ(values.helpFile, QStringLiteral("/opt/lynx/share/lynx-video-poker/ZEB.HLP"));
-  EXPECT_EQ(values.lineBreak, QStringLiteral("\r\n"));
-  EXPECT_EQ(values.programTitle, QStringLiteral("LYNX Video Poker"));
-  EXPECT_EQ(values.programVersion, QStringLiteral("v4.7"));
-  EXPECT_EQ(values.aboutText,
+  EXPECT_EQ(values.programDir, "/opt/lynx/share/lynx-video-poker");
+  EXPECT_EQ(values.helpFile, "/opt/lynx/share/lynx-video-poker/ZEB.HLP");
+  EXPECT_EQ(values.lineBreak, "\r\n");
+  EXPECT_EQ(values.programTitle, "LYNX Video Poker");
+  EXPECT_EQ(values.programVersion, "v4.7");
+  EXPECT_EQ(QString::fromStdString(values.aboutText),
             QStringLiteral("A very LYNXistic video poker machine simulation--like those found in "
                            "casinos.  There are three variations to choose from (Jacks or Better, "
                            "Joker Wild, and Deuces Wild).\r\n\r\nFree software for Linux by the "
@@ -68,7 +68,7 @@ TEST(StartValues, OneTrailingSeparatorIsRemovedAndTheRootKeepsOneSeparator) {
   EXPECT_EQ(ProgramDirFrom(QStringLiteral("/")), QString());
   ProgramValues values;
   SetStartValues(values, QStringLiteral("/"));
-  EXPECT_EQ(values.helpFile, QStringLiteral("/ZEB.HLP"));
+  EXPECT_EQ(values.helpFile, "/ZEB.HLP");
 }
 
 TEST(StartValues, HelpFileIsFoundWithoutRegardToCase) {
@@ -78,13 +78,14 @@ TEST(StartValues, HelpFileIsFoundWithoutRegardToCase) {
   file.close();
   ProgramValues values;
   SetStartValues(values, dir.path() + QLatin1Char('/'));
-  EXPECT_EQ(values.helpFile, dir.path() + QStringLiteral("/zeb.hlp"));
+  EXPECT_EQ(values.helpFile, (dir.path() + QStringLiteral("/zeb.hlp")).toStdString());
 }
 
 TEST(StartUp, ResumeQuestionComesBeforeAnyWindowAndTheTitleWindowAfterIt) {
   FakeServices fake;
   WatchingDialogs dialogs;
-  Services services{dialogs, fake.sound, fake.profile, fake.help, fake.screen, fake.random, fake.history};
+  Services services{dialogs,     fake.sound,  fake.profile, fake.help,
+                    fake.screen, fake.random, fake.history};
   fake.profile.values[QStringLiteral("settings/credits")] = QStringLiteral("300");
   fake.profile.values[QStringLiteral("settings/borrowed")] = QStringLiteral("100");
   fake.profile.values[QStringLiteral("settings/largecards")] = QStringLiteral("1");
@@ -97,7 +98,7 @@ TEST(StartUp, ResumeQuestionComesBeforeAnyWindowAndTheTitleWindowAfterIt) {
   ASSERT_NE(title, nullptr);
   EXPECT_TRUE(title->isVisible());
   EXPECT_FALSE(title->Saved());
-  EXPECT_EQ(values.programDir, QStringLiteral("/data"));
+  EXPECT_EQ(values.programDir, "/data");
   EXPECT_EQ(values.credits, 300);
   EXPECT_EQ(values.borrowed, 100);
   EXPECT_EQ(values.largeCards, 1);

@@ -176,13 +176,14 @@ TEST_F(TitleWindowTest, CaptionCyclesThroughFourStepsAndIgnoresOtherTexts) {
   EXPECT_EQ(title->CaptionStep(), 0);
 
   // The timer drives it.
-  title->SetCaptionText(TitleWindow::CaptionSteps(values.lineBreak)[3]);
+  title->SetCaptionText(TitleWindow::CaptionSteps(QString::fromStdString(values.lineBreak))[3]);
   title->Timer2.setInterval(10);
   EXPECT_TRUE(QTest::qWaitFor([&] { return title->CaptionStep() == 1; }, 2000));
 }
 
 TEST_F(TitleWindowTest, GamesRunModallyFromAFreshTableAndKeepTheBalance) {
-  title->SetCaptionText(TitleWindow::CaptionSteps(values.lineBreak)[2]);  // step 3
+  title->SetCaptionText(
+      TitleWindow::CaptionSteps(QString::fromStdString(values.lineBreak))[2]);  // step 3
   WithModal([&] { Click(title->Image3); },
             [&](QWidget* modal) {
               auto* table = qobject_cast<TableWindow*>(modal);
@@ -192,7 +193,7 @@ TEST_F(TitleWindowTest, GamesRunModallyFromAFreshTableAndKeepTheBalance) {
               EXPECT_FALSE(title->isVisible());
               EXPECT_TRUE(title->InModal());
               EXPECT_EQ(values.gameVariant, kJokerWild);
-              EXPECT_EQ(values.helpTopic, QStringLiteral("41008"));
+              EXPECT_EQ(values.helpTopic, "41008");
               // A game changes the balance and the card size.
               values.credits = 180;
               values.largeCards = 1;
@@ -218,7 +219,7 @@ TEST_F(TitleWindowTest, GamesRunModallyFromAFreshTableAndKeepTheBalance) {
               ASSERT_NE(table, nullptr);
               EXPECT_EQ(table->windowTitle(), QStringLiteral("LYNX Video Poker -- Deuces Wild"));
               EXPECT_EQ(values.gameVariant, kDeucesWild);
-              EXPECT_EQ(values.helpTopic, QStringLiteral("41003"));
+              EXPECT_EQ(values.helpTopic, "41003");
               EXPECT_EQ(values.credits, 180);
               EXPECT_TRUE(table->LargeLayout());
               // F1 on the table asks for its game's topic, not the title's.
@@ -233,7 +234,7 @@ TEST_F(TitleWindowTest, GamesRunModallyFromAFreshTableAndKeepTheBalance) {
               EXPECT_EQ(modal->windowTitle(),
                         QStringLiteral("LYNX Video Poker -- Jacks or Better"));
               EXPECT_EQ(values.gameVariant, kJacksOrBetter);
-              EXPECT_EQ(values.helpTopic, QStringLiteral("41007"));
+              EXPECT_EQ(values.helpTopic, "41007");
             });
   EXPECT_EQ(CountTableWindows(), 0);
   EXPECT_EQ(values.credits, 180);
@@ -325,7 +326,8 @@ TEST_F(TitleWindowTest, HelpCatalogAndAboutPictures) {
                 ASSERT_NE(about, nullptr);
                 EXPECT_TRUE(title->isVisible());
                 EXPECT_EQ(about->windowTitle(), QStringLiteral("LYNX Video Poker"));
-                EXPECT_EQ(about->Text(), values.aboutText);  // fresh each time
+                EXPECT_EQ(about->Text(),
+                          QString::fromStdString(values.aboutText));  // fresh each time
                 EXPECT_FALSE(about->AboutIcon[0]->pixmap().isNull());
                 about->Command2Click(2);
                 QTest::keyClick(about, Qt::Key_Return);

@@ -10,10 +10,10 @@
 #include <map>
 #include <memory>
 
+#include "cards/card_painter.h"
 #include "common/program_values.h"
 #include "engine/card.h"
 #include "platform/fakes.h"
-#include "cards/card_painter.h"
 #include "table/table_window.h"
 
 namespace lynx::testing {
@@ -27,10 +27,8 @@ class TableTest : public ::testing::Test {
   void Open(GameVariant variant = kJacksOrBetter, std::int16_t largeCards = 0) {
     values.gameVariant = variant;
     values.largeCards = largeCards;
-    values.helpFile = QStringLiteral("/data/ZEB.HLP");
-    values.helpTopic = variant == kJokerWild    ? QStringLiteral("41008")
-                       : variant == kDeucesWild ? QStringLiteral("41003")
-                                                : QStringLiteral("41007");
+    values.helpFile = "/data/ZEB.HLP";
+    values.helpTopic = variant == kJokerWild ? "41008" : variant == kDeucesWild ? "41003" : "41007";
     window = std::make_unique<TableWindow>(values, fakes.services);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));

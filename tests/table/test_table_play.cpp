@@ -430,7 +430,7 @@ TEST_F(Play, KeysDealDrawBetAndAskForHelp) {
   EXPECT_FALSE(window->State().dealt);
 
   Key(Qt::Key_F1);
-  values.helpTopic = QStringLiteral("41002");  // the picture reads the topic again
+  values.helpTopic = "41002";  // the picture reads the topic again
   Click(window->Image6);
   using Opened = std::vector<std::pair<QString, int>>;
   EXPECT_EQ(fakes.help.opened, (Opened{{"/data/ZEB.HLP", 41003}, {"/data/ZEB.HLP", 41002}}));

@@ -248,7 +248,7 @@ TEST_F(TrainerTest, TheCoachWarnsOnceBeforeACostlyDrawAndAllHoldsListsTheValues)
 // the menu of its actions, whose entries run once the menu has closed; a
 // right click opens none.
 TEST_F(TrainerTest, F1OpensTheTrainerTopicAndTheMenuKeyOpensTheActions) {
-  values.helpFile = QStringLiteral("/data/ZEB.HLP");
+  values.helpFile = "/data/ZEB.HLP";
   fakes.profile.values["trainer/speed"] = "instant";
   Open(Choice("jacks-96", "9/6", 3));
   Key(Qt::Key_F1);
