@@ -212,8 +212,8 @@ void AddSuitedDraws(const GameRules& rules, const HeldCards& h, int ways, int wa
 
 // Naturals of distinct ranks, with or without wild cards: the draws to
 // straights and flushes, and the high cards.
-void AddDistinctRanks(const GameRules& rules, const Hand& hand, HoldMask held,
-                      const HeldCards& h, PatternList& list) {
+void AddDistinctRanks(const GameRules& rules, const Hand& hand, HoldMask held, const HeldCards& h,
+                      PatternList& list) {
   const GameVariant variant = rules.family;
   if (h.naturals == 1 && h.w > 0) {
     if (h.n == 2) {

@@ -89,8 +89,8 @@ class SliceReader {
   const int coins;
   const JokerDeck deck;
   std::array<std::int64_t, kMaxPayRows> pay{};
-  std::vector<std::uint32_t> stamp;   // per pattern: the stamp of the deal that met it last
-  std::vector<std::uint8_t> slotOf;   // per pattern: its hold's place in found
+  std::vector<std::uint32_t> stamp;  // per pattern: the stamp of the deal that met it last
+  std::vector<std::uint8_t> slotOf;  // per pattern: its hold's place in found
   HoldCounts counts;
   HoldPatternList patterns;
   std::vector<Candidate> found;
@@ -98,14 +98,12 @@ class SliceReader {
 
 // The slices joined in order into one table, each pattern numbered at its
 // first appearance; the slices are emptied on the way.
-Prepared Join(std::vector<Slice>& slices, const std::vector<DealClass>& deals,
-              bool machineJoker) {
+Prepared Join(std::vector<Slice>& slices, const std::vector<DealClass>& deals, bool machineJoker) {
   Prepared prepared;
   std::vector<std::int32_t> keyOf(kCodeSpace, -1);
   prepared.begin.push_back(0);
   for (Slice& slice : slices) {
-    for (std::uint32_t size : slice.sizes)
-      prepared.begin.push_back(prepared.begin.back() + size);
+    for (std::uint32_t size : slice.sizes) prepared.begin.push_back(prepared.begin.back() + size);
     for (Entry e : slice.entries) {
       if (keyOf[e.key] < 0) {
         keyOf[e.key] = static_cast<std::int32_t>(prepared.codes.size());

@@ -127,7 +127,8 @@ std::string SameRankText(const Parts& t) {
   }
   if (t.n == 2 && t.w > 0) {
     // A wild card and one other card: no pair yet, a pair once drawn to.
-    if (t.a) return OneWild(t.variant) + " and a high card (" + Lower(PaidPairCaption(t.rules)) + ")";
+    if (t.a)
+      return OneWild(t.variant) + " and a high card (" + Lower(PaidPairCaption(t.rules)) + ")";
     return OneWild(t.variant) + " and a low card";
   }
   if (t.n == 2) {
@@ -142,7 +143,8 @@ std::string SameRankText(const Parts& t) {
 // with the ways to fill it.
 std::string StraightText(const Parts& t, bool flush) {
   if (t.n == 4 && t.w == 0 && t.variant != kDeucesWild) {
-    const std::string four = t.a >= 2 ? "Four to an outside straight" : "Four to an inside straight";
+    const std::string four =
+        t.a >= 2 ? "Four to an outside straight" : "Four to an inside straight";
     if (flush) return four + " flush" + HighWords(t.rules, t.b) + t.alone;
     return four + HighWords(t.rules, t.b);
   }
@@ -158,9 +160,8 @@ std::string WildAndCardText(const Parts& t) {
         "", "", "a two", "a three or a queen", "a four or a jack", "a five to a ten"};
     return OneWild(t.variant) + " and " + groups[t.b];
   }
-  const char* names[] = {"",       "an ace", "a two",   "a three",  "a four",
-                         "a five", "a six",  "a seven", "an eight", "a nine",
-                         "a ten",  "a jack", "a queen", "a king"};
+  const char* names[] = {"",        "an ace",   "a two",  "a three", "a four", "a five",  "a six",
+                         "a seven", "an eight", "a nine", "a ten",   "a jack", "a queen", "a king"};
   if (t.w == 0) {  // one card alone, by its rank
     std::string alone = std::string(names[t.a]) + " alone";
     alone[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(alone[0])));
