@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "engine/parallel.h"
 #include "engine/pays.h"
 
 namespace lynx {
@@ -43,7 +44,7 @@ ChartCache::Built& ChartCache::Slot(GameVariant game, int coins) {
   std::lock_guard lock(mutex);
   Built& built = charts[{variant, stake}];
   if (!built.valid()) {
-    built = std::async(std::launch::async, [this, variant, stake] {
+    built = RunInBackground([this, variant, stake] {
               LowerPriority();
               std::lock_guard one(building);
               const auto g = static_cast<GameVariant>(variant);

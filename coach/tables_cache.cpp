@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "engine/parallel.h"
+
 namespace lynx {
 
 TablesCache::~TablesCache() {
@@ -16,7 +18,7 @@ TablesCache::Built& TablesCache::Slot(const GameRules& game) {
   if (!built.valid()) {
     const GameRules* rules = &game;
     built =
-        std::async(std::launch::async, [rules] {
+        RunInBackground([rules] {
           return std::shared_ptr<const StrategyTables>(std::make_shared<StrategyTables>(*rules));
         }).share();
   }

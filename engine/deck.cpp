@@ -100,8 +100,9 @@ bool ValidHand(GameVariant game, const Hand& hand) {
 
 bool ValidDraw(GameVariant game, const Hand& dealt, int held, const Hand& final) {
   if (held < 0 || held > 31 || !ValidHand(game, dealt) || !ValidHand(game, final)) return false;
+  const HoldMask kept = HoldMask::FromBits(static_cast<unsigned>(held));
   for (std::size_t i = 0; i < 5; ++i) {
-    if ((held >> i & 1) != 0 && final[i] != dealt[i]) return false;
+    if (kept.Holds(static_cast<int>(i)) && final[i] != dealt[i]) return false;
   }
   return true;
 }

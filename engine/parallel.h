@@ -1,6 +1,8 @@
 #pragma once
-// The engine's one way of spreading work over threads. The calling thread is
-// always worker 0 and takes its share, so one worker starts no thread at all.
+// The program's own threads, outside the windows: work spread over workers
+// (RunWorkers and the loops on it), and one piece of work run in the
+// background (RunInBackground). For spread work the calling thread is always
+// worker 0 and takes its share, so one worker starts no thread at all.
 // Results are kept per worker and added up by the caller afterwards: the
 // engine's sums are exact integers, so they do not depend on which worker
 // took which index.
@@ -8,7 +10,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <future>
 #include <thread>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace lynx {
@@ -53,6 +58,19 @@ void ParallelFor(std::size_t count, int threads, const Fn& fn) {
   ParallelChunks(count, threads, 256, [&fn](std::size_t begin, std::size_t end, int worker) {
     for (std::size_t i = begin; i < end; ++i) fn(i, worker);
   });
+}
+
+// Runs fn() on a thread of its own and returns at once. The future gives
+// what fn returned (or throws what it threw) once that thread has ended, its
+// thread-local objects gone too, so whoever has waited for it knows that no
+// code of the work runs any more: an object that starts such work waits for
+// it before it goes.
+template <typename Fn>
+std::future<std::invoke_result_t<Fn&>> RunInBackground(Fn fn) {
+  std::packaged_task<std::invoke_result_t<Fn&>()> task(std::move(fn));
+  std::future<std::invoke_result_t<Fn&>> result = task.get_future();
+  std::thread([task = std::move(task)]() mutable { task.make_ready_at_thread_exit(); }).detach();
+  return result;
 }
 
 }  // namespace lynx

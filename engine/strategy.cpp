@@ -5,6 +5,7 @@
 #include <cassert>
 
 #include "engine/evaluate.h"
+#include "engine/hold_mask.h"
 #include "engine/strategy_classes.h"
 
 namespace lynx {
@@ -152,6 +153,65 @@ class MemberIndexer {
   std::array<std::vector<std::array<int, 4>>, 8> orders;  // by equality pattern
 };
 
+// The hand's card indices in ascending order and, for each, its position in
+// the hand.
+struct SortedHand {
+  int card[5];
+  int position[5];
+};
+
+SortedHand SortHand(const Hand& hand) {
+  SortedHand sorted;
+  int* e = sorted.card;
+  int* position = sorted.position;
+  for (int i = 0; i < 5; ++i) {
+    const int card = CardIndex(hand[static_cast<std::size_t>(i)]);
+    int j = i;
+    for (; j > 0 && e[j - 1] > card; --j) {
+      e[j] = e[j - 1];
+      position[j] = position[j - 1];
+    }
+    e[j] = card;
+    position[j] = i;
+  }
+  return sorted;
+}
+
+// Colex index of every subset of the sorted cards, by mask over their
+// places. The highest card of a subset of size s sits at place s.
+void SubsetIndexes(const int* e, std::uint32_t* index) {
+  index[0] = 0;
+  for (int m = 1; m < kHoldCount; ++m) {
+    const int top = kTopBit[static_cast<std::size_t>(m)];
+    index[m] = index[m ^ (1 << top)] + Choose(e[top], kBitCount[static_cast<std::size_t>(m)]);
+  }
+}
+
+// The superset Moebius transform over the five cards: from the hands that
+// contain each subset m to the hands that contain m and none of the other
+// cards of the hand, which are exactly the draws of hold m.
+void KeepOnlySubset(std::int32_t (*v)[kRowSlots]) {
+  for (int bit = 1; bit < kHoldCount; bit <<= 1) {
+    for (int m = 0; m < kHoldCount; ++m) {
+      if (m & bit) continue;
+      std::int32_t* to = v[m];
+      const std::int32_t* with = v[m | bit];
+      for (int r = 0; r < kRowSlots; ++r) to[r] -= with[r];
+    }
+  }
+}
+
+// A subset of the sorted cards (bit j for place j) as the hold of the same
+// cards in the hand.
+HoldMask HoldOfPlaces(unsigned places, const int* position) {
+  const HoldMask sorted = HoldMask::FromBits(places);
+  HoldMask held;
+  for (int j = 0; j < 5; ++j) {
+    if (sorted.Holds(j)) held = held.With(position[j], true);
+  }
+  return held;
+}
+
 }  // namespace
 
 StrategyTables::StrategyTables(GameVariant variant_) : StrategyTables(MachineRules(variant_)) {}
@@ -266,73 +326,25 @@ int StrategyTables::RowOf(const Hand& hand) const {
 // for every set, so the draw is uniform over the C(48, k) sets of the 48 unseen
 // ordinary cards, exactly as with the 53-card deck.
 void StrategyTables::CountHolds(const Hand& hand, JokerDeck deck, HoldCounts& out) const {
-  // Sorted card indices and, for each, its position in the hand.
-  int e[5], position[5];
-  for (int i = 0; i < 5; ++i) {
-    const int card = CardIndex(hand[static_cast<std::size_t>(i)]);
-    int j = i;
-    for (; j > 0 && e[j - 1] > card; --j) {
-      e[j] = e[j - 1];
-      position[j] = position[j - 1];
-    }
-    e[j] = card;
-    position[j] = i;
+  const SortedHand sorted = SortHand(hand);
+  for (int j = 0; j < 5; ++j) {
+    assert(sorted.card[j] >= 0 && sorted.card[j] < cardCount &&
+           (j == 0 || sorted.card[j - 1] < sorted.card[j]));
   }
-  for (int j = 0; j < 5; ++j) assert(e[j] >= 0 && e[j] < cardCount && (j == 0 || e[j - 1] < e[j]));
-
-  // Colex index of every subset of the hand, by mask over the sorted cards.
-  // The highest card of a subset of size s sits at place s.
   std::uint32_t index[kHoldCount];
-  index[0] = 0;
-  for (int m = 1; m < kHoldCount; ++m) {
-    const int top = kTopBit[static_cast<std::size_t>(m)];
-    index[m] = index[m ^ (1 << top)] + Choose(e[top], kBitCount[static_cast<std::size_t>(m)]);
-  }
+  SubsetIndexes(sorted.card, index);
 
   // f[m]: hands that contain subset m (for |m| < 5 from the tables, for the
-  // whole hand its own row). The superset Moebius transform over the five
-  // cards then leaves f[m] = hands that contain m and none of the other cards
-  // of the hand: exactly the draws of hold m.
-  const std::int8_t* rows = rowOfHand.data();
-  std::int32_t f[kHoldCount][kRowSlots];
-  auto load = [&](std::int32_t* to, int size, std::uint32_t at) {
-    if (size < 5) {
-      std::copy_n(containing[static_cast<std::size_t>(size)][at].data(), kRowSlots, to);
-    } else {
-      std::fill_n(to, kRowSlots, 0);
-      if (size == 5 && rows[at] >= 0) to[rows[at]] = 1;
-    }
-  };
-  auto moebius = [](std::int32_t(*v)[kRowSlots]) {
-    for (int bit = 1; bit < kHoldCount; bit <<= 1) {
-      for (int m = 0; m < kHoldCount; ++m) {
-        if (m & bit) continue;
-        std::int32_t* to = v[m];
-        const std::int32_t* with = v[m | bit];
-        for (int r = 0; r < kRowSlots; ++r) to[r] -= with[r];
-      }
-    }
-  };
-  for (int m = 0; m < kHoldCount; ++m) load(f[m], kBitCount[static_cast<std::size_t>(m)], index[m]);
-  moebius(f);
+  // whole hand its own row), then the draws of hold m.
+  RowCounts f[kHoldCount];
+  for (int m = 0; m < kHoldCount; ++m)
+    LoadContaining(f[m], kBitCount[static_cast<std::size_t>(m)], index[m]);
+  KeepOnlySubset(f);
 
-  const bool jokerInHand = e[4] == kJokerIndex;
-  const bool weighted = cardCount == 53 && deck == JokerDeck::kMachine && !jokerInHand;
   std::int32_t draws[kHoldCount];
-  if (weighted) {
-    // g[m]: the same with the joker added to the subset (it is the highest
-    // index, so it takes the last place); a size of 6 is no hand at all.
-    std::int32_t g[kHoldCount][kRowSlots];
-    for (int m = 0; m < kHoldCount; ++m) {
-      const int size = kBitCount[static_cast<std::size_t>(m)] + 1;
-      load(g[m], size, size <= 5 ? index[m] + Choose(kJokerIndex, size) : 0);
-    }
-    moebius(g);
-    for (int m = 0; m < kHoldCount; ++m) {
-      const int k = 5 - kBitCount[static_cast<std::size_t>(m)];
-      for (int r = 0; r < kRowSlots; ++r) f[m][r] = (47 - k) * f[m][r] + g[m][r];
-      draws[m] = static_cast<std::int32_t>(47 * Choose(47, k));
-    }
+  const bool jokerInHand = sorted.card[4] == kJokerIndex;
+  if (cardCount == 53 && deck == JokerDeck::kMachine && !jokerInHand) {
+    WeighMachineJoker(index, f, draws);
   } else {
     for (int m = 0; m < kHoldCount; ++m) {
       draws[m] = static_cast<std::int32_t>(
@@ -341,12 +353,39 @@ void StrategyTables::CountHolds(const Hand& hand, JokerDeck deck, HoldCounts& ou
   }
 
   for (int m = 0; m < kHoldCount; ++m) {
-    int handMask = 0;
-    for (int j = 0; j < 5; ++j) {
-      if (m >> j & 1) handMask |= 1 << position[j];
-    }
-    std::copy_n(f[m], kRowSlots, out.rows[static_cast<std::size_t>(handMask)].data());
-    out.draws[static_cast<std::size_t>(handMask)] = draws[m];
+    const unsigned held = HoldOfPlaces(static_cast<unsigned>(m), sorted.position).Bits();
+    std::copy_n(f[m], kRowSlots, out.rows[held].data());
+    out.draws[held] = draws[m];
+  }
+}
+
+void StrategyTables::LoadContaining(std::int32_t* to, int size, std::uint32_t at) const {
+  if (size < 5) {
+    std::copy_n(containing[static_cast<std::size_t>(size)][at].data(), kRowSlots, to);
+  } else {
+    std::fill_n(to, kRowSlots, 0);
+    const std::int8_t* rows = rowOfHand.data();
+    if (size == 5 && rows[at] >= 0) to[rows[at]] = 1;
+  }
+}
+
+// The counts of the machine's Joker Wild deck for a hand without the joker:
+// each hold's draws from the 48 unseen cards, 47 - k times over, plus once
+// more those that draw the joker (see CountHolds).
+void StrategyTables::WeighMachineJoker(const std::uint32_t* index, RowCounts* f,
+                                       std::int32_t* draws) const {
+  // g[m]: the same as f with the joker added to the subset (it is the highest
+  // index, so it takes the last place); a size of 6 is no hand at all.
+  RowCounts g[kHoldCount];
+  for (int m = 0; m < kHoldCount; ++m) {
+    const int size = kBitCount[static_cast<std::size_t>(m)] + 1;
+    LoadContaining(g[m], size, size <= 5 ? index[m] + Choose(kJokerIndex, size) : 0);
+  }
+  KeepOnlySubset(g);
+  for (int m = 0; m < kHoldCount; ++m) {
+    const int k = 5 - kBitCount[static_cast<std::size_t>(m)];
+    for (int r = 0; r < kRowSlots; ++r) f[m][r] = (47 - k) * f[m][r] + g[m][r];
+    draws[m] = static_cast<std::int32_t>(47 * Choose(47, k));
   }
 }
 

@@ -68,6 +68,14 @@ class StrategyTables {
   void CountHolds(const Hand& hand, JokerDeck deck, HoldCounts& out) const;
 
  private:
+  using RowCounts = std::int32_t[kMaxPayRows];  // draws ending in each row, while counting
+  // to: the hands that contain the size cards of colex index at (a size of
+  // 5 is the hand itself, more is no hand).
+  void LoadContaining(std::int32_t* to, int size, std::uint32_t at) const;
+  // f and draws of a hold of the machine's Joker Wild deck, the joker not
+  // dealt; index: the colex index of each subset of the hand.
+  void WeighMachineJoker(const std::uint32_t* index, RowCounts* f, std::int32_t* draws) const;
+
   const GameRules* rules;
   GameVariant variant;
   int rowCount;

@@ -4,11 +4,13 @@
 // the search for the line a hand fits, and the optimiser's value table.
 
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "engine/card.h"
+#include "engine/hold_mask.h"
 #include "engine/strategy.h"
 #include "engine/strategy_chart.h"
 #include "engine/strategy_classes.h"
@@ -117,10 +119,11 @@ inline bool IsWild(GameVariant variant, CardCode card) {
 // Natural ranks of the held cards, highest first (ace 14), four bits each:
 // the larger number holds the higher cards.
 inline std::uint32_t HighCardsScore(GameVariant variant, const Hand& hand, unsigned mask) {
+  const HoldMask held = HoldMask::FromBits(mask);
   int ranks[5];
   int n = 0;
   for (std::size_t i = 0; i < 5; ++i) {
-    if (!(mask >> i & 1) || IsWild(variant, hand[i])) continue;
+    if (!held.Holds(static_cast<int>(i)) || IsWild(variant, hand[i])) continue;
     const int r = Rank(hand[i]) == 1 ? 14 : Rank(hand[i]);
     int j = n++;
     for (; j > 0 && ranks[j - 1] < r; --j) ranks[j] = ranks[j - 1];
@@ -135,8 +138,7 @@ inline std::uint32_t HighCardsScore(GameVariant variant, const Hand& hand, unsig
 // the one holding the first card of the hand where they differ.
 inline bool TieBefore(std::uint32_t scoreA, unsigned maskA, std::uint32_t scoreB, unsigned maskB) {
   if (scoreA != scoreB) return scoreA > scoreB;
-  const unsigned differ = maskA ^ maskB;
-  return (maskA & differ & (~differ + 1)) != 0;
+  return HoldMask::FromBits(maskA).Holds(std::countr_zero(maskA ^ maskB));
 }
 
 // The first line (by lineOf, -1 for a pattern not in the chart) that a hold

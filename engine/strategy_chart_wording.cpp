@@ -85,6 +85,101 @@ std::string Lower(std::string_view text) {
   return s;
 }
 
+// A pattern's parts, and the words most lines are made of.
+struct Parts {
+  Parts(const GameRules& rules, PatternCode p)
+      : rules(rules),
+        variant(rules.family),
+        n(HeldOf(p)),
+        w(WildOf(p)),
+        a(AOf(p)),
+        b(BOf(p)),
+        c(COf(p)),
+        held(kNumberWords[n]),
+        wild(WildWords(variant, w)),
+        alone(c ? ", no other card of the suit" : "") {
+    if (w == 0 && variant != kJacksOrBetter && HasAnyWild(KindOf(p), n))
+      wild = variant == kJokerWild ? ", no joker" : ", no deuces";
+  }
+
+  const GameRules& rules;
+  GameVariant variant;
+  int n, w, a, b, c;  // the pattern's cards held, wild cards and details
+  std::string held;   // "Three"
+  std::string wild;   // " with the joker", ", no deuces", ...
+  std::string alone;  // ", no other card of the suit" or nothing
+};
+
+// "The joker" or "One deuce".
+std::string OneWild(GameVariant variant) {
+  return variant == kJokerWild ? "The joker" : "One deuce";
+}
+
+// Pairs and more of a kind, the pairs a wild card will make, and the ranks
+// that pay fours apart.
+std::string SameRankText(const Parts& t) {
+  if (t.b != 0) {
+    const char* group[] = {"", "aces", "2s-4s", "jacks-kings"};
+    if (t.c)
+      return std::string("Three ") + group[t.b] + " with a kicker (" + (t.b == 1 ? "2-4" : "A-4") +
+             ")";
+    return (t.n == 2 ? std::string("Pair of ") : t.held + " ") + group[t.b];
+  }
+  if (t.n == 2 && t.w > 0) {
+    // A wild card and one other card: no pair yet, a pair once drawn to.
+    if (t.a)
+      return OneWild(t.variant) + " and a high card (" + Lower(PaidPairCaption(t.rules)) + ")";
+    return OneWild(t.variant) + " and a low card";
+  }
+  if (t.n == 2) {
+    if (t.variant == kDeucesWild) return "Pair" + t.wild;
+    if (t.a) return "High pair (" + Lower(PaidPairCaption(t.rules)) + ")" + t.wild;
+    return "Low pair" + t.wild;
+  }
+  return t.held + " of a kind" + t.wild;
+}
+
+// Four to an outside or inside straight (flush), else the cards held to it
+// with the ways to fill it.
+std::string StraightText(const Parts& t, bool flush) {
+  if (t.n == 4 && t.w == 0 && t.variant != kDeucesWild) {
+    const std::string four =
+        t.a >= 2 ? "Four to an outside straight" : "Four to an inside straight";
+    if (flush) return four + " flush" + HighWords(t.rules, t.b) + t.alone;
+    return four + HighWords(t.rules, t.b);
+  }
+  return t.held + " to a straight" + (flush ? " flush" : "") + t.wild + Details(t.rules, t.a, t.b) +
+         (flush ? t.alone : "");
+}
+
+// A wild card with one card, or one card alone, by its rank (a) or by the
+// straights it is in (b).
+std::string WildAndCardText(const Parts& t) {
+  if (t.a == 0) {  // grouped by how many straights the card is in
+    const char* groups[] = {
+        "", "", "a two", "a three or a queen", "a four or a jack", "a five to a ten"};
+    return OneWild(t.variant) + " and " + groups[t.b];
+  }
+  const char* names[] = {"",        "an ace",   "a two",  "a three", "a four", "a five",  "a six",
+                         "a seven", "an eight", "a nine", "a ten",   "a jack", "a queen", "a king"};
+  if (t.w == 0) {  // one card alone, by its rank
+    std::string alone = std::string(names[t.a]) + " alone";
+    alone[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(alone[0])));
+    return alone;
+  }
+  return OneWild(t.variant) + " and " + names[t.a];
+}
+
+// High cards by their ranks: one alone, or unsuited.
+std::string HighCardsExactText(const Parts& t) {
+  if (t.n == 1) {
+    const int bit = std::countr_zero(static_cast<unsigned>(t.a));
+    const char* names[] = {"Ten", "Jack", "Queen", "King", "Ace"};
+    return std::string(names[bit]) + " alone";
+  }
+  return "Unsuited " + RankLetters(t.a);
+}
+
 }  // namespace
 
 std::string PatternText(GameVariant variant, PatternCode p) {
@@ -92,100 +187,48 @@ std::string PatternText(GameVariant variant, PatternCode p) {
 }
 
 std::string PatternText(const GameRules& rules, PatternCode p) {
-  const GameVariant variant = rules.family;
-  const int n = HeldOf(p), w = WildOf(p), a = AOf(p), b = BOf(p), c = COf(p);
-  const std::string held = kNumberWords[n];
-  std::string wild = WildWords(variant, w);
-  if (w == 0 && variant != kJacksOrBetter && HasAnyWild(KindOf(p), n))
-    wild = variant == kJokerWild ? ", no joker" : ", no deuces";
-  const std::string alone = c ? ", no other card of the suit" : "";
+  const Parts t(rules, p);
   switch (KindOf(p)) {
     case kNothing:
       return "Discard everything";
     case kPat:
-      return "Pat " + Lower(rules.rows[static_cast<std::size_t>(a)].caption) +
-             (c ? " or better" : "") + wild;
+      return "Pat " + Lower(rules.rows[static_cast<std::size_t>(t.a)].caption) +
+             (t.c ? " or better" : "") + t.wild;
     case kSameRank:
-      if (b != 0) {
-        const char* group[] = {"", "aces", "2s-4s", "jacks-kings"};
-        if (c)
-          return std::string("Three ") + group[b] + " with a kicker (" + (b == 1 ? "2-4" : "A-4") +
-                 ")";
-        return (n == 2 ? std::string("Pair of ") : held + " ") + group[b];
-      }
-      if (n == 2 && w > 0) {
-        // A wild card and one other card: no pair yet, a pair once drawn to.
-        const std::string card = variant == kJokerWild ? "The joker" : "One deuce";
-        if (a) return card + " and a high card (" + Lower(PaidPairCaption(rules)) + ")";
-        return card + " and a low card";
-      }
-      if (n == 2) {
-        if (variant == kDeucesWild) return "Pair" + wild;
-        if (a) return "High pair (" + Lower(PaidPairCaption(rules)) + ")" + wild;
-        return "Low pair" + wild;
-      }
-      return held + " of a kind" + wild;
+      return SameRankText(t);
     case kTwoPair:
-      return b == 1 ? "Two pair, aces up" : "Two pair";
+      return t.b == 1 ? "Two pair, aces up" : "Two pair";
     case kWildOnly:
-      if (variant == kJokerWild) return "The joker alone";
-      return n == 1 ? "One deuce alone" : held + " deuces alone";
+      if (t.variant == kJokerWild) return "The joker alone";
+      return t.n == 1 ? "One deuce alone" : t.held + " deuces alone";
     case kRoyal:
-      return held + " to a royal flush" + wild + (c ? HighWords(rules, b) : "");
+      return t.held + " to a royal flush" + t.wild + (t.c ? HighWords(rules, t.b) : "");
     case kRoyalCards:
-      if (w == 0 && n == 2) return "Suited " + RankLetters(a) + alone;
-      return held + " to a royal flush" + wild + " (" + RankLetters(a) + ")" + alone;
+      if (t.w == 0 && t.n == 2) return "Suited " + RankLetters(t.a) + t.alone;
+      return t.held + " to a royal flush" + t.wild + " (" + RankLetters(t.a) + ")" + t.alone;
     case kStraightFlush:
-      return held + " to a straight flush" + wild;
+      return t.held + " to a straight flush" + t.wild;
     case kStraightFlushBy:
-      if (n == 4 && w == 0 && variant != kDeucesWild) {
-        return std::string(a >= 2 ? "Four to an outside straight flush"
-                                  : "Four to an inside straight flush") +
-               HighWords(rules, b) + alone;
-      }
-      return held + " to a straight flush" + wild + Details(rules, a, b) + alone;
+      return StraightText(t, /*flush=*/true);
     case kFlush:
-      return held + " to a flush" + wild;
+      return t.held + " to a flush" + t.wild;
     case kFlushBy:
-      return held + " to a flush" + wild + HighWords(rules, b);
+      return t.held + " to a flush" + t.wild + HighWords(rules, t.b);
     case kStraight:
-      if (n == 4) {
-        return std::string(a ? "Four to an outside straight" : "Four to an inside straight") + wild;
+      if (t.n == 4) {
+        return std::string(t.a ? "Four to an outside straight" : "Four to an inside straight") +
+               t.wild;
       }
-      return held + " to a straight" + wild;
+      return t.held + " to a straight" + t.wild;
     case kStraightBy:
-      if (n == 4 && w == 0 && variant != kDeucesWild) {
-        return std::string(a >= 2 ? "Four to an outside straight" : "Four to an inside straight") +
-               HighWords(rules, b);
-      }
-      return held + " to a straight" + wild + Details(rules, a, b);
+      return StraightText(t, /*flush=*/false);
     case kHighCards:
-      if (n == 1) return "One high card";
-      return held + (a ? " suited high cards" : " unsuited high cards");
-    case kWildAndCard: {
-      if (a == 0) {  // grouped by how many straights the card is in
-        const char* groups[] = {
-            "", "", "a two", "a three or a queen", "a four or a jack", "a five to a ten"};
-        return std::string(variant == kJokerWild ? "The joker" : "One deuce") + " and " + groups[b];
-      }
-      const char* names[] = {"",       "an ace", "a two",   "a three",  "a four",
-                             "a five", "a six",  "a seven", "an eight", "a nine",
-                             "a ten",  "a jack", "a queen", "a king"};
-      if (w == 0) {  // one card alone, by its rank
-        std::string alone = std::string(names[a]) + " alone";
-        alone[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(alone[0])));
-        return alone;
-      }
-      return std::string(variant == kJokerWild ? "The joker" : "One deuce") + " and " + names[a];
-    }
-    case kHighCardsExact: {
-      if (n == 1) {
-        const int bit = std::countr_zero(static_cast<unsigned>(a));
-        const char* names[] = {"Ten", "Jack", "Queen", "King", "Ace"};
-        return std::string(names[bit]) + " alone";
-      }
-      return "Unsuited " + RankLetters(a);
-    }
+      if (t.n == 1) return "One high card";
+      return t.held + (t.a ? " suited high cards" : " unsuited high cards");
+    case kWildAndCard:
+      return WildAndCardText(t);
+    case kHighCardsExact:
+      return HighCardsExactText(t);
     default:
       return "Unknown pattern";
   }

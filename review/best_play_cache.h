@@ -58,6 +58,10 @@ class BestPlayCache : public QObject {
   };
 
   Analysis analysis;
+  // One thread of its own rather than Qt's global pool: an analysis lowers
+  // its thread's priority, which an ordinary user's thread can never raise
+  // again, so a thread of the global pool would carry it into the windows'
+  // next work. Its one thread is also what runs the analyses one at a time.
   QThreadPool pool;
   std::array<Slot, 3> byGame;  // index game - 1
 };

@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QProgressDialog>
-#include <QThread>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QWidget>
 #include <utility>
 
@@ -12,7 +12,7 @@ namespace lynx {
 
 namespace {
 
-// How often the bar takes the count from the exporting thread.
+// How often the bar takes the count from the export's thread.
 constexpr int kTickMs = 100;
 
 }  // namespace
@@ -25,7 +25,7 @@ CsvExport::CsvExport(HistoryStore& store, const QString& path, QWidget& window, 
   dialog->setAttribute(Qt::WA_QuitOnClose, false);
   // The window stays usable (and closable) beside it.
   dialog->setWindowModality(Qt::NonModal);
-  // The dialog goes when the thread ends, not when the bar is full.
+  // The dialog goes when the export ends, not when the bar is full.
   dialog->setAutoReset(false);
   dialog->setAutoClose(false);
   dialog->setMinimumDuration(kShowAfterMs);
@@ -39,22 +39,24 @@ CsvExport::CsvExport(HistoryStore& store, const QString& path, QWidget& window, 
   window.installEventFilter(this);
   connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &CsvExport::Cancel);
 
-  // The thread touches this object only until it ends, and the destructor
+  // The export touches this object only until it ends, and the destructor
   // waits for that.
-  thread.reset(QThread::create([this, path] {
+  connect(&work, &QFutureWatcher<void>::finished, this, &CsvExport::Finish);
+  work.setFuture(QtConcurrent::run([this, path] {
     outcome = this->store.ExportCsv(path, [this](std::int64_t count, std::int64_t of) {
       done = count;
       total = of;
       return !cancelled;
     });
   }));
-  connect(thread.get(), &QThread::finished, this, &CsvExport::Finish);
-  thread->start();
 }
 
 CsvExport::~CsvExport() {
   cancelled = true;
-  thread->wait();
+  // An export still waiting for a thread of the pool never starts; one that
+  // runs stops at its next count.
+  work.cancel();
+  work.waitForFinished();
   delete dialog.data();
 }
 

@@ -1,19 +1,18 @@
 #pragma once
-// The CSV export of the game history on a thread of its own, with a progress
+// The CSV export of the game history in the background, with a progress
 // dialog the player can cancel, so that a long history never freezes a window.
 
+#include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <memory>
 
 #include "platform/history_store.h"
 
 class QProgressDialog;
-class QThread;
 class QTimer;
 class QWidget;
 
@@ -52,7 +51,7 @@ class CsvExport final : public QObject {
   void ShowProgress();
   void Finish();
 
-  // Written by the exporting thread, read by the window's.
+  // Written by the export's thread, read by the window's.
   std::atomic<bool> cancelled{false};
   std::atomic<std::int64_t> done{0};
   std::atomic<std::int64_t> total{-1};  // -1 until the export knows it
@@ -62,7 +61,7 @@ class CsvExport final : public QObject {
   Finished whenFinished;
   QPointer<QProgressDialog> dialog;
   QTimer* ticker = nullptr;  // moves the bar
-  std::unique_ptr<QThread> thread;
+  QFutureWatcher<void> work;  // the export on Qt's pool
 };
 
 }  // namespace lynx

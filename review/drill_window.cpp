@@ -139,7 +139,7 @@ void DrillWindow::Deal() {
 
 void DrillWindow::ToggleHold(int card) {
   if (phase != Phase::kHolding || card < 0 || card > 4) return;
-  held ^= 1u << card;
+  held = HoldMask::FromBits(held).Toggled(card).Bits();
   ShowCards();
 }
 
@@ -254,16 +254,18 @@ void DrillWindow::ShowDealtCards(GameVariant game) {
   if (phase != Phase::kDrawn) return;
   QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
   strip.fill(kPanelBlue);
+  const HoldMask played = HoldMask::FromBits(held);
+  const HoldMask bestPlay = HoldMask::FromBits(best);
   QPainter painter;
   for (int i = 0; i < 5; ++i) {
     const int x = kMargin + i * (kCardWidth + kGap);
     DrawCardFace(strip, x, kMargin, dealt[static_cast<std::size_t>(i)], game);
     painter.begin(&strip);
-    if (held >> i & 1) {
+    if (played.Holds(i)) {
       painter.setPen(QPen(kTextYellow, 3));
       painter.drawRect(x - 2, kMargin - 2, kCardWidth + 3, kCardHeight + 3);
     }
-    if (best >> i & 1) {
+    if (bestPlay.Holds(i)) {
       painter.setPen(kTextWhite);
       painter.setFont(StandardFont(10, true));
       painter.drawText(QRect(x, kMargin + kCardHeight + 2, kCardWidth, kTagHeight - 2),
@@ -274,7 +276,7 @@ void DrillWindow::ShowDealtCards(GameVariant game) {
   dealtCards->setPixmap(QPixmap::fromImage(strip));
   QStringList best;
   for (int i = 0; i < 5; ++i)
-    if (this->best >> i & 1) best << CardName(dealt[static_cast<std::size_t>(i)]);
+    if (bestPlay.Holds(i)) best << CardName(dealt[static_cast<std::size_t>(i)]);
   dealtCards->setAccessibleName(
       QStringLiteral("Dealt: %1. Best play holds %2")
           .arg(HistoryModel::SpokenCards(dealt, static_cast<int>(held)),

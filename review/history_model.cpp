@@ -173,9 +173,10 @@ QIcon HistoryModel::Strip(const GameRecord& game, bool afterDraw) const {
 
 QString HistoryModel::SpokenCards(const Hand& hand, int held) {
   QStringList names;
+  const HoldMask holds = HoldMask::FromBits(held >= 0 ? static_cast<unsigned>(held) : 0u);
   for (int i = 0; i < 5; ++i) {
     QString name = CardName(hand[static_cast<std::size_t>(i)]);
-    if (held >= 0 && (held >> i & 1)) name += QStringLiteral(" (held)");
+    if (holds.Holds(i)) name += QStringLiteral(" (held)");
     names << name;
   }
   return names.join(QStringLiteral(", "));

@@ -244,10 +244,28 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   auto* columns = new QHBoxLayout(this);
   columns->setContentsMargins(8, 8, 8, 8);
   columns->setSpacing(10);
+  // The figures on the left, the charts one above the other on the right.
   auto* left = new QVBoxLayout;
   left->setSpacing(6);
   columns->addLayout(left);
+  MakeSummary(left);
+  MakeRowTabs(left);
+  MakeNoteAndButtons(left);
+  auto* right = new QVBoxLayout;
+  right->setSpacing(6);
+  columns->addLayout(right, 1);
+  MakeBalanceChart(right);
+  MakeSessionBars(right);
 
+  ApplyReviewLookInside(this)->setAccessibleName(QStringLiteral("Statistics"));
+  CloseOnKeys(this);
+  connect(&bestPlay, &BestPlayCache::Ready, this, &StatisticsWindow::ShowBestPlay);
+  resize(996, 590);
+  Read();
+}
+
+// The line that says a problem of the history, and the figures by game.
+void StatisticsWindow::MakeSummary(QVBoxLayout* left) {
   problem = new QLabel(this);
   problem->setObjectName(QStringLiteral("Problem"));
   problem->setWordWrap(true);
@@ -266,7 +284,11 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   summary->setFixedWidth(std::accumulate(std::begin(summaryWidths), std::end(summaryWidths), 0) +
                          2 * summary->frameWidth());
   left->addWidget(summary);
+}
 
+// How often each hand came up, a tab per game, and the trainer's tables in a
+// tab of their own.
+void StatisticsWindow::MakeRowTabs(QVBoxLayout* left) {
   auto* rowsTitle = new QLabel(QStringLiteral("How often each hand came up"), this);
   rowsTitle->setFont(ClassicFont(9.75, true));
   rowsTitle->setStyleSheet(QStringLiteral("color: #ffff00;"));
@@ -302,7 +324,11 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   FitHeight(rows[1]);
   rowTabs->setFixedHeight(rows[1]->height() + rowTabs->tabBar()->sizeHint().height() + 4);
   left->addWidget(rowTabs);
+}
 
+// What best play means here, the export and practice buttons, and the
+// coach's figures.
+void StatisticsWindow::MakeNoteAndButtons(QVBoxLayout* left) {
   note = new QLabel(
       QStringLiteral("Best play: the return, and how often each hand comes up, when every deal "
                      "is held the best way for its stake. Each is worked out for every stake "
@@ -341,12 +367,10 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   coachLine->setWordWrap(true);
   coachLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   left->addWidget(coachBox);
+}
 
-  // The charts, one above the other.
-  auto* right = new QVBoxLayout;
-  right->setSpacing(6);
-  columns->addLayout(right, 1);
-
+// The credits after each game.
+void StatisticsWindow::MakeBalanceChart(QVBoxLayout* right) {
   balanceChart = MakeChart(QStringLiteral("Credits after each game"));
   balanceChart->legend()->hide();
   balanceLine = new QLineSeries(balanceChart);
@@ -366,33 +390,32 @@ StatisticsWindow::StatisticsWindow(HistoryStore& store, Dialogs& dialogs, BestPl
   balanceView->setObjectName(kBalanceChart);
   balanceView->setAccessibleName(QStringLiteral("Credits after each game"));
   right->addWidget(balanceView, 1);
+}
 
+// The return of each session, with a tip on the bar under the mouse.
+void StatisticsWindow::MakeSessionBars(QVBoxLayout* right) {
   sessionBars = new SessionBars(this);
   sessionBars->setObjectName(kSessionChart);
   sessionBars->setAccessibleName(QStringLiteral("Return by session"));
-  connect(sessionBars, &SessionBars::Hovered, this, [this](int index) {
-    if (index < 0 || index >= static_cast<int>(sessionsShown.size())) {
-      QToolTip::hideText();
-      return;
-    }
-    const SessionReturn& s = sessionsShown[static_cast<std::size_t>(index)];
-    QToolTip::showText(
-        QCursor::pos(),
-        QStringLiteral("Session %1, %2\n%3 hands, %4 coins bet, %5 won: %6")
-            .arg(sessionBars->Bars()[static_cast<std::size_t>(index)].number)
-            .arg(s.startedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")))
-            .arg(s.hands)
-            .arg(s.coinsBet)
-            .arg(s.won)
-            .arg(PercentText(static_cast<double>(s.won), static_cast<double>(s.coinsBet))));
-  });
+  connect(sessionBars, &SessionBars::Hovered, this, &StatisticsWindow::ShowSessionTip);
   right->addWidget(sessionBars, 1);
+}
 
-  ApplyReviewLookInside(this)->setAccessibleName(QStringLiteral("Statistics"));
-  CloseOnKeys(this);
-  connect(&bestPlay, &BestPlayCache::Ready, this, &StatisticsWindow::ShowBestPlay);
-  resize(996, 590);
-  Read();
+void StatisticsWindow::ShowSessionTip(int index) {
+  if (index < 0 || index >= static_cast<int>(sessionsShown.size())) {
+    QToolTip::hideText();
+    return;
+  }
+  const SessionReturn& s = sessionsShown[static_cast<std::size_t>(index)];
+  QToolTip::showText(
+      QCursor::pos(),
+      QStringLiteral("Session %1, %2\n%3 hands, %4 coins bet, %5 won: %6")
+          .arg(sessionBars->Bars()[static_cast<std::size_t>(index)].number)
+          .arg(s.startedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+          .arg(s.hands)
+          .arg(s.coinsBet)
+          .arg(s.won)
+          .arg(PercentText(static_cast<double>(s.won), static_cast<double>(s.coinsBet))));
 }
 
 void StatisticsWindow::ShowCoachFigures() {

@@ -25,6 +25,7 @@ class QShowEvent;
 class QTabWidget;
 class QTableView;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace lynx {
 
@@ -92,6 +93,16 @@ class StatisticsWindow : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // The parts of the window, made in this order (which is the order Tab
+  // takes).
+  void MakeSummary(QVBoxLayout* left);
+  void MakeRowTabs(QVBoxLayout* left);
+  void MakeNoteAndButtons(QVBoxLayout* left);
+  void MakeBalanceChart(QVBoxLayout* right);
+  void MakeSessionBars(QVBoxLayout* right);
+  // The tip over session bar index, or none (index -1).
+  void ShowSessionTip(int index);
+
   void Read();
   void ReadFigures();
   void ShowBestPlay();

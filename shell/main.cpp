@@ -246,36 +246,19 @@ int KeepToOneCopy(lynx::SingleInstance& instance) {
   return -1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // One allocation arena for every thread: the analyses run in the
-  // background free what they built, and with an arena of their own each
-  // pool thread would keep it from the rest of the program.
-  mallopt(M_ARENA_MAX, 1);
+// --help and --version, answered before Qt starts: the exit status, or
+// nothing for a start that goes on.
+std::optional<int> AnswerWithoutDisplay(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
       return PrintAndEnd(kHelp);
     if (std::strcmp(argv[i], "--version") == 0)
       return PrintAndEnd(std::string("lynx-video-poker ") + kVersion + "\n");
   }
-  // The arguments as given, for a start again at a scale that fits: the
-  // application takes its own options out of argv.
-  std::vector<char*> given(argv, argv + argc + 1);
-  const std::optional<std::string> trainer = TakeTrainerOption(argc, argv);
-  // With no display at all Qt would end the program with its own error
-  // before QApplication returns: arguments that are certainly not Qt's are
-  // refused first, as they would be once it had.
-  if (NoDisplay(argc, argv)) {
-    if (const char* arg = FirstNotForQt(argc, argv)) return Refuse(arg);
-  }
-  // Before the application: pixel art needs whole factors.
-  const lynx::ScaleChoice scale = lynx::UseWholeScaleFactors();
-  QApplication app(argc, argv);
-  lynx::SetStandardZoom(lynx::FitScaleToScreen(scale, given.data()));
-  // QApplication has taken out the options it knows; the game has no
-  // operands.
-  if (argc > 1) return Refuse(argv[1]);
+  return std::nullopt;
+}
+
+void NameTheProgram() {
   QApplication::setApplicationName(QStringLiteral("lynx-video-poker"));
   QApplication::setOrganizationName(QStringLiteral("LYNX Video Poker"));
   QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
@@ -284,54 +267,28 @@ int main(int argc, char** argv) {
   // The program ends when the title window closes, not when the last visible
   // window does: the title window is hidden while a table runs.
   QApplication::setQuitOnLastWindowClosed(false);
+}
 
-  // Before anything is read or asked. Made before the services, so the lock
-  // is let go only after the history and the settings are closed.
-  lynx::SingleInstance instance(lynx::DefaultProfilePath(), lynx::DefaultHistoryPath());
-  if (const int status = KeepToOneCopy(instance); status >= 0) return status;
-  // A copy with other settings on the same history would journal another
-  // player's balance into it: the history is kept by one copy at a time.
-  lynx::SingleInstance historyKeeper(lynx::DefaultHistoryPath(), lynx::DefaultHistoryPath());
-  const bool historyTaken = historyKeeper.Acquire() == lynx::SingleInstance::Role::Second;
+// What the history calls while it builds its running totals (once, after an
+// upgrade of a long history): a progress dialog, made in building when it
+// first reports, that shows when the work takes more than a moment.
+auto ShowBuildingProgress(std::unique_ptr<QProgressDialog>& building) {
+  return [&building](std::int64_t done, std::int64_t total) {
+    if (!building) {
+      building = std::make_unique<QProgressDialog>(
+          QStringLiteral("Bringing the game history up to date…"), QString(), 0, 1000);
+      building->setWindowTitle(QStringLiteral("LYNX Video Poker"));
+      building->setMinimumDuration(500);
+    }
+    building->setValue(static_cast<int>(total > 0 ? done * 1000 / total : 1000));
+    QCoreApplication::processEvents();
+  };
+}
 
-  // Signals are caught from here on; before the event loop they wait in the
-  // watcher's socket.
-  lynx::SignalWatcher watcher;
-  lynx::QtDialogs dialogs;
-  // Nobody is there to answer: the box that is up closes, and no other comes
-  // (a question on the way, such as the resume question after a message box,
-  // is answered No).
-  QObject::connect(&watcher, &lynx::SignalWatcher::EndRequested, [&dialogs] {
-    dialogs.EndQuestions();
-    lynx::CloseModalWindows();
-  });
-
-  const QString dataDir = lynx::FindDataDirectory(QCoreApplication::applicationDirPath());
-  lynx::QtSoundPlayer sound(dataDir);
-  lynx::IniProfileFile profile(lynx::DefaultProfilePath());
-  lynx::QtHelpViewer help;
-  lynx::QtScreenInfo screen;
-  lynx::TimeSeededSource random;
-  // Building the history's running totals (once, after an upgrade of a long
-  // history) shows its progress when it takes more than a moment.
-  std::unique_ptr<QProgressDialog> building;
-  lynx::SqliteHistory history(
-      lynx::DefaultHistoryPath(),
-      historyTaken ? QStringLiteral("another copy of LYNX Video Poker, with other settings, "
-                                    "keeps it")
-                   : QString(),
-      [&building](std::int64_t done, std::int64_t total) {
-        if (!building) {
-          building = std::make_unique<QProgressDialog>(
-              QStringLiteral("Bringing the game history up to date…"), QString(), 0, 1000);
-          building->setWindowTitle(QStringLiteral("LYNX Video Poker"));
-          building->setMinimumDuration(500);
-        }
-        building->setValue(static_cast<int>(total > 0 ? done * 1000 / total : 1000));
-        QCoreApplication::processEvents();
-      });
-  building.reset();
-  lynx::Services services{dialogs, sound, profile, help, screen, random, history};
+// The title window on the services, played until it closes: the exit
+// status. trainer: the --trainer option's game, if it was given.
+int Play(lynx::Services& services, const QString& dataDir, lynx::SignalWatcher& watcher,
+         const std::optional<std::string>& trainer) {
   lynx::ProgramValues values;
   lynx::HistoryRecorder recorder(values, services);
   // Before the review windows: the mistake drill values holds with its tables.
@@ -362,4 +319,75 @@ int main(int argc, char** argv) {
   const int result = QApplication::exec();
   title->SaveOnce(false);  // does nothing when the close has saved already
   return result;
+}
+
+// This copy, once it has its application: keeps to one copy per player,
+// opens the services and plays. The exit status.
+int RunThisCopy(const std::optional<std::string>& trainer) {
+  // Before anything is read or asked. Made before the services, so the lock
+  // is let go only after the history and the settings are closed.
+  lynx::SingleInstance instance(lynx::DefaultProfilePath(), lynx::DefaultHistoryPath());
+  if (const int status = KeepToOneCopy(instance); status >= 0) return status;
+  // A copy with other settings on the same history would journal another
+  // player's balance into it: the history is kept by one copy at a time.
+  lynx::SingleInstance historyKeeper(lynx::DefaultHistoryPath(), lynx::DefaultHistoryPath());
+  const bool historyTaken = historyKeeper.Acquire() == lynx::SingleInstance::Role::Second;
+
+  // Signals are caught from here on; before the event loop they wait in the
+  // watcher's socket.
+  lynx::SignalWatcher watcher;
+  lynx::QtDialogs dialogs;
+  // Nobody is there to answer: the box that is up closes, and no other comes
+  // (a question on the way, such as the resume question after a message box,
+  // is answered No).
+  QObject::connect(&watcher, &lynx::SignalWatcher::EndRequested, [&dialogs] {
+    dialogs.EndQuestions();
+    lynx::CloseModalWindows();
+  });
+
+  const QString dataDir = lynx::FindDataDirectory(QCoreApplication::applicationDirPath());
+  lynx::QtSoundPlayer sound(dataDir);
+  lynx::IniProfileFile profile(lynx::DefaultProfilePath());
+  lynx::QtHelpViewer help;
+  lynx::QtScreenInfo screen;
+  lynx::TimeSeededSource random;
+  std::unique_ptr<QProgressDialog> building;
+  lynx::SqliteHistory history(
+      lynx::DefaultHistoryPath(),
+      historyTaken ? QStringLiteral("another copy of LYNX Video Poker, with other settings, "
+                                    "keeps it")
+                   : QString(),
+      ShowBuildingProgress(building));
+  building.reset();
+  lynx::Services services{dialogs, sound, profile, help, screen, random, history};
+  return Play(services, dataDir, watcher, trainer);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // One allocation arena for every thread: the analyses run in the
+  // background free what they built, and with an arena of their own each
+  // pool thread would keep it from the rest of the program.
+  mallopt(M_ARENA_MAX, 1);
+  if (const std::optional<int> status = AnswerWithoutDisplay(argc, argv)) return *status;
+  // The arguments as given, for a start again at a scale that fits: the
+  // application takes its own options out of argv.
+  std::vector<char*> given(argv, argv + argc + 1);
+  const std::optional<std::string> trainer = TakeTrainerOption(argc, argv);
+  // With no display at all Qt would end the program with its own error
+  // before QApplication returns: arguments that are certainly not Qt's are
+  // refused first, as they would be once it had.
+  if (NoDisplay(argc, argv)) {
+    if (const char* arg = FirstNotForQt(argc, argv)) return Refuse(arg);
+  }
+  // Before the application: pixel art needs whole factors.
+  const lynx::ScaleChoice scale = lynx::UseWholeScaleFactors();
+  QApplication app(argc, argv);
+  lynx::SetStandardZoom(lynx::FitScaleToScreen(scale, given.data()));
+  // QApplication has taken out the options it knows; the game has no
+  // operands.
+  if (argc > 1) return Refuse(argv[1]);
+  NameTheProgram();
+  return RunThisCopy(trainer);
 }

@@ -47,6 +47,21 @@ TitleWindow::TitleWindow(ProgramValues& values, Services& services, QWidget* par
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       values(values),
       services(services) {
+  SetUpLook();
+  MakeControls();
+  ConnectPictures();
+  // The window itself holds the focus when it opens: no picture shows the
+  // focus frame until Tab is pressed.
+  setFocus(Qt::OtherFocusReason);
+
+  // Load.
+  SetCaptionText(CaptionSteps(QString::fromStdString(values.lineBreak)).front());
+  values.gameVariant = kJacksOrBetter;
+  move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
+  StartTimers();
+}
+
+void TitleWindow::SetUpLook() {
   setObjectName(QStringLiteral("opening"));
   setWindowTitle(QStringLiteral("LYNX Video Poker"));
   setWindowIcon(QIcon(QStringLiteral(":/pictures/icon32.png")));
@@ -60,7 +75,11 @@ TitleWindow::TitleWindow(ProgramValues& values, Services& services, QWidget* par
 
   surface = QImage(size(), QImage::Format_RGB32);
   surface.fill(kBlue);
+}
 
+// The caption, the pictures and the labels under the game pictures, at their
+// designed places.
+void TitleWindow::MakeControls() {
   text2 = new ClassicLabel(this, QStringLiteral("text2"), TwipsRect(120, 2160, 3375, 735),
                            Qt::AlignHCenter, kBlue, kYellow, ClassicFont(12, true));
 
@@ -92,7 +111,9 @@ TitleWindow::TitleWindow(ProgramValues& values, Services& services, QWidget* par
   Label1 = makeLabel("Label1", QStringLiteral("Jacks or Better"), TwipsRect(0, 4080, 1695, 375));
   Label2 = makeLabel("Label2", QStringLiteral("Joker Wild"), TwipsRect(1800, 4080, 1335, 375));
   Label3 = makeLabel("Label3", QStringLiteral("Deuces Wild"), TwipsRect(3240, 4080, 1455, 375));
+}
 
+void TitleWindow::ConnectPictures() {
   connect(Image2, &PictureButton::Clicked, this, [this] { ChooseGame(kJacksOrBetter); });
   connect(Image3, &PictureButton::Clicked, this, [this] { ChooseGame(kJokerWild); });
   connect(Image4, &PictureButton::Clicked, this, [this] { ChooseGame(kDeucesWild); });
@@ -103,15 +124,11 @@ TitleWindow::TitleWindow(ProgramValues& values, Services& services, QWidget* par
   // Tab goes through the three games first, then Help, About, Catalog, Quit.
   const std::array<QWidget*, 7> tabOrder{Image2, Image3, Image4, Image5, Image6, Image7, Image8};
   for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
-  // The window itself holds the focus when it opens: no picture shows the
-  // focus frame until Tab is pressed.
-  setFocus(Qt::OtherFocusReason);
+}
 
-  // Load.
-  SetCaptionText(CaptionSteps(QString::fromStdString(values.lineBreak)).front());
-  values.gameVariant = kJacksOrBetter;
-  move((services.screen.Width() - width()) / 2, (services.screen.Height() - height()) / 2);
-
+// The caption's steps, and the end's closing of modal windows (started when
+// an end is asked).
+void TitleWindow::StartTimers() {
   Timer2.setObjectName(QStringLiteral("Timer2"));
   Timer2.setInterval(kCaptionIntervalMs);
   connect(&Timer2, &QTimer::timeout, this, &TitleWindow::AdvanceCaption);

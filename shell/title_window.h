@@ -125,6 +125,11 @@ class TitleWindow : public QWidget {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
+  // The parts of the window's load.
+  void SetUpLook();
+  void MakeControls();
+  void ConnectPictures();
+  void StartTimers();
   // The caption on its label.
   void ShowCaption();
   // After a modal window has returned: end now if that was asked meanwhile.

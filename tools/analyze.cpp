@@ -204,106 +204,126 @@ std::optional<Pays> ParsePays(const Options& o, std::ostream& err) {
   return pays;
 }
 
-// Parses the options after the verb. On a problem writes one line to err and
-// returns nothing.
-std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::ostream& err) {
-  Options o;
-  std::string tableName;
-  o.verb = args[0];
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](const char* name) -> std::optional<std::string> {
-      if (i + 1 >= args.size()) {
-        err << "lynx-analyze: option " << name << " needs a value\n";
-        return std::nullopt;
-      }
-      return args[++i];
-    };
-    if (a == "--game") {
-      const auto v = value("--game");
-      if (!v) return std::nullopt;
-      o.rules = FindGame(*v);
-      if (o.rules == nullptr) {
-        err << "lynx-analyze: unknown game " << QuoteWord(*v)
-            << " (use jacks, joker or deuces, or a game that lynx-analyze games lists)\n";
-        return std::nullopt;
-      }
-      o.game = o.rules->family;
-    } else if (a == "--table" && TakesPays(o.verb)) {
-      const auto v = value("--table");
-      if (!v) return std::nullopt;
-      tableName = *v;
-    } else if (a == "--coins") {
-      const auto v = value("--coins");
-      if (!v) return std::nullopt;
-      if (v->size() != 1 || (*v)[0] < '1' || (*v)[0] > '5') {
-        err << "lynx-analyze: coins " << QuoteWord(*v) << " must be 1 to 5\n";
-        return std::nullopt;
-      }
-      o.coins = (*v)[0] - '0';
-    } else if (a == "--deck" && IsStrategyVerb(o.verb)) {
-      const auto v = value("--deck");
-      if (!v) return std::nullopt;
-      o.deckGiven = true;
-      if (*v == "machine") {
-        o.deck = JokerDeck::kMachine;
-        o.standard53 = false;
-      } else if (*v == "standard53") {
-        o.deck = JokerDeck::kStandard53;
-        o.standard53 = true;
-      } else {
-        err << "lynx-analyze: unknown deck " << QuoteWord(*v) << " (use machine or standard53)\n";
-        return std::nullopt;
-      }
-    } else if (a == "--top" && o.verb == "advise") {
-      const auto v = value("--top");
-      if (!v) return std::nullopt;
-      const bool digits =
-          !v->empty() && v->size() <= 2 &&
-          std::all_of(v->begin(), v->end(), [](char c) { return c >= '0' && c <= '9'; });
-      const int top = digits ? std::stoi(*v) : 0;
-      if (top < 1 || top > kHoldCount) {
-        err << "lynx-analyze: top " << QuoteWord(*v) << " must be 1 to 32\n";
-        return std::nullopt;
-      }
-      o.top = top;
-    } else if (a == "--json" && IsStrategyVerb(o.verb)) {
-      o.json = true;
-    } else if (a == "--lines" && o.verb == "strategy") {
-      const auto v = value("--lines");
-      if (!v) return std::nullopt;
-      const bool digits =
-          !v->empty() && v->size() <= 3 &&
-          std::all_of(v->begin(), v->end(), [](char c) { return c >= '0' && c <= '9'; });
-      const int lines = digits ? std::stoi(*v) : 0;
-      if (lines < 2 || lines > 999) {
-        err << "lynx-analyze: lines " << QuoteWord(*v) << " must be 2 to 999\n";
-        return std::nullopt;
-      }
-      o.lines = lines;
-    } else if (a == "--pays" && TakesPays(o.verb)) {
-      const auto v = value("--pays");
-      if (!v) return std::nullopt;
-      o.pays = *v;
-    } else if (a == "--royal5" && TakesPays(o.verb)) {
-      const auto v = value("--royal5");
-      if (!v) return std::nullopt;
-      o.royal5 = *v;
-    } else if (a.size() > 1 && a[0] == '-' && !ParseCard(a)) {
-      err << "lynx-analyze: unknown option " << QuoteWord(a) << '\n';
-      return std::nullopt;
-    } else {
-      o.words.push_back(a);
-    }
+// A count of one to maxDigits decimal digits from low to high (--top,
+// --lines); on a problem writes one line to err naming `what` and the word.
+std::optional<int> ParseCount(const std::string& word, std::size_t maxDigits, int low, int high,
+                              const char* what, std::ostream& err) {
+  const bool digits =
+      !word.empty() && word.size() <= maxDigits &&
+      std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const int count = digits ? std::stoi(word) : 0;
+  if (count < low || count > high) {
+    err << "lynx-analyze: " << what << ' ' << QuoteWord(word) << " must be " << low << " to "
+        << high << '\n';
+    return std::nullopt;
   }
+  return count;
+}
+
+bool TakeGame(const std::string& name, Options& o, std::ostream& err) {
+  o.rules = FindGame(name);
+  if (o.rules == nullptr) {
+    err << "lynx-analyze: unknown game " << QuoteWord(name)
+        << " (use jacks, joker or deuces, or a game that lynx-analyze games lists)\n";
+    return false;
+  }
+  o.game = o.rules->family;
+  return true;
+}
+
+bool TakeCoins(const std::string& word, Options& o, std::ostream& err) {
+  if (word.size() != 1 || word[0] < '1' || word[0] > '5') {
+    err << "lynx-analyze: coins " << QuoteWord(word) << " must be 1 to 5\n";
+    return false;
+  }
+  o.coins = word[0] - '0';
+  return true;
+}
+
+bool TakeDeck(const std::string& name, Options& o, std::ostream& err) {
+  o.deckGiven = true;
+  if (name == "machine") {
+    o.deck = JokerDeck::kMachine;
+    o.standard53 = false;
+  } else if (name == "standard53") {
+    o.deck = JokerDeck::kStandard53;
+    o.standard53 = true;
+  } else {
+    err << "lynx-analyze: unknown deck " << QuoteWord(name) << " (use machine or standard53)\n";
+    return false;
+  }
+  return true;
+}
+
+// Whether option a takes the argument after it as its value with verb.
+bool TakesValue(const std::string& a, const std::string& verb) {
+  if (a == "--game" || a == "--coins") return true;
+  if (a == "--table" || a == "--pays" || a == "--royal5") return TakesPays(verb);
+  if (a == "--deck") return IsStrategyVerb(verb);
+  if (a == "--top") return verb == "advise";
+  return a == "--lines" && verb == "strategy";
+}
+
+// Takes value v of option a (one that TakesValue) into o. On a problem
+// writes one line to err and returns false.
+bool TakeValue(const std::string& a, const std::string& v, Options& o, std::string& tableName,
+               std::ostream& err) {
+  if (a == "--game") return TakeGame(v, o, err);
+  if (a == "--coins") return TakeCoins(v, o, err);
+  if (a == "--deck") return TakeDeck(v, o, err);
+  if (a == "--table") {
+    tableName = v;
+  } else if (a == "--pays") {
+    o.pays = v;
+  } else if (a == "--royal5") {
+    o.royal5 = v;
+  } else {
+    const bool top = a == "--top";
+    const std::optional<int> count =
+        top ? ParseCount(v, 2, 1, kHoldCount, "top", err) : ParseCount(v, 3, 2, 999, "lines", err);
+    if (!count) return false;
+    (top ? o.top : o.lines) = *count;
+  }
+  return true;
+}
+
+// Takes the option or operand args[i] into o, with the value after it (i
+// then moves on to the value). On a problem writes one line to err and
+// returns false.
+bool TakeArgument(const std::vector<std::string>& args, std::size_t& i, Options& o,
+                  std::string& tableName, std::ostream& err) {
+  const std::string& a = args[i];
+  if (a == "--json" && IsStrategyVerb(o.verb)) {
+    o.json = true;
+    return true;
+  }
+  if (TakesValue(a, o.verb)) {
+    if (i + 1 >= args.size()) {
+      err << "lynx-analyze: option " << a << " needs a value\n";
+      return false;
+    }
+    return TakeValue(a, args[++i], o, tableName, err);
+  }
+  if (a.size() > 1 && a[0] == '-' && !ParseCard(a)) {
+    err << "lynx-analyze: unknown option " << QuoteWord(a) << '\n';
+    return false;
+  }
+  o.words.push_back(a);
+  return true;
+}
+
+// What holds once every argument is read: a game, a deck it deals, and the
+// pay table named (a library game's first when none is). On a problem writes
+// one line to err and returns false.
+bool SettleGame(Options& o, const std::string& tableName, std::ostream& err) {
   if (!o.game) {
     err << "lynx-analyze: " << o.verb << " needs --game jacks|joker|deuces\n";
-    return std::nullopt;
+    return false;
   }
   if (o.standard53 && *o.game != kJokerWild) {
     err << "lynx-analyze: deck 'standard53' is for Joker Wild only; " << o.rules->title
         << " deals the plain 52 cards\n";
-    return std::nullopt;
+    return false;
   }
   // The library's games are published on their own decks (the joker games
   // on the 53 cards).
@@ -316,11 +336,23 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::o
         names += (names.empty() ? "" : ", ") + std::string(t.name);
       err << "lynx-analyze: " << o.rules->title << " has no table " << QuoteWord(tableName)
           << " (its tables: " << names << ")\n";
-      return std::nullopt;
+      return false;
     }
   } else if (o.rules->machine == 0) {
     o.table = &o.rules->tables.front();
   }
+  return true;
+}
+
+// Parses the options after the verb. On a problem writes one line to err and
+// returns nothing.
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::ostream& err) {
+  Options o;
+  std::string tableName;
+  o.verb = args[0];
+  for (std::size_t i = 1; i < args.size(); ++i)
+    if (!TakeArgument(args, i, o, tableName, err)) return std::nullopt;
+  if (!SettleGame(o, tableName, err)) return std::nullopt;
   return o;
 }
 

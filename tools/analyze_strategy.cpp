@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "engine/hold_mask.h"
 #include "engine/paytable.h"
 #include "engine/strategy_chart.h"
 #include "engine/strategy_return.h"
@@ -59,10 +60,11 @@ std::string DrawsLine(const StrategyRequest& r) {
 }
 
 std::string HeldText(const Hand& hand, unsigned mask) {
+  const HoldMask held = HoldMask::FromBits(mask);
   std::string text;
   for (std::size_t i = 0; i < 5; ++i) {
     if (i > 0) text += ' ';
-    text += (mask >> i & 1) ? CardName(hand[i]) : "--";
+    text += held.Holds(static_cast<int>(i)) ? CardName(hand[i]) : "--";
   }
   return text;
 }
@@ -103,9 +105,10 @@ void PrintAdviceText(const StrategyRequest& r, const HandAdvice& a, std::ostream
 
 std::string JsonCards(const Hand& hand, unsigned mask) {
   std::string text = "[";
+  const HoldMask held = HoldMask::FromBits(mask);
   bool first = true;
   for (std::size_t i = 0; i < 5; ++i) {
-    if (!(mask >> i & 1)) continue;
+    if (!held.Holds(static_cast<int>(i))) continue;
     if (!first) text += ',';
     text += '"';
     text += CardName(hand[i]);
