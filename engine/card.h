@@ -20,6 +20,8 @@ using GameVariant = std::int16_t;
 constexpr GameVariant kJacksOrBetter = 1;
 constexpr GameVariant kJokerWild = 2;
 constexpr GameVariant kDeucesWild = 3;
+// The machine's three games, in the order the program lists them.
+inline constexpr GameVariant kMachineGames[3] = {kJacksOrBetter, kJokerWild, kDeucesWild};
 
 // Suit index of an ordinary card 1..52: 0 clubs, 1 hearts, 2 diamonds, 3 spades.
 constexpr int SuitIndex(CardCode code) {

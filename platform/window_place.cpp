@@ -14,7 +14,7 @@ namespace {
 // Room left between a window and the one it stands beside.
 constexpr int kGap = 8;
 
-const QScreen* ScreenOf(const QWidget* widget) {
+const QScreen* ScreenOfWidget(const QWidget* widget) {
   const QScreen* screen = widget != nullptr ? widget->window()->screen() : nullptr;
   return screen != nullptr ? screen : QGuiApplication::primaryScreen();
 }
@@ -43,12 +43,12 @@ QSize Extra(const QMargins& margins) {
 }  // namespace
 
 QRect WorkArea(const QWidget* widget) {
-  const QScreen* screen = ScreenOf(widget);
+  const QScreen* screen = ScreenOfWidget(widget);
   return screen != nullptr ? screen->availableGeometry() : QRect();
 }
 
 int ScreenFactor(const QWidget* widget) {
-  const QScreen* screen = ScreenOf(widget);
+  const QScreen* screen = ScreenOfWidget(widget);
   return screen != nullptr ? std::max(1, static_cast<int>(std::lround(screen->devicePixelRatio())))
                            : 1;
 }

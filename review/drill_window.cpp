@@ -24,11 +24,11 @@ namespace lynx {
 
 namespace {
 
-constexpr int kGap = 8;
-constexpr int kMargin = 8;
+constexpr int kCardGap = 8;
+constexpr int kStripMargin = 8;
 constexpr int kTagHeight = 22;
-constexpr int kStripWidth = 2 * kMargin + 5 * kCardWidth + 4 * kGap;
-constexpr int kStripHeight = 2 * kMargin + kCardHeight + kTagHeight;
+constexpr int kDealStripWidth = 2 * kStripMargin + 5 * kCardWidth + 4 * kCardGap;
+constexpr int kDealStripHeight = 2 * kStripMargin + kCardHeight + kTagHeight;
 constexpr int kTablesPollMs = 100;
 
 QString Hold(const Hand& dealt, unsigned mask) {
@@ -55,11 +55,11 @@ DrillWindow::DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource
   caption->setWordWrap(true);
   dealtCards = new QLabel(this);
   dealtCards->setObjectName(QStringLiteral("DrillDealt"));
-  dealtCards->setFixedSize(kStripWidth, kStripHeight);
+  dealtCards->setFixedSize(kDealStripWidth, kDealStripHeight);
   dealtCards->hide();
   cards = new QLabel(this);
   cards->setObjectName(QStringLiteral("DrillCards"));
-  cards->setFixedSize(kStripWidth, kStripHeight);
+  cards->setFixedSize(kDealStripWidth, kDealStripHeight);
   cards->installEventFilter(this);
   cards->setCursor(Qt::PointingHandCursor);
   verdict = new QLabel(this);
@@ -83,7 +83,7 @@ DrillWindow::DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   ApplyReviewLookInside(this);
   CloseOnKeys(this);
-  setFixedWidth(kStripWidth + 40);
+  setFixedWidth(kDealStripWidth + 40);
 }
 
 void DrillWindow::Start() {
@@ -216,24 +216,24 @@ void DrillWindow::Draw() {
 }
 
 void DrillWindow::ShowCards() {
-  QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
+  QImage strip(kDealStripWidth, kDealStripHeight, QImage::Format_RGB32);
   strip.fill(kPanelBlue);
   const GameVariant game =
       current < HandCount() ? hands[static_cast<std::size_t>(current)].game : kJacksOrBetter;
   QPainter painter;
   for (int i = 0; i < 5; ++i) {
-    const int x = kMargin + i * (kCardWidth + kGap);
+    const int x = kStripMargin + i * (kCardWidth + kCardGap);
     const auto k = static_cast<std::size_t>(i);
     const bool isHeld = HoldMask::FromBits(held).Holds(static_cast<int>(k));
     if (phase == Phase::kDone)
-      DrawCardBack(strip, x, kMargin);
+      DrawCardBack(strip, x, kStripMargin);
     else
-      DrawCardFace(strip, x, kMargin, phase == Phase::kDrawn ? final[k] : dealt[k], game);
+      DrawCardFace(strip, x, kStripMargin, phase == Phase::kDrawn ? final[k] : dealt[k], game);
     if (!isHeld || phase == Phase::kDone) continue;
     painter.begin(&strip);
     painter.setPen(kTextYellow);
     painter.setFont(StandardFont(10, true));
-    painter.drawText(QRect(x, kMargin + kCardHeight + 2, kCardWidth, kTagHeight - 2),
+    painter.drawText(QRect(x, kStripMargin + kCardHeight + 2, kCardWidth, kTagHeight - 2),
                      Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("HELD"));
     painter.end();
   }
@@ -252,23 +252,23 @@ void DrillWindow::ShowCards() {
 void DrillWindow::ShowDealtCards(GameVariant game) {
   dealtCards->setVisible(phase == Phase::kDrawn);
   if (phase != Phase::kDrawn) return;
-  QImage strip(kStripWidth, kStripHeight, QImage::Format_RGB32);
+  QImage strip(kDealStripWidth, kDealStripHeight, QImage::Format_RGB32);
   strip.fill(kPanelBlue);
   const HoldMask played = HoldMask::FromBits(held);
   const HoldMask bestPlay = HoldMask::FromBits(best);
   QPainter painter;
   for (int i = 0; i < 5; ++i) {
-    const int x = kMargin + i * (kCardWidth + kGap);
-    DrawCardFace(strip, x, kMargin, dealt[static_cast<std::size_t>(i)], game);
+    const int x = kStripMargin + i * (kCardWidth + kCardGap);
+    DrawCardFace(strip, x, kStripMargin, dealt[static_cast<std::size_t>(i)], game);
     painter.begin(&strip);
     if (played.Holds(i)) {
       painter.setPen(QPen(kTextYellow, 3));
-      painter.drawRect(x - 2, kMargin - 2, kCardWidth + 3, kCardHeight + 3);
+      painter.drawRect(x - 2, kStripMargin - 2, kCardWidth + 3, kCardHeight + 3);
     }
     if (bestPlay.Holds(i)) {
       painter.setPen(kTextWhite);
       painter.setFont(StandardFont(10, true));
-      painter.drawText(QRect(x, kMargin + kCardHeight + 2, kCardWidth, kTagHeight - 2),
+      painter.drawText(QRect(x, kStripMargin + kCardHeight + 2, kCardWidth, kTagHeight - 2),
                        Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("BEST"));
     }
     painter.end();
@@ -299,11 +299,11 @@ void DrillWindow::keyPressEvent(QKeyEvent* event) {
 bool DrillWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == cards && event->type() == QEvent::MouseButtonPress) {
     const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
-    const int step = kCardWidth + kGap;
-    const int i = (p.x() - kMargin) / step;
-    const int within = (p.x() - kMargin) % step;
-    if (p.x() >= kMargin && i < 5 && within < kCardWidth && p.y() >= kMargin &&
-        p.y() < kMargin + kCardHeight)
+    const int step = kCardWidth + kCardGap;
+    const int i = (p.x() - kStripMargin) / step;
+    const int within = (p.x() - kStripMargin) % step;
+    if (p.x() >= kStripMargin && i < 5 && within < kCardWidth && p.y() >= kStripMargin &&
+        p.y() < kStripMargin + kCardHeight)
       ToggleHold(i);
     return true;
   }

@@ -8,7 +8,6 @@
 namespace lynx {
 namespace {
 
-constexpr GameVariant kGames[3] = {kJacksOrBetter, kJokerWild, kDeucesWild};
 const QString kComputing = QStringLiteral("computing…");
 const QString kNone = QStringLiteral("—");
 
@@ -130,7 +129,7 @@ QVariant SummaryModel::data(const QModelIndex& index, int role) const {
   const GameStatistics& f = figures[static_cast<std::size_t>(row)];
   switch (column) {
     case kGame:
-      return row == kAllGamesRow ? QStringLiteral("All games") : GameTitleText(kGames[row]);
+      return row == kAllGamesRow ? QStringLiteral("All games") : GameTitleText(kMachineGames[row]);
     case kHands:
       return QString::number(f.hands);
     case kBet:

@@ -41,7 +41,6 @@
 namespace lynx {
 namespace {
 
-constexpr GameVariant kGames[3] = {kJacksOrBetter, kJokerWild, kDeucesWild};
 
 // A view of figures that are read, not picked.
 QTableView* FiguresView(QAbstractItemModel* model, QWidget* parent) {
@@ -299,16 +298,16 @@ void StatisticsWindow::MakeRowTabs(QVBoxLayout* left) {
   rowTabs->setAccessibleName(rowsTitle->text());
   for (int g = 0; g < 3; ++g) {
     const auto at = static_cast<std::size_t>(g);
-    rowFigures[at] = new PayRowsModel(kGames[g], this);
+    rowFigures[at] = new PayRowsModel(kMachineGames[g], this);
     QTableView* grid = FiguresView(rowFigures[at], rowTabs);
     const int widths[PayRowsModel::kColumnCount] = {180, 90, 110, 150};
     for (int c = 0; c < PayRowsModel::kColumnCount; ++c) grid->setColumnWidth(c, widths[c]);
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->verticalHeader()->setDefaultSectionSize(21);
     grid->setAccessibleName(
-        QStringLiteral("%1: %2").arg(rowsTitle->text(), GameTitleText(kGames[g])));
+        QStringLiteral("%1: %2").arg(rowsTitle->text(), GameTitleText(kMachineGames[g])));
     rows[at] = grid;
-    rowTabs->addTab(grid, GameTitleText(kGames[g]));
+    rowTabs->addTab(grid, GameTitleText(kMachineGames[g]));
   }
   // The trainer's tables, each with its own figures.
   trainerTables = new QTableWidget(0, 9, rowTabs);
@@ -488,7 +487,7 @@ void StatisticsWindow::ReadFigures() {
   problem->setText(why);
   problem->setVisible(!why.isEmpty());
 
-  for (int g = 0; g < 3; ++g) figures[static_cast<std::size_t>(g)] = store.Statistics(kGames[g]);
+  for (int g = 0; g < 3; ++g) figures[static_cast<std::size_t>(g)] = store.Statistics(kMachineGames[g]);
   // All games: the machine's and every hand of the trainer's tables.
   trainerAll = {};
   bool allJudged = true;
@@ -565,8 +564,8 @@ void StatisticsWindow::ShowTrainerTables() {
 void StatisticsWindow::ShowBestPlay() {
   for (int g = 0; g < 3; ++g) {
     const auto at = static_cast<std::size_t>(g);
-    const StakeReturns* best = CoinsBet(figures[at]) > 0 ? bestPlay.Find(kGames[g]) : nullptr;
-    summaryFigures->SetBestPlay(kGames[g], best);
+    const StakeReturns* best = CoinsBet(figures[at]) > 0 ? bestPlay.Find(kMachineGames[g]) : nullptr;
+    summaryFigures->SetBestPlay(kMachineGames[g], best);
     rowFigures[at]->SetBestPlay(best);
   }
 }
