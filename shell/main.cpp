@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "coach/coach.h"
 #include "common/program_values.h"
 #include "engine/random_source.h"
 #include "platform/data_dir.h"
@@ -329,7 +330,8 @@ int main(int argc, char** argv) {
         }
         building->setValue(static_cast<int>(total > 0 ? done * 1000 / total : 1000));
         QCoreApplication::processEvents();
-      });
+      },
+      &lynx::IsMistake);
   building.reset();
   lynx::Services services{dialogs, sound, profile, help, screen, random, history};
   lynx::ProgramValues values;

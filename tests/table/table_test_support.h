@@ -12,9 +12,9 @@
 
 #include "common/program_values.h"
 #include "engine/card.h"
-#include "platform/fakes.h"
 #include "cards/card_painter.h"
 #include "table/table_window.h"
+#include "tests/support/fakes.h"
 
 namespace lynx::testing {
 
