@@ -51,23 +51,23 @@ bool RenameNoReplace(const QString& from, const QString& to, QString* why) {
 
 }  // namespace
 
-int PrimaryCode(int code) {
+int HistoryDatabase::PrimaryCode(int code) {
   return code & 0xff;
 }
-bool DamageCode(int code) {
+bool HistoryDatabase::DamageCode(int code) {
   return PrimaryCode(code) == SQLITE_CORRUPT || PrimaryCode(code) == SQLITE_NOTADB;
 }
-bool LockCode(int code) {
+bool HistoryDatabase::LockCode(int code) {
   return PrimaryCode(code) == SQLITE_BUSY || PrimaryCode(code) == SQLITE_LOCKED;
 }
 
-QString Shown(const QString& path) {
+QString HistoryDatabase::Shown(const QString& path) {
   return QDir::toNativeSeparators(path);
 }
 
 // SQLite's own words where the player's would be no clearer: the system's
 // error number is no longer kept by the time a statement reports its failure.
-QString Reason(int code) {
+QString HistoryDatabase::Reason(int code) {
   if (PrimaryCode(code) == SQLITE_FULL) return QStringLiteral("disk full");
   if (PrimaryCode(code) == SQLITE_READONLY) return QStringLiteral("read-only");
   return QString::fromUtf8(sqlite3_errstr(code));
@@ -76,13 +76,13 @@ QString Reason(int code) {
 // Wait a moment for another program's lock rather than fail at once, and let
 // nothing stored in the file run code (triggers, functions with side effects
 // in the schema) or change the schema behind SQLite's back.
-void Configure(sqlite3* db, MistakeRule olderRows) {
-  sqlite3_busy_timeout(db, kBusyMilliseconds);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-  AddRowCheck(db);
-  AddMistakeRule(db, olderRows);
+void HistoryDatabase::Configure(sqlite3* connection) {
+  sqlite3_busy_timeout(connection, kBusyMilliseconds);
+  sqlite3_db_config(connection, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(connection, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+  sqlite3_db_config(connection, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  AddRowCheck(connection);
+  AddMistakeRule(connection, olderRows);
 }
 
 HistoryDatabase::HistoryDatabase(const QString& filePath, const QString& offBecause,
@@ -189,7 +189,7 @@ bool HistoryDatabase::OpenReadOnly(QString* why) {
     Close(false);
     return false;
   }
-  Configure(db, olderRows);
+  Configure(db);
   return true;
 }
 
@@ -201,7 +201,7 @@ bool HistoryDatabase::OpenReadWrite(QString* why) {
     Close(false);
     return false;
   }
-  Configure(db, olderRows);
+  Configure(db);
 
   // WAL with a full sync at every commit until the journal's syncer takes
   // the syncs over: a game once shown as paid is on disk, and readers (the

@@ -41,26 +41,6 @@ namespace lynx {
 class JournalSyncer;
 class WalCheckpointer;
 
-// A column a history of some schema version must have.
-struct Column {
-  const char* table;
-  const char* name;
-  int since;  // schema version
-};
-bool HasColumn(sqlite3* db, const Column& column);
-
-// Result codes of SQLite by what they mean here.
-int PrimaryCode(int code);
-bool DamageCode(int code);
-bool LockCode(int code);
-// Why a statement failed, in a few words for the player.
-QString Reason(int code);
-// A path as the player's system writes it.
-QString Shown(const QString& path);
-// What every connection to a history is set up with, the rule for rows kept
-// without a verdict among it.
-void Configure(sqlite3* db, MistakeRule olderRows);
-
 class HistoryDatabase {
  public:
   using State = SqliteHistory::State;
@@ -72,6 +52,13 @@ class HistoryDatabase {
   ~HistoryDatabase();
   HistoryDatabase(const HistoryDatabase&) = delete;
   HistoryDatabase& operator=(const HistoryDatabase&) = delete;
+
+  // A column a history of some schema version must have.
+  struct Column {
+    const char* table;
+    const char* name;
+    int since;  // schema version
+  };
 
   State CurrentState() const { return state; }
   const QString& Path() const { return path; }
@@ -173,6 +160,17 @@ class HistoryDatabase {
   };
 
   // history_connection.cpp
+  // Result codes of SQLite by what they mean here.
+  static int PrimaryCode(int code);
+  static bool DamageCode(int code);
+  static bool LockCode(int code);
+  // Why a statement failed, in a few words for the player.
+  static QString Reason(int code);
+  // A path as the player's system writes it.
+  static QString Shown(const QString& path);
+  // What every connection to the file is set up with, the rule for rows
+  // kept without a verdict among it.
+  void Configure(sqlite3* connection);
   void Open();
   bool OpenReadWrite(QString* why);
   bool OpenReadOnly(QString* why);
@@ -185,6 +183,7 @@ class HistoryDatabase {
   void StopWrites(const QString& sentence);
 
   // history_schema.cpp
+  static bool HasColumn(sqlite3* connection, const Column& column);
   Verdict Examine(QString* why);
   // Brings the open file's schema up to date in one transaction.
   bool Upgrade();

@@ -176,7 +176,7 @@ UPDATE totals_state SET stale = 1;
 static_assert(std::size(kMigrations) == kHistorySchemaVersion);
 
 // The columns each version must have; a file that lacks one is not a history.
-constexpr Column kColumns[] = {
+constexpr HistoryDatabase::Column kColumns[] = {
     {"games", "id", 1},
     {"games", "played_at", 1},
     {"games", "game", 1},
@@ -280,9 +280,9 @@ bool WholeByHeader(const QString& path) {
 
 }  // namespace
 
-bool HasColumn(sqlite3* db, const Column& column) {
+bool HistoryDatabase::HasColumn(sqlite3* connection, const Column& column) {
   sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(db,
+  if (sqlite3_prepare_v2(connection,
                          "SELECT 1 FROM sqlite_master AS m, pragma_table_info(m.name) AS c "
                          "WHERE m.type = 'table' AND m.name = ?1 AND c.name = ?2",
                          -1, &statement, nullptr) != SQLITE_OK)
@@ -321,7 +321,7 @@ HistoryDatabase::Verdict HistoryDatabase::Examine(QString* why) {
     return content ? Verdict::Damaged : Verdict::Unreadable;
   };
   if (code != SQLITE_OK) return fail(code);
-  Configure(check, olderRows);
+  Configure(check);
 
   QString text;
   if (!QueryText(check, "PRAGMA user_version", &text, &code)) return fail(code);
