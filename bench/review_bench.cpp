@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "coach/coach.h"
 #include "platform/qt_dialogs.h"
 #include "platform/sqlite_history.h"
 #include "review/best_play_cache.h"
@@ -163,7 +164,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   // Opening it builds the store's sums once when they are missing; not timed.
-  if (!HistoryCopy().isEmpty()) store = std::make_unique<SqliteHistory>(HistoryCopy());
+  if (!HistoryCopy().isEmpty()) store = std::make_unique<SqliteHistory>(HistoryCopy(), &IsMistake);
   cache = std::make_unique<BestPlayCache>([](GameVariant game) {
     StakeReturns figures;
     for (GameReturn& f : figures) f.variant = game;

@@ -31,13 +31,14 @@
 #include <functional>
 #include <optional>
 
+#include "coach/coach.h"
 #include "common/program_values.h"
-#include "platform/fakes.h"
 #include "platform/sqlite_history.h"
 #include "shell/history_recorder.h"
 #include "shell/review_windows.h"
 #include "table/coach_panel.h"
 #include "table/table_window.h"
+#include "tests/support/fakes.h"
 
 namespace {
 // With LYNX_STALL_EVENTS set, the slowest events the window thread handled,
@@ -108,7 +109,7 @@ int main(int argc, char** argv) {
   }
   QElapsedTimer opening;
   opening.start();
-  lynx::SqliteHistory history(copy);
+  lynx::SqliteHistory history(copy, &lynx::IsMistake);
   std::printf("open the history: %lld ms (%s)\n", static_cast<long long>(opening.elapsed()),
               qPrintable(history.Problem().isEmpty() ? QStringLiteral("ok") : history.Problem()));
 

@@ -10,9 +10,9 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "platform/fakes.h"
 #include "platform/sqlite_history.h"
 #include "table/trainer_window.h"
+#include "tests/support/fakes.h"
 
 namespace {
 

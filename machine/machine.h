@@ -17,7 +17,7 @@
 #include "engine/deck.h"
 #include "engine/hold_mask.h"
 #include "engine/random_source.h"
-#include "machine/hand_in_progress.h"
+#include "records/hand_in_progress.h"
 
 namespace lynx {
 

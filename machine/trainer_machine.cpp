@@ -50,24 +50,7 @@ Pays PaysOfGame(const Pays& pays, const GameRules& rules) {
   return own;
 }
 
-bool SamePays(const Pays& a, const Pays& b) {
-  return a.variant == b.variant && a.rowCount == b.rowCount && a.perCoin == b.perCoin &&
-         a.royalFiveCoins == b.royalFiveCoins;
-}
-
 }  // namespace
-
-namespace {
-
-bool OnMachineDeck(const GameRules& rules) {
-  return rules.wilds == Wilds::kJoker && rules.deck == JokerDeck::kMachine;
-}
-
-}  // namespace
-
-int TrainerDeckSize(const GameRules& rules) {
-  return OnMachineDeck(rules) ? Deck::kSize : rules.CardCount();
-}
 
 void ShuffleTrainerDeck(TrainerDeck& deck, const GameRules& rules, UniformSource& random) {
   deck.cards.fill(kNoCard);
@@ -82,35 +65,6 @@ void ShuffleTrainerDeck(TrainerDeck& deck, const GameRules& rules, UniformSource
   if (rules.wilds == Wilds::kJoker) deck.cards[Deck::kSize] = kJoker;
   PlaceRandomFront(std::span(deck.cards.data(), static_cast<std::size_t>(deck.size)), deck.size - 1,
                    random);
-}
-
-bool IsDeckOfGame(const TrainerDeck& deck, const GameRules& rules) {
-  const bool older53 = rules.wilds == Wilds::kJoker && deck.size == rules.CardCount();
-  if (deck.size != TrainerDeckSize(rules) && !older53) return false;
-  std::array<bool, kJoker + 1> seen{};
-  for (int p = 0; p < static_cast<int>(deck.cards.size()); ++p) {
-    const CardCode card = deck.cards[static_cast<std::size_t>(p)];
-    if (p >= deck.size) {
-      if (card != kNoCard) return false;
-      continue;
-    }
-    const bool ofGame =
-        (card >= 1 && card <= Deck::kSize) || (card == kJoker && rules.wilds == Wilds::kJoker);
-    if (!ofGame || seen[static_cast<std::size_t>(card)]) return false;
-    seen[static_cast<std::size_t>(card)] = true;
-  }
-  return rules.wilds != Wilds::kJoker || seen[kJoker];
-}
-
-bool ValidTrainerHands(int hands) {
-  return std::find(kTrainerHandCounts.begin(), kTrainerHandCounts.end(), hands) !=
-         kTrainerHandCounts.end();
-}
-
-bool TrainerHandInProgress::operator==(const TrainerHandInProgress& other) const {
-  return game == other.game && table == other.table && SamePays(pays, other.pays) &&
-         hands == other.hands && coins == other.coins && dealt == other.dealt &&
-         held == other.held && deck == other.deck;
 }
 
 TrainerMachine::TrainerMachine(const GameRules& rules, const Pays& pays, std::string tableName,

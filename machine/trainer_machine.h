@@ -24,21 +24,9 @@
 #include "engine/pays.h"
 #include "engine/random_source.h"
 #include "machine/machine.h"
+#include "records/trainer_hand.h"
 
 namespace lynx {
-
-// The deck of a trainer game: the game's 52 cards, or 53 with the joker, in
-// dealing order. Entries from size on are kNoCard.
-struct TrainerDeck {
-  std::array<CardCode, 53> cards{};
-  int size = 52;
-  bool operator==(const TrainerDeck&) const = default;
-};
-
-// The cards a game deals from, the deck its returns and advice are worked
-// out on: 52, or 53 with the joker, but 52 for a joker game on the machine's
-// deck (the joker in the place of one ordinary card the player never sees).
-int TrainerDeckSize(const GameRules& rules);
 
 // Fills deck with the game's cards (codes 1..52, and kJoker for
 // Wilds::kJoker) and shuffles them uniformly: Fisher-Yates, one
@@ -48,32 +36,6 @@ int TrainerDeckSize(const GameRules& rules);
 // ordinary cards shuffled so, then the joker put in the place of one of them
 // (one Next() more, the position chosen the same way).
 void ShuffleTrainerDeck(TrainerDeck& deck, const GameRules& rules, UniformSource& random);
-
-// True for a deck of the game: TrainerDeckSize(rules) of its cards, each
-// once, with the joker for a joker game on the machine's deck; a joker
-// game's 53 cards are taken too (hands an earlier version dealt).
-bool IsDeckOfGame(const TrainerDeck& deck, const GameRules& rules);
-
-constexpr std::array<int, 4> kTrainerHandCounts{1, 3, 5, 10};
-
-// True for 1, 3, 5 and 10.
-bool ValidTrainerHands(int hands);
-
-// A trainer hand dealt and not yet drawn (the journal keeps it so a hand in
-// progress survives the end of the program).
-struct TrainerHandInProgress {
-  std::string game;   // GameRules::name, e.g. "double-double-bonus"
-  std::string table;  // NamedTable::name, or "custom" for pays edited by the player
-  Pays pays;          // the pays played (its rules pointer set to the game)
-  int hands = 1;      // 1, 3, 5 or 10
-  int coins = 1;      // per hand, 1..5; the stake taken was coins * hands
-  Hand dealt{};
-  int held = 0;      // HoldMask::Stored() bits
-  TrainerDeck deck;  // dealt = its first five
-  // Field by field; the pays by their numbers (the game is named by game, so
-  // a pays without its rules pointer still compares equal).
-  bool operator==(const TrainerHandInProgress&) const;
-};
 
 // One hand of a settled trainer game.
 struct TrainerHandResult {

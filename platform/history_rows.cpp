@@ -8,7 +8,6 @@
 #include <limits>
 #include <optional>
 
-#include "coach/coach.h"
 #include "engine/card_text.h"
 #include "engine/game_rules.h"
 #include "engine/pays.h"
@@ -143,18 +142,23 @@ void ValidLibraryFunction(sqlite3_context* context, int, sqlite3_value** values)
   sqlite3_result_int(context, valid ? 1 : 0);
 }
 
-// lynx_mistake(best_ev, held_ev)
+// lynx_mistake(best_ev, held_ev), by the rule given with the function.
 void MistakeFunction(sqlite3_context* context, int, sqlite3_value** values) {
-  sqlite3_result_int(context,
-                     IsMistake(sqlite3_value_double(values[0]), sqlite3_value_double(values[1])));
+  const auto rule = *static_cast<const MistakeRule*>(sqlite3_user_data(context));
+  sqlite3_result_int(context, rule != nullptr && rule(sqlite3_value_double(values[0]),
+                                                      sqlite3_value_double(values[1])));
+}
+
+void ForgetRule(void* rule) {
+  delete static_cast<MistakeRule*>(rule);
 }
 
 }  // namespace
 
-int AddMistakeRule(sqlite3* db) {
-  return sqlite3_create_function_v2(db, "lynx_mistake", 2,
-                                    SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-                                    MistakeFunction, nullptr, nullptr, nullptr);
+int AddMistakeRule(sqlite3* db, MistakeRule rule) {
+  return sqlite3_create_function_v2(
+      db, "lynx_mistake", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+      new MistakeRule(rule), MistakeFunction, nullptr, nullptr, ForgetRule);
 }
 
 int AddRowCheck(sqlite3* db) {

@@ -34,9 +34,14 @@ GameVariant GameFromName(std::string_view name);
 // Returns the SQLite result code.
 int AddRowCheck(sqlite3* db);
 
-// Adds lynx_mistake(best_ev, held_ev) to the connection: 1 when a hold worth
-// held_ev against best play worth best_ev is a mistake by the coach's rule
-// (IsMistake), else 0. Deterministic and innocuous. Returns the result code.
-int AddMistakeRule(sqlite3* db);
+// The coach's rule for a hold worth heldEv against best play worth bestEv
+// (credits): true when it is held worse than best play. The program gives it
+// to the store, which does not know the coach.
+using MistakeRule = bool (*)(double bestEv, double heldEv);
+
+// Adds lynx_mistake(best_ev, held_ev) to the connection: 1 when rule calls a
+// hold worth held_ev against best play worth best_ev a mistake, else 0 (always
+// 0 without a rule). Deterministic and innocuous. Returns the result code.
+int AddMistakeRule(sqlite3* db, MistakeRule rule);
 
 }  // namespace lynx

@@ -14,8 +14,8 @@
 
 #include "engine/card.h"
 #include "engine/deck.h"
-#include "machine/hand_in_progress.h"
-#include "machine/trainer_machine.h"
+#include "records/hand_in_progress.h"
+#include "records/trainer_hand.h"
 
 class QObject;
 
@@ -45,6 +45,12 @@ struct GameRecord {
   std::optional<double> bestEv;
   std::optional<double> heldEv;
   QString bestHolds;  // empty when the deal was not judged
+  // The coach's verdict on the hold played, given with bestEv and heldEv by
+  // whoever judged the deal: worth less than best play beyond the coach's tie
+  // rule (its cost is then bestEv - heldEv). The store keeps it as given and
+  // never works it out; a game that was not judged (a demonstration hand, or
+  // bestEv or heldEv missing) has none and reads back false.
+  bool mistake = false;
   // A practice hand of the mistake drill (demo is set too): nothing was bet
   // or paid, so the sums over play (Statistics, BalanceSeries,
   // SessionReturns) leave it out.
@@ -105,9 +111,9 @@ struct GameStatistics {
   std::array<std::int64_t, 5> coinsByStake{};
   // The coach's sums over the games it judged (bestEv and heldEv known),
   // demonstration hands left out: coins bet on them, the expected credits
-  // of the holds played and of best play, and the holds worth less than best
-  // play (by more than a rounding error, as the coach counts them) with the
-  // expected credits they gave up.
+  // of the holds played and of best play, and the holds its verdict found
+  // worse than best play (GameRecord::mistake) with the expected credits
+  // they gave up.
   std::int64_t judged = 0;
   std::int64_t judgedCoins = 0;
   double heldEv = 0;
@@ -224,8 +230,8 @@ class HistoryStore {
   virtual std::vector<GameRecord> Games(std::int64_t offset, int limit) = 0;
   virtual std::int64_t GameCount() = 0;
   // The newest (at most limit) games, the machine's and the trainer's, that
-  // were not demonstration hands and were held worse than best play, as the
-  // coach judged them; newest first.
+  // were not demonstration hands and were held worse than best play, by the
+  // verdict they were recorded with; newest first.
   virtual std::vector<GameRecord> Mistakes(int limit) = 0;
   // Sums over one of the machine's games, or over all three for nothing;
   // games of the library are summed by TableTotals.

@@ -1,31 +1,24 @@
 #pragma once
 // The game history in an SQLite file that players may also read with the
 // sqlite3 tool: table games holds one row per settled game, in order of play.
-
-#include <sys/types.h>
+// This is the store's face; its inside (platform/history_database.h) is split
+// by concern over platform/history_*.cpp.
 
 #include <QString>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "platform/history_rows.h"
 #include "platform/history_store.h"
-
-struct sqlite3;
-struct sqlite3_stmt;
-class QTimer;
 
 namespace lynx {
 
-class JournalSyncer;
-class WalCheckpointer;
+class HistoryDatabase;
 
 // The history file of the user: $XDG_DATA_HOME/lynx-video-poker/history.sqlite
 // when that variable holds an absolute path, else
@@ -107,26 +100,33 @@ class SqliteHistory final : public HistoryStore {
   // Building the running totals from the rows (after an upgrade, or after
   // another program changed the games) reports progress(done, total) now and
   // then; the caller may show it when it takes more than a moment.
+  // Every game is recorded with its verdict (GameRecord::mistake); rows kept
+  // without one (written before verdicts were kept, or by another program)
+  // are judged by olderRows, the coach's rule as the program gives it, when
+  // the totals are built and when a file this run cannot write is summed.
+  // Without it such a row counts as judged and not a mistake.
   using BuildProgress = std::function<void(std::int64_t done, std::int64_t total)>;
   explicit SqliteHistory(const QString& path, const QString& offBecause = {},
-                         BuildProgress progress = {});
-  SqliteHistory(const QString& path, BuildProgress progress)
-      : SqliteHistory(path, QString(), std::move(progress)) {}
+                         BuildProgress progress = {}, MistakeRule olderRows = nullptr);
+  SqliteHistory(const QString& path, BuildProgress progress, MistakeRule olderRows = nullptr)
+      : SqliteHistory(path, QString(), std::move(progress), olderRows) {}
+  SqliteHistory(const QString& path, MistakeRule olderRows)
+      : SqliteHistory(path, QString(), BuildProgress(), olderRows) {}
   ~SqliteHistory() override;
   SqliteHistory(const SqliteHistory&) = delete;
   SqliteHistory& operator=(const SqliteHistory&) = delete;
 
-  State CurrentState() const { return state; }
-  const QString& Path() const { return path; }
+  State CurrentState() const;
+  const QString& Path() const;
   // Where a damaged file was moved this run; empty when none was.
-  const QString& MovedAsideTo() const { return movedAsideTo; }
+  const QString& MovedAsideTo() const;
   // Writes kept while a lock is held, not yet in the file.
-  std::size_t KeptWrites() const { return kept.size(); }
-  bool WritesWaiting() const override { return !kept.empty(); }
+  std::size_t KeptWrites() const;
+  bool WritesWaiting() const override { return KeptWrites() != 0; }
   // Tries the kept writes now, in order (the timer calls it; so may tests).
   void RetryKeptWrites();
 
-  QString Problem() const override { return problem; }
+  QString Problem() const override;
   void BeginSession() override;
   void MarkEnded(bool settingsSaved) override;
   std::optional<JournaledBalance> Balance() override;
@@ -163,7 +163,7 @@ class SqliteHistory final : public HistoryStore {
   // "committed". Returning false before
   // the commit fails the write there, as a failing disk would.
   using StepHook = std::function<bool(std::string_view step)>;
-  void SetStepHookForTests(StepHook hook) { stepHook = std::move(hook); }
+  void SetStepHookForTests(StepHook hook);
   // For tests only: checkpoints of the journal made off this thread since the
   // file was last opened.
   int BackgroundCheckpointsForTests() const;
@@ -172,150 +172,7 @@ class SqliteHistory final : public HistoryStore {
   int BackgroundSyncsForTests() const;
 
  private:
-  struct Finalize {
-    void operator()(sqlite3_stmt* statement) const;
-  };
-  using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
-  // A read statement prepared once for the connection: a Reused takes it,
-  // and gives it back reset, its bindings cleared, when it goes. Reads come
-  // with every game kept; parsing their SQL each time cost more than running
-  // it.
-  struct Cached {
-    Statement statement;
-    bool taken = false;
-  };
-  class Reused {
-   public:
-    Reused() = default;
-    Reused(const Reused&) = delete;
-    Reused& operator=(const Reused&) = delete;
-    ~Reused() { reset(); }
-    sqlite3_stmt* get() const { return held; }
-    void reset();
-
-   private:
-    friend class SqliteHistory;
-    SqliteHistory* owner = nullptr;
-    Cached* cached = nullptr;
-    std::uint64_t generation = 0;
-    sqlite3_stmt* held = nullptr;
-    Statement own;  // when the cached one is taken already
-  };
-  enum class Verdict { Missing, Usable, Newer, Damaged, Foreign, Unreadable };
-  enum class Outcome { Written, Locked, Failed };
-  // A write: its statements (run inside one transaction) and what to do once
-  // it is in the file. Both own everything they use, since a write may be
-  // kept and run later.
-  struct KeptWrite {
-    std::function<bool()> body;
-    std::function<void()> done;
-  };
-
-  void Open();
-  Verdict Examine(QString* why);
-  bool OpenReadWrite(QString* why);
-  bool OpenReadOnly(QString* why);
-  bool Prepare(Statement& statement, const char* sql);
-  bool Prepare(Reused& statement, const char* sql);
-  bool PrepareWrites();
-  void Close(bool checkpoint);
-  bool MoveAside(QString* why);
-  void Recover();
-  void TurnOff(const QString& sentence);
-  void StopWrites(const QString& sentence);
-
-  bool Run(sqlite3_stmt* statement);
-  bool Step(std::string_view name);
-  bool Failed(int code);
-  QString FailureReason() const;
-  bool Transaction(const std::function<bool()>& body);
-  // Writes now, or keeps the write when the file is locked; true once written.
-  bool Write(std::function<bool()> body, std::function<void()> done = {});
-  Outcome Attempt(const std::function<bool()>& body);
-  void Keep(KeptWrite write);
-  bool Locked() const;
-  void ScheduleRetry();
-  // True while the file is the player's ledger: one this object writes (or
-  // will write once a lock goes).
-  bool Ledger() const;
-  bool JournalBalance(std::int32_t credits, std::int32_t borrowed, std::int64_t change);
-  void RememberFile();
-  bool SameFileAsOpened() const;
-  void FollowMovedFile();
-  bool StartSession(std::int64_t* started);
-  // A game to be written, with its written forms.
-  struct KeptGame {
-    GameRecord game;
-    QString playedAt, name, dealt, final;
-  };
-  // Writes games in order in one transaction; with ledger (borrowed, change)
-  // also the balance after the last and the end of the hands in progress
-  // they came from.
-  void KeepGames(const std::vector<GameRecord*>& games,
-                 std::optional<std::pair<std::int32_t, std::int64_t>> ledger);
-  // The games row and the totals it adds to; id is the row's.
-  bool InsertGame(const KeptGame& kept, std::int64_t gameSession, std::int64_t* id);
-  // The trainer_hand row read by PendingTrainerHand, when it is a hand.
-  static std::optional<TrainerHandInProgress> TrainerHandOf(sqlite3_stmt* row);
-  // True when the running totals are there and up to date; with mayBuild, a
-  // stale set is built first. False means: sum the rows themselves.
-  bool TotalsReady(bool mayBuild);
-  bool BuildTotals();
-  // BalanceSeries of a history long enough to be thinned by id; nothing for
-  // a short one or one without totals.
-  std::optional<std::vector<std::int32_t>> SampledBalance(int maxPoints);
-  // Ends the kept series of SampledBalance with a game written as id.
-  void Kept(const GameRecord& game, std::int64_t id);
-  struct BalanceCache {
-    int maxPoints = 0;
-    std::int64_t through = 0;         // the last id the series has seen
-    std::int64_t sampledThrough = 0;  // the last id when the points were looked up
-    std::int64_t spacing = 1;         // ids between two points then
-    std::vector<std::int32_t> series;
-  };
-  std::optional<BalanceCache> balanceCache;
-  // TotalsReady for a read: built only in a file this run writes.
-  bool UseTotals() { return TotalsReady(state == State::Working && !readOnlyFromStart); }
-  static GameRecord GameOf(sqlite3_stmt* row);
-  template <typename Result, typename Query>
-  Result Read(Query query);
-
-  QString path;
-  QString problem;
-  QString movedAsideTo;
-  State state = State::Off;
-  sqlite3* db = nullptr;
-  std::int64_t session = 0;
-  bool sessionBegun = false;
-  bool damaged = false;            // a statement found the file damaged
-  int lastCode = 0;                // of the last failed statement
-  bool reopen = false;             // opened for reading only because of a lock
-  bool finalTry = false;           // the last try of the kept writes, at the end
-  bool readOnlyFromStart = false;  // opened for reading only: not the ledger
-  std::deque<KeptWrite> kept;
-  std::unique_ptr<QTimer> retryTimer;
-  bool fileKnown = false;  // the file's identity, as opened
-  dev_t fileDevice = 0;
-  ino_t fileInode = 0;
-  StepHook stepHook;
-  BuildProgress buildProgress;
-  // The journal is copied into the file off this thread while the file is
-  // open for writing.
-  std::unique_ptr<WalCheckpointer> checkpointer;
-  // And synced to the disk off this thread, when the journal can be opened.
-  std::unique_ptr<JournalSyncer> syncer;
-
-  // Read statements by their SQL, for as long as db is open; the
-  // generation counts the connections, so that a Reused outliving one
-  // leaves the next alone.
-  std::unordered_map<std::string, Cached> reused;
-  std::uint64_t generation = 0;
-  bool totalsColumn = false;  // totals_state.stale seen in this connection
-
-  Statement begin, commit, rollback;
-  Statement insertSession, setRunning, setEnded, setUnsaved, saveBalance, saveHand, dropHand,
-      dropHands, saveTrainerHand, dropTrainerHand, insertGame, addTotals, addTableTotals,
-      addSessionTotals, countRow;
+  std::unique_ptr<HistoryDatabase> file;
 };
 
 }  // namespace lynx

@@ -3,11 +3,23 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "coach/coach.h"
 #include "shell/settings.h"
 #include "table/table_window.h"
 #include "table/trainer_window.h"
 
 namespace lynx {
+
+namespace {
+
+// Every judged game is kept with the coach's verdict on its hold, given here
+// where both tables' games pass: the store keeps what it is given and knows
+// no rule of its own.
+void GiveVerdict(GameRecord& game) {
+  game.mistake = game.bestEv && game.heldEv && IsMistake(*game.bestEv, *game.heldEv);
+}
+
+}  // namespace
 
 HistoryRecorder::HistoryRecorder(ProgramValues& values, Services& services, QObject* parent)
     : QObject(parent), values(values), services(services) {}
@@ -78,6 +90,7 @@ void HistoryRecorder::Attach(TableWindow& table) {
     pending[settled.game] = std::nullopt;
     CountStakes();
     GameRecord game = settled;
+    GiveVerdict(game);
     services.history.RecordGame(game, values.borrowed, NextChange());
     AfterWrite(&table);
     emit GameRecorded();
@@ -108,6 +121,7 @@ void HistoryRecorder::Attach(TrainerWindow& trainer) {
             trainerPending = std::optional<TrainerHandInProgress>();
             CountStakes();
             std::vector<GameRecord> games = settled;
+            for (GameRecord& game : games) GiveVerdict(game);
             services.history.RecordGames(games, values.borrowed, NextChange());
             // The trainer shows its wins as soon as this returns.
             services.history.WaitOnDisk();

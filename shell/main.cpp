@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "coach/coach.h"
 #include "common/program_values.h"
 #include "engine/random_source.h"
 #include "platform/data_dir.h"
@@ -357,7 +358,7 @@ int RunThisCopy(const std::optional<std::string>& trainer) {
       historyTaken ? QStringLiteral("another copy of LYNX Video Poker, with other settings, "
                                     "keeps it")
                    : QString(),
-      ShowBuildingProgress(building));
+      ShowBuildingProgress(building), &lynx::IsMistake);
   building.reset();
   lynx::Services services{dialogs, sound, profile, help, screen, random, history};
   return Play(services, dataDir, watcher, trainer);

@@ -22,9 +22,9 @@
 
 #include "coach/coach.h"
 #include "coach/tables_cache.h"
-#include "platform/fakes.h"
 #include "platform/sqlite_history.h"
 #include "review/drill_deals.h"
+#include "tests/support/fakes.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/fakes.h"
 #include "platform/history_csv.h"
 #include "platform/sqlite_history.h"
+#include "tests/support/fakes.h"
 #include "tests/support/hand_text.h"
 #include "tests/support/test_files.h"
 

@@ -10,9 +10,10 @@
 #include <functional>
 #include <tuple>
 
-#include "platform/fakes.h"
+#include "coach/coach.h"
 #include "platform/sqlite_history.h"
 #include "tests/support/damaged_history.h"
+#include "tests/support/fakes.h"
 #include "tests/support/test_files.h"
 
 namespace lynx {
@@ -66,7 +67,9 @@ TEST(HistoryRowsTest, DamagedRowsAreListedAsSuchAndLeftOutOfEverySum) {
   QTemporaryDir dir;
   const QString path = dir.filePath("history.sqlite");
   ASSERT_TRUE(testing_support::WriteDamagedHistory(path));
-  SqliteHistory history(path);
+  // Written by another program: the rows have no verdict, and the rule the
+  // program gives judges them.
+  SqliteHistory history(path, IsMistake);
   ASSERT_EQ(history.Problem(), "");
 
   const std::vector<GameRecord> games = history.Games(0, 100);

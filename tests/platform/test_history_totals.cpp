@@ -14,13 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "coach/coach.h"
 #include "engine/deck.h"
 #include "engine/evaluate.h"
 #include "engine/game_rules.h"
 #include "engine/pays.h"
 #include "engine/paytable.h"
-#include "platform/fakes.h"
 #include "platform/sqlite_history.h"
+#include "tests/support/fakes.h"
 #include "tests/support/history_file.h"
 #include "tests/support/test_files.h"
 #include "tests/support/trainer_rows.h"
@@ -122,6 +123,7 @@ TEST(HistoryTotals, EqualTheSumsOfTheRowsThroughPlayReopeningAndOtherPrograms) {
     const int kind = pick(0, 2);
     g.bestEv = best;
     g.heldEv = kind == 0 ? best : kind == 1 ? best * (1 - 1e-12) : best * pick(0, 99) / 100.0;
+    g.mistake = IsMistake(best, *g.heldEv);
   };
   const std::span<const GameRules> library = GameLibrary();
   auto deal = [&](SqliteHistory& history, int change) {
@@ -215,10 +217,13 @@ TEST(HistoryTotals, EqualTheSumsOfTheRowsThroughPlayReopeningAndOtherPrograms) {
   rows.games.back().id = static_cast<std::int64_t>(rows.games.size());
   rows.games[4].row = 77;
   int progressCalls = 0;
-  SqliteHistory rebuilt(path, [&progressCalls](std::int64_t done, std::int64_t total) {
-    ++progressCalls;
-    EXPECT_LE(done, total);
-  });
+  SqliteHistory rebuilt(
+      path,
+      [&progressCalls](std::int64_t done, std::int64_t total) {
+        ++progressCalls;
+        EXPECT_LE(done, total);
+      },
+      IsMistake);
   EXPECT_GE(progressCalls, 1);
   EXPECT_EQ(Sql(path, "SELECT stale FROM totals_state"), "0\n");
   ExpectSameSums(rebuilt, rows);

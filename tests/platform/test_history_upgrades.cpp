@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "coach/coach.h"
-#include "platform/fakes.h"
 #include "platform/history_rows.h"
 #include "platform/sqlite_history.h"
+#include "tests/support/fakes.h"
 #include "tests/support/trainer_rows.h"
 
 // Failures show text and times as text.
@@ -110,6 +110,10 @@ Held Read(const QString& path) {
             g.payTable = QString::fromStdString(Text(r, 17));
             g.hands = sqlite3_column_int(r, 18);
             g.damaged = !ValidRecord(g);
+            // No version before 6 kept a verdict, and these files were
+            // written without one: the upgrade judges every judged game by
+            // the coach's rule, which the store is given.
+            g.mistake = !g.demo && g.bestEv && g.heldEv && IsMistake(*g.bestEv, *g.heldEv);
             held.games.push_back(g);
           });
   EachRow(db,
@@ -181,7 +185,7 @@ std::vector<SessionReturn> Sessions(const Held& held) {
 auto Fields(const GameRecord& g) {
   return std::make_tuple(g.id, g.playedAt, g.game, g.coins, g.dealt, g.held, g.final, g.row, g.won,
                          g.creditsAfter, g.demo, g.session, g.bestEv, g.heldEv, g.bestHolds,
-                         g.practice, g.libraryGame, g.payTable, g.hands, g.damaged);
+                         g.practice, g.libraryGame, g.payTable, g.hands, g.damaged, g.mistake);
 }
 
 void ExpectSums(const GameStatistics& actual, const GameStatistics& expected) {
@@ -245,7 +249,7 @@ TEST(HistoryUpgrades, EveryEarlierVersionComesBackWhole) {
     // Read once right after the upgrade, and again from the upgraded file.
     for (int open = 1; open <= 2; ++open) {
       SCOPED_TRACE("open " + std::to_string(open));
-      SqliteHistory history(path);
+      SqliteHistory history(path, IsMistake);
       EXPECT_EQ(history.Problem(), "");
       EXPECT_EQ(history.CurrentState(), SqliteHistory::State::Working);
       EXPECT_EQ(history.MovedAsideTo(), "");

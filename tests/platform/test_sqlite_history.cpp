@@ -19,15 +19,16 @@
 #include <string>
 #include <tuple>
 
+#include "coach/coach.h"
 #include "engine/card_text.h"
 #include "engine/game_rules.h"
 #include "engine/pays.h"
 #include "engine/random_source.h"
-#include "platform/fakes.h"
 #include "platform/history_csv.h"
 #include "platform/journal_syncer.h"
 #include "platform/sqlite_history.h"
 #include "platform/wal_checkpointer.h"
+#include "tests/support/fakes.h"
 #include "tests/support/hand_text.h"
 #include "tests/support/test_files.h"
 #include "tests/support/trainer_rows.h"
@@ -305,6 +306,7 @@ TEST_F(SqliteHistoryTest, ATrainerDealIsItsHandsInOrderInOneTransaction) {
   std::vector<GameRecord> deal = testing_support::TrainerRows(hand, 85);
   deal[1].bestEv = 3.25;
   deal[1].heldEv = 1.5;
+  deal[1].mistake = true;
   {
     // The write fails at the third row: nothing of the deal is in the file.
     SqliteHistory history(File());
@@ -403,9 +405,11 @@ TEST_F(SqliteHistoryTest, StatisticsBalanceSeriesAndSessionReturns) {
 TEST_F(SqliteHistoryTest, CoachSumsMistakesAndPracticeHands) {
   SqliteHistory history(File());
   history.BeginSession();
+  // Judged as the recorder judges a game: with the coach's verdict.
   auto judged = [](GameRecord g, double best, double held, bool demo = false) {
     g.bestEv = best;
     g.heldEv = held;
+    g.mistake = IsMistake(best, held);
     g.demo = demo;
     return g;
   };
@@ -451,6 +455,67 @@ TEST_F(SqliteHistoryTest, CoachSumsMistakesAndPracticeHands) {
   EXPECT_EQ(history.Statistics(std::nullopt), all);
   EXPECT_EQ(history.SessionReturns().front().hands, 5);
   EXPECT_EQ(history.BalanceSeries(100).size(), 5u);
+}
+
+// The verdict on a hold is the caller's: the store keeps it as given, in the
+// file, its sums, its mistakes and what it reads back, whatever the values
+// say and whatever rule it was given. That rule judges only the rows kept
+// without a verdict (by another program, or before verdicts were kept):
+// when the totals are built, and when a file this run cannot write is
+// summed; without a rule such a row is no mistake.
+TEST_F(SqliteHistoryTest, TheVerdictIsTheCallersAndTheRuleJudgesOnlyRowsWithoutOne) {
+  constexpr MistakeRule kAlways = [](double, double) { return true; };
+  constexpr MistakeRule kNever = [](double, double) { return false; };
+  GameRecord tie = Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 100);
+  tie.bestEv = 7.5;
+  tie.heldEv = 7.5;
+  tie.mistake = true;
+  GameRecord worse = Game(kDeucesWild, 3, "2C 5H 9S 9D KC", 13, "2C 5H 9S 9D 3C", -1, 0, 97);
+  worse.bestEv = 4.0;
+  worse.heldEv = 1.0;
+  // Another program copies the game held worse, without its verdict.
+  const std::string copyWorse =
+      "INSERT INTO games (played_at, game, coins, dealt, held, final, row, won, credits_after, "
+      "demo, session, best_ev, held_ev, practice) SELECT played_at, game, coins, dealt, held, "
+      "final, row, won, credits_after, demo, session, best_ev, held_ev, practice FROM games "
+      "WHERE id = 2";
+  const auto mistakes = [](SqliteHistory& history) {
+    std::vector<std::int64_t> ids;
+    for (const GameRecord& g : history.Mistakes(10)) ids.push_back(g.id);
+    return std::make_tuple(history.Statistics(std::nullopt).mistakes,
+                           history.Statistics(std::nullopt).mistakeCost, ids);
+  };
+  {
+    SqliteHistory history(File(), kAlways);
+    history.RecordGame(tie, 100, 1);
+    history.RecordGame(worse, 100, 2);
+    EXPECT_EQ(mistakes(history), std::make_tuple(1, 0.0, std::vector<std::int64_t>{1}));
+    const std::vector<GameRecord> read = history.Games(0, 10);
+    EXPECT_EQ(read, (std::vector<GameRecord>{worse, tie}));
+  }
+  ASSERT_EQ(Sql(File(), copyWorse), "");
+  {
+    SqliteHistory history(File(), kAlways);
+    EXPECT_EQ(mistakes(history), std::make_tuple(2, 3.0, std::vector<std::int64_t>{3, 1}));
+    EXPECT_TRUE(history.Games(0, 1).front().mistake);
+  }
+  ASSERT_EQ(Sql(File(), copyWorse), "");
+  {
+    SqliteHistory history(File());
+    EXPECT_EQ(mistakes(history), std::make_tuple(2, 3.0, std::vector<std::int64_t>{3, 1}));
+  }
+  EXPECT_EQ(Sql(File(), "SELECT id, mistake, cost FROM games ORDER BY id"),
+            "1|1|0.0\n2|0|0.0\n3|1|3.0\n4|0|0.0\n");
+  // A file of a newer version is summed from its rows: the verdicts kept,
+  // and the rule for a row without one.
+  ASSERT_EQ(Sql(File(),
+                copyWorse + "; PRAGMA user_version = " + std::to_string(kHistorySchemaVersion + 1)),
+            "");
+  SqliteHistory newer(File(), kNever);
+  ASSERT_EQ(newer.CurrentState(), SqliteHistory::State::ReadOnly);
+  EXPECT_EQ(mistakes(newer), std::make_tuple(2, 3.0, std::vector<std::int64_t>{3, 1}));
+  SqliteHistory always(File(), kAlways);
+  EXPECT_EQ(mistakes(always), std::make_tuple(3, 6.0, std::vector<std::int64_t>{5, 3, 1}));
 }
 
 // A file as the first version of the program left it: no sessions yet.

@@ -8,12 +8,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/fakes.h"
 #include "platform/sqlite_history.h"
 #include "review/drill_deals.h"
 #include "review/drill_window.h"
 #include "table/trainer_window.h"
 #include "tests/support/damaged_history.h"
+#include "tests/support/fakes.h"
 #include "tests/support/hand_text.h"
 
 namespace lynx {
@@ -31,6 +31,7 @@ GameRecord Judged(GameVariant game, const char* dealt, int held, double best, do
   g.final = g.dealt;
   g.bestEv = best;
   g.heldEv = heldEv;
+  g.mistake = IsMistake(best, heldEv);  // as the recorder gives it
   g.demo = demo;
   return g;
 }
@@ -165,7 +166,9 @@ TEST(DrillWindow, PractisesOnlyTheValidMistakesOfADamagedHistory) {
   QTemporaryDir dir;
   const QString path = dir.filePath("history.sqlite");
   ASSERT_TRUE(testing_support::WriteDamagedHistory(path));
-  SqliteHistory store(path);
+  // Its rows have no verdict: the coach's rule, given as the program gives
+  // it, judges them.
+  SqliteHistory store(path, IsMistake);
   SequenceSource random;
   TablesCache tables;
   DrillWindow drill(store, tables, random, [] { return 60; });

@@ -15,8 +15,8 @@
 #include <utility>
 
 #include "cards/card_painter.h"
-#include "platform/fakes.h"
 #include "review/history_window.h"
+#include "tests/support/fakes.h"
 #include "tests/support/hand_text.h"
 
 namespace lynx {

@@ -10,12 +10,12 @@
 #include <memory>
 #include <string>
 
-#include "platform/fakes.h"
 #include "platform/qt_dialogs.h"
 #include "review/best_play_cache.h"
 #include "review/drill_window.h"
 #include "review/history_window.h"
 #include "review/statistics_window.h"
+#include "tests/support/fakes.h"
 
 namespace lynx {
 namespace {

@@ -7,9 +7,9 @@
 #include <QChartView>
 #include <QTest>
 
-#include "platform/fakes.h"
 #include "review/best_play_cache.h"
 #include "review/statistics_window.h"
+#include "tests/support/fakes.h"
 #include "tests/support/hand_text.h"
 
 namespace lynx {

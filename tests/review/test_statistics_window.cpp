@@ -22,11 +22,12 @@
 #include <memory>
 #include <numeric>
 
-#include "platform/fakes.h"
+#include "coach/coach.h"
 #include "review/best_play_cache.h"
 #include "review/statistics_model.h"
 #include "review/statistics_window.h"
 #include "table/table_controls.h"
+#include "tests/support/fakes.h"
 #include "tests/support/hand_text.h"
 
 namespace lynx {
@@ -189,6 +190,7 @@ GameRecord TrainerHand(int hands, int coins, int held, int won, double bestEv, d
   hand.won = won;
   hand.bestEv = bestEv;
   hand.heldEv = heldEv;
+  hand.mistake = IsMistake(bestEv, heldEv);  // as the recorder gives it
   hand.bestHolds = "15";
   return hand;
 }

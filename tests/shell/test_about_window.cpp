@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "platform/fakes.h"
 #include "shell/about_window.h"
 #include "shell/startup.h"
+#include "tests/support/fakes.h"
 
 namespace lynx {
 namespace {

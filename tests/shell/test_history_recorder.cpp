@@ -10,13 +10,14 @@
 #include <QTest>
 #include <memory>
 
-#include "platform/fakes.h"
 #include "platform/ini_profile.h"
 #include "platform/sqlite_history.h"
 #include "shell/history_recorder.h"
 #include "shell/settings.h"
 #include "table/table_window.h"
 #include "table/trainer_window.h"
+#include "tests/support/fakes.h"
+#include "tests/support/test_files.h"
 
 namespace lynx {
 namespace {
@@ -177,6 +178,41 @@ TEST_F(RecorderTest, HandsOfADeclinedGameStayDroppedWhileTheDropWaits) {
   EXPECT_FALSE(table->State().dealt);  // no hand put back on the table
   sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
   sqlite3_close(other);
+}
+
+// Each judged game reaches the store with the coach's verdict on its hold,
+// from the machine's table and from the trainer alike: a hold a rounding
+// error below best play is none, one worth less is, a game not judged has
+// none.
+TEST_F(RecorderTest, JudgedGamesAreKeptWithTheCoachsVerdict) {
+  const auto judged = [](double best, double held) {
+    GameRecord game =
+        testing_support::Game(kJacksOrBetter, 5, "AS AD 7C 8H 2H", 3, "AS AD 7C 9C 3D", 8, 5, 500);
+    game.bestEv = best;
+    game.heldEv = held;
+    return game;
+  };
+  auto table = OpenTable();
+  emit table->GameSettled(judged(7.5, 7.5 * (1 - 1e-12)));
+  emit table->GameSettled(judged(7.5, 2.5));
+  GameRecord unjudged = judged(7.5, 2.5);
+  unjudged.bestEv.reset();
+  unjudged.heldEv.reset();
+  emit table->GameSettled(unjudged);
+  const GameRules& rules = *FindGame("double-double-bonus");
+  TablesCache tables;
+  TrainerWindow trainer(values, services, tables,
+                        {&rules, "9/6", PaysOf(rules, *FindTable(rules, "9/6")), 3});
+  recorder.Attach(trainer);
+  GameRecord hand = judged(12.0, 9.0);
+  hand.libraryGame = "double-double-bonus";
+  hand.payTable = "9/6";
+  hand.hands = 3;
+  emit trainer.GamesSettled({hand, hand, hand});
+  std::vector<bool> verdicts;
+  for (const GameRecord& game : store.Games(0, 10)) verdicts.insert(verdicts.begin(), game.mistake);
+  EXPECT_EQ(verdicts, (std::vector<bool>{false, true, false, true, true, true}));
+  EXPECT_EQ(store.Statistics(std::nullopt).mistakes, 1);
 }
 
 // A thousand ten-hand deals at the trainer, kept through the recorder in a

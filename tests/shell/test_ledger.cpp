@@ -12,12 +12,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "platform/fakes.h"
 #include "platform/ini_profile.h"
 #include "platform/sqlite_history.h"
 #include "shell/history_recorder.h"
 #include "shell/settings.h"
 #include "shell/title_window.h"
+#include "tests/support/fakes.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';

@@ -11,12 +11,12 @@
 #include <csignal>
 #include <functional>
 
-#include "platform/fakes.h"
 #include "platform/qt_dialogs.h"
 #include "shell/about_window.h"
 #include "shell/signal_watcher.h"
 #include "shell/startup.h"
 #include "table/table_window.h"
+#include "tests/support/fakes.h"
 
 namespace lynx {
 namespace {

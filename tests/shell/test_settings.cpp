@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <limits>
 
-#include "platform/fakes.h"
 #include "platform/ini_profile.h"
 #include "shell/settings.h"
+#include "tests/support/fakes.h"
 
 namespace lynx {
 namespace {

@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "platform/fakes.h"
 #include "shell/startup.h"
+#include "tests/support/fakes.h"
 
 namespace lynx {
 namespace {

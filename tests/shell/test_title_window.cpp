@@ -12,12 +12,12 @@
 #include <functional>
 
 #include "cards/card_painter.h"
-#include "platform/fakes.h"
 #include "platform/qt_help.h"
 #include "shell/about_window.h"
 #include "shell/startup.h"
 #include "shell/title_window.h"
 #include "table/table_window.h"
+#include "tests/support/fakes.h"
 
 namespace lynx {
 namespace {

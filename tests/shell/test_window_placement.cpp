@@ -18,7 +18,6 @@
 #include <cmath>
 
 #include "coach/tables_cache.h"
-#include "platform/fakes.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_help.h"
 #include "platform/window_place.h"
@@ -33,6 +32,7 @@
 #include "table/table_controls.h"
 #include "table/table_window.h"
 #include "table/trainer_window.h"
+#include "tests/support/fakes.h"
 
 namespace lynx {
 namespace {

@@ -14,11 +14,11 @@
 #include <array>
 #include <set>
 
-#include "platform/fakes.h"
 #include "platform/qt_screen.h"
 #include "shell/startup.h"
 #include "table/coach_panel.h"
 #include "table/table_window.h"
+#include "tests/support/fakes.h"
 
 namespace lynx {
 namespace {

@@ -17,9 +17,9 @@
 #include <cstdint>
 #include <string>
 
-#include "machine/hand_in_progress.h"
 #include "platform/history_store.h"
 #include "platform/sqlite_history.h"
+#include "records/hand_in_progress.h"
 
 namespace lynx::testing_support {
 

@@ -13,8 +13,8 @@
 #include "cards/card_painter.h"
 #include "common/program_values.h"
 #include "engine/card.h"
-#include "platform/fakes.h"
 #include "table/table_window.h"
+#include "tests/support/fakes.h"
 
 namespace lynx::testing {
 

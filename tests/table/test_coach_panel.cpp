@@ -15,9 +15,9 @@
 
 #include "engine/evaluate.h"
 #include "engine/pays.h"
-#include "platform/fakes.h"
 #include "table/coach_panel.h"
 #include "table/table_window.h"
+#include "tests/support/fakes.h"
 #include "tests/support/hand_text.h"
 
 namespace lynx {

@@ -8,10 +8,10 @@
 #include <QScreen>
 #include <QTest>
 
-#include "platform/fakes.h"
 #include "table/coach_panel.h"
 #include "table/table_controls.h"
 #include "table/table_window.h"
+#include "tests/support/fakes.h"
 
 namespace lynx {
 namespace {

@@ -12,8 +12,8 @@
 
 #include "coach/tables_cache.h"
 #include "engine/strategy_return.h"
-#include "platform/fakes.h"
 #include "table/pay_editor.h"
+#include "tests/support/fakes.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';

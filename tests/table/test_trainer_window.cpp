@@ -16,9 +16,9 @@
 #include <functional>
 
 #include "engine/deck.h"
-#include "platform/fakes.h"
 #include "table/table_accessibility.h"
 #include "table/trainer_window.h"
+#include "tests/support/fakes.h"
 #include "tests/support/popup_menu.h"
 
 namespace lynx {

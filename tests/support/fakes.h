@@ -15,7 +15,6 @@
 #include <utility>
 #include <vector>
 
-#include "coach/coach.h"
 #include "platform/history_csv.h"
 #include "platform/history_store.h"
 #include "platform/services.h"
@@ -254,7 +253,8 @@ class FakeHistory final : public HistoryStore {
   // marked so, or one that is no game (ValidRecord).
   static bool Damaged(const GameRecord& g) { return g.damaged || !ValidRecord(g); }
   static bool Judged(const GameRecord& g) { return !g.demo && g.bestEv && g.heldEv; }
-  static bool Mistaken(const GameRecord& g) { return Judged(g) && IsMistake(*g.bestEv, *g.heldEv); }
+  // The verdict the game was recorded with, as the SQLite store keeps it.
+  static bool Mistaken(const GameRecord& g) { return Judged(g) && g.mistake; }
   std::vector<GameRecord> Games(std::int64_t offset, int limit) override {
     std::vector<GameRecord> page;
     for (auto it = games.rbegin() + std::clamp<std::int64_t>(offset, 0, GameCount());
