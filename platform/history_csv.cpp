@@ -16,6 +16,7 @@
 #include "engine/paytable.h"
 #include "platform/history_rows.h"
 #include "platform/sqlite_history.h"
+#include "platform/sqlite_statement.h"
 
 namespace lynx {
 
@@ -160,11 +161,6 @@ class CsvFile {
 struct CloseDatabase {
   void operator()(sqlite3* db) const { sqlite3_close(db); }
 };
-struct FinalizeStatement {
-  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
-
 Statement Prepare(sqlite3* db, const char* sql) {
   sqlite3_stmt* statement = nullptr;
   sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
