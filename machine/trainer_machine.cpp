@@ -50,12 +50,20 @@ Pays PaysOfGame(const Pays& pays, const GameRules& rules) {
   return own;
 }
 
-bool SamePays(const Pays& a, const Pays& b) {
+}  // namespace
+
+bool SameFamilyAndFigures(const Pays& a, const Pays& b) {
   return a.variant == b.variant && a.rowCount == b.rowCount && a.perCoin == b.perCoin &&
          a.royalFiveCoins == b.royalFiveCoins;
 }
 
-}  // namespace
+bool SamePayFigures(const Pays& a, const Pays& b) {
+  if (a.rowCount != b.rowCount || a.royalFiveCoins != b.royalFiveCoins) return false;
+  for (int r = 0; r < a.rowCount; ++r)
+    if (a.perCoin[static_cast<std::size_t>(r)] != b.perCoin[static_cast<std::size_t>(r)])
+      return false;
+  return true;
+}
 
 namespace {
 
@@ -108,7 +116,7 @@ bool ValidTrainerHands(int hands) {
 }
 
 bool TrainerHandInProgress::operator==(const TrainerHandInProgress& other) const {
-  return game == other.game && table == other.table && SamePays(pays, other.pays) &&
+  return game == other.game && table == other.table && SameFamilyAndFigures(pays, other.pays) &&
          hands == other.hands && coins == other.coins && dealt == other.dealt &&
          held == other.held && deck == other.deck;
 }

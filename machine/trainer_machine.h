@@ -54,10 +54,21 @@ void ShuffleTrainerDeck(TrainerDeck& deck, const GameRules& rules, UniformSource
 // game's 53 cards are taken too (hands an earlier version dealt).
 bool IsDeckOfGame(const TrainerDeck& deck, const GameRules& rules);
 
+// The hands the trainer deals at once, in the order the player steps
+// through them: the one list the table, its setup and the history go by.
 constexpr std::array<int, 4> kTrainerHandCounts{1, 3, 5, 10};
 
 // True for 1, 3, 5 and 10.
 bool ValidTrainerHands(int hands);
+
+// Two ways to compare pays, neither looking at the game pointer:
+// the same family and every figure of the row array (the rows past rowCount
+// too) and the top prize: pays a journalled hand was played on.
+bool SameFamilyAndFigures(const Pays& a, const Pays& b);
+// As many rows, the same pay per coin on each of them and the same top
+// prize, whatever the family says: a table the player typed that is one of
+// the game's named tables.
+bool SamePayFigures(const Pays& a, const Pays& b);
 
 // A trainer hand dealt and not yet drawn (the journal keeps it so a hand in
 // progress survives the end of the program).
