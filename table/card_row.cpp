@@ -29,8 +29,8 @@ void CardRow::MakeCardSpots(QWidget* window, const std::function<CardCode(int)>&
   }
 }
 
-void CardRow::ShowHolds(HoldMask holds, bool dealt) const {
-  for (int k = 0; k < 5; ++k) Marker(k)->setPixmap(Face(dealt && holds.Holds(k)));
+void CardRow::ShowHolds(HoldMask holds) const {
+  for (int k = 0; k < 5; ++k) Marker(k)->setPixmap(Face(holds.Holds(k)));
 }
 
 void CardRow::NamesMayHaveChanged() const {

@@ -39,8 +39,8 @@ class CardRow {
     draw = drawFace;
   }
   QPixmap Face(bool held) const { return held ? hold : draw; }
-  // Each marker at the face of its card in holds; none held when not dealt.
-  void ShowHolds(HoldMask holds, bool dealt) const;
+  // Each marker at the face of its card in holds.
+  void ShowHolds(HoldMask holds) const;
 
   PictureButton* Marker(int k) const { return markers[static_cast<std::size_t>(k)]; }
   const std::array<PictureButton*, 5>& Markers() const { return markers; }

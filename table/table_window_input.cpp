@@ -287,7 +287,7 @@ void TableWindow::SetHolds(HoldMask holds) {
 }
 
 void TableWindow::ShowHolds() {
-  cardRow.ShowHolds(machine.Held(), true);
+  cardRow.ShowHolds(machine.Held());
 }
 
 }  // namespace lynx

@@ -325,7 +325,7 @@ void TrainerWindow::ShowDrawResult(const TrainerSettlement& settled) {
 }
 
 void TrainerWindow::ShowHolds() {
-  cardRow.ShowHolds(machine.Held(), machine.Dealt());
+  cardRow.ShowHolds(machine.Dealt() ? machine.Held() : HoldMask{});
   if (!machine.Dealt()) return;
   // The extra hands show the cards held, the rest face down.
   std::array<bool, 5> held{};
