@@ -34,4 +34,17 @@ std::int64_t PayoutOf(const Pays& pays, int row, int coins) {
   return static_cast<std::int64_t>(pays.perCoin[static_cast<std::size_t>(row)]) * coins;
 }
 
+bool SameFamilyAndFigures(const Pays& a, const Pays& b) {
+  return a.variant == b.variant && a.rowCount == b.rowCount && a.perCoin == b.perCoin &&
+         a.royalFiveCoins == b.royalFiveCoins;
+}
+
+bool SamePayFigures(const Pays& a, const Pays& b) {
+  if (a.rowCount != b.rowCount || a.royalFiveCoins != b.royalFiveCoins) return false;
+  for (int r = 0; r < a.rowCount; ++r)
+    if (a.perCoin[static_cast<std::size_t>(r)] != b.perCoin[static_cast<std::size_t>(r)])
+      return false;
+  return true;
+}
+
 }  // namespace lynx

@@ -35,4 +35,13 @@ Pays DefaultPays(const GameRules& rules);
 // MachinePays(g) gives exactly Payout(g, row, coins).
 std::int64_t PayoutOf(const Pays& pays, int row, int coins);
 
+// Two ways to compare pays, neither looking at the game pointer:
+// the same family and every figure of the row array (the rows past rowCount
+// too) and the top prize: pays a journalled hand was played on.
+bool SameFamilyAndFigures(const Pays& a, const Pays& b);
+// As many rows, the same pay per coin on each of them and the same top
+// prize, whatever the family says: a table the player typed that is one of
+// the game's named tables.
+bool SamePayFigures(const Pays& a, const Pays& b);
+
 }  // namespace lynx

@@ -78,10 +78,9 @@ struct TrainerHandInProgress {
   // Field by field; the pays by their numbers (the game is named by game, so
   // a pays without its rules pointer still compares equal).
   bool operator==(const TrainerHandInProgress& other) const {
-    return game == other.game && table == other.table && pays.variant == other.pays.variant &&
-           pays.rowCount == other.pays.rowCount && pays.perCoin == other.pays.perCoin &&
-           pays.royalFiveCoins == other.pays.royalFiveCoins && hands == other.hands &&
-           coins == other.coins && dealt == other.dealt && held == other.held && deck == other.deck;
+    return game == other.game && table == other.table && SameFamilyAndFigures(pays, other.pays) &&
+           hands == other.hands && coins == other.coins && dealt == other.dealt &&
+           held == other.held && deck == other.deck;
   }
 };
 

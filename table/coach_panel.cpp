@@ -97,6 +97,41 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   // The keys stay with the table.
   warnBox->setFocusPolicy(Qt::NoFocus);
   layout->addWidget(warnBox);
+  layout->addWidget(MakeSections(), 1);
+  // W turns the warning on and off from the keyboard (the keys stay with
+  // the table, so the box itself takes no focus).
+  auto* warnKey = new QShortcut(QKeySequence(Qt::Key_W), this);
+  warnKey->setContext(Qt::WindowShortcut);
+  connect(warnKey, &QShortcut::activated, warnBox, &QCheckBox::toggle);
+  auto* keys = new QLabel(QStringLiteral("H hint · A all holds · G chart · W warn · K hide"), this);
+  keys->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
+  keys->setWordWrap(true);
+  layout->addWidget(keys);
+
+  connect(warnBox, &QCheckBox::toggled, this, [this](bool on) {
+    this->run.warn = on;
+    if (!on) drawWarning.Clear();
+    TellSettingNotSaved(SaveCoachSettings(this->run, this->services.profile), this->services,
+                        window(), QString::fromStdString(this->table.Values().programTitle),
+                        settingProblemTold);
+    ShowHand();
+  });
+  ConnectTable();
+
+  run.tables.Prepare(game);
+  run.charts.Prepare(game, kMaxCoins);
+  table.SetAdvisor(this);
+  table.SetSidePanel(this);
+  table.ShowSidePanel(run.panelShown);
+  // A hand put back on the table when it opened.
+  if (table.State().dealt) HandChanged(table.InProgress());
+  lastLabel->setText(Heading(QStringLiteral("LAST DRAW")) +
+                     QStringLiteral("<br>Nothing drawn yet at this table."));
+  ShowHand();
+  ShowTally();
+}
+
+QWidget* CoachPanel::MakeSections() {
   // The sections scroll when they say more than the machine is high.
   auto* scroll = new QScrollArea(this);
   scroll->setObjectName(QStringLiteral("CoachSections"));
@@ -120,25 +155,10 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
   // setWidget fills the sections' background; the panel's blue shows through.
   sections->setAutoFillBackground(false);
   scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
-  layout->addWidget(scroll, 1);
-  // W turns the warning on and off from the keyboard (the keys stay with
-  // the table, so the box itself takes no focus).
-  auto* warnKey = new QShortcut(QKeySequence(Qt::Key_W), this);
-  warnKey->setContext(Qt::WindowShortcut);
-  connect(warnKey, &QShortcut::activated, warnBox, &QCheckBox::toggle);
-  auto* keys = new QLabel(QStringLiteral("H hint · A all holds · G chart · W warn · K hide"), this);
-  keys->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
-  keys->setWordWrap(true);
-  layout->addWidget(keys);
+  return scroll;
+}
 
-  connect(warnBox, &QCheckBox::toggled, this, [this](bool on) {
-    this->run.warn = on;
-    if (!on) warning = false;
-    TellSettingNotSaved(SaveCoachSettings(this->run, this->services.profile), this->services,
-                        window(), QString::fromStdString(this->table.Values().programTitle),
-                        settingProblemTold);
-    ShowHand();
-  });
+void CoachPanel::ConnectTable() {
   connect(&table, &TableWindow::HandChanged, this, &CoachPanel::HandChanged);
   connect(&table, &TableWindow::GameSettled, this, &CoachPanel::Settled);
   connect(&table, &TableWindow::AnalysisRequested, this, &CoachPanel::ShowAnalysis);
@@ -149,18 +169,6 @@ CoachPanel::CoachPanel(TableWindow& table, GameVariant game, CoachRun& run, Serv
                         window(), QString::fromStdString(this->table.Values().programTitle),
                         settingProblemTold);
   });
-
-  run.tables.Prepare(game);
-  run.charts.Prepare(game, kMaxCoins);
-  table.SetAdvisor(this);
-  table.SetSidePanel(this);
-  table.ShowSidePanel(run.panelShown);
-  // A hand put back on the table when it opened.
-  if (table.State().dealt) HandChanged(table.InProgress());
-  lastLabel->setText(Heading(QStringLiteral("LAST DRAW")) +
-                     QStringLiteral("<br>Nothing drawn yet at this table."));
-  ShowHand();
-  ShowTally();
 }
 
 const HandJudgement* CoachPanel::Judge(GameVariant variant, const Hand& dealt, int coins) {
@@ -178,11 +186,11 @@ void CoachPanel::HandChanged(const HandInProgress& hand) {
                        onTable->coins != hand.coins;
   onTable = hand;
   if (newDeal) {
-    warned = 0;
+    drawWarning.NewDeal();
     hinted = false;
     if (Judge(hand.game, hand.dealt, hand.coins) == nullptr) JudgeWhenReady();
   }
-  warning = false;
+  drawWarning.Clear();
   ShowHand();
   FillAnalysis();
 }
@@ -216,10 +224,8 @@ bool CoachPanel::AllowDraw(const HandInProgress& hand) {
   if (!run.warn || !table.SidePanelShown()) return true;
   const HandJudgement* j = Judge(hand.game, hand.dealt, hand.coins);
   const auto mask = HoldMask::FromBits(static_cast<unsigned>(hand.held)).Bits();
-  if (j == nullptr || j->IsBest(mask) || (warned >> mask & 1u) != 0) return true;
-  warned |= 1u << mask;
+  if (j == nullptr || !drawWarning.HoldsBack(*j, mask)) return true;
   onTable = hand;
-  warning = true;
   ShowHand();
   // The draw did not happen: a screen reader says why, wherever the focus is.
   const HoldVerdict verdict = JudgeHold(*j, mask);
@@ -243,7 +249,7 @@ void CoachPanel::Appraise(GameRecord& record) {
 void CoachPanel::Settled(const GameRecord& record) {
   const std::optional<HandInProgress> drawn = onTable;
   onTable.reset();
-  warning = false;
+  drawWarning.Clear();
   const HandJudgement* j = Judge(record.game, record.dealt, record.coins);
   QString text = Heading(QStringLiteral("LAST DRAW"));
   const auto held = HoldMask::FromBits(static_cast<unsigned>(record.held)).Bits();
@@ -253,7 +259,7 @@ void CoachPanel::Settled(const GameRecord& record) {
   if (j == nullptr || !drawn) {
     text += QStringLiteral("<br>(The strategy tables were still being built.)");
   } else {
-    run.TallyOf(game).Add(*j, held, record.won);
+    run.SessionOf(game).AddDeal(record.coins, std::array<std::int64_t, 1>{record.won}, j, held);
     const HoldVerdict verdict = JudgeHold(*j, held);
     const ShadowPlay shadow = PlayBest(*j, drawn->deck);
     if (!verdict.mistake) {
@@ -314,7 +320,7 @@ void CoachPanel::ShowHand() {
   } else {
     const HandJudgement& j = *judgement;
     const auto held = HoldMask::FromBits(static_cast<unsigned>(onTable->held)).Bits();
-    if (warning) {
+    if (drawWarning.Standing()) {
       const HoldVerdict verdict = JudgeHold(j, held);
       text +=
           QStringLiteral("<br>") +

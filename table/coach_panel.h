@@ -15,6 +15,8 @@
 
 #include "coach/chart_cache.h"
 #include "coach/coach.h"
+#include "coach/draw_warning.h"
+#include "coach/session_tally.h"
 #include "coach/tables_cache.h"
 #include "platform/services.h"
 #include "table/chart_window.h"
@@ -34,10 +36,12 @@ struct CoachRun {
   ChartCache charts{tables};  // goes before the tables it builds from
   // Every game judged this run, by game (index game - 1): a table's
   // "This session" counts its own game.
-  std::array<CoachTally, 3> tally;
-  CoachTally& TallyOf(GameVariant game) {
+  std::array<SessionTally, 3> tally;
+  SessionTally& SessionOf(GameVariant game) {
     return tally[static_cast<std::size_t>(std::clamp<int>(game, 1, 3) - 1)];
   }
+  // The judged hands of the game's tally.
+  CoachTally& TallyOf(GameVariant game) { return SessionOf(game).judged; }
   bool panelShown = false;
   bool warn = true;
 };
@@ -64,7 +68,7 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   // tables are built.
   const HandJudgement* Judgement() const { return judgement ? &*judgement : nullptr; }
   // A warning stands for the hand on the table.
-  bool Warning() const { return warning; }
+  bool Warning() const { return drawWarning.Standing(); }
   QCheckBox* WarnBox() const { return warnBox; }
   // The text of the sections: the hand, the last draw, the tally.
   QString HandSectionText() const;
@@ -89,6 +93,9 @@ class CoachPanel final : public QWidget, public TableAdvisor {
   void Settled(const GameRecord& game);
   // Judges the hand on the table once the tables are built.
   void JudgeWhenReady();
+  // The sections (hand, last draw, tally) in an area that scrolls.
+  QWidget* MakeSections();
+  void ConnectTable();
   void ShowHand();
   void ShowTally();
   void FillAnalysis();
@@ -105,8 +112,7 @@ class CoachPanel final : public QWidget, public TableAdvisor {
 
   std::optional<HandJudgement> judgement;
   std::optional<HandInProgress> onTable;  // the hand dealt, while it is
-  std::uint32_t warned = 0;               // hold masks already warned about
-  bool warning = false;
+  DrawWarning drawWarning;                // the draw held back once for each costly hold
   bool waiting = false;   // a look for the tables is due
   bool hinted = false;    // H was pressed for the hand on the table
   bool chartDue = false;  // a look for the chart is due

@@ -21,6 +21,7 @@
 #include "engine/paytable.h"
 #include "engine/strategy_return.h"
 #include "look/widget_look.h"
+#include "machine/trainer_machine.h"
 #include "platform/services.h"
 #include "platform/window_keys.h"
 #include "platform/window_place.h"
@@ -34,7 +35,6 @@ const QString kTrainerSection = QStringLiteral("Trainer");
 const QString kHandsKey = QStringLiteral("Hands");
 constexpr int kRecentCount = 5;
 constexpr std::string_view kCustom = "custom";
-constexpr std::array<int, 4> kHandCounts{1, 3, 5, 10};
 
 QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -48,10 +48,6 @@ QString RecentKey(int i) {
   return QStringLiteral("Recent%1").arg(i + 1);
 }
 
-bool ValidHands(int hands) {
-  return std::find(kHandCounts.begin(), kHandCounts.end(), hands) != kHandCounts.end();
-}
-
 // A whole number as the settings file and the pay fields hold it: 1 to 7
 // digits and nothing else; -1 for anything else, which every range refuses.
 int ParseWhole(const QString& text) {
@@ -59,16 +55,8 @@ int ParseWhole(const QString& text) {
   return digits.match(text).hasMatch() ? text.toInt() : -1;
 }
 
-bool SamePays(const Pays& a, const Pays& b) {
-  if (a.rowCount != b.rowCount || a.royalFiveCoins != b.royalFiveCoins) return false;
-  for (int r = 0; r < a.rowCount; ++r)
-    if (a.perCoin[static_cast<std::size_t>(r)] != b.perCoin[static_cast<std::size_t>(r)])
-      return false;
-  return true;
-}
-
 bool SameTable(const TrainerChoice& a, const TrainerChoice& b) {
-  return a.rules == b.rules && a.table == b.table && SamePays(a.pays, b.pays);
+  return a.rules == b.rules && a.table == b.table && SamePayFigures(a.pays, b.pays);
 }
 
 // Whether one of the game's own tables pays row more than the row above it.
@@ -141,20 +129,20 @@ QString PaysRefusal(const GameRules& rules, const Pays& pays) {
 
 const NamedTable* MatchingTable(const GameRules& rules, const Pays& pays) {
   for (const NamedTable& t : rules.tables)
-    if (SamePays(PaysOf(rules, t), pays)) return &t;
+    if (SamePayFigures(PaysOf(rules, t), pays)) return &t;
   return nullptr;
 }
 
 std::optional<TrainerChoice> TrainerChoiceFor(std::string_view gameName, int hands) {
   const GameRules* rules = FindGame(gameName);
-  if (rules == nullptr || !ValidHands(hands)) return std::nullopt;
+  if (rules == nullptr || !ValidTrainerHands(hands)) return std::nullopt;
   const NamedTable& usual = rules->tables.front();
   return TrainerChoice{rules, std::string(usual.name), PaysOf(*rules, usual), hands};
 }
 
 int SavedTrainerHands(ProfileFile& profile) {
   const int hands = ParseWhole(profile.ReadString(kTrainerSection, kHandsKey, QString()).trimmed());
-  return ValidHands(hands) ? hands : 1;
+  return ValidTrainerHands(hands) ? hands : 1;
 }
 
 QString RecentValue(const TrainerChoice& choice) {
@@ -254,8 +242,41 @@ TrainerSetupDialog::TrainerSetupDialog(ProfileFile& profile, TablesCache& tables
   auto* top = new QVBoxLayout(content);
   top->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(scroll, 1);
-  const int rowHeight = Zoomed(22);
+  QHBoxLayout* middle = MakeLists(content, top);
+  middle->addWidget(MakePayGrid(content));
 
+  returnText = new QLabel(content);
+  returnText->setObjectName(QStringLiteral("TrainerReturn"));
+  top->addWidget(returnText);
+  refusal = new QLabel(body);
+  refusal->setObjectName(QStringLiteral("TrainerRefusal"));
+  refusal->setMinimumHeight(refusal->fontMetrics().height());
+  layout->addWidget(refusal);
+
+  MakeButtons(body, layout);
+  CloseOnKeys(this);
+
+  ConnectControls();
+
+  recentChoices = RecentTrainerChoices(profile);
+  for (const TrainerChoice& choice : recentChoices) {
+    const int row = recent->rowCount();
+    recent->insertRow(row);
+    recent->setItem(row, 0, new QTableWidgetItem(ChoiceText(choice)));
+  }
+  const int savedHands = SavedTrainerHands(profile);
+  filling = true;
+  if (!recentChoices.empty()) recent->setCurrentCell(0, 0);
+  filling = false;
+  Select(!recentChoices.empty() ? recentChoices.front()
+                                : *TrainerChoiceFor(GameLibrary().front().name, savedHands));
+  resize(Zoomed(880), Zoomed(700));
+  PlaceInside(this, parent);
+}
+
+// The recent tables above the games and their pay tables.
+QHBoxLayout* TrainerSetupDialog::MakeLists(QWidget* content, QVBoxLayout* top) {
+  const int rowHeight = Zoomed(22);
   recent = new QTableWidget(0, 1, content);
   recent->setObjectName(QStringLiteral("TrainerRecent"));
   recent->setAccessibleName(QStringLiteral("Recent tables"));
@@ -295,6 +316,12 @@ TrainerSetupDialog::TrainerSetupDialog(ProfileFile& profile, TablesCache& tables
   tableList->setMinimumWidth(Zoomed(200));
   middle->addWidget(tableList, 2);
 
+  return middle;
+}
+
+// The pays of the game chosen: a caption, the pay per coin and the five
+// coins' pay of each row.
+QWidget* TrainerSetupDialog::MakePayGrid(QWidget* content) {
   auto* payArea = new QWidget(content);
   auto* grid = new QGridLayout(payArea);
   grid->setContentsMargins(0, 0, 0, 0);
@@ -340,21 +367,16 @@ TrainerSetupDialog::TrainerSetupDialog(ProfileFile& profile, TablesCache& tables
   }
   grid->setRowStretch(kMaxPayRows + 1, 1);
   grid->setColumnMinimumWidth(0, Zoomed(150));
-  middle->addWidget(payArea);
+  return payArea;
+}
 
-  returnText = new QLabel(content);
-  returnText->setObjectName(QStringLiteral("TrainerReturn"));
-  top->addWidget(returnText);
-  refusal = new QLabel(body);
-  refusal->setObjectName(QStringLiteral("TrainerRefusal"));
-  refusal->setMinimumHeight(refusal->fontMetrics().height());
-  layout->addWidget(refusal);
-
+// The hand counts, OK and Cancel at the foot.
+void TrainerSetupDialog::MakeButtons(QWidget* body, QVBoxLayout* layout) {
   auto* bottom = new QHBoxLayout;
   layout->addLayout(bottom);
   bottom->addWidget(new QLabel(QStringLiteral("Hands:"), body));
   hands = new QButtonGroup(this);
-  for (const int count : kHandCounts) {
+  for (const int count : kTrainerHandCounts) {
     auto* button = new QRadioButton(QString::number(count), body);
     button->setObjectName(QStringLiteral("Hands_%1").arg(count));
     // White words beside a black dot on the white circle.
@@ -372,14 +394,15 @@ TrainerSetupDialog::TrainerSetupDialog(ProfileFile& profile, TablesCache& tables
   ok = new QPushButton(QStringLiteral("OK"), body);
   ok->setObjectName(QStringLiteral("OK"));
   ok->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), body);
+  cancel = new QPushButton(QStringLiteral("Cancel"), body);
   cancel->setObjectName(QStringLiteral("Cancel"));
   bottom->addWidget(ok);
   bottom->addWidget(cancel);
   connect(ok, &QPushButton::clicked, this, &TrainerSetupDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &TrainerSetupDialog::reject);
-  CloseOnKeys(this);
+}
 
+void TrainerSetupDialog::ConnectControls() {
   // Tab goes from the lists to the pays top down, then hands and buttons.
   std::vector<QWidget*> order{recent, games, tableList};
   for (int r = 0; r < kMaxPayRows; ++r) {
@@ -412,21 +435,6 @@ TrainerSetupDialog::TrainerSetupDialog(ProfileFile& profile, TablesCache& tables
     ShowReturn();
     StartReturn();  // the pays typed meanwhile
   });
-
-  recentChoices = RecentTrainerChoices(profile);
-  for (const TrainerChoice& choice : recentChoices) {
-    const int row = recent->rowCount();
-    recent->insertRow(row);
-    recent->setItem(row, 0, new QTableWidgetItem(ChoiceText(choice)));
-  }
-  const int savedHands = SavedTrainerHands(profile);
-  filling = true;
-  if (!recentChoices.empty()) recent->setCurrentCell(0, 0);
-  filling = false;
-  Select(!recentChoices.empty() ? recentChoices.front()
-                                : *TrainerChoiceFor(GameLibrary().front().name, savedHands));
-  resize(Zoomed(880), Zoomed(700));
-  PlaceInside(this, parent);
 }
 
 TrainerSetupDialog::~TrainerSetupDialog() {

@@ -31,6 +31,8 @@
 #include "engine/pays.h"
 
 class QButtonGroup;
+class QHBoxLayout;
+class QVBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -120,6 +122,10 @@ class TrainerSetupDialog final : public QDialog {
   using ReturnKey = std::pair<const GameRules*, std::array<int, kMaxPayRows + 1>>;
   static ReturnKey KeyOf(const Pays& pays);
 
+  QHBoxLayout* MakeLists(QWidget* content, QVBoxLayout* top);
+  QWidget* MakePayGrid(QWidget* content);
+  void MakeButtons(QWidget* body, QVBoxLayout* layout);
+  void ConnectControls();
   void ShowGame(int index);
   void ShowTable(int index);
   void FillPays(const Pays& pays);
@@ -147,6 +153,7 @@ class TrainerSetupDialog final : public QDialog {
   QLabel* refusal = nullptr;
   QButtonGroup* hands = nullptr;
   QPushButton* ok = nullptr;
+  QPushButton* cancel = nullptr;
   bool remembered = true;
 
   std::map<ReturnKey, double> returns;  // worked out so far

@@ -208,8 +208,7 @@ class MachineWindowInterface : public QAccessibleWidget {
     QList<QWidget*> children;
     for (QObject* object : widget()->children()) {
       auto* child = qobject_cast<QWidget*>(object);
-      if (child == nullptr || child->isWindow() || qobject_cast<QMenu*>(child) != nullptr)
-        continue;
+      if (child == nullptr || child->isWindow() || qobject_cast<QMenu*>(child) != nullptr) continue;
       if (InAccessibleTree(*child)) children.push_back(child);
     }
     return children;
@@ -219,7 +218,8 @@ class MachineWindowInterface : public QAccessibleWidget {
 // A stretch of a painted surface: a picture with a name.
 class PaintedSpotInterface : public QAccessibleWidget {
  public:
-  explicit PaintedSpotInterface(PaintedSpot* spot) : QAccessibleWidget(spot, QAccessible::Graphic) {}
+  explicit PaintedSpotInterface(PaintedSpot* spot)
+      : QAccessibleWidget(spot, QAccessible::Graphic) {}
 };
 
 QAccessibleInterface* Factory(const QString& className, QObject* object) {

@@ -14,6 +14,7 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "common/program_values.h"
@@ -22,7 +23,11 @@
 #include "machine/machine.h"
 #include "platform/history_store.h"
 #include "platform/services.h"
+#include "table/card_row.h"
+#include "table/meter_line.h"
+#include "table/pay_table_view.h"
 #include "table/table_controls.h"
+#include "table/table_sounds.h"
 
 class QTimer;
 
@@ -179,6 +184,8 @@ class TableWindow : public QDialog {
 
  private:
   void CreateControls();
+  void CreatePayTable();
+  void ConnectControls();
   void Load();
   void ShowDealOrDraw(bool draw);
 
@@ -205,6 +212,10 @@ class TableWindow : public QDialog {
   // room to the right of the table.
   void FitSidePanel(bool keepPlace = false);
   void CentreInWorkArea();
+  // The parts of ApplyTableLayout.
+  void LayOutMeter(bool large);
+  void LayOutPayTable(bool large);
+  void LayOutMarkers();
   // Runs the keys 1..5, M, C, S, L, H, A and K; false for any other key.
   bool MachineKey(QKeyEvent* event);
 
@@ -219,11 +230,12 @@ class TableWindow : public QDialog {
   void WriteCreditsLine();
   void WriteCoinsLine();
   void WritePayTableCaptions();
+  void LightStake(int before);
   void Refuse(Refusal refusal);
-  void PlayCardSound();
 
   // Surface drawing.
   void ClearSurface();
+  void PaintCard(int index, CardCode code);
   void ShowCard(int index, CardCode code);  // draws and pushes it to the screen
   void DrawBack(int index);
   QRect CardRect(int index) const;
@@ -233,6 +245,10 @@ class TableWindow : public QDialog {
   Services& services;
 
   Machine machine;
+  TableSounds sounds;
+  PayTableView payTable;
+  CardRow cardRow;
+  std::unique_ptr<MeterLine> meter;
   QImage surface;
   int helpTopic = 0;
 

@@ -24,19 +24,27 @@
 #include <array>
 #include <atomic>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "coach/coach.h"
+#include "coach/draw_warning.h"
+#include "coach/session_tally.h"
 #include "coach/tables_cache.h"
 #include "common/program_values.h"
 #include "engine/strategy_chart.h"
 #include "machine/trainer_machine.h"
 #include "platform/history_store.h"
 #include "platform/services.h"
+#include "table/card_row.h"
 #include "table/chart_window.h"
+#include "table/game_records.h"
+#include "table/meter_line.h"
 #include "table/pay_editor.h"
+#include "table/pay_table_view.h"
+#include "table/table_sounds.h"
 
 class QLabel;
 class QTableWidget;
@@ -59,19 +67,7 @@ const char* SpeedWord(TrainerSpeed speed);
 TrainerSpeed SpeedFromWord(const QString& word);
 
 // What the player did at the trainer this visit, for the summary on leaving.
-struct TrainerSession {
-  std::int64_t deals = 0;
-  std::int64_t hands = 0;  // every hand of every deal
-  std::int64_t coinsBet = 0;
-  std::int64_t won = 0;
-  CoachTally judged;  // the hands the coach could value (all once its tables are built)
-};
-
-// The pay table as the history keeps it: its name, or for pays the player
-// typed, "custom" and the pays per coin from the top row with the top
-// prize for five coins, "custom 250/50/25/9/6/4/3/2/1 (4000)", so that each
-// table of the player's own keeps figures of its own.
-QString RecordedTableName(const std::string& table, const Pays& pays);
+using TrainerSession = SessionTally;
 
 // The summary said on leaving: hands, coins bet and won, the return, and what
 // the holds were worth against best play with the mistakes and their cost.
@@ -132,7 +128,7 @@ class TrainerWindow final : public QDialog {
   bool CoachShown() const { return coachShown; }
   QString CoachText() const;
   // A warning holds the draw back for the hand on the table.
-  bool Warning() const { return warning; }
+  bool Warning() const { return drawWarning.Standing(); }
   // Every hold of the hand on the table with its value (A).
   void ShowAllHolds();
   QTableWidget* AllHolds() const { return allHolds; }
@@ -178,7 +174,10 @@ class TrainerWindow final : public QDialog {
 
  private:
   void CreateControls();
+  void CreateChoiceLines();
+  void CreateCoach();
   void LayOut();
+  void PlaceExtraHands(int markersTop);
   void WritePayTable();
   void LightColumn(int coins);
   void LightRows(const std::vector<int>& rows);
@@ -187,6 +186,10 @@ class TrainerWindow final : public QDialog {
   void Refuse(Refusal refusal);
   void Deal();
   void Draw();
+  // Holds the draw back where the coach warns of it first.
+  bool CoachHoldsDrawBack();
+  void RevealDraw(const TrainerSettlement& settled);
+  void ShowDrawResult(const TrainerSettlement& settled);
   void Judge();
   void Pause();
   void WriteCoach();
@@ -201,7 +204,6 @@ class TrainerWindow final : public QDialog {
   // The table is laid out in its own pixels; Logical gives the window's.
   int Logical(int length) const;
   QRect Logical(const QRect& design) const;
-  QPixmap Art(const char* name) const;
   int CoachWidth() const;
   QRect DealtCardRect(int index) const;
   int ExtraHandWidth() const;
@@ -218,6 +220,7 @@ class TrainerWindow final : public QDialog {
   TablesCache& tables;
   TrainerChoice choice;
   TrainerMachine machine;
+  TableSounds sounds;
   TrainerSpeed speed = TrainerSpeed::kDesigned;
   TrainerSession session;
   std::optional<HandJudgement> judgement;
@@ -233,31 +236,21 @@ class TrainerWindow final : public QDialog {
   int cardsTop = 0;   // the dealt row's cards
   int bottomTop = 0;  // the meter line
 
-  std::vector<ClassicLabel*> rowCaptions;
+  PayTableView payTable;
+  CardRow cardRow;
+  std::unique_ptr<MeterLine> meter;
   std::vector<QWidget*> handSpots;  // the extra hands, for assistive technology
-  std::array<std::vector<ClassicLabel*>, 5> columns;
   std::array<ClassicLabel*, 6> header{};
   ClassicLabel* message = nullptr;
-  ClassicLabel* coinsLine = nullptr;
-  ClassicLabel* creditsLine = nullptr;
   ClassicLabel* gameLine = nullptr;
   ClassicLabel* handsButton = nullptr;
   ClassicLabel* speedButton = nullptr;
-  std::array<PictureButton*, 5> markers{};
-  PictureButton* quitButton = nullptr;
-  PictureButton* soundButton = nullptr;
-  PictureButton* creditsButton = nullptr;
   ClassicLabel* gameButton = nullptr;
   PictureButton* dealButton = nullptr;
-  PictureButton* betButton = nullptr;
-  PictureButton* maxButton = nullptr;
-  QPixmap drawMarker;
-  QPixmap holdMarker;
   bool busy = false;  // a deal or draw is turning cards
   bool coachShown = false;
   QString settingProblemTold;  // the last reason a setting was not saved
-  bool warning = false;        // the draw is held back once for the hold on the table
-  std::uint32_t warned = 0;    // hold masks warned about for this deal
+  DrawWarning drawWarning;     // the draw held back once for each costly hold of a deal
   QString lastDraw;            // the coach's word on the last draw
   QLabel* coach = nullptr;
   QWidget* allHoldsWindow = nullptr;
