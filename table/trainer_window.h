@@ -211,6 +211,7 @@ class TrainerWindow final : public QDialog {
   QRect ExtraHandRect(int hand) const;
   QRect CaptionRect(int hand) const;
   void PaintDealtCard(int index, CardCode code, bool back);
+  void RevealDealtRow(const Hand& cards, HoldMask kept);
   void PaintMiniHand(int hand, const Hand& cards, const std::array<bool, 5>& faceUp);
   void PaintCaption(int hand, const QString& text, bool win);
   void ClearSurface();

@@ -178,17 +178,7 @@ void TrainerWindow::Deal() {
   message->setText(QString());
   // The extra hands wait face down for the draw.
   ClearSurface();
-  for (int k = 0; k < 5; ++k) {
-    PaintDealtCard(k, deal.cards[static_cast<std::size_t>(k)], false);
-    if (speed == TrainerSpeed::kDesigned) {
-      repaint();
-      Pause();
-    }
-  }
-  if (speed == TrainerSpeed::kFast) {
-    repaint();
-    Pause();
-  }
+  RevealDealtRow(deal.cards, HoldMask{});
   ShowHolds();
   if (deal.winRow > -1) LightRows({deal.winRow});
   ShowDealOrDraw(dealButton, true, TablePicture("btn_draw", unit), TablePicture("btn_deal", unit));
@@ -251,13 +241,12 @@ void TrainerWindow::Draw() {
   ShowDrawResult(settled);
 }
 
-// The dealt row draws first, then each extra hand in turn, each captioned
-// with its win.
-void TrainerWindow::RevealDraw(const TrainerSettlement& settled) {
-  const TrainerHandResult& first = settled.results.front();
+// The dealt row's cards but the kept ones, one by one at the designed speed,
+// all at once when fast.
+void TrainerWindow::RevealDealtRow(const Hand& cards, HoldMask kept) {
   for (int k = 0; k < 5; ++k) {
-    if (settled.held.Holds(k)) continue;
-    PaintDealtCard(k, first.final[static_cast<std::size_t>(k)], false);
+    if (kept.Holds(k)) continue;
+    PaintDealtCard(k, cards[static_cast<std::size_t>(k)], false);
     if (speed == TrainerSpeed::kDesigned) {
       repaint();
       Pause();
@@ -267,6 +256,13 @@ void TrainerWindow::RevealDraw(const TrainerSettlement& settled) {
     repaint();
     Pause();
   }
+}
+
+// The dealt row draws first, then each extra hand in turn, each captioned
+// with its win.
+void TrainerWindow::RevealDraw(const TrainerSettlement& settled) {
+  const TrainerHandResult& first = settled.results.front();
+  RevealDealtRow(first.final, settled.held);
   const auto captionOf = [this](const TrainerHandResult& result) {
     return result.row > -1
                ? QStringLiteral("%1 %2")
