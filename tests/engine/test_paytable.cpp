@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/paytable.h"
+#include "engine/pays.h"
 
 namespace lynx {
 namespace {
@@ -68,3 +69,36 @@ TEST(WinMessage, PrefixAmountAndExclamationPerRow) {
 
 }  // namespace
 }  // namespace lynx
+
+// A journalled hand's pays must match in family and in every figure, rows
+// past the count too; a typed table matches a named one on the rows in play
+// and the top prize alone.
+TEST(PayComparison, FamilyAndFiguresAgainstThePayFiguresInPlay) {
+  const lynx::Pays machine = lynx::MachinePays(lynx::kJacksOrBetter);
+  EXPECT_TRUE(lynx::SameFamilyAndFigures(machine, machine));
+  EXPECT_TRUE(lynx::SamePayFigures(machine, machine));
+
+  lynx::Pays flush = machine;
+  flush.perCoin[4] += 1;
+  EXPECT_FALSE(lynx::SameFamilyAndFigures(machine, flush));
+  EXPECT_FALSE(lynx::SamePayFigures(machine, flush));
+
+  lynx::Pays royal = machine;
+  royal.royalFiveCoins += 1;
+  EXPECT_FALSE(lynx::SameFamilyAndFigures(machine, royal));
+  EXPECT_FALSE(lynx::SamePayFigures(machine, royal));
+
+  lynx::Pays family = machine;
+  family.variant = lynx::kDeucesWild;
+  EXPECT_FALSE(lynx::SameFamilyAndFigures(machine, family));
+  EXPECT_TRUE(lynx::SamePayFigures(machine, family));
+
+  lynx::Pays pastTheRows = machine;
+  pastTheRows.perCoin[static_cast<std::size_t>(machine.rowCount)] = 7;
+  EXPECT_FALSE(lynx::SameFamilyAndFigures(machine, pastTheRows));
+  EXPECT_TRUE(lynx::SamePayFigures(machine, pastTheRows));
+
+  lynx::Pays fewerRows = machine;
+  fewerRows.rowCount -= 1;
+  EXPECT_FALSE(lynx::SamePayFigures(machine, fewerRows));
+}
