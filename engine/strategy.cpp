@@ -35,7 +35,7 @@ struct Binomials {
 };
 constexpr Binomials kBinomials;
 
-constexpr std::uint32_t Choose(int n, int k) {
+constexpr std::uint32_t ChooseSmall(int n, int k) {
   return kBinomials.c[n][k];
 }
 
@@ -46,7 +46,7 @@ int CardIndex(CardCode code) {
 // Colex index of ascending card indices.
 std::uint32_t ColexIndex(const int* cards, int count) {
   std::uint32_t index = 0;
-  for (int j = 0; j < count; ++j) index += Choose(cards[j], j + 1);
+  for (int j = 0; j < count; ++j) index += ChooseSmall(cards[j], j + 1);
   return index;
 }
 
@@ -90,7 +90,7 @@ class MemberIndexer {
           std::uint32_t sum = 0;
           int place = before;
           for (int bit = 0; bit < 13; ++bit) {
-            if (mask >> bit & 1) sum += Choose(suit * 13 + bit, ++place);
+            if (mask >> bit & 1) sum += ChooseSmall(suit * 13 + bit, ++place);
           }
           part[Slot(suit, mask, before)] = sum;
         }
@@ -127,7 +127,7 @@ class MemberIndexer {
                       std::popcount(static_cast<unsigned>(masks[1])) +
                       std::popcount(static_cast<unsigned>(masks[2])) +
                       std::popcount(static_cast<unsigned>(masks[3]));
-    const std::uint32_t jokerPart = joker ? Choose(kJokerIndex, cards + 1) : 0;
+    const std::uint32_t jokerPart = joker ? ChooseSmall(kJokerIndex, cards + 1) : 0;
     const int pattern = (masks[0] == masks[1] ? 1 : 0) | (masks[1] == masks[2] ? 2 : 0) |
                         (masks[2] == masks[3] ? 4 : 0);
     const std::uint32_t* parts = part.data();
@@ -183,7 +183,7 @@ void SubsetIndexes(const int* e, std::uint32_t* index) {
   index[0] = 0;
   for (int m = 1; m < kHoldCount; ++m) {
     const int top = kTopBit[static_cast<std::size_t>(m)];
-    index[m] = index[m ^ (1 << top)] + Choose(e[top], kBitCount[static_cast<std::size_t>(m)]);
+    index[m] = index[m ^ (1 << top)] + ChooseSmall(e[top], kBitCount[static_cast<std::size_t>(m)]);
   }
 }
 
@@ -225,7 +225,7 @@ StrategyTables::StrategyTables(const GameRules& rules_)
 
   // Rows of every hand: one ClassifyHand per suit class, copied to the members.
   const MemberIndexer indexer;
-  rowOfHand.assign(Choose(cardCount, 5), -1);
+  rowOfHand.assign(ChooseSmall(cardCount, 5), -1);
   for (int withJoker = 0; withJoker <= (jokerGame ? 1 : 0); ++withJoker) {
     for (const SuitClass& c : SuitClasses(5 - withJoker)) {
       Hand hand{};
@@ -243,7 +243,7 @@ StrategyTables::StrategyTables(const GameRules& rules_)
   // card it has beyond the set, that is 5 - k times.
   for (int k = 4; k >= 0; --k) {
     auto& level = containing[static_cast<std::size_t>(k)];
-    level.assign(Choose(cardCount, k), RowVector{});
+    level.assign(ChooseSmall(cardCount, k), RowVector{});
     for (int withJoker = 0; withJoker <= (jokerGame && k > 0 ? 1 : 0); ++withJoker) {
       for (const SuitClass& c : SuitClasses(k - withJoker)) {
         int e[5];
@@ -253,10 +253,10 @@ StrategyTables::StrategyTables(const GameRules& rules_)
         std::array<std::uint32_t, 6> below{}, above{};
         for (int j = 0; j < n; ++j)
           below[static_cast<std::size_t>(j + 1)] =
-              below[static_cast<std::size_t>(j)] + Choose(e[j], j + 1);
+              below[static_cast<std::size_t>(j)] + ChooseSmall(e[j], j + 1);
         for (int j = n - 1; j >= 0; --j)
           above[static_cast<std::size_t>(j)] =
-              above[static_cast<std::size_t>(j + 1)] + Choose(e[j], j + 2);
+              above[static_cast<std::size_t>(j + 1)] + ChooseSmall(e[j], j + 2);
         RowVector sum{};
         std::int32_t* acc = sum.data();
         const std::int8_t* rows = rowOfHand.data();
@@ -268,7 +268,7 @@ StrategyTables::StrategyTables(const GameRules& rules_)
             ++p;
             continue;
           }
-          const std::uint32_t index = below[static_cast<std::size_t>(p)] + Choose(x, p + 1) +
+          const std::uint32_t index = below[static_cast<std::size_t>(p)] + ChooseSmall(x, p + 1) +
                                       above[static_cast<std::size_t>(p)];
           if (larger == nullptr) {
             if (rows[index] >= 0) ++acc[rows[index]];
@@ -348,7 +348,7 @@ void StrategyTables::CountHolds(const Hand& hand, JokerDeck deck, HoldCounts& ou
   } else {
     for (int m = 0; m < kHoldCount; ++m) {
       draws[m] = static_cast<std::int32_t>(
-          Choose(cardCount - 5, 5 - kBitCount[static_cast<std::size_t>(m)]));
+          ChooseSmall(cardCount - 5, 5 - kBitCount[static_cast<std::size_t>(m)]));
     }
   }
 
@@ -379,13 +379,13 @@ void StrategyTables::WeighMachineJoker(const std::uint32_t* index, RowCounts* f,
   RowCounts g[kHoldCount];
   for (int m = 0; m < kHoldCount; ++m) {
     const int size = kBitCount[static_cast<std::size_t>(m)] + 1;
-    LoadContaining(g[m], size, size <= 5 ? index[m] + Choose(kJokerIndex, size) : 0);
+    LoadContaining(g[m], size, size <= 5 ? index[m] + ChooseSmall(kJokerIndex, size) : 0);
   }
   KeepOnlySubset(g);
   for (int m = 0; m < kHoldCount; ++m) {
     const int k = 5 - kBitCount[static_cast<std::size_t>(m)];
     for (int r = 0; r < kRowSlots; ++r) f[m][r] = (47 - k) * f[m][r] + g[m][r];
-    draws[m] = static_cast<std::int32_t>(47 * Choose(47, k));
+    draws[m] = static_cast<std::int32_t>(47 * ChooseSmall(47, k));
   }
 }
 

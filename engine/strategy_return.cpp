@@ -66,9 +66,9 @@ unsigned StandPat(const StrategyTables& tables, const Hand& hand, HoldCounts& co
   return all;
 }
 
-// The hold of the highest value; between holds of equal value, the one
-// likelier to end in the higher rows.
-unsigned BestHold(const HoldCounts& counts, const std::array<std::int64_t, kMaxPayRows>& pay) {
+}  // namespace
+
+unsigned ReturnHold(const HoldCounts& counts, const std::array<std::int64_t, kMaxPayRows>& pay) {
   unsigned best = kHoldCount - 1;
   std::int64_t bestPayout = -1, bestDraws = 1;
   for (unsigned m = 0; m < kHoldCount; ++m) {
@@ -88,11 +88,16 @@ unsigned BestHold(const HoldCounts& counts, const std::array<std::int64_t, kMaxP
   return best;
 }
 
+namespace {
+
 // Adds deal d played with hold `held` of counts to sums.
+std::uint64_t DealWeight(const DealClass& d, const Weighing& w) {
+  return w.machineJoker ? d.deals * std::uint64_t{d.joker ? 48u : 47u} : d.deals;
+}
+
 void AddDeal(const DealClass& d, const HoldCounts& counts, unsigned held, const Weighing& w,
              Sums& sums) {
-  std::uint64_t weight = d.deals;
-  if (w.machineJoker) weight *= d.joker ? 48 : 47;
+  const std::uint64_t weight = DealWeight(d, w);
   const auto draws = static_cast<std::uint64_t>(counts.draws[held]);
   const UInt128 factor = static_cast<UInt128>(weight) * (w.scale / draws);
   std::int64_t paying = 0, payout = 0;
@@ -157,6 +162,12 @@ GameReturn ComputeReturn(const StrategyTables& tables, const Pays& pays, int coi
 GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals,
                          const Pays& pays, int coins, JokerDeck deck, ReturnPolicy policy,
                          int threads, const ProgressCallback& progress) {
+  return ComputeReturn(tables, deals, pays, coins, deck, policy, threads, progress, {});
+}
+
+GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals,
+                         const Pays& pays, int coins, JokerDeck deck, ReturnPolicy policy,
+                         int threads, const ProgressCallback& progress, const DealVisitor& visit) {
   const Weighing weighing = WeighingFor(tables, pays, coins, deck);
   const int workers = WorkerCount(threads);
   std::vector<Sums> partial(static_cast<std::size_t>(workers));
@@ -172,9 +183,10 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
                        held = StandPat(tables, d.hand, counts[w]);
                      } else {
                        tables.CountHolds(d.hand, deck, counts[w]);
-                       held = BestHold(counts[w], weighing.pay);
+                       held = ReturnHold(counts[w], weighing.pay);
                      }
                      AddDeal(d, counts[w], held, weighing, partial[w]);
+                     if (visit) visit(worker, counts[w], held, DealWeight(d, weighing));
                    }
                    const std::size_t finished = done.fetch_add(end - begin) + (end - begin);
                    if (worker == 0 && progress)

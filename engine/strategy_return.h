@@ -64,4 +64,20 @@ GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealCla
                          const Pays& pays, int coins, JokerDeck deck, ReturnPolicy policy,
                          int threads = 0, const ProgressCallback& progress = {});
 
+// Sees every deal class as it is solved, on the worker (0..threads-1) that
+// solved it: the counts of its holds, the hold played and the weight the
+// return gives the class (its deals, times 48 or 47 on the machine's joker
+// deck). Called from several threads at once, each with its own worker.
+using DealVisitor = std::function<void(int worker, const HoldCounts& counts, unsigned held,
+                                       std::uint64_t weight)>;
+GameReturn ComputeReturn(const StrategyTables& tables, const std::vector<DealClass>& deals,
+                         const Pays& pays, int coins, JokerDeck deck, ReturnPolicy policy,
+                         int threads, const ProgressCallback& progress, const DealVisitor& visit);
+
+// The hold the return plays of a hand's counts, pay[r] being what row r pays:
+// the highest value; between holds of equal value, the one likelier to end
+// in the higher rows, compared from row 0 down (so neither the order of the
+// cards nor their suits change it).
+unsigned ReturnHold(const HoldCounts& counts, const std::array<std::int64_t, kMaxPayRows>& pay);
+
 }  // namespace lynx
