@@ -89,8 +89,8 @@ std::vector<double> DealTotals(const std::map<DrawKey, double>& holds,
         if (p[v] != 0) q += p[v] * root[(j * static_cast<std::size_t>(values[v])) & (n - 1)];
       std::complex<double> power(1), base = q;
       for (int e = hands; e > 0; e >>= 1) {
-        if ((e & 1) != 0) power *= base;
-        base *= base;
+        if ((e & 1) != 0) power = Times(power, base);
+        base = Times(base, base);
       }
       sum[j] += w * power;
     }

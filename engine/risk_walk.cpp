@@ -73,19 +73,14 @@ double RealRoot(const Characteristic& c) {
 
 // The other stake - 1 roots inside the unit circle, found together by the
 // Aberth iteration (Newton's steps kept apart from each other and from the
-// real root), started where z = w^k E[z^total]^(1/stake) leads them.
+// real root).
 bool OtherRoots(const Characteristic& c, std::vector<Complex>& roots) {
   const int s = c.stake;
-  for (int k = 1; k < s; ++k) {
-    const Complex turn = std::polar(1.0, 2 * std::numbers::pi * k / s);
-    Complex z = turn * 0.5;
-    for (int i = 0; i < 50; ++i) {
-      Complex h, slope;
-      c.At(z, h, slope);
-      z = turn * std::pow(h + std::pow(z, s), 1.0 / s);  // h + z^s = E[z^total]
-    }
-    roots.push_back(z);
-  }
+  // Near zero E[z^total] is about the chance of a total of 0, so the small
+  // roots lie near that chance's stake-th roots.
+  const double radius = std::clamp(std::pow(c.totals[0], 1.0 / s), 0.2, 0.9);
+  for (int k = 1; k < s; ++k)
+    roots.push_back(std::polar(radius, 2 * std::numbers::pi * (k + 0.25) / s));
   for (int round = 0; round < 500; ++round) {
     double largest = 0;
     for (std::size_t k = 1; k < roots.size(); ++k) {
@@ -215,7 +210,7 @@ class Spreader {
                   double* out) {
     const Fourier& plan = Plan(work.size());
     plan.Transform(work, false);
-    for (std::size_t k = 0; k < work.size(); ++k) work[k] *= spectrum[k];
+    for (std::size_t k = 0; k < work.size(); ++k) work[k] = Times(work[k], spectrum[k]);
     plan.Transform(work, true);
     double cut = 0;
     for (std::size_t i = 0; i < length; ++i) {

@@ -34,6 +34,8 @@ Usage:
   lynx-analyze advise --game G [--coins N] [--deck D] [--pays P] [--top K] [--json] CARD x5
   lynx-analyze return --game G [--coins N] [--deck D] [--pays P] [--json]
   lynx-analyze strategy --game G [--coins N] [--deck D] [--pays P] [--lines L] [--json]
+  lynx-analyze risk --game G [--coins N] [--deck D] [--pays P] [--hands N] [--bankroll C]
+                    [--session H] [--simulate D [--seed S]] [--json]
   lynx-analyze games [--json]
   lynx-analyze --help
 
@@ -56,14 +58,24 @@ Verbs:
   return     The game's return with the best hold on every possible deal,
              each deal weighted as this machine deals it: the return in
              percent of the bet (six decimals, and as an exact fraction), the
-             probability of every pay row and its part of the return, and the
-             time taken. Progress goes to standard error after one second.
+             probability of every pay row, its part of the return and how
+             many hands it comes once in, the variance and standard deviation
+             of a hand in bets, the royal cycle, and the time taken. Progress
+             goes to standard error after one second.
   strategy   A strategy chart for the game: hold patterns best first; play a
              hand by holding the cards of the first line it fits (of several
              sets of cards that fit one line, the one with the highest cards).
              Then the return when every deal is played by the chart, the
              return with best play, the difference, and the share of deals
              where the chart's hold is worth less than a best hold.
+  risk       How the game rides with best play, worked out exactly (no
+             sampling): the variance and standard deviation of a hand and of
+             a deal of --hands hands from one hold; for a bankroll, the chance
+             of ever losing it (for a game over 100%) and of losing it within a
+             session, of ending the session ahead, of a royal in it, the
+             session's end balance at its 5th to 95th percentiles, and the
+             bankroll needed for a risk of 1%, 5% and 10%, for the session and
+             for the long run. --simulate adds a sampled check beside them.
   games      Lists every game: its name for --game, its rows, its named pay
              tables with the pay of each row, and each table's return with
              best play as published.
@@ -77,13 +89,13 @@ Options:
   --table T  a named pay table of a library game (see games; default its
              first), e.g. --game double-double-bonus --table 10/6.
   --coins N  coins bet, 1 to 5 (default 5; five coins on a royal flush pay 4000).
-  --deck D   advise, return, strategy: the deck the draws come from. machine
+  --deck D   advise, return, strategy, risk: the deck the draws come from. machine
              (default) is this machine's: for Joker Wild 52 positions where the joker
              replaced one random card the player never sees. standard53 is the
              classic 52 cards plus the joker, Joker Wild only (Jacks or Better
              and Deuces Wild always deal the plain 52 cards). The library's
              joker games deal the 53 cards unless --deck machine is given.
-  --pays P   paytable, advise, return, strategy: another pay table, the
+  --pays P   paytable, advise, return, strategy, risk: another pay table, the
              one-coin pay of every row, top row first, separated by commas
              (as many as the game has rows: Jacks or Better 9, Joker Wild 11,
              Deuces Wild 10, Double Double Bonus 13; see games), e.g.
@@ -93,7 +105,15 @@ Options:
   --royal5 N what the top row pays for five coins (default 4000).
   --lines L  strategy: at most L lines in the chart, 2 to 999 (default 40).
   --top K    advise: list only the K best holds, 1 to 32 (default 32).
-  --json     advise, return, strategy, games: the same results as one JSON document.
+  --hands N  risk: hands dealt from one hold, 1 to 100 (default 1).
+  --bankroll C  risk: the bankroll in credits (default a thousand bets of a
+             deal: 1000 x coins x hands).
+  --session H   risk: hands in a session, 1 to 1000000 (default 2000); a deal
+             of N hands counts N.
+  --simulate D  risk: also deal D random deals (1 to 10000000) with best play
+             and give the mean and variance found, with their 99.9% intervals.
+  --seed S   risk: the seed of --simulate, 0 to 4294967295 (default 1).
+  --json     advise, return, strategy, risk, games: the same results as one JSON document.
 
 Cards: a rank A 2 3 4 5 6 7 8 9 T J Q K (or 10) followed by a suit C H D S in
 either case, e.g. AS, 10h, td; the joker as JK or X (Joker Wild only); or a plain
@@ -118,10 +138,15 @@ struct Options {
   std::optional<std::string> pays;    // --pays as given
   std::optional<std::string> royal5;  // --royal5 as given
   std::vector<std::string> words;     // the operands (cards)
+  int hands = 1;                      // risk
+  long long bankroll = -1;
+  long long session = 2000;
+  long long simulate = 0;
+  unsigned seed = 1;
 };
 
 bool IsStrategyVerb(const std::string& verb) {
-  return verb == "advise" || verb == "return" || verb == "strategy";
+  return verb == "advise" || verb == "return" || verb == "strategy" || verb == "risk";
 }
 
 bool TakesPays(const std::string& verb) {
@@ -220,6 +245,44 @@ std::optional<int> ParseCount(const std::string& word, std::size_t maxDigits, in
   return count;
 }
 
+// A whole number of up to `maxDigits` digits from low to high, as a long.
+std::optional<long long> ParseAmount(const std::string& word, std::size_t maxDigits,
+                                     long long low, long long high, const char* what,
+                                     std::ostream& err) {
+  const bool digits =
+      !word.empty() && word.size() <= maxDigits &&
+      std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const long long value = digits ? std::stoll(word) : -1;
+  if (value < low || value > high) {
+    err << "lynx-analyze: " << what << ' ' << QuoteWord(word) << " must be " << low << " to "
+        << high << '\n';
+    return std::nullopt;
+  }
+  return value;
+}
+
+// The risk verb's numbers: --hands, --bankroll, --session, --simulate, --seed.
+bool TakeRiskValue(const std::string& a, const std::string& v, Options& o, std::ostream& err) {
+  std::optional<long long> value;
+  if (a == "--hands") {
+    value = ParseAmount(v, 3, 1, 100, "hands", err);
+    if (value) o.hands = static_cast<int>(*value);
+  } else if (a == "--bankroll") {
+    value = ParseAmount(v, 10, 0, 1000000000, "bankroll", err);
+    if (value) o.bankroll = *value;
+  } else if (a == "--session") {
+    value = ParseAmount(v, 7, 1, 1000000, "session", err);
+    if (value) o.session = *value;
+  } else if (a == "--simulate") {
+    value = ParseAmount(v, 8, 1, 10000000, "simulate", err);
+    if (value) o.simulate = *value;
+  } else {
+    value = ParseAmount(v, 10, 0, 4294967295LL, "seed", err);
+    if (value) o.seed = static_cast<unsigned>(*value);
+  }
+  return value.has_value();
+}
+
 bool TakeGame(const std::string& name, Options& o, std::ostream& err) {
   o.rules = FindGame(name);
   if (o.rules == nullptr) {
@@ -261,6 +324,9 @@ bool TakesValue(const std::string& a, const std::string& verb) {
   if (a == "--table" || a == "--pays" || a == "--royal5") return TakesPays(verb);
   if (a == "--deck") return IsStrategyVerb(verb);
   if (a == "--top") return verb == "advise";
+  if (a == "--hands" || a == "--bankroll" || a == "--session" || a == "--simulate" ||
+      a == "--seed")
+    return verb == "risk";
   return a == "--lines" && verb == "strategy";
 }
 
@@ -277,6 +343,9 @@ bool TakeValue(const std::string& a, const std::string& v, Options& o, std::stri
     o.pays = v;
   } else if (a == "--royal5") {
     o.royal5 = v;
+  } else if (a == "--hands" || a == "--bankroll" || a == "--session" || a == "--simulate" ||
+             a == "--seed") {
+    return TakeRiskValue(a, v, o, err);
   } else {
     const bool top = a == "--top";
     const std::optional<int> count =
@@ -455,6 +524,11 @@ StrategyRequest RequestOf(const Options& o, const Pays& pays) {
   r.lines = o.lines;
   r.pays = pays;
   r.table = o.pays || o.royal5 ? nullptr : o.table;
+  r.hands = o.hands;
+  r.bankroll = o.bankroll;
+  r.session = o.session;
+  r.simulate = o.simulate;
+  r.seed = o.seed;
   return r;
 }
 
@@ -500,6 +574,7 @@ int Return(const Options& o, const Pays& pays, std::ostream& out, std::ostream& 
   }
   NoteFiveCoinTopRow(o, pays, err);
   if (o.verb == "strategy") return PrintStrategyChart(RequestOf(o, pays), out);
+  if (o.verb == "risk") return PrintRisk(RequestOf(o, pays), out, err);
   return PrintGameReturn(RequestOf(o, pays), out, err);
 }
 
@@ -584,7 +659,7 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
   const auto pays = ParsePays(*options, err);
   if (!pays) return kBadInput;
   if (options->verb == "advise") return Advise(*options, *pays, out, err);
-  if (options->verb == "return" || options->verb == "strategy")
+  if (options->verb == "return" || options->verb == "strategy" || options->verb == "risk")
     return Return(*options, *pays, out, err);
   return PrintPayTable(*options, *pays, out, err);
 }

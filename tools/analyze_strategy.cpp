@@ -10,28 +10,21 @@
 
 #include "engine/hold_mask.h"
 #include "engine/paytable.h"
+#include "engine/risk.h"
 #include "engine/strategy_chart.h"
 #include "engine/strategy_return.h"
 #include "tools/card_parse.h"
+#include "tools/format.h"
 
 namespace lynx {
 
-namespace {
-
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-  char buffer[256];
-  std::snprintf(buffer, sizeof buffer, format, args...);
-  return buffer;
-}
-
-// The deck of a game without the joker is the plain 52 cards whatever the
-// request's joker deck says; the machine's own games keep the name "machine".
 std::string_view DeckName(const StrategyRequest& r) {
   const GameRules& rules = r.pays.Rules();
   if (rules.wilds != Wilds::kJoker && rules.machine == 0) return "standard52";
   return r.deck == JokerDeck::kStandard53 ? "standard53" : "machine";
 }
+
+namespace {
 
 bool HasJoker(const Hand& hand) {
   for (CardCode c : hand) {
@@ -146,8 +139,8 @@ void PrintAdviceJson(const StrategyRequest& r, const HandAdvice& a, std::ostream
   out << "]}\n";
 }
 
-// The tables of a game, built on first use and kept for the rest of the run
-// (one analyser process answers one command, but its tests run many).
+}  // namespace
+
 const StrategyTables& TablesFor(const GameRules& game) {
   static std::mutex guard;
   static std::map<const GameRules*, std::unique_ptr<const StrategyTables>> built;
@@ -157,11 +150,31 @@ const StrategyTables& TablesFor(const GameRules& game) {
   return *slot;
 }
 
+namespace {
+
 // Row r's part of the return in percent of the whole. A table that pays
 // nothing returns 0, and every row's share of that is 0 too.
 double SharePercent(const GameReturn& g, std::size_t r) {
   return g.returnRatio > 0 ? g.rowReturn[r] / g.returnRatio * 100 : 0;
 }
+
+// Hands per hand of chance p ("1 in 40,391"); 0 for a hand that never comes.
+double OneIn(double p) { return p > 0 ? 1 / p : 0; }
+
+}  // namespace
+
+std::string Grouped(double value) {
+  if (!(value > 0)) return "never";
+  const std::string digits = Format("%.0f", value);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
+}
+
+namespace {
 
 double Seconds(std::chrono::steady_clock::time_point from,
                std::chrono::steady_clock::time_point to) {
@@ -199,8 +212,9 @@ int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostr
     shown = true;
     lastShown = now;
   };
-  const GameReturn g = ComputeReturn(tables, request.pays, request.coins, request.deck,
-                                     ReturnPolicy::kOptimal, 0, progress);
+  const DealDistribution d =
+      ComputeDealDistribution(tables, request.pays, request.coins, 1, request.deck, 0, progress);
+  const GameReturn& g = d.ret;
   const auto end = Clock::now();
   if (shown) err << '\n';
 
@@ -216,12 +230,16 @@ int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostr
     for (int row = 0; row < table.rowCount; ++row) {
       const auto r = static_cast<std::size_t>(row);
       out << "{\"row\":" << row << ",\"caption\":\"" << table.rows[r].caption << '"'
-          << Format(",\"probability\":%.12f,\"returnPercent\":%.6f,\"sharePercent\":%.6f}",
+          << Format(",\"probability\":%.12f,\"returnPercent\":%.6f,\"sharePercent\":%.6f",
                     g.rowProbability[r], g.rowReturn[r] * 100, SharePercent(g, r))
+          << Format(",\"oneIn\":%.2f}", OneIn(g.rowProbability[r]))
           << (row + 1 < table.rowCount ? "," : "") << '\n';
     }
-    out << "]," << Format("\"noWinProbability\":%.12f,\"seconds\":%.3f}", g.noWinProbability, total)
-        << '\n';
+    out << "]," << Format("\"noWinProbability\":%.12f,", g.noWinProbability)
+        << Format("\"variance\":%.6f,\"standardDeviation\":%.6f,", d.variance, d.deviation)
+        << Format("\"royalCycle\":%.2f,\"payingProbability\":%.12f,", d.royalCycle,
+                  d.payingChance)
+        << Format("\"seconds\":%.3f}", total) << '\n';
     return 0;
   }
   out << request.pays.Rules().title << ", " << request.coins
@@ -236,13 +254,21 @@ int PrintGameReturn(const StrategyRequest& request, std::ostream& out, std::ostr
       << " of the bet)\n";
   out << "Deals: " << g.deals << " in " << g.classes
       << " suit classes, weighted as the deck deals them\n";
-  out << Format("%-24s%14s%12s%10s\n", "Row", "Probability", "Return %", "Share %");
+  out << Format("%-24s%14s%12s%10s%14s\n", "Row", "Probability", "Return %", "Share %",
+                "1 in");
   for (int row = 0; row < table.rowCount; ++row) {
     const auto r = static_cast<std::size_t>(row);
-    out << Format("%-24s%14.9f%12.6f%10.4f\n", std::string(table.rows[r].caption).c_str(),
-                  g.rowProbability[r], g.rowReturn[r] * 100, SharePercent(g, r));
+    out << Format("%-24s%14.9f%12.6f%10.4f%14s\n", std::string(table.rows[r].caption).c_str(),
+                  g.rowProbability[r], g.rowReturn[r] * 100, SharePercent(g, r),
+                  Grouped(OneIn(g.rowProbability[r])).c_str());
   }
-  out << Format("%-24s%14.9f\n", "No win", g.noWinProbability);
+  out << Format("%-24s%14.9f%36s\n", "No win", g.noWinProbability,
+                Grouped(OneIn(g.noWinProbability)).c_str());
+  out << Format("Variance: %.6f a hand in bets squared; standard deviation %.6f bets\n",
+                d.variance, d.deviation);
+  out << "Royal cycle: " << table.rows[0].caption << " once in "
+      << Grouped(d.royalCycle) << " hands; a hand pays " << Format("%.4f%%", d.payingChance * 100)
+      << " of the time\n";
   out << Format("Time: %.3f s (tables %.3f s, deals %.3f s)\n", total, tableTime, solveTime);
   return 0;
 }

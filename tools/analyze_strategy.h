@@ -4,6 +4,8 @@
 // return) and `paytable` with a pay table of the user's.
 
 #include <iosfwd>
+#include <string>
+#include <string_view>
 
 #include "engine/deck.h"
 #include "engine/pays.h"
@@ -22,7 +24,30 @@ struct StrategyRequest {
   Hand hand{};                              // advise: five distinct cards of the game
   Pays pays = MachinePays(kJacksOrBetter);  // the pay table; pays.variant is game
   const NamedTable* table = nullptr;        // the named table chosen, if any
+  // risk:
+  int hands = 1;                    // hands a deal, from one hold
+  long long bankroll = -1;          // credits; -1: a thousand bets of a deal
+  long long session = 2000;         // hands a session
+  long long simulate = 0;           // deals of a sampled check, 0 for none
+  unsigned seed = 1;                // of the sampled check
 };
+
+// The tables of a game, built on first use and kept for the rest of the run
+// (one analyser process answers one command, but its tests run many).
+const StrategyTables& TablesFor(const GameRules& game);
+
+// The deck's name in the output: standard52, standard53 or machine.
+std::string_view DeckName(const StrategyRequest& r);
+
+// A whole number with thousands grouped, "40,391"; "never" for 0.
+std::string Grouped(double value);
+
+// Prints the risk figures of the request's game, pays, coins and hands: the
+// variance, the long run and a session (request.bankroll, request.session),
+// and with request.simulate a sampled check beside them. Returns 0, or 2
+// when the figures cannot be had (a sampled check of the machine's joker
+// deck).
+int PrintRisk(const StrategyRequest& request, std::ostream& out, std::ostream& err);
 
 // Prints the holds of request.hand, best first. Returns 0.
 int PrintAdvice(const StrategyRequest& request, std::ostream& out);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -119,7 +120,7 @@ TEST(AnalyzeReturn, PrintsTheReturnItsFractionAndEveryRow) {
   const Outcome run = Analyze({"return", "--game", "jacks", "--coins", "1"});
   EXPECT_EQ(run.status, 0);
   const auto lines = Lines(run.out);
-  ASSERT_EQ(lines.size(), 15u);
+  ASSERT_EQ(lines.size(), 17u);
   EXPECT_EQ(lines[0], "Jacks or Better, 1 coin, best play on every deal");
   double percent = 0;
   unsigned long long num = 0, den = 0;
@@ -129,11 +130,38 @@ TEST(AnalyzeReturn, PrintsTheReturnItsFractionAndEveryRow) {
       << lines[1];
   EXPECT_NEAR(percent, 100.0 * static_cast<double>(num) / static_cast<double>(den), 5e-7);
   EXPECT_EQ(lines[2], "Deals: 2598960 in 134459 suit classes, weighted as the deck deals them");
-  EXPECT_EQ(lines[3], "Row                        Probability    Return %   Share %");
+  EXPECT_EQ(lines[3], "Row                        Probability    Return %   Share %          1 in");
   EXPECT_EQ(lines[4].substr(0, 24), "Royal Flush             ");
   EXPECT_EQ(lines[12].substr(0, 24), "Jacks or Better         ");
   EXPECT_EQ(lines[13].substr(0, 24), "No win                  ");
-  EXPECT_EQ(lines[14].substr(0, 6), "Time: ");
+  EXPECT_EQ(lines[16].substr(0, 6), "Time: ");
+  // The variance is the rows' second moment less the return's square (one
+  // coin: a bet is a credit, and the royal pays 250); a cycle is 1 / chance.
+  double variance = 0, deviation = 0;
+  ASSERT_EQ(std::sscanf(lines[14].c_str(),
+                        "Variance: %lf a hand in bets squared; standard deviation %lf bets",
+                        &variance, &deviation),
+            2)
+      << lines[14];
+  EXPECT_NEAR(deviation * deviation, variance, 1e-4);
+  const int pays[] = {250, 50, 25, 8, 5, 4, 3, 2, 1};
+  double second = 0, royal = 0;
+  for (std::size_t i = 4; i <= 12; ++i) {
+    double p = 0;
+    ASSERT_EQ(std::sscanf(lines[i].c_str() + 24, "%lf", &p), 1);
+    second += p * pays[i - 4] * pays[i - 4];
+    if (i == 4) royal = p;
+  }
+  EXPECT_NEAR(variance, second - (percent / 100) * (percent / 100), 1e-4);
+  // The royal's "1 in" column is the cycle the line below it gives, and
+  // both are a whole number of hands grouped by thousands: 1 / its chance.
+  const std::string column = lines[4].substr(lines[4].find_last_of(' ') + 1);
+  EXPECT_EQ(lines[15], "Royal cycle: Royal Flush once in " + column +
+                           " hands; a hand pays " + lines[15].substr(lines[15].rfind(' ', lines[15].size() - 17) + 1));
+  std::string digits = column;
+  digits.erase(std::remove(digits.begin(), digits.end(), ','), digits.end());
+  ASSERT_EQ(column.size(), digits.size() + 1) << column;
+  EXPECT_NEAR(std::stod(digits), 1 / royal, 1 / royal * 1e-4);
   // The rows' parts add up to the return, their shares to 100%.
   double part = 0, share = 0;
   for (std::size_t i = 4; i <= 12; ++i) {
@@ -327,7 +355,7 @@ TEST(AnalyzePays, ATableThatPaysNothingGivesZeroFigures) {
   const Outcome returned = Analyze(
       {"return", "--game", "jacks", "--json", "--pays", "0,0,0,0,0,0,0,0,0", "--royal5", "0"});
   EXPECT_EQ(returned.status, 0);
-  EXPECT_EQ(Count(returned.out, "\"returnPercent\":0.000000,\"sharePercent\":0.000000}"), 9)
+  EXPECT_EQ(Count(returned.out, "\"returnPercent\":0.000000,\"sharePercent\":0.000000,"), 9)
       << returned.out;
   const Outcome advised =
       Analyze({"advise", "--game", "jacks", "--json", "--pays", "0,0,0,0,0,0,0,0,0", "--royal5",
