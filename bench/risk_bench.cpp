@@ -51,13 +51,13 @@ void LongRunRisk(benchmark::State& state) {
 }
 BENCHMARK(LongRunRisk)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 
-void SessionOf10000Deals(benchmark::State& state) {
+void SessionOf10000Hands(benchmark::State& state) {
   const auto& deal = Deal("jacks", static_cast<int>(state.range(0)));
   for (auto _ : state) {
     benchmark::DoNotOptimize(lynx::ComputeSession(deal, 1000 * deal.stake, 10000 / deal.hands));
     benchmark::DoNotOptimize(lynx::SessionRuinByBankroll(deal, 10000 / deal.hands));
   }
 }
-BENCHMARK(SessionOf10000Deals)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(SessionOf10000Hands)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
