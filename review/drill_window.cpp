@@ -86,8 +86,10 @@ DrillWindow::DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource
   setFixedWidth(kDealStripWidth + 40);
 }
 
-void DrillWindow::Start() {
-  hands = DrillHands(store.Mistakes(kHands));
+void DrillWindow::Start() { StartWith(DrillHands(store.Mistakes(kHands))); }
+
+void DrillWindow::StartWith(std::vector<GameRecord> oldestFirst) {
+  hands = std::move(oldestFirst);
   for (const GameRecord& g : hands) {
     const std::optional<PlayedOn> on = PlayedOnOf(g);
     if (on && on->rules != nullptr)

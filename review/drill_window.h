@@ -31,6 +31,9 @@ class DrillWindow final : public QWidget {
 
   // Reads the mistakes again and deals the first of them.
   void Start();
+  // Deals these hands instead (as DrillHands gives them: one row a
+  // decision, oldest first), the first of them now.
+  void StartWith(std::vector<GameRecord> oldestFirst);
   // Hands in this drill, the one shown (0-based), and how many were held right.
   int HandCount() const { return static_cast<int>(hands.size()); }
   int Current() const { return current; }

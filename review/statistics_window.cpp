@@ -354,7 +354,14 @@ void StatisticsWindow::MakeNoteAndButtons(QVBoxLayout* left) {
                      "best play")
           .arg(kPracticeHands));
   exportRow->addWidget(practiseButton);
+  auto* errorLogButton = new QPushButton(QStringLiteral("Error log"), this);
+  errorLogButton->setObjectName(QStringLiteral("ErrorLogButton"));
+  errorLogButton->setToolTip(
+      QStringLiteral("Every mistake of the whole history, by game, table, session, date and "
+                     "chart line"));
+  exportRow->addWidget(errorLogButton);
   exportRow->addStretch(1);
+  connect(errorLogButton, &QPushButton::clicked, this, &StatisticsWindow::ErrorLogRequested);
   left->addLayout(exportRow);
   connect(exportButton, &QPushButton::clicked, this, &StatisticsWindow::ExportCsv);
   connect(practiseButton, &QPushButton::clicked, this, &StatisticsWindow::PractiseRequested);

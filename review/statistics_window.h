@@ -76,6 +76,8 @@ class StatisticsWindow : public QWidget {
  signals:
   // "Practise my mistakes" was pressed.
   void PractiseRequested();
+  // "Error log" was pressed.
+  void ErrorLogRequested();
 
  public slots:
   // A game was kept: reads every figure again now while the window is shown,

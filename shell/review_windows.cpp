@@ -7,6 +7,7 @@
 #include "platform/window_place.h"
 #include "review/best_play_cache.h"
 #include "review/drill_window.h"
+#include "review/error_log_window.h"
 #include "review/history_window.h"
 #include "review/statistics_window.h"
 #include "table/table_controls.h"
@@ -41,6 +42,7 @@ ReviewWindows::ReviewWindows(Services& services, TablesCache& tables, std::funct
 
 // The windows go before the cache whose figures they may still wait for.
 ReviewWindows::~ReviewWindows() {
+  errorLog.reset();
   drill.reset();
   statistics.reset();
   history.reset();
@@ -63,20 +65,44 @@ void ReviewWindows::ShowStatistics() {
     statistics->setAttribute(Qt::WA_QuitOnClose, false);
     connect(statistics.get(), &StatisticsWindow::PractiseRequested, this,
             &ReviewWindows::ShowDrill);
+    connect(statistics.get(), &StatisticsWindow::ErrorLogRequested, this,
+            &ReviewWindows::ShowErrorLog);
   }
   Raise(*statistics, first);
 }
 
 void ReviewWindows::ShowDrill() {
-  const bool first = !drill;
-  if (first) {
-    drill = std::make_unique<DrillWindow>(services.history, tables, services.random, credits);
-    drill->UseCharts(charts);
-    drill->setAttribute(Qt::WA_QuitOnClose, false);
-    connect(drill.get(), &DrillWindow::Practised, this, &ReviewWindows::Refresh);
-  }
+  const bool first = MakeDrill();
   drill->Start();
   Raise(*drill, first);
+}
+
+void ReviewWindows::PractiseHands(std::vector<GameRecord> oldestFirst) {
+  const bool first = MakeDrill();
+  drill->StartWith(std::move(oldestFirst));
+  Raise(*drill, first);
+}
+
+bool ReviewWindows::MakeDrill() {
+  if (drill) return false;
+  drill = std::make_unique<DrillWindow>(services.history, tables, services.random, credits);
+  drill->UseCharts(charts);
+  drill->setAttribute(Qt::WA_QuitOnClose, false);
+  connect(drill.get(), &DrillWindow::Practised, this, &ReviewWindows::Refresh);
+  return true;
+}
+
+void ReviewWindows::ShowErrorLog() {
+  const bool first = !errorLog;
+  if (first) {
+    errorLog = std::make_unique<ErrorLogWindow>(services.history, services.dialogs, tables);
+    errorLog->setAttribute(Qt::WA_QuitOnClose, false);
+    connect(errorLog.get(), &ErrorLogWindow::PractiseRequested, this,
+            &ReviewWindows::PractiseHands);
+  }
+  // Read afresh each time it is asked for: mistakes may have been made since.
+  errorLog->Reload();
+  Raise(*errorLog, first);
 }
 
 // A window that is shown reads the game; a hidden one when it is next shown.

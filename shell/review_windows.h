@@ -7,6 +7,7 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/history_store.h"
 #include "platform/services.h"
@@ -16,6 +17,7 @@ namespace lynx {
 class BestPlayCache;
 class ChartCache;
 class DrillWindow;
+class ErrorLogWindow;
 class HistoryWindow;
 class StatisticsWindow;
 class TablesCache;
@@ -35,6 +37,10 @@ class ReviewWindows final : public QObject {
   void ShowStatistics();
   // Deals the last mistakes again (the Statistics window's button).
   void ShowDrill();
+  // Deals these hands in the drill (as DrillHands gives them, oldest first).
+  void PractiseHands(std::vector<GameRecord> oldestFirst);
+  // Every mistake of the history (the title menu, Statistics' button).
+  void ShowErrorLog();
   // A game was kept: the windows made read it (a hidden one when shown).
   // They read it a moment later, History first and Statistics after it, each
   // in a turn of the event loop of its own: the table shows the game first,
@@ -48,8 +54,12 @@ class ReviewWindows final : public QObject {
   HistoryWindow* History() const { return history.get(); }
   StatisticsWindow* Statistics() const { return statistics.get(); }
   DrillWindow* Drill() const { return drill.get(); }
+  ErrorLogWindow* ErrorLog() const { return errorLog.get(); }
 
  private:
+  // Makes the drill unless it is there; true when it was made now.
+  bool MakeDrill();
+
   Services& services;
   TablesCache& tables;
   ChartCache* charts = nullptr;
@@ -58,6 +68,7 @@ class ReviewWindows final : public QObject {
   std::unique_ptr<HistoryWindow> history;
   std::unique_ptr<StatisticsWindow> statistics;
   std::unique_ptr<DrillWindow> drill;
+  std::unique_ptr<ErrorLogWindow> errorLog;
   bool historyDue = false;
   bool statisticsDue = false;
 };

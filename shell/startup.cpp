@@ -86,6 +86,8 @@ void ConnectHistory(TitleWindow& title, HistoryRecorder& recorder, ReviewWindows
   QObject::connect(&title, &TitleWindow::HistoryRequested, &review, &ReviewWindows::ShowHistory);
   QObject::connect(&title, &TitleWindow::StatisticsRequested, &review,
                    &ReviewWindows::ShowStatistics);
+  QObject::connect(&title, &TitleWindow::ErrorLogRequested, &review,
+                   &ReviewWindows::ShowErrorLog);
   QObject::connect(&recorder, &HistoryRecorder::GameRecorded, &review, &ReviewWindows::Refresh);
 }
 

@@ -417,6 +417,8 @@ void TitleWindow::contextMenuEvent(QContextMenuEvent* event) {
           &TitleWindow::HistoryRequested);
   connect(menu.addAction(QStringLiteral("&Statistics\tT")), &QAction::triggered, this,
           &TitleWindow::StatisticsRequested);
+  connect(menu.addAction(QStringLiteral("&Error Log")), &QAction::triggered, this,
+          &TitleWindow::ErrorLogRequested);
   menu.addSeparator();
   // The choices run after the menu has closed, so that a table or the About
   // window does not run inside the menu's own loop.

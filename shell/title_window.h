@@ -114,6 +114,8 @@ class TitleWindow : public QWidget {
   // The R and T keys and the context menu: the game history and statistics.
   void HistoryRequested();
   void StatisticsRequested();
+  // The context menu's Error Log.
+  void ErrorLogRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
