@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QScrollBar>
 #include <QTableView>
@@ -23,6 +24,7 @@
 #include "platform/qt_dialogs.h"
 #include "platform/sqlite_history.h"
 #include "review/best_play_cache.h"
+#include "review/error_log_window.h"
 #include "review/history_window.h"
 #include "review/statistics_window.h"
 #include "tests/support/hand_text.h"
@@ -124,6 +126,55 @@ void BM_OpenHistory(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_OpenHistory)->Unit(benchmark::kMillisecond);
+
+// The error log: every mistake read and shown (the charts' lines come later,
+// in the background, and are not waited for).
+void BM_OpenErrorLog(benchmark::State& state) {
+  SqliteHistory* history = Store(state);
+  if (history == nullptr) return;
+  QtDialogs dialogs;
+  TablesCache tables;
+  for (auto _ : state) {
+    ErrorLogWindow window(*history, dialogs, tables);
+    window.Reload();
+    window.show();
+    Settle();
+    state.counters["mistakes"] = static_cast<double>(window.Mistakes().size());
+  }
+}
+BENCHMARK(BM_OpenErrorLog)->Unit(benchmark::kMillisecond);
+
+void BM_ReadMistakes(benchmark::State& state) {
+  SqliteHistory* history = Store(state);
+  if (history == nullptr) return;
+  for (auto _ : state) benchmark::DoNotOptimize(ReadMistakes(*history));
+}
+BENCHMARK(BM_ReadMistakes)->Unit(benchmark::kMillisecond);
+
+void BM_StoreMistakes(benchmark::State& state) {
+  SqliteHistory* history = Store(state);
+  if (history == nullptr) return;
+  for (auto _ : state) benchmark::DoNotOptimize(history->Mistakes(1 << 30));
+}
+BENCHMARK(BM_StoreMistakes)->Unit(benchmark::kMillisecond);
+
+// One filter changed: the list, the totals per line and the summary again.
+void BM_ErrorLogFilters(benchmark::State& state) {
+  SqliteHistory* history = Store(state);
+  if (history == nullptr) return;
+  QtDialogs dialogs;
+  TablesCache tables;
+  ErrorLogWindow window(*history, dialogs, tables);
+  window.Reload();
+  window.show();
+  Settle();
+  int pick = 0;
+  for (auto _ : state) {
+    window.GameChoice()->setCurrentIndex(pick++ % window.GameChoice()->count());
+    Settle();
+  }
+}
+BENCHMARK(BM_ErrorLogFilters)->Unit(benchmark::kMillisecond);
 
 void BM_HistoryGameKept(benchmark::State& state) {
   SqliteHistory* history = Store(state);

@@ -113,9 +113,11 @@ std::vector<int> FilterMistakes(const std::vector<LoggedMistake>& mistakes,
     if (!f.gameTitle.isEmpty() && m.gameTitle != f.gameTitle) continue;
     if (!f.table.isEmpty() && m.table != f.table) continue;
     if (f.session != 0 && m.game.session != f.session) continue;
-    const QDate day = m.game.playedAt.toLocalTime().date();
-    if (f.from.isValid() && day < f.from) continue;
-    if (f.to.isValid() && day > f.to) continue;
+    if (f.from.isValid() || f.to.isValid()) {
+      const QDate day = m.game.playedAt.toLocalTime().date();
+      if (f.from.isValid() && day < f.from) continue;
+      if (f.to.isValid() && day > f.to) continue;
+    }
     if (!f.line.isEmpty() && m.lineText != f.line) continue;
     shown.push_back(static_cast<int>(i));
   }
