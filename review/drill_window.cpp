@@ -88,8 +88,18 @@ DrillWindow::DrillWindow(HistoryStore& store, TablesCache& tables, UniformSource
 
 void DrillWindow::Start() { StartWith(DrillHands(store.Mistakes(kHands))); }
 
+void DrillWindow::StartLines(std::vector<GameRecord> fresh, std::vector<QString> lines) {
+  lines.resize(fresh.size());
+  Begin(std::move(fresh), std::move(lines));
+}
+
 void DrillWindow::StartWith(std::vector<GameRecord> oldestFirst) {
-  hands = std::move(oldestFirst);
+  Begin(std::move(oldestFirst), {});
+}
+
+void DrillWindow::Begin(std::vector<GameRecord> dealtAgain, std::vector<QString> lines) {
+  hands = std::move(dealtAgain);
+  lineOf = std::move(lines);
   for (const GameRecord& g : hands) {
     const std::optional<PlayedOn> on = PlayedOnOf(g);
     if (on && on->rules != nullptr)
@@ -124,13 +134,27 @@ void DrillWindow::Deal() {
   const bool trainer = on && on->rules != nullptr;
   deck = trainer ? TrainerPracticeDeck(dealt, *on->rules, random)
                  : PracticeDeck(dealt, g.game, random);
-  caption->setText(QStringLiteral("Hand %1 of %2: %3, %4 coin%5, first played %6")
-                       .arg(current + 1)
-                       .arg(HandCount())
-                       .arg(trainer ? GameCellText(g) : GameTitleText(g.game))
-                       .arg(g.coins)
-                       .arg(g.coins == 1 ? QString() : QStringLiteral("s"))
-                       .arg(g.playedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+  const QString game = trainer ? GameCellText(g) : GameTitleText(g.game);
+  if (!lineOf.empty()) {
+    caption->setText(QStringLiteral("Line practice, hand %1 of %2: %3, %4 coin%5. The chart "
+                                    "line: %6")
+                         .arg(current + 1)
+                         .arg(HandCount())
+                         .arg(game)
+                         .arg(g.coins)
+                         .arg(g.coins == 1 ? QString() : QStringLiteral("s"))
+                         .arg(lineOf[static_cast<std::size_t>(current)]));
+  } else {
+    caption->setText(
+        QStringLiteral("Hand %1 of %2: %3, %4 coin%5, first played %6")
+            .arg(current + 1)
+            .arg(HandCount())
+            .arg(game)
+            .arg(g.coins)
+            .arg(g.coins == 1 ? QString() : QStringLiteral("s"))
+            .arg(g.playedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+  }
+  thinking.start();
   verdict->setText(
       QStringLiteral("Hold the cards you would keep (click them or press 1 to 5), then Draw "
                      "(Enter). Practice pays nothing."));
@@ -179,6 +203,9 @@ void DrillWindow::Draw() {
   const HoldVerdict now = JudgeHold(j, held);
   const unsigned firstHeld = HoldMask::FromBits(static_cast<unsigned>(g.held)).Bits();
   if (!now.mistake) ++right;
+  const bool linePractice = !lineOf.empty();
+  if (linePractice)
+    emit LineDecided(lineOf[static_cast<std::size_t>(current)], !now.mistake, thinking.elapsed());
   QString text;
   if (!now.mistake) {
     text = QStringLiteral("<b>Right.</b> %1 is a best hold, worth %2 credits")
@@ -192,8 +219,9 @@ void DrillWindow::Draw() {
                .arg(Hold(dealt, held), Credits(now.heldEv), Hold(dealt, j.bestMask),
                     Credits(now.bestEv), Credits(now.cost));
   }
-  text += QStringLiteral("<br>The first time you held %1, worth %2.")
-              .arg(Hold(dealt, firstHeld), Credits(j.ev[firstHeld]));
+  if (!linePractice)
+    text += QStringLiteral("<br>The first time you held %1, worth %2.")
+                .arg(Hold(dealt, firstHeld), Credits(j.ev[firstHeld]));
   // The chart lines are the machine's (the trainer shows its own, G).
   if (charts != nullptr && !trainer) {
     const StrategyChart* chart = charts->Find(g.game, g.coins);

@@ -4,6 +4,7 @@
 // history as demonstration hands). For each, the player holds and draws, and
 // the window says whether the new hold was a best one.
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -34,6 +35,9 @@ class DrillWindow final : public QWidget {
   // Deals these hands instead (as DrillHands gives them: one row a
   // decision, oldest first), the first of them now.
   void StartWith(std::vector<GameRecord> oldestFirst);
+  // Practice by chart line: fresh hands (never played: held 0, no time),
+  // each with the chart line it falls on, lines[i] for fresh[i].
+  void StartLines(std::vector<GameRecord> fresh, std::vector<QString> lines);
   // Hands in this drill, the one shown (0-based), and how many were held right.
   int HandCount() const { return static_cast<int>(hands.size()); }
   int Current() const { return current; }
@@ -56,6 +60,9 @@ class DrillWindow final : public QWidget {
  signals:
   // A practice hand was kept in the history.
   void Practised();
+  // A hand of line practice was drawn: its line, whether the hold was a
+  // best one, and the time from the deal to the draw.
+  void LineDecided(QString line, bool right, qint64 milliseconds);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -64,6 +71,7 @@ class DrillWindow final : public QWidget {
  private:
   enum class Phase { kNone, kHolding, kDrawn, kDone };
 
+  void Begin(std::vector<GameRecord> dealtAgain, std::vector<QString> lines);
   void Deal();
   void Draw();
   void ShowCards();
@@ -75,6 +83,8 @@ class DrillWindow final : public QWidget {
   std::function<int()> credits;
 
   std::vector<GameRecord> hands;  // oldest first
+  std::vector<QString> lineOf;    // line practice: each hand's chart line; else empty
+  QElapsedTimer thinking;         // since the hand was dealt
   int current = 0;
   int right = 0;
   Phase phase = Phase::kNone;

@@ -11,6 +11,8 @@ namespace lynx {
 
 namespace {
 
+const QString kUnknownLine = QStringLiteral("(not yet known)");
+
 // "custom 250/50/25 (4000)" and the like hold commas nowhere, but a CSV
 // field is quoted whenever it could hold one.
 QString Quoted(const QString& field) {
@@ -129,7 +131,7 @@ std::vector<LineTotal> TotalsByLine(const std::vector<LoggedMistake>& mistakes,
   std::map<QString, LineTotal> byLine;
   for (const int i : shown) {
     const LoggedMistake& m = mistakes[static_cast<std::size_t>(i)];
-    const QString line = m.lineText.isEmpty() ? QStringLiteral("(not yet known)") : m.lineText;
+    const QString line = m.lineText.isEmpty() ? kUnknownLine : m.lineText;
     LineTotal& t = byLine[line];
     t.line = line;
     ++t.count;
@@ -141,6 +143,28 @@ std::vector<LineTotal> TotalsByLine(const std::vector<LoggedMistake>& mistakes,
     return std::tie(b.cost, b.count, a.line) < std::tie(a.cost, a.count, b.line);
   });
   return totals;
+}
+
+GameRecord FreshHand(const GameRecord& like, const Hand& dealt) {
+  GameRecord g;
+  g.game = like.game;
+  g.coins = like.coins;
+  g.libraryGame = like.libraryGame;
+  g.payTable = like.payTable;
+  g.session = like.session;
+  g.hands = 1;
+  g.dealt = dealt;
+  g.final = dealt;
+  return g;
+}
+
+QStringList CostliestLines(const std::vector<LineTotal>& totals, int count) {
+  QStringList lines;
+  for (const LineTotal& t : totals) {
+    if (lines.size() >= count) break;
+    if (t.line != kUnknownLine) lines << t.line;
+  }
+  return lines;
 }
 
 QString MistakesCsv(const std::vector<LoggedMistake>& mistakes, const std::vector<int>& shown) {

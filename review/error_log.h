@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "engine/game_rules.h"
@@ -73,6 +74,23 @@ std::vector<LineTotal> TotalsByLine(const std::vector<LoggedMistake>& mistakes,
 // The shown mistakes as CSV, a header line first: date and time (UTC, ISO
 // 8601), game, table, coins, hands, dealt, held, best holds, cost, chart line.
 QString MistakesCsv(const std::vector<LoggedMistake>& mistakes, const std::vector<int>& shown);
+
+// Practice by chart line, per line's words: decisions, how many were a best
+// hold, and the time they took.
+struct LinePractice {
+  int decisions = 0;
+  int right = 0;
+  std::int64_t milliseconds = 0;
+};
+using LinePracticeStats = std::map<QString, LinePractice>;
+
+// A fresh hand to practise on the game, pays and stake of `like`: dealt,
+// never played (no hold, no time, no judgement).
+GameRecord FreshHand(const GameRecord& like, const Hand& dealt);
+
+// The lines to practise when asked for "the lines I miss most": those of
+// the totals (costliest first) whose line is known, at most `count`.
+QStringList CostliestLines(const std::vector<LineTotal>& totals, int count);
 
 // The cards as the analyser writes them, "AS KS QS 7D 3C"; with a mask, the
 // held ones only ("AS KS QS").

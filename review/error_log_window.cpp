@@ -16,8 +16,11 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
+#include <map>
 #include <mutex>
+#include <random>
 
+#include "engine/line_deals.h"
 #include "look/look.h"
 #include "look/widget_look.h"
 #include "platform/window_keys.h"
@@ -55,6 +58,21 @@ ChartStore& Charts() {
   static ChartStore store;
   return store;
 }
+
+// The deals of each line of a chart, sorted once per chart for the run.
+std::shared_ptr<const LineDeals> LineDealsOf(const std::shared_ptr<const StrategyChart>& chart) {
+  static std::mutex mutex;
+  static std::map<const StrategyChart*, std::shared_ptr<const LineDeals>> made;
+  {
+    const std::lock_guard<std::mutex> hold(mutex);
+    if (const auto it = made.find(chart.get()); it != made.end()) return it->second;
+  }
+  auto deals = std::make_shared<const LineDeals>(*chart);
+  const std::lock_guard<std::mutex> hold(mutex);
+  return made.emplace(chart.get(), std::move(deals)).first->second;
+}
+
+constexpr int kCostliestLines = 3;
 
 }  // namespace
 
@@ -202,11 +220,15 @@ ErrorLogWindow::ErrorLogWindow(HistoryStore& store, Dialogs& dialogs, TablesCach
   });
   layout->addWidget(list, 3);
 
-  totals = new QTableWidget(0, 3, this);
+  totals = new QTableWidget(0, 6, this);
   totals->setObjectName(QStringLiteral("ErrorTotals"));
   totals->setAccessibleName(QStringLiteral("Mistakes by chart line"));
-  totals->setHorizontalHeaderLabels(
-      {QStringLiteral("Chart line"), QStringLiteral("Mistakes"), QStringLiteral("Cost")});
+  totals->setHorizontalHeaderLabels({QStringLiteral("Chart line"), QStringLiteral("Mistakes"),
+                                     QStringLiteral("Cost"), QStringLiteral("Practised"),
+                                     QStringLiteral("Right"),
+                                     QStringLiteral("Seconds a decision")});
+  totals->setSelectionBehavior(QAbstractItemView::SelectRows);
+  totals->setSelectionMode(QAbstractItemView::SingleSelection);
   totals->verticalHeader()->hide();
   totals->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   totals->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -219,7 +241,15 @@ ErrorLogWindow::ErrorLogWindow(HistoryStore& store, Dialogs& dialogs, TablesCach
   exportButton = new QPushButton(QStringLiteral("&Export shown as CSV..."), this);
   practise = new QPushButton(QStringLiteral("P&ractise these"), this);
   practise->setObjectName(QStringLiteral("ErrorPractise"));
+  practiseLine = new QPushButton(QStringLiteral("Practise this &line"), this);
+  practiseLine->setObjectName(QStringLiteral("ErrorPractiseLine"));
+  practiseLine->setToolTip(QStringLiteral(
+      "Fresh hands that fall on the chart line picked in the totals (or chosen above)"));
+  practiseCostliest = new QPushButton(QStringLiteral("Practise my &costliest lines"), this);
+  practiseCostliest->setObjectName(QStringLiteral("ErrorPractiseCostliest"));
   auto* close = new QPushButton(QStringLiteral("Close"), this);
+  bottom->addWidget(practiseLine);
+  bottom->addWidget(practiseCostliest);
   bottom->addWidget(exportButton);
   bottom->addWidget(practise);
   bottom->addWidget(close);
@@ -230,6 +260,16 @@ ErrorLogWindow::ErrorLogWindow(HistoryStore& store, Dialogs& dialogs, TablesCach
     for (auto it = shown.rbegin(); it != shown.rend(); ++it)
       oldestFirst.push_back(mistakes[static_cast<std::size_t>(*it)].game);
     emit PractiseRequested(std::move(oldestFirst));
+  });
+  connect(practiseLine, &QPushButton::clicked, this, [this] {
+    QString line = lineChoice->currentData().toString();
+    const int row = totals->currentRow();
+    if (row >= 0 && totals->item(row, 0) != nullptr) line = totals->item(row, 0)->text();
+    if (!line.isEmpty()) PractiseLines({line});
+  });
+  connect(practiseCostliest, &QPushButton::clicked, this, [this] {
+    const QStringList lines = CostliestLines(TotalsByLine(mistakes, shown), kCostliestLines);
+    if (!lines.isEmpty()) PractiseLines(lines);
   });
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   ApplyReviewLookInside(this);
@@ -320,8 +360,22 @@ void ErrorLogWindow::Apply() {
     totals->setItem(row, 0, new QTableWidgetItem(byLine[r].line));
     totals->setItem(row, 1, new QTableWidgetItem(QString::number(byLine[r].count)));
     totals->setItem(row, 2, new QTableWidgetItem(CostText(byLine[r].cost)));
-    totals->item(row, 1)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    totals->item(row, 2)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const auto done = practice.find(byLine[r].line);
+    const LinePractice p = done != practice.end() ? done->second : LinePractice{};
+    totals->setItem(row, 3, new QTableWidgetItem(QString::number(p.decisions)));
+    totals->setItem(row, 4,
+                    new QTableWidgetItem(p.decisions == 0
+                                             ? QStringLiteral("-")
+                                             : QStringLiteral("%1%").arg(
+                                                   100.0 * p.right / p.decisions, 0, 'f', 0)));
+    totals->setItem(row, 5,
+                    new QTableWidgetItem(p.decisions == 0
+                                             ? QStringLiteral("-")
+                                             : QString::number(p.milliseconds / 1000.0 /
+                                                                   p.decisions,
+                                                               'f', 1)));
+    for (int c = 1; c < 6; ++c)
+      totals->item(row, c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cost += byLine[r].cost;
   }
   summary->setText(mistakes.empty()
@@ -332,6 +386,60 @@ void ErrorLogWindow::Apply() {
                              .arg(CostText(cost)));
   practise->setEnabled(!shown.empty());
   exportButton->setEnabled(!shown.empty());
+  const bool known = !CostliestLines(byLine, 1).isEmpty();
+  practiseLine->setEnabled(known);
+  practiseCostliest->setEnabled(known);
+}
+
+void ErrorLogWindow::NoteLineDecision(const QString& line, bool right, qint64 milliseconds) {
+  LinePractice& p = practice[line];
+  ++p.decisions;
+  if (right) ++p.right;
+  p.milliseconds += milliseconds;
+  Apply();
+}
+
+void ErrorLogWindow::PractiseLines(const QStringList& lines, int hands) {
+  // Each line on the game, pays and stake of its newest shown mistake.
+  struct Wanted {
+    QString line;
+    GameRecord like;
+    std::shared_ptr<const StrategyChart> chart;
+    int index = -1;  // the line's index in the chart
+  };
+  std::vector<Wanted> wanted;
+  for (const QString& line : lines) {
+    for (const int i : shown) {
+      const LoggedMistake& m = mistakes[static_cast<std::size_t>(i)];
+      if (m.lineText != line || m.line < 0) continue;
+      const auto chart = Charts().Find(ChartKeyOf(m));
+      if (chart) wanted.push_back({line, m.game, chart, m.line});
+      break;
+    }
+  }
+  if (wanted.empty()) return;
+  auto watcher = std::make_unique<QFutureWatcher<void>>();
+  auto dealt = std::make_shared<std::vector<Hand>>();
+  connect(watcher.get(), &QFutureWatcher<void>::finished, this, [this, wanted, dealt] {
+    std::vector<GameRecord> fresh;
+    std::vector<QString> freshLines;
+    for (std::size_t i = 0; i < dealt->size(); ++i) {
+      const Wanted& w = wanted[i % wanted.size()];
+      fresh.push_back(FreshHand(w.like, (*dealt)[i]));
+      freshLines.push_back(w.line);
+    }
+    if (!fresh.empty()) emit LinePractiseRequested(std::move(fresh), std::move(freshLines));
+  });
+  watcher->setFuture(QtConcurrent::run([wanted, dealt, hands] {
+    std::mt19937_64 random(std::random_device{}());
+    for (int i = 0; i < hands; ++i) {
+      const Wanted& w = wanted[static_cast<std::size_t>(i) % wanted.size()];
+      const auto hand = LineDealsOf(w.chart)->Deal(w.index, random);
+      if (!hand) return;
+      dealt->push_back(*hand);
+    }
+  }));
+  work.push_back(std::move(watcher));
 }
 
 void ErrorLogWindow::MakeCharts() {

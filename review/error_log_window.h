@@ -51,10 +51,21 @@ class ErrorLogWindow final : public QWidget {
   QLabel* Summary() const { return summary; }
   // Writes the shown mistakes to path; false (and a box) on failure.
   bool ExportTo(const QString& path);
+  // A hand of line practice was drawn: counted beside the line's mistakes.
+  void NoteLineDecision(const QString& line, bool right, qint64 milliseconds);
+  const LinePracticeStats& Practice() const { return practice; }
+  // Deals `hands` fresh hands for the lines (round in turn), on the game,
+  // pays and stake of the newest shown mistake of each; they come with
+  // LinePractiseRequested once worked out (in the background).
+  void PractiseLines(const QStringList& lines, int hands = kLineHands);
+  static constexpr int kLineHands = 20;
 
  signals:
   // "Practise these": the shown mistakes, oldest first.
   void PractiseRequested(std::vector<GameRecord> oldestFirst);
+  // "Practise this line" and "Practise my costliest lines": fresh hands,
+  // each with its line.
+  void LinePractiseRequested(std::vector<GameRecord> fresh, std::vector<QString> lines);
   // A row was opened: its hand, game and pays.
   void AnalyseRequested(LoggedMistake mistake);
   // The mistakes were read (and shown); charts may still be on their way.
@@ -72,6 +83,7 @@ class ErrorLogWindow final : public QWidget {
   TablesCache& tables;
   std::vector<LoggedMistake> mistakes;
   std::vector<int> shown;
+  LinePracticeStats practice;
   bool filling = false;  // the choices are being refilled: no filtering yet
   int generation = 0;    // of the mistakes read, so a late chart is dropped
   std::vector<std::unique_ptr<QFutureWatcher<void>>> work;
@@ -89,6 +101,8 @@ class ErrorLogWindow final : public QWidget {
   QLabel* summary = nullptr;
   QPushButton* practise = nullptr;
   QPushButton* exportButton = nullptr;
+  QPushButton* practiseLine = nullptr;
+  QPushButton* practiseCostliest = nullptr;
 };
 
 }  // namespace lynx

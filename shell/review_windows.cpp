@@ -89,6 +89,10 @@ bool ReviewWindows::MakeDrill() {
   drill->UseCharts(charts);
   drill->setAttribute(Qt::WA_QuitOnClose, false);
   connect(drill.get(), &DrillWindow::Practised, this, &ReviewWindows::Refresh);
+  connect(drill.get(), &DrillWindow::LineDecided, this,
+          [this](const QString& line, bool right, qint64 milliseconds) {
+            if (errorLog) errorLog->NoteLineDecision(line, right, milliseconds);
+          });
   return true;
 }
 
@@ -99,6 +103,12 @@ void ReviewWindows::ShowErrorLog() {
     errorLog->setAttribute(Qt::WA_QuitOnClose, false);
     connect(errorLog.get(), &ErrorLogWindow::PractiseRequested, this,
             &ReviewWindows::PractiseHands);
+    connect(errorLog.get(), &ErrorLogWindow::LinePractiseRequested, this,
+            [this](std::vector<GameRecord> fresh, std::vector<QString> lines) {
+              const bool made = MakeDrill();
+              drill->StartLines(std::move(fresh), std::move(lines));
+              Raise(*drill, made);
+            });
   }
   // Read afresh each time it is asked for: mistakes may have been made since.
   errorLog->Reload();

@@ -8,10 +8,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include "coach/coach.h"
 #include "review/error_log.h"
+#include "review/drill_window.h"
 #include "review/error_log_window.h"
 #include "tests/support/fakes.h"
 #include "tests/support/hand_text.h"
@@ -170,6 +172,56 @@ TEST(ErrorLogWindow, FiltersPractisesAndExportsWhatItShows) {
   EXPECT_EQ(QString::fromUtf8(written.readAll()), MistakesCsv(window.Mistakes(), window.Shown()));
   EXPECT_FALSE(window.ExportTo(dir.filePath(QStringLiteral("no/such/dir/m.csv"))));
   ASSERT_EQ(h.fakes.dialogs.shown.size(), 1u);
+}
+
+}  // namespace
+}  // namespace lynx
+
+namespace lynx {
+namespace {
+
+TEST(LinePractice, FreshHandsAreDealtWithTheirLineAndTheDecisionsCounted) {
+  // Catches a fresh hand that keeps the mistake's hold or judgement (the
+  // verdict would then compare with a hold never made), a line's right
+  // answers counted as wrong, and the practice columns left at their start.
+  History h;
+  TablesCache tables;
+  const GameRecord like = ReadMistakes(h.fakes.history)[1].game;  // Double Double Bonus
+  const GameRecord fresh = FreshHand(like, H("QS QH 5C 8D 2S"));
+  EXPECT_EQ(fresh.libraryGame, "double-double-bonus");
+  EXPECT_EQ(fresh.payTable, "9/6");
+  EXPECT_EQ(fresh.held, 0);
+  EXPECT_EQ(fresh.hands, 1);
+  EXPECT_FALSE(fresh.bestEv.has_value());
+
+  DrillWindow drill(h.fakes.history, tables, h.fakes.random, [] { return 5; });
+  QSignalSpy decided(&drill, &DrillWindow::LineDecided);
+  drill.StartLines({fresh}, {QStringLiteral("High pair")});
+  EXPECT_TRUE(drill.Caption()->text().endsWith("The chart line: High pair"))
+      << drill.Caption()->text().toStdString();
+  tables.Wait(*FindGame("double-double-bonus"));
+  QTest::keyClick(&drill, Qt::Key_1);
+  QTest::keyClick(&drill, Qt::Key_2);
+  QTest::keyClick(&drill, Qt::Key_Return);
+  ASSERT_EQ(decided.count(), 1);
+  EXPECT_EQ(decided.at(0).at(0).toString(), "High pair");
+  EXPECT_TRUE(decided.at(0).at(1).toBool());
+  EXPECT_FALSE(drill.Verdict()->text().contains("The first time you held"));
+
+  ErrorLogWindow log(h.fakes.history, h.fakes.dialogs, tables);
+  log.Reload();
+  log.NoteLineDecision(QStringLiteral("(not yet known)"), true, 3000);
+  log.NoteLineDecision(QStringLiteral("(not yet known)"), false, 1000);
+  ASSERT_GE(log.Totals()->rowCount(), 1);
+  EXPECT_EQ(log.Totals()->item(0, 3)->text(), "2");
+  EXPECT_EQ(log.Totals()->item(0, 4)->text(), "50%");
+  EXPECT_EQ(log.Totals()->item(0, 5)->text(), "2.0");
+
+  std::vector<LineTotal> totals = {{QStringLiteral("(not yet known)"), 3, 9.0},
+                                   {QStringLiteral("Low pair"), 2, 5.0},
+                                   {QStringLiteral("Suited QJ"), 1, 1.0}};
+  EXPECT_EQ(CostliestLines(totals, 3), (QStringList{"Low pair", "Suited QJ"}));
+  EXPECT_EQ(CostliestLines(totals, 1), (QStringList{"Low pair"}));
 }
 
 }  // namespace
