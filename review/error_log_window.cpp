@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -146,6 +147,7 @@ class MistakeListModel final : public QAbstractTableModel {
 ErrorLogWindow::ErrorLogWindow(HistoryStore& store, Dialogs& dialogs, TablesCache& tables,
                                QWidget* parent)
     : QWidget(parent, Qt::Window), store(store), dialogs(dialogs), tables(tables) {
+  pool.setMaxThreadCount(1);
   setObjectName(QStringLiteral("ErrorLog"));
   setWindowTitle(QStringLiteral("LYNX Video Poker -- Error Log"));
   auto* layout = new QVBoxLayout(this);
@@ -212,6 +214,19 @@ ErrorLogWindow::ErrorLogWindow(HistoryStore& store, Dialogs& dialogs, TablesCach
   list->setSelectionBehavior(QAbstractItemView::SelectRows);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->verticalHeader()->hide();
+  list->setWordWrap(false);
+  // Widths from the text each column holds at most (measuring every row of
+  // a long history would take seconds); one line a row.
+  const QFontMetrics metrics(list->font());
+  const auto wide = [&](const char* sample) {
+    return metrics.horizontalAdvance(QString::fromLatin1(sample)) + Zoomed(14);
+  };
+  const int widths[] = {wide("2026-12-31 23:59"), wide("Double Double Bonus (10 hands)"),
+                        wide("custom 250/50"),   wide("JK 10S 10H 10D 10C"),
+                        wide("JK 10S 10H 10D"),  wide("JK 10S 10H 10D"),
+                        wide("000.00")};
+  for (int c = 0; c < 7; ++c) list->setColumnWidth(c, widths[c]);
+  list->verticalHeader()->setDefaultSectionSize(metrics.height() + Zoomed(6));
   list->horizontalHeader()->setStretchLastSection(true);
   list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   connect(list, &QTableView::activated, this, [this](const QModelIndex& at) {
@@ -226,11 +241,15 @@ ErrorLogWindow::ErrorLogWindow(HistoryStore& store, Dialogs& dialogs, TablesCach
   totals->setHorizontalHeaderLabels({QStringLiteral("Chart line"), QStringLiteral("Mistakes"),
                                      QStringLiteral("Cost"), QStringLiteral("Practised"),
                                      QStringLiteral("Right"),
-                                     QStringLiteral("Seconds a decision")});
+                                     QStringLiteral("Seconds each")});
   totals->setSelectionBehavior(QAbstractItemView::SelectRows);
   totals->setSelectionMode(QAbstractItemView::SingleSelection);
   totals->verticalHeader()->hide();
   totals->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  for (int c = 1; c < 6; ++c)
+    totals->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+  totals->verticalHeader()->setDefaultSectionSize(QFontMetrics(totals->font()).height() +
+                                                  Zoomed(6));
   totals->setEditTriggers(QAbstractItemView::NoEditTriggers);
   layout->addWidget(totals, 2);
 
@@ -418,9 +437,16 @@ void ErrorLogWindow::PractiseLines(const QStringList& lines, int hands) {
     }
   }
   if (wanted.empty()) return;
+  // Sorting a game's deals by line takes a moment the first time.
+  practiseLine->setEnabled(false);
+  practiseCostliest->setEnabled(false);
+  summary->setText(QStringLiteral("Finding hands that fall on %1...")
+                       .arg(lines.size() == 1 ? QStringLiteral("the line")
+                                              : QStringLiteral("those lines")));
   auto watcher = std::make_unique<QFutureWatcher<void>>();
   auto dealt = std::make_shared<std::vector<Hand>>();
   connect(watcher.get(), &QFutureWatcher<void>::finished, this, [this, wanted, dealt] {
+    Apply();
     std::vector<GameRecord> fresh;
     std::vector<QString> freshLines;
     for (std::size_t i = 0; i < dealt->size(); ++i) {
@@ -430,7 +456,7 @@ void ErrorLogWindow::PractiseLines(const QStringList& lines, int hands) {
     }
     if (!fresh.empty()) emit LinePractiseRequested(std::move(fresh), std::move(freshLines));
   });
-  watcher->setFuture(QtConcurrent::run([wanted, dealt, hands] {
+  watcher->setFuture(QtConcurrent::run(&pool, [wanted, dealt, hands] {
     std::mt19937_64 random(std::random_device{}());
     for (int i = 0; i < hands; ++i) {
       const Wanted& w = wanted[static_cast<std::size_t>(i) % wanted.size()];
@@ -456,7 +482,7 @@ void ErrorLogWindow::MakeCharts() {
       Apply();
     });
     TablesCache* cache = &tables;
-    watcher->setFuture(QtConcurrent::run([cache, key, stop = stopCharts] {
+    watcher->setFuture(QtConcurrent::run(&pool, [cache, key, stop = stopCharts] {
       if (Charts().Find(key) || stop->load()) return;
       const StrategyTables& t = cache->Wait(*key.rules);
       ChartOptions options;

@@ -5,6 +5,7 @@
 // in the drill. Reading and the charts are worked out in the background.
 
 #include <QFutureWatcher>
+#include <QThreadPool>
 #include <QWidget>
 #include <atomic>
 #include <memory>
@@ -86,6 +87,10 @@ class ErrorLogWindow final : public QWidget {
   LinePracticeStats practice;
   bool filling = false;  // the choices are being refilled: no filtering yet
   int generation = 0;    // of the mistakes read, so a late chart is dropped
+  // Charts and line deals take seconds and spread over every core by
+  // themselves: they run here, one at a time, and never take the threads of
+  // Qt's global pool, which its painting of large pictures waits for.
+  QThreadPool pool;
   std::vector<std::unique_ptr<QFutureWatcher<void>>> work;
   std::shared_ptr<std::atomic<bool>> stopCharts = std::make_shared<std::atomic<bool>>(false);
 
