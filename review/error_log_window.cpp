@@ -152,12 +152,16 @@ ErrorLogWindow::ErrorLogWindow(HistoryStore& store, Dialogs& dialogs, TablesCach
   setWindowTitle(QStringLiteral("LYNX Video Poker -- Error Log"));
   auto* layout = new QVBoxLayout(this);
 
+  // Two rows of filters and the buttons under the summary, so the window
+  // fits beside a table on a small screen.
   auto* filters = new QHBoxLayout;
+  auto* dates = new QHBoxLayout;
   const auto choice = [&](const QString& label, const QString& name) {
     auto* box = new QComboBox(this);
     box->setObjectName(name);
     box->setAccessibleName(label);
-    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(12);
     auto* l = new QLabel(label + QStringLiteral(":"), this);
     l->setBuddy(box);
     filters->addWidget(l);
@@ -182,8 +186,8 @@ ErrorLogWindow::ErrorLogWindow(HistoryStore& store, Dialogs& dialogs, TablesCach
     edit->setDate(edit->minimumDate());
     auto* l = new QLabel(label + QStringLiteral(":"), this);
     l->setBuddy(edit);
-    filters->addWidget(l);
-    filters->addWidget(edit);
+    dates->addWidget(l);
+    dates->addWidget(edit);
     connect(edit, &QDateEdit::dateChanged, this, [this] {
       if (!filling) Apply();
     });
@@ -193,10 +197,12 @@ ErrorLogWindow::ErrorLogWindow(HistoryStore& store, Dialogs& dialogs, TablesCach
   toDate = date(QStringLiteral("&To"), QStringLiteral("ErrorTo"));
   filters->addStretch(1);
   layout->addLayout(filters);
-  auto* lineRow = new QHBoxLayout;
+  auto* lineRow = dates;
   lineChoice = new QComboBox(this);
   lineChoice->setObjectName(QStringLiteral("ErrorLine"));
   lineChoice->setAccessibleName(QStringLiteral("Chart line"));
+  lineChoice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  lineChoice->setMinimumContentsLength(16);
   auto* lineLabel = new QLabel(QStringLiteral("Chart &line:"), this);
   lineLabel->setBuddy(lineChoice);
   lineRow->addWidget(lineLabel);
@@ -254,25 +260,32 @@ ErrorLogWindow::ErrorLogWindow(HistoryStore& store, Dialogs& dialogs, TablesCach
   layout->addWidget(totals, 2);
 
   auto* bottom = new QHBoxLayout;
+  auto* buttonRow = new QHBoxLayout;
   summary = new QLabel(this);
   summary->setObjectName(QStringLiteral("ErrorSummary"));
+  summary->setWordWrap(true);
   bottom->addWidget(summary, 1);
-  exportButton = new QPushButton(QStringLiteral("&Export shown as CSV..."), this);
+  exportButton = new QPushButton(QStringLiteral("&Export CSV..."), this);
+  exportButton->setToolTip(QStringLiteral("Write the mistakes shown to a CSV file"));
   practise = new QPushButton(QStringLiteral("P&ractise these"), this);
   practise->setObjectName(QStringLiteral("ErrorPractise"));
   practiseLine = new QPushButton(QStringLiteral("Practise this &line"), this);
   practiseLine->setObjectName(QStringLiteral("ErrorPractiseLine"));
   practiseLine->setToolTip(QStringLiteral(
       "Fresh hands that fall on the chart line picked in the totals (or chosen above)"));
-  practiseCostliest = new QPushButton(QStringLiteral("Practise my &costliest lines"), this);
+  practiseCostliest = new QPushButton(QStringLiteral("My &costliest lines"), this);
+  practiseCostliest->setToolTip(
+      QStringLiteral("Fresh hands that fall on the three chart lines your mistakes cost most"));
   practiseCostliest->setObjectName(QStringLiteral("ErrorPractiseCostliest"));
   auto* close = new QPushButton(QStringLiteral("Close"), this);
-  bottom->addWidget(practiseLine);
-  bottom->addWidget(practiseCostliest);
-  bottom->addWidget(exportButton);
-  bottom->addWidget(practise);
-  bottom->addWidget(close);
+  buttonRow->addStretch(1);
+  buttonRow->addWidget(practiseLine);
+  buttonRow->addWidget(practiseCostliest);
+  buttonRow->addWidget(exportButton);
+  buttonRow->addWidget(practise);
+  buttonRow->addWidget(close);
   layout->addLayout(bottom);
+  layout->addLayout(buttonRow);
   connect(exportButton, &QPushButton::clicked, this, &ErrorLogWindow::Export);
   connect(practise, &QPushButton::clicked, this, [this] {
     std::vector<GameRecord> oldestFirst;
