@@ -82,7 +82,7 @@ bool OtherRoots(const Characteristic& c, std::vector<Complex>& roots) {
     for (int i = 0; i < 50; ++i) {
       Complex h, slope;
       c.At(z, h, slope);
-      z = turn * std::pow(h + std::pow(z, s), 1.0 / s);  // h + z^s = E[z^total]
+      z = turn * std::pow(std::pow(z, s) - h, 1.0 / s);  // z^s - h = E[z^total]
     }
     roots.push_back(z);
   }
