@@ -1,24 +1,34 @@
 #pragma once
-// The History and Statistics windows of a run, and the mistake drill started
-// from Statistics: made when first asked for, shown beside the title or table
-// window (never modal), brought up to date whenever a game has been kept:
-// at once while shown, else when next shown.
+// The History and Statistics windows of a run, the mistake drill started
+// from Statistics and the Game facts window: made when first asked for,
+// shown beside the title or table window (never modal), History and
+// Statistics brought up to date whenever a game has been kept: at once while
+// shown, else when next shown.
 
 #include <QObject>
 #include <functional>
 #include <memory>
 
+#include "engine/card.h"
 #include "platform/history_store.h"
 #include "platform/services.h"
+#include "review/game_facts.h"
 
 namespace lynx {
 
 class BestPlayCache;
 class ChartCache;
 class DrillWindow;
+class GameFactsWindow;
 class HistoryWindow;
 class StatisticsWindow;
 class TablesCache;
+struct TrainerChoice;
+
+// The Game facts of a trainer table's game, pays and hands at coins a hand,
+// and of the machine's own game at five coins.
+GameFactsChoice FactsChoiceOf(const TrainerChoice& choice, int coins);
+GameFactsChoice MachineFactsChoice(GameVariant game);
 
 class ReviewWindows final : public QObject {
   Q_OBJECT
@@ -35,6 +45,9 @@ class ReviewWindows final : public QObject {
   void ShowStatistics();
   // Deals the last mistakes again (the Statistics window's button).
   void ShowDrill();
+  // The facts of choice. over: a modal window the request came from (the
+  // trainer's setup), which must leave the facts window free to use.
+  void ShowGameFacts(const GameFactsChoice& choice, QWidget* over = nullptr);
   // A game was kept: the windows made read it (a hidden one when shown).
   // They read it a moment later, History first and Statistics after it, each
   // in a turn of the event loop of its own: the table shows the game first,
@@ -48,6 +61,7 @@ class ReviewWindows final : public QObject {
   HistoryWindow* History() const { return history.get(); }
   StatisticsWindow* Statistics() const { return statistics.get(); }
   DrillWindow* Drill() const { return drill.get(); }
+  GameFactsWindow* GameFacts() const { return facts.get(); }
 
  private:
   Services& services;
@@ -58,6 +72,7 @@ class ReviewWindows final : public QObject {
   std::unique_ptr<HistoryWindow> history;
   std::unique_ptr<StatisticsWindow> statistics;
   std::unique_ptr<DrillWindow> drill;
+  std::unique_ptr<GameFactsWindow> facts;
   bool historyDue = false;
   bool statisticsDue = false;
 };

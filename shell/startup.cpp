@@ -81,11 +81,18 @@ void ConnectHistory(TitleWindow& title, HistoryRecorder& recorder, ReviewWindows
                                       &ReviewWindows::ShowHistory);
                      QObject::connect(&trainer, &TrainerWindow::StatisticsRequested, &review,
                                       &ReviewWindows::ShowStatistics);
+                     QObject::connect(&trainer, &TrainerWindow::GameFactsRequested, &review,
+                                      [&review, &trainer] {
+                                        review.ShowGameFacts(
+                                            FactsChoiceOf(trainer.Choice(), trainer.StakeCoins()));
+                                      });
                    });
   QObject::connect(&title, &TitleWindow::SettingsSaved, &recorder, &HistoryRecorder::Finish);
   QObject::connect(&title, &TitleWindow::HistoryRequested, &review, &ReviewWindows::ShowHistory);
   QObject::connect(&title, &TitleWindow::StatisticsRequested, &review,
                    &ReviewWindows::ShowStatistics);
+  QObject::connect(&title, &TitleWindow::GameFactsRequested, &review,
+                   &ReviewWindows::ShowGameFacts);
   QObject::connect(&recorder, &HistoryRecorder::GameRecorded, &review, &ReviewWindows::Refresh);
 }
 
