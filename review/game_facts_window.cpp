@@ -8,7 +8,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QPalette>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -35,9 +37,9 @@ constexpr std::array<int, 5> kFactsPercentiles = {5, 25, 50, 75, 95};
 constexpr std::array<int, 3> kFactsRiskPercents = {1, 5, 10};
 
 const char* const kFactsStyle =
-    "QComboBox, QSpinBox { background: #000080; color: #ffff00; border: 1px solid #808080;"
+    "QComboBox { background: #000080; color: #ffff00; border: 1px solid #808080;"
     "  padding: 1px 4px; }"
-    "QComboBox:focus, QSpinBox:focus { border: 1px solid #ffff00; }"
+    "QComboBox:focus { border: 1px solid #ffff00; }"
     "QComboBox QAbstractItemView { background: #000080; color: #ffff00;"
     "  selection-background-color: #ffff00; selection-color: #000080; }"
     "QLabel[heading=\"true\"] { color: #ffff00; font-weight: bold; }"
@@ -155,7 +157,7 @@ GameFactsWindow::GameFactsWindow(TablesCache& tables, QWidget* parent)
   body->setStyleSheet(body->styleSheet() + QLatin1String(kFactsStyle));
   CloseOnKeys(this);
   ConnectInputs();
-  resize(Zoomed(1000), Zoomed(660));
+  resize(Zoomed(1000), Zoomed(720));
 
   settle.setSingleShot(true);
   settle.setInterval(kSettleMs);
@@ -264,7 +266,9 @@ QWidget* GameFactsWindow::MakeGameColumn() {
   SetUpReviewTable(rows);
   rows->setSelectionMode(QAbstractItemView::SingleSelection);
   rows->verticalHeader()->setDefaultSectionSize(Zoomed(20));
-  rows->horizontalHeader()->setStretchLastSection(false);
+  // The hand's name takes the room left; the table is never narrower than
+  // its figures (where the screen is, the window scrolls).
+  rows->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   layout->addWidget(rows, 1);
   return column;
 }
@@ -292,6 +296,13 @@ QWidget* GameFactsWindow::MakeBankrollColumn() {
     box->setAccelerated(true);
     box->setKeyboardTracking(true);
     box->setAccessibleName(QString(text).remove(QLatin1Char('&')).remove(QLatin1Char(':')));
+    // Drawn by the style in the pay fields' colours, so its arrows show.
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, QColor(0, 0, 128));
+    palette.setColor(QPalette::Text, kTextYellow);
+    palette.setColor(QPalette::Button, QColor(192, 192, 192));
+    palette.setColor(QPalette::ButtonText, Qt::black);
+    box->setPalette(palette);
     label->setBuddy(box);
     inputs->addWidget(label, row, 0);
     inputs->addWidget(box, row, 1);
@@ -686,7 +697,16 @@ void GameFactsWindow::ShowDeal(const DealFacts& facts) {
       rows->setItem(r, c, item);
     }
   }
-  for (int c = 0; c < rows->columnCount(); ++c) rows->resizeColumnToContents(c);
+  int name = 0;
+  for (int r = 0; r < rows->rowCount(); ++r)
+    name = std::max(name, rows->fontMetrics().horizontalAdvance(rows->item(r, 0)->text()));
+  int width = name + Zoomed(16) + 2 * rows->frameWidth() +
+              rows->verticalScrollBar()->sizeHint().width();
+  for (int c = 1; c < rows->columnCount(); ++c) {
+    rows->resizeColumnToContents(c);
+    width += rows->columnWidth(c);
+  }
+  rows->setMinimumWidth(width);
 }
 
 void GameFactsWindow::ShowSession(const SessionFacts& f) {
