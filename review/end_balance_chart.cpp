@@ -187,8 +187,8 @@ void EndBalanceChart::paintEvent(QPaintEvent*) {
                      Qt::AlignRight | Qt::AlignVCenter, ChartChanceLabel(at, step));
   }
   for (int i = 0; i < static_cast<int>(bins.size()); ++i)
-    painter.fillRect(BarRect(i), bins[static_cast<std::size_t>(i)].from > start ? kTextYellow
-                                                                                 : kTextWhite);
+    painter.fillRect(BarRect(i),
+                     bins[static_cast<std::size_t>(i)].from > start ? kTextYellow : kTextWhite);
   painter.setPen(kTextWhite);
   painter.drawLine(plot.bottomLeft(), plot.bottomRight());
   painter.drawLine(plot.bottomLeft(), plot.topLeft());
@@ -216,10 +216,9 @@ void EndBalanceChart::paintEvent(QPaintEvent*) {
   }
   painter.setPen(kTextWhite);
   painter.setFont(StandardFont(8.25, true));
-  painter.drawText(QRect(plot.left(), labelTop + labels.height() + kChartGap, plot.width(),
-                         labels.height()),
-                   Qt::AlignHCenter | Qt::AlignTop,
-                   QStringLiteral("End balance in credits (red: the start)"));
+  painter.drawText(
+      QRect(plot.left(), labelTop + labels.height() + kChartGap, plot.width(), labels.height()),
+      Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("End balance in credits (red: the start)"));
 }
 
 }  // namespace lynx

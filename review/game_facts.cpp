@@ -8,8 +8,8 @@ namespace lynx {
 
 DealFacts WorkOutDeal(const StrategyTables& tables, const GameFactsChoice& choice) {
   DealFacts facts;
-  auto deal = std::make_shared<DealDistribution>(ComputeDealDistribution(
-      tables, choice.pays, choice.coins, choice.hands, choice.rules->deck));
+  auto deal = std::make_shared<DealDistribution>(
+      ComputeDealDistribution(tables, choice.pays, choice.coins, choice.hands, choice.rules->deck));
   auto longRun = std::make_shared<LongRunRisk>(*deal);
   for (std::size_t i = 0; i < kFactsRisks.size(); ++i) {
     const std::int64_t units = longRun->BankrollFor(kFactsRisks[i]);

@@ -251,8 +251,8 @@ QWidget* GameFactsWindow::MakeGameColumn() {
   AddFigure(grid, 1, QStringLiteral("Variance, a hand (in bets)"), "FactsVariance");
   AddFigure(grid, 2, QStringLiteral("Standard deviation, a hand"), "FactsDeviation");
   dealVarianceName = AddFigure(grid, 3, QString(), "FactsDealVariance");
-  dealDeviationName = AddFigure(grid, 4, QStringLiteral("Standard deviation, a deal"),
-                                "FactsDealDeviation");
+  dealDeviationName =
+      AddFigure(grid, 4, QStringLiteral("Standard deviation, a deal"), "FactsDealDeviation");
   royalName = AddFigure(grid, 5, QString(), "FactsRoyal");
   AddFigure(grid, 6, QStringLiteral("A hand pays"), "FactsPaying");
   grid->setColumnStretch(1, 1);
@@ -308,10 +308,10 @@ QWidget* GameFactsWindow::MakeBankrollColumn() {
     inputs->addWidget(box, row, 1);
     return box;
   };
-  bankrollBox = spin(0, QStringLiteral("&Bankroll in credits:"), "FactsBankroll", 1, kMostBankroll,
-                     100);
-  sessionBox = spin(1, QStringLiteral("Hands a &session:"), "FactsSessionHands", 1,
-                    kMostSessionHands, 100);
+  bankrollBox =
+      spin(0, QStringLiteral("&Bankroll in credits:"), "FactsBankroll", 1, kMostBankroll, 100);
+  sessionBox =
+      spin(1, QStringLiteral("Hands a &session:"), "FactsSessionHands", 1, kMostSessionHands, 100);
   hourBox = spin(2, QStringLiteral("Hands an &hour:"), "FactsHandsAnHour", 1, kMostHandsAnHour, 50);
   bankrollBox->setValue(kDefaultBetsInBankroll * kMaxCoins);
   sessionBox->setValue(kDefaultSessionHands);
@@ -353,7 +353,8 @@ QWidget* GameFactsWindow::MakeBankrollColumn() {
                      static_cast<int>(i) + 1);
     const auto make = [&](const char* stem, int row) {
       auto* value = new QLabel(kFactsWorking, column);
-      const QString name = QStringLiteral("%1_%2").arg(QLatin1String(stem)).arg(kFactsRiskPercents[i]);
+      const QString name =
+          QStringLiteral("%1_%2").arg(QLatin1String(stem)).arg(kFactsRiskPercents[i]);
       value->setObjectName(name);
       value->setProperty("figure", true);
       value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -404,9 +405,12 @@ void GameFactsWindow::ConnectInputs() {
     if (!filling) ShowHours();
   });
   // Tab: the choices, the inputs, the rows, the chart, Close.
-  const std::array<QWidget*, 10> order{gameBox,    tableBox, coinsBox, handsBox,
-                                       bankrollBox, sessionBox, hourBox, rows,
-                                       chart,       findChild<QPushButton*>(QStringLiteral("FactsClose"))};
+  const std::array<QWidget*, 10> order{
+      gameBox,     tableBox,
+      coinsBox,    handsBox,
+      bankrollBox, sessionBox,
+      hourBox,     rows,
+      chart,       findChild<QPushButton*>(QStringLiteral("FactsClose"))};
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -423,8 +427,7 @@ void GameFactsWindow::FillTables(const GameRules& rules) {
   for (std::size_t t = 0; t < rules.tables.size(); ++t) {
     const NamedTable& table = rules.tables[t];
     QString text = FactsTableName(table.name);
-    if (!table.published.empty())
-      text += QStringLiteral(" (%1)").arg(FactsText(table.published));
+    if (!table.published.empty()) text += QStringLiteral(" (%1)").arg(FactsText(table.published));
     tableBox->addItem(text, static_cast<int>(t));
   }
   if (customRules == &rules)
@@ -463,10 +466,10 @@ bool GameFactsWindow::SelectChoice(const GameFactsChoice& choice) {
   tableBox->setCurrentIndex(named >= 0 ? named : tableBox->count() - 1);
   coinsBox->setCurrentIndex(std::clamp(choice.coins, 1, kMaxCoins) - 1);
   const auto hands = std::find(kFactsHandCounts.begin(), kFactsHandCounts.end(), choice.hands);
-  handsBox->setCurrentIndex(hands != kFactsHandCounts.end()
-                                ? static_cast<int>(hands - kFactsHandCounts.begin())
-                                : 0);
-  if (!bankrollEdited) bankrollBox->setValue(kDefaultBetsInBankroll * coinsBox->currentData().toInt());
+  handsBox->setCurrentIndex(
+      hands != kFactsHandCounts.end() ? static_cast<int>(hands - kFactsHandCounts.begin()) : 0);
+  if (!bankrollEdited)
+    bankrollBox->setValue(kDefaultBetsInBankroll * coinsBox->currentData().toInt());
   filling = false;
   sessionShown.reset();
   ShowHours();
@@ -587,7 +590,9 @@ void GameFactsWindow::SetStatus(bool working) {
   text += choice.coins == 1 ? QStringLiteral("A bet is 1 credit")
                             : QStringLiteral("A bet is %1 credits").arg(choice.coins);
   if (choice.hands > 1)
-    text += QStringLiteral(", a deal of %1 hands %2 credits").arg(choice.hands).arg(choice.hands * choice.coins);
+    text += QStringLiteral(", a deal of %1 hands %2 credits")
+                .arg(choice.hands)
+                .arg(choice.hands * choice.coins);
   if (unit != choice.coins)
     text += QStringLiteral("; every result is a whole number of %1 credits").arg(unit);
   status->setText(text + QLatin1Char('.'));
@@ -601,7 +606,7 @@ void GameFactsWindow::ShowDealWorking() {
     SetFactsFigure(figures[QLatin1String(name)], QStringLiteral("Working out"), kFactsWorking);
   for (const int risk : kFactsRiskPercents)
     SetFactsFigure(figures[QStringLiteral("FactsLongRunBankroll_%1").arg(risk)],
-              QStringLiteral("Working out"), kFactsWorking);
+                   QStringLiteral("Working out"), kFactsWorking);
   rows->setRowCount(0);
 }
 
@@ -612,11 +617,11 @@ void GameFactsWindow::ShowSessionWorking() {
   for (const char* name : {"FactsRuin", "FactsAhead", "FactsSessionRoyal", "FactsLongRunRuin"})
     SetFactsFigure(figures[QLatin1String(name)], QStringLiteral("Working out"), kFactsWorking);
   for (const int p : kFactsPercentiles)
-    SetFactsFigure(figures[QStringLiteral("FactsPercentile_%1").arg(p)], QStringLiteral("Working out"),
-              kFactsWorking);
+    SetFactsFigure(figures[QStringLiteral("FactsPercentile_%1").arg(p)],
+                   QStringLiteral("Working out"), kFactsWorking);
   for (const int risk : kFactsRiskPercents)
     SetFactsFigure(figures[QStringLiteral("FactsSessionBankroll_%1").arg(risk)],
-              QStringLiteral("Working out"), kFactsWorking);
+                   QStringLiteral("Working out"), kFactsWorking);
   chart->Clear(QStringLiteral("Working out the end balance…"));
   chart->setAccessibleDescription(QStringLiteral("Working out."));
 }
@@ -628,7 +633,8 @@ void GameFactsWindow::ShowHours() {
   QString text = QStringLiteral("%1 hands").arg(FactsWhole(hands));
   if (deals != hands) text += QStringLiteral(" (%1 deals)").arg(FactsWhole(deals));
   text += QStringLiteral(", about %1 hours").arg(hours, 0, 'f', hours < 10 ? 1 : 0);
-  SetFactsFigure(figures[QStringLiteral("FactsSessionLength")], QStringLiteral("The session"), text);
+  SetFactsFigure(figures[QStringLiteral("FactsSessionLength")], QStringLiteral("The session"),
+                 text);
 }
 
 void GameFactsWindow::ShowDeal(const DealFacts& facts) {
@@ -637,41 +643,42 @@ void GameFactsWindow::ShowDeal(const DealFacts& facts) {
   const GameRules& rules = *choice.rules;
   const QString royal = FactsText(rules.rows[0].caption);
   SetFactsFigure(figures[QStringLiteral("FactsReturn")], QStringLiteral("Return with best play"),
-            QStringLiteral("%1%").arg(d.ret.returnRatio * 100, 0, 'f', 4));
-  SetFactsFigure(figures[QStringLiteral("FactsVariance")], QStringLiteral("Variance of a hand in bets"),
-            QString::number(d.variance, 'f', 2));
+                 QStringLiteral("%1%").arg(d.ret.returnRatio * 100, 0, 'f', 4));
+  SetFactsFigure(figures[QStringLiteral("FactsVariance")],
+                 QStringLiteral("Variance of a hand in bets"), QString::number(d.variance, 'f', 2));
   SetFactsFigure(figures[QStringLiteral("FactsDeviation")],
-            QStringLiteral("Standard deviation of a hand"),
-            QStringLiteral("%1 bets").arg(d.deviation, 0, 'f', 2));
+                 QStringLiteral("Standard deviation of a hand"),
+                 QStringLiteral("%1 bets").arg(d.deviation, 0, 'f', 2));
   const bool several = d.hands > 1;
   dealVarianceName->setText(QStringLiteral("Variance, a deal of %1 hands").arg(d.hands));
-  for (QLabel* label : {dealVarianceName, dealDeviationName, figures[QStringLiteral("FactsDealVariance")],
-                        figures[QStringLiteral("FactsDealDeviation")]})
+  for (QLabel* label :
+       {dealVarianceName, dealDeviationName, figures[QStringLiteral("FactsDealVariance")],
+        figures[QStringLiteral("FactsDealDeviation")]})
     label->setVisible(several);
   SetFactsFigure(figures[QStringLiteral("FactsDealVariance")],
-            QStringLiteral("Variance of a deal of %1 hands in bets").arg(d.hands),
-            QString::number(d.dealVariance, 'f', 2));
+                 QStringLiteral("Variance of a deal of %1 hands in bets").arg(d.hands),
+                 QString::number(d.dealVariance, 'f', 2));
   SetFactsFigure(figures[QStringLiteral("FactsDealDeviation")],
-            QStringLiteral("Standard deviation of a deal"),
-            QStringLiteral("%1 bets").arg(d.dealDeviation, 0, 'f', 2));
+                 QStringLiteral("Standard deviation of a deal"),
+                 QStringLiteral("%1 bets").arg(d.dealDeviation, 0, 'f', 2));
   royalName->setText(royal);
   SetFactsFigure(figures[QStringLiteral("FactsRoyal")], royal,
-            d.royalCycle > 0
-                ? QStringLiteral("1 in %1 hands").arg(FactsWhole(std::llround(d.royalCycle)))
-                : QStringLiteral("never"));
+                 d.royalCycle > 0
+                     ? QStringLiteral("1 in %1 hands").arg(FactsWhole(std::llround(d.royalCycle)))
+                     : QStringLiteral("never"));
   SetFactsFigure(figures[QStringLiteral("FactsPaying")], QStringLiteral("A hand pays"),
-            FactsChance(d.payingChance));
+                 FactsChance(d.payingChance));
 
   for (std::size_t i = 0; i < kFactsRiskPercents.size(); ++i) {
     const std::int64_t credits = facts.longRunBankroll[i];
     const QString text = !facts.longRun->Favourable() ? QStringLiteral("none")
-                         : credits < 0               ? QStringLiteral("—")
-                                                     : FactsWhole(credits);
+                         : credits < 0                ? QStringLiteral("—")
+                                                      : FactsWhole(credits);
     SetFactsFigure(figures[QStringLiteral("FactsLongRunBankroll_%1").arg(kFactsRiskPercents[i])],
-              QStringLiteral("Bankroll for a long-run risk of %1%").arg(kFactsRiskPercents[i]),
-              !facts.longRun->Favourable()
-                  ? QStringLiteral("none is enough: the game returns 100% or less")
-                  : text + (credits >= 0 ? QStringLiteral(" credits") : QString()));
+                   QStringLiteral("Bankroll for a long-run risk of %1%").arg(kFactsRiskPercents[i]),
+                   !facts.longRun->Favourable()
+                       ? QStringLiteral("none is enough: the game returns 100% or less")
+                       : text + (credits >= 0 ? QStringLiteral(" credits") : QString()));
     figures[QStringLiteral("FactsLongRunBankroll_%1").arg(kFactsRiskPercents[i])]->setText(text);
   }
 
@@ -700,8 +707,8 @@ void GameFactsWindow::ShowDeal(const DealFacts& facts) {
   int name = 0;
   for (int r = 0; r < rows->rowCount(); ++r)
     name = std::max(name, rows->fontMetrics().horizontalAdvance(rows->item(r, 0)->text()));
-  int width = name + Zoomed(16) + 2 * rows->frameWidth() +
-              rows->verticalScrollBar()->sizeHint().width();
+  int width =
+      name + Zoomed(16) + 2 * rows->frameWidth() + rows->verticalScrollBar()->sizeHint().width();
   for (int c = 1; c < rows->columnCount(); ++c) {
     rows->resizeColumnToContents(c);
     width += rows->columnWidth(c);
@@ -712,26 +719,27 @@ void GameFactsWindow::ShowDeal(const DealFacts& facts) {
 void GameFactsWindow::ShowSession(const SessionFacts& f) {
   const GameFactsChoice choice = Choice();
   const QString royal = FactsText(choice.rules->rows[0].caption);
-  SetFactsFigure(figures[QStringLiteral("FactsRuin")], QStringLiteral("Lose the bankroll this session"),
-            FactsChance(f.ruinChance));
+  SetFactsFigure(figures[QStringLiteral("FactsRuin")],
+                 QStringLiteral("Lose the bankroll this session"), FactsChance(f.ruinChance));
   SetFactsFigure(figures[QStringLiteral("FactsAhead")], QStringLiteral("Ahead at the end"),
-            FactsChance(f.aheadChance));
+                 FactsChance(f.aheadChance));
   sessionRoyalName->setText(QStringLiteral("At least one %1").arg(royal));
   SetFactsFigure(figures[QStringLiteral("FactsSessionRoyal")],
-            QStringLiteral("At least one %1 this session").arg(royal), FactsChance(f.royalChance));
-  SetFactsFigure(figures[QStringLiteral("FactsLongRunRuin")],
-            QStringLiteral("Ever lose the bankroll, playing on"),
-            f.longRunRuin >= 1 ? QStringLiteral("certain in the long run") : FactsChance(f.longRunRuin));
+                 QStringLiteral("At least one %1 this session").arg(royal),
+                 FactsChance(f.royalChance));
+  SetFactsFigure(
+      figures[QStringLiteral("FactsLongRunRuin")],
+      QStringLiteral("Ever lose the bankroll, playing on"),
+      f.longRunRuin >= 1 ? QStringLiteral("certain in the long run") : FactsChance(f.longRunRuin));
   for (std::size_t i = 0; i < kFactsPercentiles.size(); ++i)
     SetFactsFigure(figures[QStringLiteral("FactsPercentile_%1").arg(kFactsPercentiles[i])],
-              QStringLiteral("End balance at %1%").arg(kFactsPercentiles[i]),
-              FactsWhole(f.percentiles[i]));
+                   QStringLiteral("End balance at %1%").arg(kFactsPercentiles[i]),
+                   FactsWhole(f.percentiles[i]));
   for (std::size_t i = 0; i < kFactsRiskPercents.size(); ++i) {
-    QLabel* label =
-        figures[QStringLiteral("FactsSessionBankroll_%1").arg(kFactsRiskPercents[i])];
+    QLabel* label = figures[QStringLiteral("FactsSessionBankroll_%1").arg(kFactsRiskPercents[i])];
     SetFactsFigure(label,
-              QStringLiteral("Bankroll for a session risk of %1%").arg(kFactsRiskPercents[i]),
-              FactsCredits(f.sessionBankroll[i]));
+                   QStringLiteral("Bankroll for a session risk of %1%").arg(kFactsRiskPercents[i]),
+                   FactsCredits(f.sessionBankroll[i]));
     label->setText(FactsWhole(f.sessionBankroll[i]));
   }
   const QString heading = QStringLiteral("End balance after %1 hands from %2 credits")
@@ -741,8 +749,9 @@ void GameFactsWindow::ShowSession(const SessionFacts& f) {
       QStringLiteral("%1: the bankroll is lost in %2 of sessions, and %3 end ahead. "
                      "5% of sessions end at or below %4 credits, half at or below %5, "
                      "95% at or below %6.")
-          .arg(heading, FactsChance(f.ruinChance), FactsChance(f.aheadChance), FactsWhole(f.percentiles[0]),
-               FactsWhole(f.percentiles[2]), FactsWhole(f.percentiles[4])));
+          .arg(heading, FactsChance(f.ruinChance), FactsChance(f.aheadChance),
+               FactsWhole(f.percentiles[0]), FactsWhole(f.percentiles[2]),
+               FactsWhole(f.percentiles[4])));
 }
 
 }  // namespace lynx

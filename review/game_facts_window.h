@@ -153,7 +153,7 @@ class GameFactsWindow final : public QWidget {
   QFutureWatcher<SessionFacts> sessionWork;
   SessionKey sessionWorkingOn;
   bool sessionBusy = false;
-  std::optional<SessionFacts> session;  // the last session worked out
+  std::optional<SessionFacts> session;     // the last session worked out
   std::optional<SessionKey> sessionShown;  // its inputs, while they are the ones shown
   bool shownComplete = false;
   bool started = false;  // figures were asked for at least once

@@ -19,8 +19,9 @@ QString StandingText(std::string_view text) {
 QString StandingGameAndTable(const StandingTable& table) {
   const QString title = StandingText(table.rules->title);
   const QString name = QString::fromStdString(table.table);
-  return name.isEmpty() || title.endsWith(QLatin1Char(' ') + name) ? title
-                                                                   : title + QLatin1Char(' ') + name;
+  return name.isEmpty() || title.endsWith(QLatin1Char(' ') + name)
+             ? title
+             : title + QLatin1Char(' ') + name;
 }
 
 }  // namespace
@@ -34,13 +35,13 @@ QString StandingLine(double shareBelow, std::int64_t deals, const StandingTable&
                      bool mixed) {
   long long percent = std::llround(shareBelow * 100);
   if (percent >= 100 && shareBelow < 1) percent = 99;
-  if (!mixed)
-    return QStringLiteral("Better than %1% of sessions of this length.").arg(percent);
+  if (!mixed) return QStringLiteral("Better than %1% of sessions of this length.").arg(percent);
   return QStringLiteral("Your %1 on %2 (%3, %4): better than %5% of sessions of that length.")
-      .arg(deals == 1 ? QStringLiteral("1 deal") : QStringLiteral("%1 deals").arg(deals),
-           StandingGameAndTable(table),
-           table.coins == 1 ? QStringLiteral("1 coin") : QStringLiteral("%1 coins").arg(table.coins),
-           table.hands == 1 ? QStringLiteral("1 hand") : QStringLiteral("%1 hands").arg(table.hands))
+      .arg(
+          deals == 1 ? QStringLiteral("1 deal") : QStringLiteral("%1 deals").arg(deals),
+          StandingGameAndTable(table),
+          table.coins == 1 ? QStringLiteral("1 coin") : QStringLiteral("%1 coins").arg(table.coins),
+          table.hands == 1 ? QStringLiteral("1 hand") : QStringLiteral("%1 hands").arg(table.hands))
       .arg(percent);
 }
 

@@ -42,8 +42,7 @@ struct StandingTable {
 // one table; with several, the line names the last (mixed) and its deals.
 // shareBelow is rounded to a whole percent, but never up to 100% when some
 // sessions did at least as well.
-QString StandingLine(double shareBelow, std::int64_t deals, const StandingTable& table,
-                     bool mixed);
+QString StandingLine(double shareBelow, std::int64_t deals, const StandingTable& table, bool mixed);
 
 class SessionStanding final : public QObject {
   Q_OBJECT
@@ -91,7 +90,7 @@ class SessionStanding final : public QObject {
   std::vector<Stretch> stretches;  // one per table played, in the order first played
   std::size_t current = 0;         // the table of the last deal
   std::map<std::string, std::shared_ptr<const DealDistribution>> deals;  // by KeyOf
-  std::optional<Placed> placed;  // the last line worked out
+  std::optional<Placed> placed;                                          // the last line worked out
   QFutureWatcher<Placed> work;
   bool working = false;  // from the start of the work until its result is kept
   QTimer quiet;

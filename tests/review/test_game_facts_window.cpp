@@ -244,8 +244,10 @@ TEST_F(GameFacts, EveryControlIsReachedByTabAndEveryFigureIsNamed) {
   EXPECT_EQ(chart->role(), QAccessible::Chart);
   EXPECT_EQ(chart->text(QAccessible::Name), "End balance chart");
   const QString said = chart->text(QAccessible::Description);
-  EXPECT_TRUE(said.startsWith("End balance after 100 hands from 5,000 credits: ")) << said.toStdString();
-  EXPECT_TRUE(said.contains(QStringLiteral("half at or below %1").arg(Shown(window, "FactsPercentile_50"))))
+  EXPECT_TRUE(said.startsWith("End balance after 100 hands from 5,000 credits: "))
+      << said.toStdString();
+  EXPECT_TRUE(
+      said.contains(QStringLiteral("half at or below %1").arg(Shown(window, "FactsPercentile_50"))))
       << said.toStdString();
 }
 

@@ -213,8 +213,8 @@ TEST_F(TrainerTest, TheSummaryPlacesTheSessionAmongSessionsOfItsLength) {
   ASSERT_TRUE(QTest::qWaitFor([this] { return !fakes.dialogs.shown.empty(); }, 120000));
   const GameReturn ret = ComputeReturn(tables.Wait(*jacks.rules), jacks.pays, 5, jacks.rules->deck);
   const double worse = ret.noWinProbability + ret.rowProbability[8];  // no win, or jacks or better
-  const QString line = QStringLiteral("Better than %1% of sessions of this length.")
-                           .arg(std::llround(worse * 100));
+  const QString line =
+      QStringLiteral("Better than %1% of sessions of this length.").arg(std::llround(worse * 100));
   EXPECT_EQ(line, "Better than 76% of sessions of this length.");
   EXPECT_TRUE(fakes.dialogs.shown[0].text.endsWith("\n\n" + line))
       << fakes.dialogs.shown[0].text.toStdString();
