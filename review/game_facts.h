@@ -31,7 +31,7 @@ struct GameFactsChoice {
 inline constexpr std::array<double, 3> kFactsRisks = {0.01, 0.05, 0.10};
 
 // The hands a session may last, and those an hour (the window's limits).
-inline constexpr int kMostSessionHands = 20000;
+inline constexpr int kMostSessionHands = 10000;
 inline constexpr int kMostHandsAnHour = 5000;
 
 struct DealFacts {
