@@ -2,14 +2,17 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QWindow>
 
 #include "look/widget_look.h"
 #include "platform/window_place.h"
 #include "review/best_play_cache.h"
 #include "review/drill_window.h"
 #include "review/error_log_window.h"
+#include "review/game_facts_window.h"
 #include "review/history_window.h"
 #include "review/statistics_window.h"
+#include "table/pay_editor.h"
 #include "table/table_controls.h"
 
 namespace lynx {
@@ -17,11 +20,12 @@ namespace lynx {
 namespace {
 
 // A window opened for the first time stands beside the window it was asked
-// from (the table, the title window), not over it, and inside the screen.
-void Raise(QWidget& window, bool first) {
+// from (the table, the title window), not over it, and inside the screen;
+// no smaller than least where it must cover some of it.
+void Raise(QWidget& window, bool first, QSize least = QSize(Zoomed(480), Zoomed(360))) {
   const QWidget* from = QApplication::activeWindow();
   if (first && from != nullptr && from != &window) {
-    PlaceBeside(&window, *from, QSize(Zoomed(480), Zoomed(360)));
+    PlaceBeside(&window, *from, least);
   } else if (first) {
     PlaceInside(&window, nullptr);
   }
@@ -31,6 +35,26 @@ void Raise(QWidget& window, bool first) {
 }
 
 }  // namespace
+
+GameFactsChoice FactsChoiceOf(const TrainerChoice& choice, int coins) {
+  GameFactsChoice facts;
+  facts.rules = choice.rules;
+  facts.pays = choice.pays;
+  facts.table = choice.table;
+  facts.coins = coins;
+  facts.hands = choice.hands;
+  return facts;
+}
+
+GameFactsChoice MachineFactsChoice(GameVariant game) {
+  GameFactsChoice facts;
+  facts.rules = &MachineRules(game);
+  facts.pays = MachinePays(game);
+  facts.table = "machine";
+  facts.coins = kMaxCoins;
+  facts.hands = 1;
+  return facts;
+}
 
 ReviewWindows::ReviewWindows(Services& services, TablesCache& tables, std::function<int()> credits,
                              QObject* parent)
@@ -43,6 +67,7 @@ ReviewWindows::ReviewWindows(Services& services, TablesCache& tables, std::funct
 // The windows go before the cache whose figures they may still wait for.
 ReviewWindows::~ReviewWindows() {
   errorLog.reset();
+  facts.reset();
   drill.reset();
   statistics.reset();
   history.reset();
@@ -113,6 +138,22 @@ void ReviewWindows::ShowErrorLog() {
   // Read afresh each time it is asked for: mistakes may have been made since.
   errorLog->Reload();
   Raise(*errorLog, first);
+}
+
+void ReviewWindows::ShowGameFacts(const GameFactsChoice& choice, QWidget* over) {
+  const bool first = !facts;
+  if (first) {
+    facts = std::make_unique<GameFactsWindow>(tables);
+    facts->setAttribute(Qt::WA_QuitOnClose, false);
+  }
+  facts->ShowChoice(choice);
+  // A window made the transient child of a modal one takes input beside it;
+  // opened from anywhere else it stands on its own again.
+  facts->winId();
+  if (QWindow* window = facts->windowHandle())
+    window->setTransientParent(over != nullptr ? over->window()->windowHandle() : nullptr);
+  // Its figures side by side read only at about their full size.
+  Raise(*facts, first, facts->size());
 }
 
 // A window that is shown reads the game; a hidden one when it is next shown.

@@ -1,16 +1,19 @@
 #pragma once
-// The History and Statistics windows of a run, and the mistake drill started
-// from Statistics: made when first asked for, shown beside the title or table
-// window (never modal), brought up to date whenever a game has been kept:
-// at once while shown, else when next shown.
+// The History and Statistics windows of a run, the mistake drill started
+// from Statistics and the Game facts window: made when first asked for,
+// shown beside the title or table window (never modal), History and
+// Statistics brought up to date whenever a game has been kept: at once while
+// shown, else when next shown.
 
 #include <QObject>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "engine/card.h"
 #include "platform/history_store.h"
 #include "platform/services.h"
+#include "review/game_facts.h"
 
 namespace lynx {
 
@@ -18,9 +21,16 @@ class BestPlayCache;
 class ChartCache;
 class DrillWindow;
 class ErrorLogWindow;
+class GameFactsWindow;
 class HistoryWindow;
 class StatisticsWindow;
 class TablesCache;
+struct TrainerChoice;
+
+// The Game facts of a trainer table's game, pays and hands at coins a hand,
+// and of the machine's own game at five coins.
+GameFactsChoice FactsChoiceOf(const TrainerChoice& choice, int coins);
+GameFactsChoice MachineFactsChoice(GameVariant game);
 
 class ReviewWindows final : public QObject {
   Q_OBJECT
@@ -41,6 +51,9 @@ class ReviewWindows final : public QObject {
   void PractiseHands(std::vector<GameRecord> oldestFirst);
   // Every mistake of the history (the title menu, Statistics' button).
   void ShowErrorLog();
+  // The facts of choice. over: a modal window the request came from (the
+  // trainer's setup), which must leave the facts window free to use.
+  void ShowGameFacts(const GameFactsChoice& choice, QWidget* over = nullptr);
   // A game was kept: the windows made read it (a hidden one when shown).
   // They read it a moment later, History first and Statistics after it, each
   // in a turn of the event loop of its own: the table shows the game first,
@@ -55,6 +68,7 @@ class ReviewWindows final : public QObject {
   StatisticsWindow* Statistics() const { return statistics.get(); }
   DrillWindow* Drill() const { return drill.get(); }
   ErrorLogWindow* ErrorLog() const { return errorLog.get(); }
+  GameFactsWindow* GameFacts() const { return facts.get(); }
 
  private:
   // Makes the drill unless it is there; true when it was made now.
@@ -69,6 +83,7 @@ class ReviewWindows final : public QObject {
   std::unique_ptr<StatisticsWindow> statistics;
   std::unique_ptr<DrillWindow> drill;
   std::unique_ptr<ErrorLogWindow> errorLog;
+  std::unique_ptr<GameFactsWindow> facts;
   bool historyDue = false;
   bool statisticsDue = false;
 };

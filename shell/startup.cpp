@@ -81,6 +81,11 @@ void ConnectHistory(TitleWindow& title, HistoryRecorder& recorder, ReviewWindows
                                       &ReviewWindows::ShowHistory);
                      QObject::connect(&trainer, &TrainerWindow::StatisticsRequested, &review,
                                       &ReviewWindows::ShowStatistics);
+                     QObject::connect(&trainer, &TrainerWindow::GameFactsRequested, &review,
+                                      [&review, &trainer] {
+                                        review.ShowGameFacts(
+                                            FactsChoiceOf(trainer.Choice(), trainer.StakeCoins()));
+                                      });
                    });
   QObject::connect(&title, &TitleWindow::SettingsSaved, &recorder, &HistoryRecorder::Finish);
   QObject::connect(&title, &TitleWindow::HistoryRequested, &review, &ReviewWindows::ShowHistory);
@@ -88,6 +93,8 @@ void ConnectHistory(TitleWindow& title, HistoryRecorder& recorder, ReviewWindows
                    &ReviewWindows::ShowStatistics);
   QObject::connect(&title, &TitleWindow::ErrorLogRequested, &review,
                    &ReviewWindows::ShowErrorLog);
+  QObject::connect(&title, &TitleWindow::GameFactsRequested, &review,
+                   &ReviewWindows::ShowGameFacts);
   QObject::connect(&recorder, &HistoryRecorder::GameRecorded, &review, &ReviewWindows::Refresh);
 }
 

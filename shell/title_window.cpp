@@ -20,6 +20,7 @@
 #include "coach/tables_cache.h"
 #include "platform/data_dir.h"
 #include "shell/about_window.h"
+#include "shell/review_windows.h"
 #include "shell/settings.h"
 #include "table/pay_editor.h"
 #include "table/setting_saved.h"
@@ -222,6 +223,7 @@ void TitleWindow::ChooseGame(GameVariant variant) {
   ++modalDepth;
   table->exec();
   --modalDepth;
+  lastPlayed = MachineFactsChoice(variant);
   table.reset();  // every visit starts from a freshly loaded table window
   if (EndIfRequested()) return;
   show();
@@ -248,6 +250,10 @@ void TitleWindow::OpenTrainer(const QString& game) {
   const auto setUp = [this, &tables](QWidget* parent, const std::optional<TrainerChoice>& from) {
     TrainerSetupDialog dialog(services.profile, tables, parent);
     if (from) dialog.Select(*from);
+    connect(&dialog, &TrainerSetupDialog::GameFactsRequested, this,
+            [this, &dialog](const TrainerChoice& shown) {
+              emit GameFactsRequested(FactsChoiceOf(shown, kMaxCoins), &dialog);
+            });
     ++modalDepth;
     const bool taken = dialog.exec() == QDialog::Accepted;
     --modalDepth;
@@ -270,10 +276,17 @@ void TitleWindow::OpenTrainer(const QString& game) {
   ++modalDepth;
   trainer->exec();
   --modalDepth;
+  lastPlayed = FactsChoiceOf(trainer->Choice(), trainer->StakeCoins());
   trainer.reset();
   if (EndIfRequested()) return;
   show();
   activateWindow();
+}
+
+void TitleWindow::AskGameFacts() {
+  if (endRequested || saveStarted) return;
+  emit GameFactsRequested(lastPlayed ? *lastPlayed : MachineFactsChoice(values.gameVariant),
+                          nullptr);
 }
 
 void TitleWindow::ShowHelp() {
@@ -398,6 +411,8 @@ void TitleWindow::keyPressEvent(QKeyEvent* event) {
     emit HistoryRequested();
   } else if (event->key() == Qt::Key_T && plain) {
     emit StatisticsRequested();
+  } else if (event->key() == Qt::Key_F && plain && !event->isAutoRepeat()) {
+    AskGameFacts();
   } else if (event->key() == Qt::Key_P && plain && !event->isAutoRepeat()) {
     OpenTrainer();
   } else if (event->key() >= Qt::Key_1 && event->key() <= Qt::Key_3 && plain &&
@@ -433,6 +448,8 @@ void TitleWindow::contextMenuEvent(QContextMenuEvent* event) {
           later([this] { ChooseGame(kDeucesWild); }));
   connect(menu.addAction(QStringLiteral("&Trainer: any game, 1 to 10 hands\tP")),
           &QAction::triggered, this, later([this] { OpenTrainer(); }));
+  connect(menu.addAction(QStringLiteral("Game &facts: odds, variance, bankroll\tF")),
+          &QAction::triggered, this, &TitleWindow::AskGameFacts);
   menu.addSeparator();
   connect(menu.addAction(QStringLiteral("Help\tF1")), &QAction::triggered, this,
           &TitleWindow::ShowHelp);

@@ -9,9 +9,11 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <optional>
 
 #include "common/program_values.h"
 #include "platform/services.h"
+#include "review/game_facts.h"
 #include "table/table_controls.h"
 
 namespace lynx {
@@ -53,6 +55,9 @@ class TitleWindow : public QWidget {
   // The tables the trainer's hint and summary value hands with; until this
   // is called the trainer builds its own.
   void UseTables(TablesCache& tables) { trainerTables = &tables; }
+  // The F key and the menu: the facts of the game played last this run (a
+  // machine's or the trainer's), before any of the machine's current game.
+  void AskGameFacts();
   // Help for this window: the help file at topic 41002, without blocking.
   void ShowHelp();
   // The About window, modal; returns when it has been closed.
@@ -116,6 +121,9 @@ class TitleWindow : public QWidget {
   void StatisticsRequested();
   // The context menu's Error Log.
   void ErrorLogRequested();
+  // The facts of a game are wanted, from the F key, the menu or the trainer's
+  // setup; over is the modal window asked from, or null.
+  void GameFactsRequested(const lynx::GameFactsChoice& choice, QWidget* over);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -143,6 +151,7 @@ class TitleWindow : public QWidget {
   ProgramValues& values;
   Services& services;
   TablesCache* trainerTables = nullptr;
+  std::optional<GameFactsChoice> lastPlayed;  // the table played last this run
   QString settingProblemTold;  // the last reason a trainer table was not remembered
   QImage surface;
   QString caption;

@@ -391,6 +391,11 @@ void TrainerSetupDialog::MakeButtons(QWidget* body, QVBoxLayout* layout) {
     bottom->addWidget(button);
   }
   bottom->addStretch(1);
+  facts = new QPushButton(QStringLiteral("Game facts"), body);
+  facts->setObjectName(QStringLiteral("TrainerFacts"));
+  facts->setAccessibleDescription(
+      QStringLiteral("The odds, variance and bankroll of the game and pays shown"));
+  bottom->addWidget(facts);
   ok = new QPushButton(QStringLiteral("OK"), body);
   ok->setObjectName(QStringLiteral("OK"));
   ok->setDefault(true);
@@ -398,6 +403,10 @@ void TrainerSetupDialog::MakeButtons(QWidget* body, QVBoxLayout* layout) {
   cancel->setObjectName(QStringLiteral("Cancel"));
   bottom->addWidget(ok);
   bottom->addWidget(cancel);
+  connect(facts, &QPushButton::clicked, this, [this] {
+    const TrainerChoice choice = Choice();
+    if (PaysRefusal(*choice.rules, choice.pays).isEmpty()) emit GameFactsRequested(choice);
+  });
   connect(ok, &QPushButton::clicked, this, &TrainerSetupDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &TrainerSetupDialog::reject);
 }
@@ -409,7 +418,7 @@ void TrainerSetupDialog::ConnectControls() {
     order.push_back(payEdits[static_cast<std::size_t>(r)]);
     if (r == 0) order.push_back(topPrize);
   }
-  order.insert(order.end(), {hands->button(1), ok, cancel});
+  order.insert(order.end(), {hands->button(1), facts, ok, cancel});
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
   connect(games, &QTableWidget::currentCellChanged, this, [this](int row) {
@@ -555,6 +564,7 @@ void TrainerSetupDialog::PaysChanged() {
   const QString why = PaysRefusal(rules, pays);
   refusal->setText(why);
   ok->setEnabled(why.isEmpty());
+  facts->setEnabled(why.isEmpty());
   ShowReturn();
   if (why.isEmpty() && returns.count(KeyOf(pays)) == 0)
     settle.start();

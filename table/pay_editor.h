@@ -110,12 +110,19 @@ class TrainerSetupDialog final : public QDialog {
   QLabel* ReturnLabel() const { return returnText; }
   QLabel* RefusalLabel() const { return refusal; }
   QPushButton* OkButton() const { return ok; }
+  // Opens the facts of the game, pays and hands shown (GameFactsRequested);
+  // enabled while the pays are valid.
+  QPushButton* FactsButton() const { return facts; }
 
   // Accepts a choice whose pays are valid, remembered in the settings file.
   void accept() override;
   // False once an accepted choice could not be remembered (the file would
   // not take it); the choice is played all the same.
   bool Remembered() const { return remembered; }
+
+ signals:
+  // The Game facts button: the figures of choice (pays valid) are wanted.
+  void GameFactsRequested(const lynx::TrainerChoice& choice);
 
  private:
   // A return is kept per game and pays (rows and top prize).
@@ -152,6 +159,7 @@ class TrainerSetupDialog final : public QDialog {
   QLabel* returnText = nullptr;
   QLabel* refusal = nullptr;
   QButtonGroup* hands = nullptr;
+  QPushButton* facts = nullptr;
   QPushButton* ok = nullptr;
   QPushButton* cancel = nullptr;
   bool remembered = true;

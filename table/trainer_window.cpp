@@ -69,7 +69,8 @@ TrainerWindow::TrainerWindow(ProgramValues& values, Services& services, TablesCa
       tables(tables),
       choice(choice),
       machine(*choice.rules, choice.pays, choice.table, values.credits),
-      sounds(values, services.sound) {
+      sounds(values, services.sound),
+      standing(tables) {
   machine.SetHands(choice.hands);
   machine.onHandChanged = [this](const TrainerHandInProgress& hand) { emit HandChanged(hand); };
   setObjectName(QStringLiteral("Trainer"));
@@ -102,6 +103,9 @@ TrainerWindow::TrainerWindow(ProgramValues& values, Services& services, TablesCa
     if (!built.lines.empty()) charts[chartWorkKey] = std::move(built);
     chartWorkKey.clear();
     FillChart();
+  });
+  connect(&standing, &SessionStanding::Known, this, [this] {
+    if (leaving) FinishLeaving();
   });
 }
 

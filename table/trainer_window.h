@@ -9,11 +9,11 @@
 // maximum, C adds credits, S turns the sound, H holds the best hold, K shows
 // the coach beside the table (which warns once before a costly draw), A
 // lists the value of every hold, G shows the strategy chart of the game,
-// pays and stake, N
-// changes the number of hands, V the speed, P chooses the game and pay
-// table, R and T show the history and the statistics, F1 the trainer's help,
-// Shift+F10 or the Menu key a menu of all of these, Esc leaves (with the
-// session's summary).
+// pays and stake, F the game's facts (its odds, variance and the bankroll
+// it asks), N changes the number of hands, V the speed, P chooses the game
+// and pay table, R and T show the history and the statistics, F1 the
+// trainer's help, Shift+F10 or the Menu key a menu of all of these, Esc
+// leaves (with the session's summary).
 
 #include <QDialog>
 #include <QFutureWatcher>
@@ -44,6 +44,7 @@
 #include "table/meter_line.h"
 #include "table/pay_editor.h"
 #include "table/pay_table_view.h"
+#include "table/session_standing.h"
 #include "table/table_sounds.h"
 
 class QLabel;
@@ -69,9 +70,11 @@ TrainerSpeed SpeedFromWord(const QString& word);
 // What the player did at the trainer this visit, for the summary on leaving.
 using TrainerSession = SessionTally;
 
-// The summary said on leaving: hands, coins bet and won, the return, and what
-// the holds were worth against best play with the mistakes and their cost.
-QString SessionSummaryText(const TrainerSession& session);
+// The summary said on leaving: hands, coins bet and won, the return, what
+// the holds were worth against best play with the mistakes and their cost,
+// and the line placing the session among sessions of its length (standing,
+// left out when empty).
+QString SessionSummaryText(const TrainerSession& session, const QString& standing = QString());
 
 // How the extra hands stand in their area of the table: in columns and
 // rows, the cards of a hand step pixels apart (fanned where that is less than
@@ -99,6 +102,9 @@ class TrainerWindow final : public QDialog {
 
   TrainerMachine& Model() { return machine; }
   const TrainerSession& Session() const { return session; }
+  // Where the session stands among sessions of its length (the summary's
+  // last line), worked out in the background.
+  const SessionStanding& Standing() const { return standing; }
   TrainerSpeed Speed() const { return speed; }
   const TrainerChoice& Choice() const { return choice; }
   // The judgement of the hand dealt (or last drawn) once the tables are
@@ -136,6 +142,8 @@ class TrainerWindow final : public QDialog {
   // out in the background the first time.
   void ShowChart();
   StrategyChartWindow* Chart() const { return chartWindow; }
+  // The coins a hand of the table: those bet, else the last deal's, else five.
+  int StakeCoins() const;
   // Another game or pay table, or hand count; between deals only (says why
   // not otherwise). Returns whether it was taken.
   bool Choose(const TrainerChoice& next);
@@ -164,6 +172,8 @@ class TrainerWindow final : public QDialog {
   // R and T: the game history and the statistics.
   void HistoryRequested();
   void StatisticsRequested();
+  // F: the facts of the game, pays, coins and hands on the table.
+  void GameFactsRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -200,6 +210,8 @@ class TrainerWindow final : public QDialog {
   void FillAllHolds();
   void SaveSettings();
   TrainerSettlement Settle();
+  // Says the summary (with where the session stands, once known) and closes.
+  void FinishLeaving();
 
   // The table is laid out in its own pixels; Logical gives the window's.
   int Logical(int length) const;
@@ -224,6 +236,10 @@ class TrainerWindow final : public QDialog {
   TableSounds sounds;
   TrainerSpeed speed = TrainerSpeed::kDesigned;
   TrainerSession session;
+  SessionStanding standing;
+  // Esc was pressed and the summary waits for where the session stands; no
+  // play meanwhile, and Esc again leaves at once.
+  bool leaving = false;
   std::optional<HandJudgement> judgement;
   std::optional<TrainerSettlement> last;
   std::vector<QString> captions;  // under each hand after a draw, the dealt row first

@@ -237,6 +237,8 @@ void TrainerWindow::Draw() {
   std::vector<std::int64_t> wonEach;
   for (const TrainerHandResult& result : settled.results) wonEach.push_back(result.won);
   session.AddDeal(settled.coins, wonEach, judgement ? &*judgement : nullptr, mask);
+  standing.AddDeal({settled.rules, settled.table, settled.pays, settled.coins, settled.hands},
+                   settled.won);
   RevealDraw(settled);
   ShowDrawResult(settled);
 }

@@ -47,7 +47,7 @@ ExtraHandsLayout LayOutExtraHands(int extraHands, QSize area) {
 }
 
 bool TrainerWindow::OwnKey(const QKeyEvent& event) {
-  return TableKey(event, {Qt::Key_N, Qt::Key_P, Qt::Key_V});
+  return TableKey(event, {Qt::Key_F, Qt::Key_N, Qt::Key_P, Qt::Key_V});
 }
 
 void TrainerWindow::ShowHelp() {
@@ -56,7 +56,7 @@ void TrainerWindow::ShowHelp() {
 
 void TrainerWindow::contextMenuEvent(QContextMenuEvent* event) {
   // The Menu key; the mouse's right button keeps to the table.
-  if (event->reason() != QContextMenuEvent::Keyboard) {
+  if (event->reason() != QContextMenuEvent::Keyboard || leaving) {
     event->ignore();
     return;
   }
@@ -74,6 +74,7 @@ void TrainerWindow::ShowActionsMenu(const QPoint& globalPos) {
   menu.AddCheck(tr("Strategy &coach\tK"), coachShown, [this] { ShowCoach(!coachShown); });
   menu.Add(tr("&All holds and their values\tA"), [this] { ShowAllHolds(); });
   menu.Add(tr("Strate&gy chart\tG"), [this] { ShowChart(); });
+  menu.Add(tr("Game &facts: odds, variance, bankroll\tF"), [this] { emit GameFactsRequested(); });
   menu.AddSeparator();
   menu.Add(tr("&Number of hands: %1\tN").arg(machine.Hands()), [this] { NextHandCount(); })
       ->setEnabled(!dealt);
@@ -89,6 +90,10 @@ void TrainerWindow::ShowActionsMenu(const QPoint& globalPos) {
 void TrainerWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
     reject();
+    return;
+  }
+  if (leaving) {
+    event->accept();  // no play while the summary is worked out
     return;
   }
   if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
@@ -131,6 +136,9 @@ void TrainerWindow::keyPressEvent(QKeyEvent* event) {
       break;
     case Qt::Key_G:
       ShowChart();
+      break;
+    case Qt::Key_F:
+      emit GameFactsRequested();
       break;
     case Qt::Key_K:
       ShowCoach(!coachShown);

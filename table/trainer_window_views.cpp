@@ -19,7 +19,7 @@ namespace lynx {
 
 using trainer_geometry::Text;
 
-QString SessionSummaryText(const TrainerSession& s) {
+QString SessionSummaryText(const TrainerSession& s, const QString& standing) {
   QString text = QStringLiteral("Deals: %1 (%2 hands)\nCoins bet: %3\nCoins won: %4\nReturn: %5")
                      .arg(s.deals)
                      .arg(s.hands)
@@ -36,6 +36,7 @@ QString SessionSummaryText(const TrainerSession& s) {
                 .arg(s.judged.hands)
                 .arg(CreditsText(s.judged.mistakeCost));
   }
+  if (!standing.isEmpty()) text += QStringLiteral("\n\n") + standing;
   return text;
 }
 
@@ -63,9 +64,7 @@ void TrainerWindow::ShowChart() {
 // of the hand dealt marked; built in the background, one at a time.
 void TrainerWindow::FillChart() {
   if (!chartWindow) return;
-  const int coins = machine.CoinsIn() > 0       ? machine.CoinsIn()
-                    : machine.LastCoinsIn() > 0 ? machine.LastCoinsIn()
-                                                : 5;
+  const int coins = StakeCoins();
   const GameRules& rules = machine.Rules();
   const QString title = GameAndTable();
   const QString deck = QStringLiteral("the deck of %1 cards").arg(TrainerDeckSize(rules));
@@ -219,11 +218,36 @@ void TrainerWindow::FillAllHolds() {
   }
 }
 
+int TrainerWindow::StakeCoins() const {
+  return machine.CoinsIn() > 0       ? machine.CoinsIn()
+         : machine.LastCoinsIn() > 0 ? machine.LastCoinsIn()
+                                     : machine.MaxCoins();
+}
+
+// The summary waits for where the session stands when that is not known
+// yet (the last deals came a moment ago), without holding the window up.
 void TrainerWindow::reject() {
+  if (leaving) {
+    FinishLeaving();  // Esc again: at once
+    return;
+  }
   if (busy) return;
+  if (session.deals > 0 && !standing.Ready()) {
+    leaving = true;
+    busy = true;
+    message->setText(QStringLiteral("Working out how this session compares..."));
+    standing.Prepare();
+    return;
+  }
+  FinishLeaving();
+}
+
+void TrainerWindow::FinishLeaving() {
+  leaving = false;
+  busy = false;
   if (session.deals > 0)
     services.dialogs.Info(this, QStringLiteral("LYNX Video Poker -- Trainer session"),
-                          SessionSummaryText(session));
+                          SessionSummaryText(session, standing.Line()));
   QDialog::reject();
 }
 

@@ -3,8 +3,9 @@
 // (this test starts itself once per screen and scale, on Qt's offscreen
 // screen of that size), and there the machine table with its coach, All
 // Holds and chart, the trainer at each hand count with its coach, setup, All
-// Holds and chart, History, Statistics, the drill, help and a message box
-// must stand inside the screen, All Holds and the chart clear of each other.
+// Holds and chart, History, Statistics, the drill, Game facts, help and a
+// message box must stand inside the screen, All Holds and the chart clear of
+// each other.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include "platform/qt_help.h"
 #include "platform/window_place.h"
 #include "review/drill_window.h"
+#include "review/game_facts_window.h"
 #include "review/history_window.h"
 #include "review/statistics_window.h"
 #include "shell/pixel_scaling.h"
@@ -149,6 +151,11 @@ void OnOneScreen::EveryWindowStandsInsideTheWorkArea() {
   ExpectInside(review.Statistics(), "Statistics");
   review.ShowDrill();
   ExpectInside(review.Drill(), "drill");
+  // Asked for from the trainer, beside it.
+  trainer.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&trainer));
+  review.ShowGameFacts(FactsChoiceOf(choice, 5));
+  ExpectInside(review.GameFacts(), "Game facts");
 
   QtHelpViewer help;
   help.Open(QDir::temp().filePath(QStringLiteral("no-such-help.hlp")), 1);

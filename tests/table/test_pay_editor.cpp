@@ -1,5 +1,5 @@
 // The trainer's game chooser: refused pays, the live return of best play,
-// and the recent tables kept in the settings file.
+// the Game facts button, and the recent tables kept in the settings file.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
 
@@ -75,6 +76,24 @@ TEST(PayEditor, RefusalsNameTheRowsAndKeepOkDisabled) {
     Type(edit, before);
   }
   EXPECT_EQ(dialog.Choice().table, "9/6");
+
+  // Game facts asks for the game, pays and hands shown, only while they are
+  // valid. Catches the button left enabled over refused pays, and the facts
+  // of another choice than the one on the screen.
+  QSignalSpy facts(&dialog, &TrainerSetupDialog::GameFactsRequested);
+  Type(dialog.PayEdit(7), QStringLiteral("12"));
+  dialog.findChild<QRadioButton*>(QStringLiteral("Hands_5"))->click();
+  dialog.FactsButton()->click();
+  ASSERT_EQ(facts.count(), 1);
+  const auto asked = facts[0][0].value<TrainerChoice>();
+  EXPECT_EQ(asked.rules, FindGame("double-double-bonus"));
+  EXPECT_EQ(asked.table, "custom");
+  EXPECT_EQ(asked.pays.perCoin[7], 12);
+  EXPECT_EQ(asked.hands, 5);
+  Type(dialog.PayEdit(7), QStringLiteral("10001"));
+  EXPECT_FALSE(dialog.FactsButton()->isEnabled());
+  dialog.FactsButton()->click();
+  EXPECT_EQ(facts.count(), 1);
 
   // Nothing paid anywhere; the top prize alone is a table.
   for (int r = 0; r < 13; ++r) Type(dialog.PayEdit(r), QStringLiteral("0"));

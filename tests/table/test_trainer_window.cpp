@@ -1,7 +1,8 @@
 // The trainer table on fake services: ten hands of Double Double Bonus by
 // keys, the rows it reports, the speeds, the hint, a hand taken back on its
-// own game, the summary said on leaving, the coach's warning as a screen
-// reader hears it, the help topic and the menu of the actions.
+// own game, the summary said on leaving with where the session stands among
+// sessions of its length, the coach's warning as a screen reader hears it,
+// the help topic, the menu of the actions and the key of the game's facts.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -16,6 +17,7 @@
 #include <functional>
 
 #include "engine/deck.h"
+#include "engine/strategy_return.h"
 #include "table/table_accessibility.h"
 #include "table/trainer_window.h"
 #include "tests/support/fakes.h"
@@ -165,11 +167,110 @@ TEST_F(TrainerTest, AHandLeftDealtComesBackOnItsOwnGameAndTheSummarySaysTheSessi
             "Deals: 2 (6 hands)\nCoins bet: 30\nCoins won: 27\nReturn: 90.00%\n\n"
             "Your holds were worth 92.50% of the stake; best play, 95.00%.\n"
             "Mistakes: 1 of 4 hands, costing 0.50 credits.");
-  // Leaving says the session's summary.
+  // Leaving says the session's summary once it is known where the session
+  // stands; meanwhile nothing is played, and Esc again leaves at once.
+  // Catches a summary that waits for ever, and play let through meanwhile.
+  Key(Qt::Key_Escape);
+  EXPECT_TRUE(fakes.dialogs.shown.empty());
+  EXPECT_EQ(window->MessageText(), "Working out how this session compares...");
+  Key(Qt::Key_M);
+  EXPECT_FALSE(window->Model().Dealt());
+  EXPECT_EQ(values.credits, 100 + 1000);
   Key(Qt::Key_Escape);
   ASSERT_EQ(fakes.dialogs.shown.size(), 1u);
   EXPECT_TRUE(fakes.dialogs.shown[0].text.startsWith(
       "Deals: 1 (5 hands)\nCoins bet: 5\nCoins won: 1000\n"));
+  EXPECT_FALSE(fakes.dialogs.shown[0].text.contains("sessions of this length"));
+  EXPECT_FALSE(window->isVisible());
+}
+
+// One deal of Jacks or Better 9/6 at five coins held as dealt, two pair: 10
+// credits back for 5 bet, one unit of five credits won. Sessions of one deal
+// that did worse paid nothing or a single pair. Catches the result counted
+// in credits rather than units (98%), the stake not taken off (89%), and a
+// summary that leaves the line out.
+TEST_F(TrainerTest, TheSummaryPlacesTheSessionAmongSessionsOfItsLength) {
+  const TrainerChoice jacks = Choice("jacks-96", "9/6", 1);
+  Open(jacks);
+  TrainerHandInProgress hand;
+  hand.game = "jacks-96";
+  hand.table = "9/6";
+  hand.pays = jacks.pays;
+  hand.hands = 1;
+  hand.coins = 5;
+  hand.deck.size = 52;
+  hand.dealt = {MakeCard(13, 0), MakeCard(13, 1), MakeCard(5, 2), MakeCard(5, 3), MakeCard(9, 0)};
+  std::vector<CardCode> order(hand.dealt.begin(), hand.dealt.end());
+  for (CardCode c = 1; c <= 52; ++c)
+    if (std::find(order.begin(), order.end(), c) == order.end()) order.push_back(c);
+  std::copy(order.begin(), order.end(), hand.deck.cards.begin());
+  hand.held = 31;
+  ASSERT_TRUE(window->ResumeHand(hand));
+  Key(Qt::Key_Return);
+  ASSERT_EQ(window->Session().won, 10);
+
+  Key(Qt::Key_Escape);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !fakes.dialogs.shown.empty(); }, 120000));
+  const GameReturn ret = ComputeReturn(tables.Wait(*jacks.rules), jacks.pays, 5, jacks.rules->deck);
+  const double worse = ret.noWinProbability + ret.rowProbability[8];  // no win, or jacks or better
+  const QString line =
+      QStringLiteral("Better than %1% of sessions of this length.").arg(std::llround(worse * 100));
+  EXPECT_EQ(line, "Better than 76% of sessions of this length.");
+  EXPECT_TRUE(fakes.dialogs.shown[0].text.endsWith("\n\n" + line))
+      << fakes.dialogs.shown[0].text.toStdString();
+  EXPECT_EQ(window->Standing().Line(), line);
+}
+
+// Catches a session placed by its first table, or by every deal of every
+// table together, when it changed tables; and a line kept after a new deal.
+TEST(SessionStanding, ASessionOfSeveralTablesIsPlacedByTheLastOnesDeals) {
+  TablesCache tables;
+  SessionStanding standing(tables);
+  const GameRules& eight = *FindGame("jacks-85");
+  const GameRules& nine = *FindGame("jacks-96");
+  const StandingTable first{&eight, "8/5", PaysOf(eight, *FindTable(eight, "8/5")), 5, 1};
+  const StandingTable last{&nine, "9/6", PaysOf(nine, *FindTable(nine, "9/6")), 5, 1};
+  EXPECT_EQ(standing.Line(), QString());
+  standing.AddDeal(first, 0);
+  standing.AddDeal(first, 0);
+  standing.AddDeal(last, 10);
+  QSignalSpy known(&standing, &SessionStanding::Known);
+  standing.Prepare();
+  ASSERT_TRUE(known.wait(120000));
+  EXPECT_TRUE(standing.Ready());
+  EXPECT_EQ(standing.Line(),
+            "Your 1 deal on Jacks or Better 9/6 (5 coins, 1 hand): better than 76% of sessions of "
+            "that length.");
+  standing.AddDeal(last, 0);
+  EXPECT_FALSE(standing.Ready());
+  EXPECT_EQ(standing.Line(), QString());
+
+  // Rounded to a whole percent, but 100% only when no session did as well.
+  EXPECT_EQ(StandingLine(0.996, 3, last, false), "Better than 99% of sessions of this length.");
+  EXPECT_EQ(StandingLine(1.0, 3, last, false), "Better than 100% of sessions of this length.");
+  EXPECT_EQ(StandingLine(0.004, 3, last, false), "Better than 0% of sessions of this length.");
+}
+
+// F (and its entry in the menu) asks for the facts of the table; the coins
+// are those bet. Catches the key left out of the table's own keys (windows
+// beside the trainer would swallow it) and a stake of five shown for one.
+TEST_F(TrainerTest, FAsksForTheGameFactsAtTheCoinsBet) {
+  Open(Choice("jacks-96", "9/6", 3));
+  QSignalSpy facts(window.get(), &TrainerWindow::GameFactsRequested);
+  EXPECT_EQ(window->StakeCoins(), 5);
+  Key(Qt::Key_B);
+  Key(Qt::Key_F);
+  EXPECT_EQ(facts.count(), 1);
+  EXPECT_EQ(window->StakeCoins(), 1);
+  QKeyEvent f(QEvent::KeyPress, Qt::Key_F, Qt::NoModifier, QStringLiteral("f"));
+  EXPECT_TRUE(TrainerWindow::OwnKey(f));
+
+  QStringList entries;
+  testing_support::InPopupMenu(entries, [](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_F); });
+  QTest::keyClick(window.get(), Qt::Key_F10, Qt::ShiftModifier);
+  EXPECT_TRUE(entries.contains("Game &facts: odds, variance, bankroll\tF"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(facts.count(), 2);
 }
 
 // Shown, the coach says the values per hand, holds a costly draw back once,
